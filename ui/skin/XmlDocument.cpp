@@ -3,9 +3,14 @@
 
 #include "ui/skin/MarkupChars.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace ui {
 
@@ -40,6 +45,36 @@ template <char16_t T, bool Preserve> inline bool IsPlain(char16_t ch)
     return ch >= 0x80 || kPlain<T, Preserve>.plain[ch];
 }
 
+// Advances over plain text characters. The text is padded after its terminator, so eight units
+// may be read from any position up to the terminator.
+template <char16_t T, bool Preserve> inline char16_t* SkipPlain(char16_t* p)
+{
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i term = _mm_set1_epi16(static_cast<short>(T));
+    const __m128i amp = _mm_set1_epi16(u'&');
+    const __m128i space = _mm_set1_epi16(u' ');
+    for (;;) {
+        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        __m128i stop = _mm_or_si128(_mm_cmpeq_epi16(units, zero),
+                                    _mm_or_si128(_mm_cmpeq_epi16(units, term), _mm_cmpeq_epi16(units, amp)));
+        if (!Preserve) {
+            stop = _mm_or_si128(stop, _mm_cmpeq_epi16(units, space));
+        }
+        const int mask = _mm_movemask_epi8(stop);
+        if (mask != 0) {
+            return p + __builtin_ctz(static_cast<unsigned>(mask)) / 2;
+        }
+        p += 8;
+    }
+#else
+    while (IsPlain<T, Preserve>(*p)) {
+        ++p;
+    }
+    return p;
+#endif
+}
+
 // Decodes the entity after '&' (p points just after it) into *out; false for anything that is not
 // one of the five named entities, which then stays literal.
 inline bool DecodeEntity(char16_t*& p, char16_t* out)
@@ -72,9 +107,7 @@ template <char16_t T, bool Preserve> char16_t* ScanText(char16_t*& p)
     char16_t* r = p;
     // As long as nothing has been decoded, reading and writing positions coincide: just advance.
     for (;;) {
-        while (IsPlain<T, Preserve>(*r)) {
-            ++r;
-        }
+        r = SkipPlain<T, Preserve>(r);
         if (!Preserve && *r == u' ') {
             ++r;
             if (IsWhitespace(*r)) {
@@ -408,8 +441,9 @@ bool CXmlDocument::LoadText(const char16_t* text)
     while (text[length] != 0) {
         ++length;
     }
-    m_text = std::make_unique_for_overwrite<char16_t[]>(length + 1);
-    std::memcpy(m_text.get(), text, (length + 1) * sizeof(char16_t));
+    m_text = AllocateMarkupText(length);
+    std::memcpy(m_text.get(), text, length * sizeof(char16_t));
+    std::fill_n(m_text.get() + length, 1 + kMarkupTextPadding, char16_t(0));
     m_textLength = length;
     return Parse();
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -301,4 +302,62 @@ TEST(Markup, DeepNestingDoesNotExhaustTheStack)
     CXmlDocument doc;
     ASSERT_TRUE(doc.LoadText(text.c_str()));
     EXPECT_EQ(doc.GetElementCount(), depth);
+}
+
+// Every prefix and many single-character corruptions of a realistic skin either load into a tree
+// whose nodes and attributes can all be read, or fail with one of the parser's messages.
+TEST(Markup, TruncatedAndCorruptedInputsFailCleanly)
+{
+    const std::u16string skin =
+        u"<?xml version=\"1.0\"?><!-- c --><Window size=\"400,300\" caption=\"0,0,0,30\">\n"
+        u"  <VerticalLayout bkcolor=\"#FFFFFFFF\"><Label name=\"l\" text=\"a &amp; b &lt;\"/>\n"
+        u"    <Button name=\"b\" normalimage=\"file='x.png' corner='1,1,1,1'\">Go &gt;</Button>\n"
+        u"  </VerticalLayout>\n</Window>\n";
+    const std::vector<std::u16string> messages = {
+        u"Expected start tag",         u"Error parsing element name",
+        u"Expected start-tag closing", u"Expected end-tag start",
+        u"Unmatched closing tag",      u"Error while parsing attributes",
+        u"Expected attribute value",   u"Error while parsing attribute string",
+    };
+    auto check = [&messages](const std::u16string& text, bool preserve) {
+        CXmlDocument doc;
+        doc.SetPreserveWhitespace(preserve);
+        if (!doc.LoadText(text.c_str())) {
+            EXPECT_NE(std::find(messages.begin(), messages.end(), S(doc.GetErrorMessage())), messages.end())
+                << Narrow(S(doc.GetErrorMessage()));
+            return;
+        }
+        std::vector<CXmlNode> pending;
+        if (doc.Root().IsValid()) {
+            pending.push_back(doc.Root());
+        }
+        int visited = 0;
+        while (!pending.empty()) {
+            CXmlNode node = pending.back();
+            pending.pop_back();
+            ++visited;
+            std::u16string all = S(node.Name()) + S(node.Value());
+            for (int i = 0; i < node.AttributeCount(); ++i) {
+                all += S(node.AttributeName(i)) + S(node.AttributeValue(i));
+            }
+            if (node.NextSibling().IsValid()) {
+                pending.push_back(node.NextSibling());
+            }
+            if (node.FirstChild().IsValid()) {
+                pending.push_back(node.FirstChild());
+            }
+        }
+        EXPECT_EQ(visited, doc.GetElementCount());
+    };
+    const std::u16string specials = u"<>/=\"&! ?-;";
+    for (std::size_t cut = 0; cut <= skin.size(); ++cut) {
+        check(skin.substr(0, cut), true);
+    }
+    for (std::size_t i = 0; i < skin.size(); ++i) {
+        for (char16_t c : specials) {
+            std::u16string mutated = skin;
+            mutated[i] = c;
+            check(mutated, (i & 1) != 0);
+        }
+    }
 }
