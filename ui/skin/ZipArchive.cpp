@@ -319,6 +319,7 @@ private:
         CZipCrypto keys;
         z_stream stream{};
         bool inflating = false;
+        bool streamEnded = false;
         bool hasPending = false; // one byte inflated past a full buffer, delivered next call
         std::uint8_t pending = 0;
     };
@@ -602,6 +603,7 @@ ZipResult CZipReader::InflateInto(std::uint8_t* out, std::size_t length, std::si
         int status = inflate(&s, Z_NO_FLUSH);
         written += room - s.avail_out;
         if (status == Z_STREAM_END) {
+            m_x.streamEnded = true;
             flow = Flow::Done;
             return kZipOk;
         }
@@ -657,6 +659,8 @@ ZipResult CZipReader::Extract(std::int32_t index, std::uint8_t* buffer, std::siz
     ZipResult r = kZipOk;
     if (m_x.hasPending)
         flow = Flow::Full; // no room even for the byte held over
+    else if (m_x.streamEnded)
+        flow = Flow::Done; // only the held-over byte was missing
     else if (m_x.method == kMethodStored)
         r = CopyStored(buffer + offset, length - offset, written, flow);
     else
@@ -671,7 +675,7 @@ ZipResult CZipReader::Extract(std::int32_t index, std::uint8_t* buffer, std::siz
 
     // A full buffer may have taken exactly the rest of the member. Inflating one byte more tells
     // whether the stream really continues; that byte is kept for the next call.
-    if (flow == Flow::Full && m_x.method == kMethodDeflate && !m_x.hasPending) {
+    if (flow == Flow::Full && m_x.method == kMethodDeflate && !m_x.hasPending && !m_x.streamEnded) {
         std::uint8_t probe = 0;
         std::size_t extra = 0;
         r = InflateInto(&probe, 1, extra, flow);
@@ -684,6 +688,7 @@ ZipResult CZipReader::Extract(std::int32_t index, std::uint8_t* buffer, std::siz
             m_x.hasPending = true;
             m_x.crc = std::uint32_t(crc32_z(m_x.crc, &probe, 1));
             m_x.produced += 1;
+            return kZipMoreData;
         }
     }
     if (flow == Flow::Full)
