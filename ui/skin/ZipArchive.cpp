@@ -792,8 +792,12 @@ HZIP OpenFromFile(const char* path, const char* password)
         return nullptr;
     }
     try {
+        // Skin settings and skins written for Windows separate folders with backslashes (the skin
+        // folder always ends in one); here a backslash in a path is read as a separator.
+        std::string local(path);
+        std::replace(local.begin(), local.end(), '\\', '/');
         auto source = std::make_unique<FileSource>();
-        if (!source->Open(path)) {
+        if (!source->Open(local.c_str())) {
             Store(kZipOpenFile);
             return nullptr;
         }

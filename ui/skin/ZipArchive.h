@@ -74,7 +74,8 @@ struct TZipEntry
 // unchanged until Close. The password is copied; null means none.
 HZIP OpenFromMemory(const void* block, std::size_t length, const char* password);
 
-// Opens an archive file (a UTF-8 path, or UTF-16 converted to UTF-8). The file stays open until Close.
+// Opens an archive file (a UTF-8 path, or UTF-16 converted to UTF-8; backslashes count as slashes).
+// The file stays open until Close.
 HZIP OpenFromFile(const char* path, const char* password);
 HZIP OpenFromFile(const char16_t* path, const char* password);
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -221,6 +222,16 @@ TEST_F(ZipArchiveTest, MemberEnumerationAndEntryDetails)
     EXPECT_GE(entries["img/close.png"].compressedSize, 100000 + 12);
     EXPECT_GT(entries["main.xml"].modifyTime, 1500000000); // packed just now
     EXPECT_EQ(ExtractToMemory(archive.get(), count, nullptr, 0), kZipBadArguments);
+}
+
+TEST_F(ZipArchiveTest, FilePathsMayUseBackslashes)
+{
+    std::string path = (*s_dir / "deflated.zip").string();
+    std::replace(path.begin(), path.end(), '/', '\\');
+    ZipArchivePtr archive(OpenFromFile(path.c_str(), kPassword));
+    ASSERT_TRUE(archive);
+    std::vector<std::uint8_t> out;
+    EXPECT_EQ(ExtractAll(archive.get(), "main.xml", out), kZipOk);
 }
 
 TEST(ZipResultText, MessagesAreTheSystemsOwnAndTruncateToCapacity)
