@@ -37,15 +37,16 @@ std::u16string Dump(CXmlNode node)
         if (node.HasAttributes()) {
             out += u"[";
             for (int i = 0; i < node.AttributeCount(); ++i) {
-                out += (i ? u"," : u"") + S(node.AttributeName(i)) + u"=" + S(node.AttributeValue(i));
+                out.append(i ? u"," : u"").append(S(node.AttributeName(i))).append(u"=");
+                out.append(S(node.AttributeValue(i)));
             }
             out += u"]";
         }
         if (node.Value()[0] != 0) {
-            out += u"{" + S(node.Value()) + u"}";
+            out.append(u"{").append(S(node.Value())).append(u"}");
         }
         if (node.HasChildren()) {
-            out += u"(" + Dump(node.FirstChild()) + u")";
+            out.append(u"(").append(Dump(node.FirstChild())).append(u")");
         }
         if (node.HasSiblings()) {
             out += u" ";
