@@ -261,6 +261,15 @@ TEST(Markup, BytesInEveryEncodingParseAlike)
     const std::string bad = "<a v=\"\xC3(\xE2\x82\xF0\"/>";
     ASSERT_TRUE(doc.LoadBytes(bad.data(), bad.size(), MarkupEncoding::Utf8));
     EXPECT_EQ(S(doc.Root().AttributeValue(u"v")), u"\ufffd(\ufffd\ufffd");
+    // Overlong forms, encoded surrogates and code points above U+10FFFF are malformed too.
+    const std::string overlong = "<a v=\"\xC0\xAF|\xED\xA0\x80|\xF4\x90\x80\x80|\xE0\x80\xAF\"/>";
+    ASSERT_TRUE(doc.LoadBytes(overlong.data(), overlong.size(), MarkupEncoding::Utf8));
+    EXPECT_EQ(S(doc.Root().AttributeValue(u"v")), u"\ufffd\ufffd|\ufffd\ufffd\ufffd|\ufffd\ufffd\ufffd\ufffd|"
+                                                  u"\ufffd\ufffd\ufffd");
+    // Long ASCII runs take the wide path; a multi-byte character right after one must survive it.
+    const std::string run = "<a v=\"" + std::string(37, 'x') + "\xC3\xA9" + std::string(20, 'y') + "\"/>";
+    ASSERT_TRUE(doc.LoadBytes(run.data(), run.size(), MarkupEncoding::Utf8));
+    EXPECT_EQ(S(doc.Root().AttributeValue(u"v")), std::u16string(37, u'x') + u"\u00e9" + std::u16string(20, u'y'));
 
     const std::string ansi = "<a v=\"\x80\xE9\x81\x9F\"/>";
     ASSERT_TRUE(doc.LoadBytes(ansi.data(), ansi.size(), MarkupEncoding::Ansi));
