@@ -83,7 +83,8 @@ public:
     {
         if (offset > m_size || len > m_size - offset)
             return false;
-        std::memcpy(dst, m_data + offset, len);
+        if (len != 0)
+            std::memcpy(dst, m_data + offset, len);
         return true;
     }
     const std::uint8_t* View(std::uint64_t offset) const override { return m_data + offset; }

@@ -308,7 +308,8 @@ ZipResult ReadEverything(const std::vector<std::uint8_t>& block)
 {
     // A private copy of exactly the block's size, so that reads past its end are caught.
     auto copy = std::make_unique<std::uint8_t[]>(block.size() + 1);
-    std::memcpy(copy.get(), block.data(), block.size());
+    if (!block.empty())
+        std::memcpy(copy.get(), block.data(), block.size());
     ZipArchivePtr archive(OpenFromMemory(copy.get(), block.size(), kPassword));
     if (!archive)
         return LastResult();
