@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <new>
 #include <vector>
@@ -304,7 +305,9 @@ public:
     ZipResult Find(const std::string& name, bool ignoreCase, std::int32_t* index, TZipEntry* entry);
     ZipResult Describe(std::int32_t index, TZipEntry* entry) const;
     ZipResult Extract(std::int32_t index, std::uint8_t* buffer, std::size_t length);
+    ZipResult ExtractFile(std::int32_t index, const std::string& path);
     std::int32_t Count() const { return std::int32_t(m_members.size()); }
+    void SetBaseDirectory(std::string directory) { m_baseDirectory = std::move(directory); }
 
 private:
     // State of a member whose extraction stopped because the caller's buffer was full.
@@ -347,6 +350,7 @@ private:
     std::int32_t m_current = -1;
     Extraction m_x;
     std::vector<std::uint8_t> m_piece; // decrypted input for inflate
+    std::string m_baseDirectory;       // where relative extraction paths start
 };
 
 ZipResult CZipReader::ReadDirectory()
@@ -697,6 +701,54 @@ ZipResult CZipReader::Extract(std::int32_t index, std::uint8_t* buffer, std::siz
     return Finish();
 }
 
+// Extracts a whole member into a file: a member whose name ends in a slash makes a directory. A
+// file that could not be completed is removed rather than left truncated.
+ZipResult CZipReader::ExtractFile(std::int32_t index, const std::string& path)
+{
+    namespace fs = std::filesystem;
+    if (index < 0 || index >= Count() || path.empty())
+        return kZipBadArguments;
+    if (m_x.active && m_current == index)
+        return kZipPartlyUnzipped;
+    fs::path target(path);
+    if (target.is_relative() && !m_baseDirectory.empty())
+        target = fs::path(m_baseDirectory) / target;
+    std::error_code ec;
+    const MemberRecord& m = m_members[std::size_t(index)];
+    if (!m.name.empty() && m.name.back() == '/') {
+        fs::create_directories(target, ec);
+        return fs::is_directory(target, ec) ? kZipOk : kZipOpenFile;
+    }
+    if (target.has_parent_path())
+        fs::create_directories(target.parent_path(), ec);
+    std::ofstream out(target, std::ios::binary | std::ios::trunc);
+    if (!out)
+        return kZipOpenFile;
+
+    std::vector<std::uint8_t> buffer(std::size_t(std::min<std::uint64_t>(m.uncompressedSize, 1 << 20)));
+    std::uint64_t written = 0;
+    ZipResult r = kZipMoreData;
+    while (r == kZipMoreData) {
+        r = Extract(index, buffer.data(), buffer.size());
+        if (r != kZipOk && r != kZipMoreData)
+            break;
+        // Once finished, the member has exactly its recorded size (Finish checks it).
+        std::uint64_t n = r == kZipOk ? m.uncompressedSize - written : buffer.size();
+        out.write(reinterpret_cast<const char*>(buffer.data()), std::streamsize(n));
+        written += n;
+        if (!out) {
+            Abandon();
+            r = kZipWriteFile;
+        }
+    }
+    out.close();
+    if (r == kZipOk && !out)
+        r = kZipWriteFile;
+    if (r != kZipOk)
+        fs::remove(target, ec);
+    return r;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Entry points
 // ---------------------------------------------------------------------------------------------
@@ -882,6 +934,31 @@ ZipResult ExtractToMemory(HZIP archive, std::int32_t index, void* buffer, std::s
     } catch (const std::bad_alloc&) {
         return Store(kZipNoMemory);
     }
+}
+
+ZipResult ExtractToFile(HZIP archive, std::int32_t index, const char* path)
+{
+    if (ZipResult r = CheckHandle(archive); r != kZipOk)
+        return Store(r);
+    if (path == nullptr)
+        return Store(kZipBadArguments);
+    try {
+        return Store(archive->reader->ExtractFile(index, path));
+    } catch (const std::bad_alloc&) {
+        return Store(kZipNoMemory);
+    }
+}
+
+ZipResult SetBaseDirectory(HZIP archive, const char* directory)
+{
+    if (ZipResult r = CheckHandle(archive); r != kZipOk)
+        return Store(r);
+    try {
+        archive->reader->SetBaseDirectory(directory != nullptr ? directory : "");
+    } catch (const std::bad_alloc&) {
+        return Store(kZipNoMemory);
+    }
+    return Store(kZipOk);
 }
 
 ZipResult Close(HZIP archive)

@@ -95,6 +95,13 @@ ZipResult GetMember(HZIP archive, std::int32_t index, TZipEntry* entry);
 // call stopped. Any other result: nothing usable.
 ZipResult ExtractToMemory(HZIP archive, std::int32_t index, void* buffer, std::size_t length);
 
+// Extracts a whole member into a file (a UTF-8 path; relative paths start at the base directory).
+// A member named with a trailing slash makes a directory. kZipPartlyUnzipped while the member is
+// half extracted to memory; a file that could not be completed is removed.
+ZipResult ExtractToFile(HZIP archive, std::int32_t index, const char* path);
+// Sets where relative ExtractToFile paths start; null or empty: the working directory.
+ZipResult SetBaseDirectory(HZIP archive, const char* directory);
+
 // Releases the reader and its source. The handle is invalid afterwards.
 ZipResult Close(HZIP archive);
 

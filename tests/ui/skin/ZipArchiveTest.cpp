@@ -234,6 +234,35 @@ TEST_F(ZipArchiveTest, FilePathsMayUseBackslashes)
     EXPECT_EQ(ExtractAll(archive.get(), "main.xml", out), kZipOk);
 }
 
+TEST_F(ZipArchiveTest, ExtractionToFilesUnderABaseDirectory)
+{
+    const std::vector<std::uint8_t> block = Archive("deflated.zip");
+    ZipArchivePtr archive(OpenFromMemory(block.data(), block.size(), kPassword));
+    const fs::path base = *s_dir / "extracted";
+    ASSERT_EQ(SetBaseDirectory(archive.get(), base.c_str()), kZipOk);
+    for (std::int32_t i = 0; i < MemberCount(archive.get()); ++i) {
+        TZipEntry e;
+        ASSERT_EQ(GetMember(archive.get(), i, &e), kZipOk);
+        EXPECT_EQ(ExtractToFile(archive.get(), i, e.name.c_str()), kZipOk) << e.name;
+    }
+    EXPECT_TRUE(fs::is_directory(base / "img"));
+    for (const auto& [name, data] : s_files)
+        EXPECT_TRUE(ReadFile(base / name) == data) << name;
+
+    // Not while the member is half extracted to memory.
+    std::int32_t index = -1;
+    ASSERT_EQ(FindMember(archive.get(), "img/bg.txt", true, &index, nullptr), kZipOk);
+    std::uint8_t piece[100];
+    ASSERT_EQ(ExtractToMemory(archive.get(), index, piece, sizeof piece), kZipMoreData);
+    EXPECT_EQ(ExtractToFile(archive.get(), index, "again.txt"), kZipPartlyUnzipped);
+
+    // A failed extraction leaves no file behind.
+    ZipArchivePtr wrong(OpenFromMemory(block.data(), block.size(), "wrong"));
+    SetBaseDirectory(wrong.get(), base.c_str());
+    EXPECT_EQ(ExtractToFile(wrong.get(), index, "wrong.txt"), kZipPassword);
+    EXPECT_FALSE(fs::exists(base / "wrong.txt"));
+}
+
 TEST(ZipResultText, MessagesAreTheSystemsOwnAndTruncateToCapacity)
 {
     const std::pair<ZipResult, const char*> table[] = {
