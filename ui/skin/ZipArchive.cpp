@@ -756,7 +756,7 @@ ZipResult CZipReader::ExtractFile(std::int32_t index, const std::string& path)
 namespace {
 
 // Checks a handle; kZipOk when it is a reader.
-ZipResult CheckHandle(HZIP archive)
+ZipResult CheckHandle(HARCHIVE archive)
 {
     if (archive == nullptr)
         return kZipBadArguments;
@@ -765,14 +765,14 @@ ZipResult CheckHandle(HZIP archive)
     return kZipOk;
 }
 
-HZIP OpenSource(std::unique_ptr<ZipSource> source, const char* password)
+HARCHIVE OpenSource(std::unique_ptr<ZipSource> source, const char* password)
 {
     auto reader = std::make_unique<CZipReader>(std::move(source), password);
     if (ZipResult r = reader->ReadDirectory(); r != kZipOk) {
         Store(r);
         return nullptr;
     }
-    auto handle = std::make_unique<TZipHandle>();
+    auto handle = std::make_unique<TArchiveHandle>();
     handle->kind = kZipKindReader;
     handle->reader = reader.release();
     Store(kZipOk);
@@ -824,7 +824,7 @@ const char* MessageOf(ZipResult code)
 
 } // namespace
 
-HZIP OpenFromMemory(const void* block, std::size_t length, const char* password)
+HARCHIVE OpenFromMemory(const void* block, std::size_t length, const char* password)
 {
     if (block == nullptr) {
         Store(kZipBadArguments);
@@ -838,7 +838,7 @@ HZIP OpenFromMemory(const void* block, std::size_t length, const char* password)
     }
 }
 
-HZIP OpenFromFile(const char* path, const char* password)
+HARCHIVE OpenFromFile(const char* path, const char* password)
 {
     if (path == nullptr || *path == '\0') {
         Store(kZipBadArguments);
@@ -861,7 +861,7 @@ HZIP OpenFromFile(const char* path, const char* password)
     }
 }
 
-HZIP OpenFromFile(const char16_t* path, const char* password)
+HARCHIVE OpenFromFile(const char16_t* path, const char* password)
 {
     std::string narrow;
     if (path == nullptr || !ToUtf8(path, narrow)) {
@@ -871,7 +871,7 @@ HZIP OpenFromFile(const char16_t* path, const char* password)
     return OpenFromFile(narrow.c_str(), password);
 }
 
-ZipResult FindMember(HZIP archive, const char* name, bool ignoreCase, std::int32_t* index, TZipEntry* entry)
+ZipResult FindMember(HARCHIVE archive, const char* name, bool ignoreCase, std::int32_t* index, TZipEntry* entry)
 {
     if (ZipResult r = CheckHandle(archive); r != kZipOk)
         return Store(r);
@@ -884,7 +884,7 @@ ZipResult FindMember(HZIP archive, const char* name, bool ignoreCase, std::int32
     }
 }
 
-ZipResult FindMember(HZIP archive, const char16_t* name, bool ignoreCase, std::int32_t* index, TZipEntry* entry)
+ZipResult FindMember(HARCHIVE archive, const char16_t* name, bool ignoreCase, std::int32_t* index, TZipEntry* entry)
 {
     if (ZipResult r = CheckHandle(archive); r != kZipOk)
         return Store(r);
@@ -901,7 +901,7 @@ ZipResult FindMember(HZIP archive, const char16_t* name, bool ignoreCase, std::i
     return FindMember(archive, narrow.c_str(), ignoreCase, index, entry);
 }
 
-std::int32_t MemberCount(HZIP archive)
+std::int32_t MemberCount(HARCHIVE archive)
 {
     if (ZipResult r = CheckHandle(archive); r != kZipOk) {
         Store(r);
@@ -911,7 +911,7 @@ std::int32_t MemberCount(HZIP archive)
     return archive->reader->Count();
 }
 
-ZipResult GetMember(HZIP archive, std::int32_t index, TZipEntry* entry)
+ZipResult GetMember(HARCHIVE archive, std::int32_t index, TZipEntry* entry)
 {
     if (ZipResult r = CheckHandle(archive); r != kZipOk)
         return Store(r);
@@ -922,7 +922,7 @@ ZipResult GetMember(HZIP archive, std::int32_t index, TZipEntry* entry)
     }
 }
 
-ZipResult ExtractToMemory(HZIP archive, std::int32_t index, void* buffer, std::size_t length)
+ZipResult ExtractToMemory(HARCHIVE archive, std::int32_t index, void* buffer, std::size_t length)
 {
     if (ZipResult r = CheckHandle(archive); r != kZipOk)
         return Store(r);
@@ -936,7 +936,7 @@ ZipResult ExtractToMemory(HZIP archive, std::int32_t index, void* buffer, std::s
     }
 }
 
-ZipResult ExtractToFile(HZIP archive, std::int32_t index, const char* path)
+ZipResult ExtractToFile(HARCHIVE archive, std::int32_t index, const char* path)
 {
     if (ZipResult r = CheckHandle(archive); r != kZipOk)
         return Store(r);
@@ -949,7 +949,7 @@ ZipResult ExtractToFile(HZIP archive, std::int32_t index, const char* path)
     }
 }
 
-ZipResult SetBaseDirectory(HZIP archive, const char* directory)
+ZipResult SetBaseDirectory(HARCHIVE archive, const char* directory)
 {
     if (ZipResult r = CheckHandle(archive); r != kZipOk)
         return Store(r);
@@ -961,12 +961,12 @@ ZipResult SetBaseDirectory(HZIP archive, const char* directory)
     return Store(kZipOk);
 }
 
-ZipResult Close(HZIP archive)
+ZipResult Close(HARCHIVE archive)
 {
     if (ZipResult r = CheckHandle(archive); r != kZipOk)
         return Store(r);
     std::unique_ptr<CZipReader> reader(archive->reader);
-    std::unique_ptr<TZipHandle> handle(archive);
+    std::unique_ptr<TArchiveHandle> handle(archive);
     handle->kind = 0;
     handle->reader = nullptr;
     return Store(kZipOk);

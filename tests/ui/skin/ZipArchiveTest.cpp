@@ -77,7 +77,7 @@ protected:
     static std::vector<std::uint8_t> Archive(const std::string& name) { return ReadFile(*s_dir / name); }
 
     // Extracts a member whole into a buffer of its announced size.
-    static ZipResult ExtractAll(HZIP archive, const std::string& name, std::vector<std::uint8_t>& out)
+    static ZipResult ExtractAll(HARCHIVE archive, const std::string& name, std::vector<std::uint8_t>& out)
     {
         std::int32_t index = -1;
         TZipEntry entry;
@@ -99,7 +99,7 @@ TEST_F(ZipArchiveTest, InfoZipMembersComeOutByteIdentical)
         ZipArchivePtr fromMemory(OpenFromMemory(block.data(), block.size(), kPassword));
         ZipArchivePtr fromFile(OpenFromFile((*s_dir / archiveName).c_str(), kPassword));
         ASSERT_TRUE(fromMemory && fromFile);
-        for (HZIP archive : {fromMemory.get(), fromFile.get()}) {
+        for (HARCHIVE archive : {fromMemory.get(), fromFile.get()}) {
             for (const auto& [name, data] : s_files) {
                 SCOPED_TRACE(name);
                 std::vector<std::uint8_t> out;
@@ -308,10 +308,10 @@ TEST(ZipResultText, MessagesAreTheSystemsOwnAndTruncateToCapacity)
 
 TEST(ZipHandle, EveryEntryPointChecksTheHandle)
 {
-    TZipHandle foreign;
+    TArchiveHandle foreign;
     foreign.kind = 2;
     std::uint8_t byte = 0;
-    for (HZIP h : {static_cast<HZIP>(nullptr), &foreign}) {
+    for (HARCHIVE h : {static_cast<HARCHIVE>(nullptr), &foreign}) {
         const ZipResult expected = h ? kZipMixedUse : kZipBadArguments;
         EXPECT_EQ(FindMember(h, u"a", true, nullptr, nullptr), expected);
         EXPECT_EQ(LastResult(), expected);
