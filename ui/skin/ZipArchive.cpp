@@ -99,6 +99,10 @@ class FileSource final : public ZipSource
 public:
     bool Open(const char* path)
     {
+        // A folder opens as a stream on this system but cannot be read: it is not an archive file.
+        std::error_code ec;
+        if (std::filesystem::is_directory(path, ec))
+            return false;
         m_file.open(path, std::ios::binary);
         if (!m_file)
             return false;

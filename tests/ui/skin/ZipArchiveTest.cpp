@@ -325,6 +325,8 @@ TEST(ZipHandle, EveryEntryPointChecksTheHandle)
     EXPECT_EQ(LastResult(), kZipBadArguments);
     EXPECT_EQ(OpenFromFile("/nonexistent/skin.zip", nullptr), nullptr);
     EXPECT_EQ(LastResult(), kZipOpenFile);
+    EXPECT_EQ(OpenFromFile(fs::temp_directory_path().c_str(), nullptr), nullptr);
+    EXPECT_EQ(LastResult(), kZipOpenFile);
 }
 
 // ---------------------------------------------------------------------------------------------
