@@ -6,10 +6,22 @@
 
 namespace platform {
 
-constexpr std::uint32_t AlphaOf(std::uint32_t argb) { return argb >> 24; }
-constexpr std::uint32_t RedOf(std::uint32_t argb) { return (argb >> 16) & 0xFF; }
-constexpr std::uint32_t GreenOf(std::uint32_t argb) { return (argb >> 8) & 0xFF; }
-constexpr std::uint32_t BlueOf(std::uint32_t argb) { return argb & 0xFF; }
+constexpr std::uint32_t AlphaOf(std::uint32_t argb)
+{
+    return argb >> 24;
+}
+constexpr std::uint32_t RedOf(std::uint32_t argb)
+{
+    return (argb >> 16) & 0xFF;
+}
+constexpr std::uint32_t GreenOf(std::uint32_t argb)
+{
+    return (argb >> 8) & 0xFF;
+}
+constexpr std::uint32_t BlueOf(std::uint32_t argb)
+{
+    return argb & 0xFF;
+}
 
 constexpr std::uint32_t MakeArgb(std::uint32_t a, std::uint32_t r, std::uint32_t g, std::uint32_t b)
 {

@@ -11,8 +11,8 @@ namespace platform {
 
 struct FontSpec
 {
-    std::u16string face;  // family name; empty means the default GUI face
-    int pixelSize = 12;   // character (em) height in pixels; 0 or less means the default size
+    std::u16string face; // family name; empty means the default GUI face
+    int pixelSize = 12;  // character (em) height in pixels; 0 or less means the default size
     bool bold = false;
     bool italic = false;
     bool underline = false;

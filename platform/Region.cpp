@@ -10,8 +10,7 @@ namespace platform {
 namespace {
 
 // Combines two sorted span lists with a boolean operation by sweeping their edges.
-template <typename Keep>
-std::vector<int> CombineSpans(const std::vector<int>& a, const std::vector<int>& b, Keep keep)
+template <typename Keep> std::vector<int> CombineSpans(const std::vector<int>& a, const std::vector<int>& b, Keep keep)
 {
     std::vector<int> out;
     size_t i = 0, j = 0;
@@ -113,8 +112,8 @@ Rect Region::Bounds() const
 
 bool Region::Contains(int x, int y) const
 {
-    auto band = std::upper_bound(m_bands.begin(), m_bands.end(), y,
-                                 [](int value, const Band& b) { return value < b.bottom; });
+    auto band =
+        std::upper_bound(m_bands.begin(), m_bands.end(), y, [](int value, const Band& b) { return value < b.bottom; });
     if (band == m_bands.end() || y < band->top)
         return false;
     // Inside when an odd number of span edges lie at or before x.

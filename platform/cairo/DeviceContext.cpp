@@ -89,8 +89,7 @@ inline int Sample(int i, int n, int m)
 
 Rect Normalized(const Rect& r)
 {
-    return {std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right),
-            std::max(r.top, r.bottom)};
+    return {std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right), std::max(r.top, r.bottom)};
 }
 
 } // namespace
@@ -408,7 +407,7 @@ Transform Transform::RotationAbout(double cx, double cy, double degrees)
 Transform Transform::After(const Transform& f) const
 {
     // (this ∘ f)(p) = this(f(p))
-    return {xx * f.xx + xy * f.yx, yx * f.xx + yy * f.yx, xx * f.xy + xy * f.yy,
+    return {xx * f.xx + xy * f.yx, yx * f.xx + yy * f.yx,      xx * f.xy + xy * f.yy,
             yx * f.xy + yy * f.yy, xx * f.x0 + xy * f.y0 + x0, yx * f.x0 + yy * f.y0 + y0};
 }
 

@@ -78,8 +78,7 @@ std::uint32_t PenPixel(const Pen& pen)
 
 Rect Normalized(const Rect& r)
 {
-    return {std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right),
-            std::max(r.top, r.bottom)};
+    return {std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right), std::max(r.top, r.bottom)};
 }
 
 // The box whose edges a pen of width w centres on a figure's outline (l..r-1, t..b-1).

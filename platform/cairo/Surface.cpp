@@ -129,9 +129,9 @@ cairo_surface_t* WrapPixels(const PixelBuffer& pixels)
 {
     if (pixels.IsEmpty() || pixels.stride < pixels.width * 4 || pixels.stride % 4 != 0)
         return nullptr;
-    cairo_surface_t* cs = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(pixels.pixels),
-                                                              CAIRO_FORMAT_ARGB32, pixels.width, pixels.height,
-                                                              pixels.stride);
+    cairo_surface_t* cs =
+        cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(pixels.pixels), CAIRO_FORMAT_ARGB32,
+                                            pixels.width, pixels.height, pixels.stride);
     if (cairo_surface_status(cs) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(cs);
         return nullptr;

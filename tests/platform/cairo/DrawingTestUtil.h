@@ -29,4 +29,5 @@ inline int CountEqual(const platform::Surface& s, int x0, int y0, int x1, int y1
 } // namespace drawingtest
 
 #define EXPECT_PIXEL(surface, x, y, value)                                                                             \
-    EXPECT_EQ(drawingtest::Hex((surface).GetPixel((x), (y))), drawingtest::Hex(value)) << "at (" << (x) << ", " << (y) << ")"
+    EXPECT_EQ(drawingtest::Hex((surface).GetPixel((x), (y))), drawingtest::Hex(value))                                 \
+        << "at (" << (x) << ", " << (y) << ")"
