@@ -148,8 +148,9 @@ TEST(PenTest, RoundedFrameFollowsTheRoundedClip)
     for (int y = 0; y < 30; ++y) {
         int first = -1;
         for (int x = 0; x < 40; ++x) {
-            if (s.GetPixel(x, y) == kRed)
+            if (s.GetPixel(x, y) == kRed) {
                 EXPECT_TRUE(shape.Contains(x, y)) << x << "," << y;
+            }
             if (first < 0 && shape.Contains(x, y))
                 first = x;
         }
