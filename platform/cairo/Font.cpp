@@ -159,7 +159,9 @@ FontSpec Font::DefaultGuiSpec()
 
 Font Font::DefaultGui()
 {
-    return Create(DefaultGuiSpec());
+    // Every device context starts with this font, so each thread loads it once.
+    thread_local const Font font = Create(DefaultGuiSpec());
+    return font;
 }
 
 Font Font::Create(const FontSpec& requested)
