@@ -42,17 +42,6 @@ inline std::uint32_t Scale(std::uint32_t p, std::uint32_t alpha)
     return channel(24) | channel(16) | channel(8) | channel(0);
 }
 
-bool Overlaps(const PixelBuffer& a, const PixelBuffer& b)
-{
-    if (a.IsEmpty() || b.IsEmpty())
-        return false;
-    const auto* aBegin = reinterpret_cast<const std::uint8_t*>(a.pixels);
-    const auto* aEnd = reinterpret_cast<const std::uint8_t*>(a.Row(a.height - 1) + a.width);
-    const auto* bBegin = reinterpret_cast<const std::uint8_t*>(b.pixels);
-    const auto* bEnd = reinterpret_cast<const std::uint8_t*>(b.Row(b.height - 1) + b.width);
-    return aBegin < bEnd && bBegin < aEnd;
-}
-
 // A private copy of part of a source that shares memory with the target, so that reading and
 // writing the same pixels in one blit cannot smear them.
 struct SourceCopy
@@ -65,7 +54,7 @@ struct SourceCopy
     SourceCopy(const PixelBuffer& source, const PixelBuffer& target, const Rect& needed)
     {
         buffer = source;
-        if (!Overlaps(source, target))
+        if (!BuffersOverlap(source, target))
             return;
         const Rect r = needed.Intersect({0, 0, source.width, source.height});
         if (r.IsEmpty())
@@ -378,10 +367,13 @@ void DeviceContext::AlphaBlend(const Rect& dest, const PixelBuffer& source, cons
                 const int srcX = columns[x - r.left];
                 if (srcX < 0 || srcX >= source.width)
                     continue;
-                std::uint32_t p = in[srcX + src.dx];
-                if (sourceAlpha == SourceAlpha::Ignore)
-                    p |= 0xFF000000;
-                out[x] = copy ? p : Over(Scale(p, constantAlpha), out[x]);
+                const std::uint32_t p = in[srcX + src.dx];
+                if (copy)
+                    out[x] = p;
+                else if (sourceAlpha == SourceAlpha::Ignore)
+                    out[x] = Over(Scale(p | 0xFF000000, constantAlpha), out[x]);
+                else
+                    out[x] = Over(Scale(p, constantAlpha), out[x]);
             }
         }
     }

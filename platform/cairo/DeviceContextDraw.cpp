@@ -286,8 +286,12 @@ void DeviceContext::DrawTextLayout(const TextLayout& layout)
             PangoAttrList* attrs = pango_layout_get_attributes(pl);
             attrs = attrs ? pango_attr_list_copy(attrs) : pango_attr_list_new();
             PangoAttribute* underline = pango_attr_underline_new(PANGO_UNDERLINE_SINGLE);
+            // A mnemonic may be a surrogate pair: underline both halves.
+            size_t end = static_cast<size_t>(line.prefixIndex) + 1;
+            if (end < line.text.size() && line.text[end] >= 0xDC00 && line.text[end] <= 0xDFFF)
+                ++end;
             underline->start_index = offsets[line.prefixIndex];
-            underline->end_index = offsets[line.prefixIndex + 1];
+            underline->end_index = offsets[end];
             pango_attr_list_insert(attrs, underline);
             pango_layout_set_attributes(pl, attrs);
             pango_attr_list_unref(attrs);
@@ -380,7 +384,7 @@ void DeviceContext::DrawImage(const PixelBuffer& source, const RectF& sourceRect
     // Drawing a surface onto itself needs a snapshot of the source first.
     Surface snapshot;
     PixelBuffer from = source;
-    if (source.pixels == Pixels().pixels) {
+    if (BuffersOverlap(source, Pixels())) {
         snapshot = m_impl->target->Clone();
         from = snapshot.Pixels();
     }

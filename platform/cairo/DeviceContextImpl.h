@@ -39,6 +39,18 @@ struct DeviceContext::Impl
     void PutPixel(const PixelBuffer& pb, int x, int y, std::uint32_t pixel) const;
 };
 
+// Whether two pixel views share any memory (a blit from a surface onto itself).
+inline bool BuffersOverlap(const PixelBuffer& a, const PixelBuffer& b)
+{
+    if (a.IsEmpty() || b.IsEmpty())
+        return false;
+    const auto* aBegin = reinterpret_cast<const std::uint8_t*>(a.pixels);
+    const auto* aEnd = reinterpret_cast<const std::uint8_t*>(a.Row(a.height - 1) + a.width);
+    const auto* bBegin = reinterpret_cast<const std::uint8_t*>(b.pixels);
+    const auto* bEnd = reinterpret_cast<const std::uint8_t*>(b.Row(b.height - 1) + b.width);
+    return aBegin < bEnd && bBegin < aEnd;
+}
+
 namespace cairo {
 void SetMatrix(cairo_t* cr, const Transform& t);
 } // namespace cairo

@@ -52,12 +52,13 @@ TextLayout::TextLayout(const Font& font, const char16_t* text, int length, const
         const char16_t c = text[i];
         if (prefixes && c == u'&' && i + 1 < length) {
             ++i;
+            if (IsLineBreak(text[i])) {
+                --i; // "&" before a line break marks nothing; the break is handled next
+                continue;
+            }
             if (text[i] != u'&' && showPrefix)
                 marks.push_back(static_cast<int>(paragraph.size()));
-            if (IsLineBreak(text[i]))
-                --i; // "&" before a line break marks nothing; let the break be handled below
-            else
-                paragraph += text[i];
+            paragraph += text[i];
             continue;
         }
         if (IsLineBreak(c)) {
@@ -117,6 +118,8 @@ void TextLayout::BreakParagraph(const std::u16string& text, const std::vector<in
 void TextLayout::AddLine(std::u16string text, int prefixIndex)
 {
     TextLine line;
+    if (prefixIndex >= static_cast<int>(text.size()))
+        prefixIndex = -1;
     int width = MeasureWidth(m_font, text);
     if ((m_format & (DT_END_ELLIPSIS | DT_WORD_ELLIPSIS)) && width > m_rect.Width()) {
         // The longest start of the line that still fits with "..." after it.

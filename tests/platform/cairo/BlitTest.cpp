@@ -202,7 +202,7 @@ TEST(DeviceContextBlitTest, StretchBltIsNearestNeighbour)
     // Shrinking picks pixel centres: 4 source columns into 2 take columns 1 and 3.
     dc.StretchBlt({0, 3, 2, 4}, src, {0, 0, 4, 1});
     EXPECT_PIXEL(s, 0, 3, kGreen);
-    EXPECT_PIXEL(s, 1, 3, 0xFF808080u); // copied as opaque: the source alpha plays no part
+    EXPECT_PIXEL(s, 1, 3, 0x80808080u); // copied as it is, alpha included
 }
 
 TEST(DeviceContextBlitTest, AlphaBlendCombinesSourceAndConstantAlpha)

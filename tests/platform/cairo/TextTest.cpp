@@ -220,6 +220,20 @@ TEST(TextLayoutTest, PrefixCharacters)
     const TextLayout hidden(font, u"&Cancel", 7, {0, 0, 100, 20}, DT_SINGLELINE | DT_HIDEPREFIX);
     EXPECT_EQ(hidden.Lines()[0].text, u"Cancel");
     EXPECT_EQ(hidden.Lines()[0].prefixIndex, -1);
+
+    // A mark before a line break or at the very end marks nothing; drawing such text is safe.
+    const TextLayout beforeBreak(font, u"Next&\nline&", 11, {0, 0, 100, 40}, 0);
+    ASSERT_EQ(beforeBreak.Lines().size(), 2u);
+    EXPECT_EQ(beforeBreak.Lines()[0].text, u"Next");
+    EXPECT_EQ(beforeBreak.Lines()[0].prefixIndex, -1);
+    EXPECT_EQ(beforeBreak.Lines()[1].text, u"line&");
+    const char16_t surrogate[] = {u'&', 0xD83D, 0xDE00, u'x'};
+    const TextLayout pair(font, surrogate, 4, {0, 0, 100, 20}, DT_SINGLELINE);
+    EXPECT_EQ(pair.Lines()[0].prefixIndex, 0);
+    Surface s = Surface::Create(100, 40);
+    DeviceContext dc(s);
+    dc.DrawTextLayout(beforeBreak);
+    dc.DrawTextLayout(pair);
 }
 
 TEST(DrawTextTest, DrawsInTheTextColourClippedToTheRectangle)
