@@ -311,13 +311,7 @@ HWND WindowSystem::CreateWindowEx(DWORD exStyle, const char16_t* className, cons
     } else {
         ResizeStore(window);
         // A new window starts on top of its band (topmost windows above the others).
-        m_zOrder.push_back(hwnd);
-        if (!window.IsTopmost()) {
-            auto it = std::find_if(m_zOrder.begin(), m_zOrder.end(),
-                                   [&](HWND h) { return Record(h) && Record(h)->IsTopmost(); });
-            m_zOrder.pop_back();
-            m_zOrder.insert(it, hwnd);
-        }
+        PlaceOnTop(hwnd);
         if (!m_backend->CreateNative(window)) {
             ForgetWindow(hwnd);
             SetLastError(ERROR_NOT_ENOUGH_MEMORY);
@@ -379,6 +373,19 @@ HWND WindowSystem::CreateWindowEx(DWORD exStyle, const char16_t* className, cons
         ShowWindow(hwnd, (style & WS_MINIMIZE) ? SW_SHOWMINIMIZED : SW_SHOW);
     SetLastError(ERROR_SUCCESS);
     return Record(hwnd) ? hwnd : nullptr;
+}
+
+void WindowSystem::PlaceOnTop(HWND hwnd)
+{
+    // Topmost windows stay above all others; a plain window goes to the top of the plain ones.
+    std::erase(m_zOrder, hwnd);
+    const WindowRecord* window = Record(hwnd);
+    if (!window || window->IsTopmost()) {
+        m_zOrder.push_back(hwnd);
+        return;
+    }
+    auto it = std::find_if(m_zOrder.begin(), m_zOrder.end(), [&](HWND h) { return Record(h) && Record(h)->IsTopmost(); });
+    m_zOrder.insert(it, hwnd);
 }
 
 void WindowSystem::DestroyOwnedWindows(HWND owner)
@@ -809,15 +816,11 @@ bool WindowSystem::SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int w
             window->exStyle |= WS_EX_TOPMOST;
         else if (insertAfter == HWND_NOTOPMOST)
             window->exStyle &= ~WS_EX_TOPMOST;
-        std::erase(m_zOrder, hwnd);
         if (insertAfter == HWND_BOTTOM) {
+            std::erase(m_zOrder, hwnd);
             m_zOrder.insert(m_zOrder.begin(), hwnd);
-        } else if (window->IsTopmost()) {
-            m_zOrder.push_back(hwnd);
         } else {
-            auto it = std::find_if(m_zOrder.begin(), m_zOrder.end(),
-                                   [&](HWND h) { return Record(h) && Record(h)->IsTopmost(); });
-            m_zOrder.insert(it, hwnd);
+            PlaceOnTop(hwnd);
         }
         if (wasTopmost != window->IsTopmost())
             m_backend->UpdateNative(*window, kChangeTopmost);
@@ -1038,14 +1041,7 @@ void WindowSystem::Activate(HWND hwnd, bool fromDesktop)
     hwnd = top->handle;
     if (!fromDesktop) {
         m_backend->ActivateNative(*top);
-        std::erase(m_zOrder, hwnd);
-        if (top->IsTopmost()) {
-            m_zOrder.push_back(hwnd);
-        } else {
-            auto it = std::find_if(m_zOrder.begin(), m_zOrder.end(),
-                                   [&](HWND h) { return Record(h) && Record(h)->IsTopmost(); });
-            m_zOrder.insert(it, hwnd);
-        }
+        PlaceOnTop(hwnd);
     }
     if (m_active == hwnd)
         return;

@@ -264,6 +264,7 @@ private:
     void Activate(HWND hwnd, bool fromDesktop);
     void ActivateAnotherThan(HWND hwnd);
     void DestroyOwnedWindows(HWND owner);
+    void PlaceOnTop(HWND hwnd);
 
     bool MatchesFilter(const MSG& msg, HWND filter, UINT first, UINT last) const;
     bool FetchMessage(MSG& msg, HWND filter, UINT first, UINT last, bool remove);
