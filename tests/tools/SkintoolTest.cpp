@@ -62,6 +62,11 @@ TEST_F(SkintoolTest, PackIsReproducibleAndUnzipReadsItBack)
         SCOPED_TRACE(name);
         EXPECT_TRUE(ReadFile(m_dir / ("out/" + name)) == data);
     }
+    // An archive written into the packed folder leaves itself out.
+    ASSERT_EQ(Skintool("pack " + Path("skin") + " " + Path("skin/self.zip") + " --password QwPlrTvK").exitCode, 0);
+    ASSERT_EQ(Skintool("pack " + Path("skin") + " " + Path("skin/self.zip") + " --password QwPlrTvK").exitCode, 0);
+    EXPECT_TRUE(ReadFile(m_dir / "skin/self.zip") == ReadFile(m_dir / "a.zip"));
+
     // Without the password unzip gets nothing.
     EXPECT_NE(RunShell("unzip -q -P wrong " + Path("a.zip") + " -d " + Path("bad") + " >/dev/null 2>&1"), 0);
 }

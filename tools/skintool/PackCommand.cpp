@@ -37,6 +37,8 @@ int RunPack(const Arguments& args)
     if (!fs::is_directory(dir, ec))
         return ReportZipError(zip::kZipOpenFile);
 
+    // An archive written into the folder it packs must not end up inside its next version.
+    const fs::path outputPath = fs::weakly_canonical(output, ec);
     CArchiveWriter writer(cl.password.value_or(""));
     fs::recursive_directory_iterator it(dir, ec), end;
     if (ec)
@@ -44,7 +46,7 @@ int RunPack(const Arguments& args)
     for (; it != end; it.increment(ec)) {
         if (ec)
             return ReportZipError(zip::kZipReadFile);
-        if (!it->is_regular_file(ec))
+        if (!it->is_regular_file(ec) || fs::weakly_canonical(it->path(), ec) == outputPath)
             continue;
         // generic_string() gives forward slashes whatever the host's separator.
         std::string name = it->path().lexically_relative(dir).generic_string();

@@ -19,7 +19,7 @@ struct SharedSettings
     std::u16string skinArchiveName;
     char skinArchivePassword[CWindowManagerUI::kPasswordCapacity] = {};
     bool keepArchiveOpen = true;
-    zip::HZIP openArchive = nullptr;
+    zip::HARCHIVE openArchive = nullptr;
 
     ~SharedSettings()
     {
@@ -124,7 +124,7 @@ bool CWindowManagerUI::IsArchiveKeptOpen()
     return Shared().keepArchiveOpen;
 }
 
-zip::HZIP CWindowManagerUI::OpenArchive()
+zip::HARCHIVE CWindowManagerUI::OpenArchive()
 {
     return Shared().openArchive;
 }

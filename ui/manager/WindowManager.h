@@ -50,7 +50,7 @@ public:
     static const char* SkinArchivePassword();
     static bool IsArchiveKeptOpen();
     // The kept-open archive, or null.
-    static zip::HZIP OpenArchive();
+    static zip::HARCHIVE OpenArchive();
     static void CloseArchive();
 
     // Capacity of the stored password, terminating zero included.

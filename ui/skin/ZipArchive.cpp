@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <new>
 #include <vector>
@@ -83,7 +84,8 @@ public:
     {
         if (offset > m_size || len > m_size - offset)
             return false;
-        std::memcpy(dst, m_data + offset, len);
+        if (len != 0)
+            std::memcpy(dst, m_data + offset, len);
         return true;
     }
     const std::uint8_t* View(std::uint64_t offset) const override { return m_data + offset; }
@@ -97,6 +99,10 @@ class FileSource final : public ZipSource
 public:
     bool Open(const char* path)
     {
+        // A folder opens as a stream on this system but cannot be read: it is not an archive file.
+        std::error_code ec;
+        if (std::filesystem::is_directory(path, ec))
+            return false;
         m_file.open(path, std::ios::binary);
         if (!m_file)
             return false;
@@ -303,7 +309,9 @@ public:
     ZipResult Find(const std::string& name, bool ignoreCase, std::int32_t* index, TZipEntry* entry);
     ZipResult Describe(std::int32_t index, TZipEntry* entry) const;
     ZipResult Extract(std::int32_t index, std::uint8_t* buffer, std::size_t length);
+    ZipResult ExtractFile(std::int32_t index, const std::string& path);
     std::int32_t Count() const { return std::int32_t(m_members.size()); }
+    void SetBaseDirectory(std::string directory) { m_baseDirectory = std::move(directory); }
 
 private:
     // State of a member whose extraction stopped because the caller's buffer was full.
@@ -346,6 +354,7 @@ private:
     std::int32_t m_current = -1;
     Extraction m_x;
     std::vector<std::uint8_t> m_piece; // decrypted input for inflate
+    std::string m_baseDirectory;       // where relative extraction paths start
 };
 
 ZipResult CZipReader::ReadDirectory()
@@ -696,6 +705,54 @@ ZipResult CZipReader::Extract(std::int32_t index, std::uint8_t* buffer, std::siz
     return Finish();
 }
 
+// Extracts a whole member into a file: a member whose name ends in a slash makes a directory. A
+// file that could not be completed is removed rather than left truncated.
+ZipResult CZipReader::ExtractFile(std::int32_t index, const std::string& path)
+{
+    namespace fs = std::filesystem;
+    if (index < 0 || index >= Count() || path.empty())
+        return kZipBadArguments;
+    if (m_x.active && m_current == index)
+        return kZipPartlyUnzipped;
+    fs::path target(path);
+    if (target.is_relative() && !m_baseDirectory.empty())
+        target = fs::path(m_baseDirectory) / target;
+    std::error_code ec;
+    const MemberRecord& m = m_members[std::size_t(index)];
+    if (!m.name.empty() && m.name.back() == '/') {
+        fs::create_directories(target, ec);
+        return fs::is_directory(target, ec) ? kZipOk : kZipOpenFile;
+    }
+    if (target.has_parent_path())
+        fs::create_directories(target.parent_path(), ec);
+    std::ofstream out(target, std::ios::binary | std::ios::trunc);
+    if (!out)
+        return kZipOpenFile;
+
+    std::vector<std::uint8_t> buffer(std::size_t(std::min<std::uint64_t>(m.uncompressedSize, 1 << 20)));
+    std::uint64_t written = 0;
+    ZipResult r = kZipMoreData;
+    while (r == kZipMoreData) {
+        r = Extract(index, buffer.data(), buffer.size());
+        if (r != kZipOk && r != kZipMoreData)
+            break;
+        // Once finished, the member has exactly its recorded size (Finish checks it).
+        std::uint64_t n = r == kZipOk ? m.uncompressedSize - written : buffer.size();
+        out.write(reinterpret_cast<const char*>(buffer.data()), std::streamsize(n));
+        written += n;
+        if (!out) {
+            Abandon();
+            r = kZipWriteFile;
+        }
+    }
+    out.close();
+    if (r == kZipOk && !out)
+        r = kZipWriteFile;
+    if (r != kZipOk)
+        fs::remove(target, ec);
+    return r;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Entry points
 // ---------------------------------------------------------------------------------------------
@@ -703,7 +760,7 @@ ZipResult CZipReader::Extract(std::int32_t index, std::uint8_t* buffer, std::siz
 namespace {
 
 // Checks a handle; kZipOk when it is a reader.
-ZipResult CheckHandle(HZIP archive)
+ZipResult CheckHandle(HARCHIVE archive)
 {
     if (archive == nullptr)
         return kZipBadArguments;
@@ -712,14 +769,14 @@ ZipResult CheckHandle(HZIP archive)
     return kZipOk;
 }
 
-HZIP OpenSource(std::unique_ptr<ZipSource> source, const char* password)
+HARCHIVE OpenSource(std::unique_ptr<ZipSource> source, const char* password)
 {
     auto reader = std::make_unique<CZipReader>(std::move(source), password);
     if (ZipResult r = reader->ReadDirectory(); r != kZipOk) {
         Store(r);
         return nullptr;
     }
-    auto handle = std::make_unique<TZipHandle>();
+    auto handle = std::make_unique<TArchiveHandle>();
     handle->kind = kZipKindReader;
     handle->reader = reader.release();
     Store(kZipOk);
@@ -771,7 +828,7 @@ const char* MessageOf(ZipResult code)
 
 } // namespace
 
-HZIP OpenFromMemory(const void* block, std::size_t length, const char* password)
+HARCHIVE OpenFromMemory(const void* block, std::size_t length, const char* password)
 {
     if (block == nullptr) {
         Store(kZipBadArguments);
@@ -785,7 +842,7 @@ HZIP OpenFromMemory(const void* block, std::size_t length, const char* password)
     }
 }
 
-HZIP OpenFromFile(const char* path, const char* password)
+HARCHIVE OpenFromFile(const char* path, const char* password)
 {
     if (path == nullptr || *path == '\0') {
         Store(kZipBadArguments);
@@ -808,7 +865,7 @@ HZIP OpenFromFile(const char* path, const char* password)
     }
 }
 
-HZIP OpenFromFile(const char16_t* path, const char* password)
+HARCHIVE OpenFromFile(const char16_t* path, const char* password)
 {
     std::string narrow;
     if (path == nullptr || !ToUtf8(path, narrow)) {
@@ -818,7 +875,7 @@ HZIP OpenFromFile(const char16_t* path, const char* password)
     return OpenFromFile(narrow.c_str(), password);
 }
 
-ZipResult FindMember(HZIP archive, const char* name, bool ignoreCase, std::int32_t* index, TZipEntry* entry)
+ZipResult FindMember(HARCHIVE archive, const char* name, bool ignoreCase, std::int32_t* index, TZipEntry* entry)
 {
     if (ZipResult r = CheckHandle(archive); r != kZipOk)
         return Store(r);
@@ -831,7 +888,7 @@ ZipResult FindMember(HZIP archive, const char* name, bool ignoreCase, std::int32
     }
 }
 
-ZipResult FindMember(HZIP archive, const char16_t* name, bool ignoreCase, std::int32_t* index, TZipEntry* entry)
+ZipResult FindMember(HARCHIVE archive, const char16_t* name, bool ignoreCase, std::int32_t* index, TZipEntry* entry)
 {
     if (ZipResult r = CheckHandle(archive); r != kZipOk)
         return Store(r);
@@ -848,7 +905,7 @@ ZipResult FindMember(HZIP archive, const char16_t* name, bool ignoreCase, std::i
     return FindMember(archive, narrow.c_str(), ignoreCase, index, entry);
 }
 
-std::int32_t MemberCount(HZIP archive)
+std::int32_t MemberCount(HARCHIVE archive)
 {
     if (ZipResult r = CheckHandle(archive); r != kZipOk) {
         Store(r);
@@ -858,7 +915,7 @@ std::int32_t MemberCount(HZIP archive)
     return archive->reader->Count();
 }
 
-ZipResult GetMember(HZIP archive, std::int32_t index, TZipEntry* entry)
+ZipResult GetMember(HARCHIVE archive, std::int32_t index, TZipEntry* entry)
 {
     if (ZipResult r = CheckHandle(archive); r != kZipOk)
         return Store(r);
@@ -869,7 +926,7 @@ ZipResult GetMember(HZIP archive, std::int32_t index, TZipEntry* entry)
     }
 }
 
-ZipResult ExtractToMemory(HZIP archive, std::int32_t index, void* buffer, std::size_t length)
+ZipResult ExtractToMemory(HARCHIVE archive, std::int32_t index, void* buffer, std::size_t length)
 {
     if (ZipResult r = CheckHandle(archive); r != kZipOk)
         return Store(r);
@@ -883,12 +940,37 @@ ZipResult ExtractToMemory(HZIP archive, std::int32_t index, void* buffer, std::s
     }
 }
 
-ZipResult Close(HZIP archive)
+ZipResult ExtractToFile(HARCHIVE archive, std::int32_t index, const char* path)
+{
+    if (ZipResult r = CheckHandle(archive); r != kZipOk)
+        return Store(r);
+    if (path == nullptr)
+        return Store(kZipBadArguments);
+    try {
+        return Store(archive->reader->ExtractFile(index, path));
+    } catch (const std::bad_alloc&) {
+        return Store(kZipNoMemory);
+    }
+}
+
+ZipResult SetBaseDirectory(HARCHIVE archive, const char* directory)
+{
+    if (ZipResult r = CheckHandle(archive); r != kZipOk)
+        return Store(r);
+    try {
+        archive->reader->SetBaseDirectory(directory != nullptr ? directory : "");
+    } catch (const std::bad_alloc&) {
+        return Store(kZipNoMemory);
+    }
+    return Store(kZipOk);
+}
+
+ZipResult Close(HARCHIVE archive)
 {
     if (ZipResult r = CheckHandle(archive); r != kZipOk)
         return Store(r);
     std::unique_ptr<CZipReader> reader(archive->reader);
-    std::unique_ptr<TZipHandle> handle(archive);
+    std::unique_ptr<TArchiveHandle> handle(archive);
     handle->kind = 0;
     handle->reader = nullptr;
     return Store(kZipOk);

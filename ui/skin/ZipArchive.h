@@ -37,18 +37,21 @@ constexpr ZipResult kZipFlateError = 0x5000000;
 // Passed where a result code is expected, stands for the last result.
 constexpr ZipResult kZipLastResult = 1;
 
+// How the reader names the version of its inflate, whichever zlib it is built with.
+constexpr char kInflateVersion[] = "1.1.3";
+
 // Handle kind of an archive opened for reading; every entry point checks it.
 constexpr std::uint32_t kZipKindReader = 1;
 
 class CZipReader;
 
 // The archive handle: a small record {kind, reader}, released by Close.
-struct TZipHandle
+struct TArchiveHandle
 {
     std::uint32_t kind = kZipKindReader;
     CZipReader* reader = nullptr;
 };
-using HZIP = TZipHandle*;
+using HARCHIVE = TArchiveHandle*;
 
 // Windows file attribute bits reported in TZipEntry::attributes.
 constexpr std::uint32_t kZipAttrReadOnly = 0x01;
@@ -72,31 +75,38 @@ struct TZipEntry
 
 // Opens an archive held in memory. The block is read in place, not copied: it must stay valid and
 // unchanged until Close. The password is copied; null means none.
-HZIP OpenFromMemory(const void* block, std::size_t length, const char* password);
+HARCHIVE OpenFromMemory(const void* block, std::size_t length, const char* password);
 
 // Opens an archive file (a UTF-8 path, or UTF-16 converted to UTF-8; backslashes count as slashes).
 // The file stays open until Close.
-HZIP OpenFromFile(const char* path, const char* password);
-HZIP OpenFromFile(const char16_t* path, const char* password);
+HARCHIVE OpenFromFile(const char* path, const char* password);
+HARCHIVE OpenFromFile(const char16_t* path, const char* password);
 
 // Finds a member by name. Backslashes count as slashes, leading slashes are dropped and runs of
 // slashes collapse; ignoreCase folds ASCII letters. index and entry may be null. A found member
 // abandons any extraction in progress. The wide name is converted to UTF-8, the narrow encoding of
 // this system's file names.
-ZipResult FindMember(HZIP archive, const char16_t* name, bool ignoreCase, std::int32_t* index, TZipEntry* entry);
-ZipResult FindMember(HZIP archive, const char* name, bool ignoreCase, std::int32_t* index, TZipEntry* entry);
+ZipResult FindMember(HARCHIVE archive, const char16_t* name, bool ignoreCase, std::int32_t* index, TZipEntry* entry);
+ZipResult FindMember(HARCHIVE archive, const char* name, bool ignoreCase, std::int32_t* index, TZipEntry* entry);
 
 // Number of members, and the entry of the member at a position of the central directory.
-std::int32_t MemberCount(HZIP archive);
-ZipResult GetMember(HZIP archive, std::int32_t index, TZipEntry* entry);
+std::int32_t MemberCount(HARCHIVE archive);
+ZipResult GetMember(HARCHIVE archive, std::int32_t index, TZipEntry* entry);
 
 // Extracts a member into buffer. kZipOk: the whole member was produced, and its size and CRC checked.
 // kZipMoreData: the buffer filled first; calling again with the same index continues where this
 // call stopped. Any other result: nothing usable.
-ZipResult ExtractToMemory(HZIP archive, std::int32_t index, void* buffer, std::size_t length);
+ZipResult ExtractToMemory(HARCHIVE archive, std::int32_t index, void* buffer, std::size_t length);
+
+// Extracts a whole member into a file (a UTF-8 path; relative paths start at the base directory).
+// A member named with a trailing slash makes a directory. kZipPartlyUnzipped while the member is
+// half extracted to memory; a file that could not be completed is removed.
+ZipResult ExtractToFile(HARCHIVE archive, std::int32_t index, const char* path);
+// Sets where relative ExtractToFile paths start; null or empty: the working directory.
+ZipResult SetBaseDirectory(HARCHIVE archive, const char* directory);
 
 // Releases the reader and its source. The handle is invalid afterwards.
-ZipResult Close(HZIP archive);
+ZipResult Close(HARCHIVE archive);
 
 // Copies the message of a result code (kZipLastResult: of the last result) into buffer, at most
 // capacity - 1 characters and a terminating zero, and returns the length of the full message.
@@ -109,8 +119,8 @@ ZipResult LastResult();
 // Closes an archive when the owning pointer goes away.
 struct ZipCloser
 {
-    void operator()(HZIP archive) const { Close(archive); }
+    void operator()(HARCHIVE archive) const { Close(archive); }
 };
-using ZipArchivePtr = std::unique_ptr<TZipHandle, ZipCloser>;
+using ZipArchivePtr = std::unique_ptr<TArchiveHandle, ZipCloser>;
 
 } // namespace ui::zip

@@ -40,7 +40,7 @@ protected:
     }
     static void TearDownTestSuite() { s_dir.reset(); }
 
-    static bool CanRead(ui::zip::HZIP archive)
+    static bool CanRead(ui::zip::HARCHIVE archive)
     {
         std::int32_t index = -1;
         ui::zip::TZipEntry entry;
@@ -86,7 +86,7 @@ TEST_F(SkinSettingsTest, MemoryArchiveIsOpenedOnceAndKept)
     EXPECT_EQ(std::u16string(CWindowManagerUI::SkinArchiveName()), u"membuffer");
     EXPECT_STREQ(CWindowManagerUI::SkinArchivePassword(), "QwPlrTvK");
     EXPECT_TRUE(CWindowManagerUI::IsArchiveKeptOpen());
-    ui::zip::HZIP first = CWindowManagerUI::OpenArchive();
+    ui::zip::HARCHIVE first = CWindowManagerUI::OpenArchive();
     ASSERT_NE(first, nullptr);
     EXPECT_TRUE(CanRead(first));
 
@@ -113,7 +113,7 @@ TEST_F(SkinSettingsTest, ArchiveFileUnderTheSkinFolder)
 {
     CWindowManagerUI::SetSkinFolder(Wide(s_dir->Path().string()).c_str());
     CWindowManagerUI::SetSkinArchive(u"skin.zip", ArchiveMode::KeepOpen, "QwPlrTvK");
-    ui::zip::HZIP archive = CWindowManagerUI::OpenArchive();
+    ui::zip::HARCHIVE archive = CWindowManagerUI::OpenArchive();
     ASSERT_NE(archive, nullptr);
     EXPECT_TRUE(CanRead(archive));
 

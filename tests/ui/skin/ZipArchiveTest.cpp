@@ -77,7 +77,7 @@ protected:
     static std::vector<std::uint8_t> Archive(const std::string& name) { return ReadFile(*s_dir / name); }
 
     // Extracts a member whole into a buffer of its announced size.
-    static ZipResult ExtractAll(HZIP archive, const std::string& name, std::vector<std::uint8_t>& out)
+    static ZipResult ExtractAll(HARCHIVE archive, const std::string& name, std::vector<std::uint8_t>& out)
     {
         std::int32_t index = -1;
         TZipEntry entry;
@@ -99,7 +99,7 @@ TEST_F(ZipArchiveTest, InfoZipMembersComeOutByteIdentical)
         ZipArchivePtr fromMemory(OpenFromMemory(block.data(), block.size(), kPassword));
         ZipArchivePtr fromFile(OpenFromFile((*s_dir / archiveName).c_str(), kPassword));
         ASSERT_TRUE(fromMemory && fromFile);
-        for (HZIP archive : {fromMemory.get(), fromFile.get()}) {
+        for (HARCHIVE archive : {fromMemory.get(), fromFile.get()}) {
             for (const auto& [name, data] : s_files) {
                 SCOPED_TRACE(name);
                 std::vector<std::uint8_t> out;
@@ -234,6 +234,35 @@ TEST_F(ZipArchiveTest, FilePathsMayUseBackslashes)
     EXPECT_EQ(ExtractAll(archive.get(), "main.xml", out), kZipOk);
 }
 
+TEST_F(ZipArchiveTest, ExtractionToFilesUnderABaseDirectory)
+{
+    const std::vector<std::uint8_t> block = Archive("deflated.zip");
+    ZipArchivePtr archive(OpenFromMemory(block.data(), block.size(), kPassword));
+    const fs::path base = *s_dir / "extracted";
+    ASSERT_EQ(SetBaseDirectory(archive.get(), base.c_str()), kZipOk);
+    for (std::int32_t i = 0; i < MemberCount(archive.get()); ++i) {
+        TZipEntry e;
+        ASSERT_EQ(GetMember(archive.get(), i, &e), kZipOk);
+        EXPECT_EQ(ExtractToFile(archive.get(), i, e.name.c_str()), kZipOk) << e.name;
+    }
+    EXPECT_TRUE(fs::is_directory(base / "img"));
+    for (const auto& [name, data] : s_files)
+        EXPECT_TRUE(ReadFile(base / name) == data) << name;
+
+    // Not while the member is half extracted to memory.
+    std::int32_t index = -1;
+    ASSERT_EQ(FindMember(archive.get(), "img/bg.txt", true, &index, nullptr), kZipOk);
+    std::uint8_t piece[100];
+    ASSERT_EQ(ExtractToMemory(archive.get(), index, piece, sizeof piece), kZipMoreData);
+    EXPECT_EQ(ExtractToFile(archive.get(), index, "again.txt"), kZipPartlyUnzipped);
+
+    // A failed extraction leaves no file behind.
+    ZipArchivePtr wrong(OpenFromMemory(block.data(), block.size(), "wrong"));
+    SetBaseDirectory(wrong.get(), base.c_str());
+    EXPECT_EQ(ExtractToFile(wrong.get(), index, "wrong.txt"), kZipPassword);
+    EXPECT_FALSE(fs::exists(base / "wrong.txt"));
+}
+
 TEST(ZipResultText, MessagesAreTheSystemsOwnAndTruncateToCapacity)
 {
     const std::pair<ZipResult, const char*> table[] = {
@@ -279,10 +308,10 @@ TEST(ZipResultText, MessagesAreTheSystemsOwnAndTruncateToCapacity)
 
 TEST(ZipHandle, EveryEntryPointChecksTheHandle)
 {
-    TZipHandle foreign;
+    TArchiveHandle foreign;
     foreign.kind = 2;
     std::uint8_t byte = 0;
-    for (HZIP h : {static_cast<HZIP>(nullptr), &foreign}) {
+    for (HARCHIVE h : {static_cast<HARCHIVE>(nullptr), &foreign}) {
         const ZipResult expected = h ? kZipMixedUse : kZipBadArguments;
         EXPECT_EQ(FindMember(h, u"a", true, nullptr, nullptr), expected);
         EXPECT_EQ(LastResult(), expected);
@@ -296,6 +325,8 @@ TEST(ZipHandle, EveryEntryPointChecksTheHandle)
     EXPECT_EQ(LastResult(), kZipBadArguments);
     EXPECT_EQ(OpenFromFile("/nonexistent/skin.zip", nullptr), nullptr);
     EXPECT_EQ(LastResult(), kZipOpenFile);
+    EXPECT_EQ(OpenFromFile(fs::temp_directory_path().c_str(), nullptr), nullptr);
+    EXPECT_EQ(LastResult(), kZipOpenFile);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -308,7 +339,8 @@ ZipResult ReadEverything(const std::vector<std::uint8_t>& block)
 {
     // A private copy of exactly the block's size, so that reads past its end are caught.
     auto copy = std::make_unique<std::uint8_t[]>(block.size() + 1);
-    std::memcpy(copy.get(), block.data(), block.size());
+    if (!block.empty())
+        std::memcpy(copy.get(), block.data(), block.size());
     ZipArchivePtr archive(OpenFromMemory(copy.get(), block.size(), kPassword));
     if (!archive)
         return LastResult();
