@@ -573,7 +573,7 @@ bool CXmlDocument::LoadFromArchive(const char16_t* fileName, MarkupEncoding enco
 {
     // An archive the window manager keeps open (always so for one given as a memory block) is used
     // as it is and stays open; otherwise the archive file is opened for this load only.
-    zip::HZIP archive = CWindowManagerUI::OpenArchive();
+    zip::HARCHIVE archive = CWindowManagerUI::OpenArchive();
     zip::ZipArchivePtr openedHere;
     if (archive == nullptr) {
         const std::u16string path =
