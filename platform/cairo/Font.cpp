@@ -11,7 +11,7 @@ namespace platform {
 
 struct Font::Impl
 {
-    FontSpec spec;
+    LogFont logFont;
     PangoFontDescription* description = nullptr;
     mutable std::optional<TextMetrics> metrics;
     ~Impl()
@@ -117,11 +117,11 @@ PangoLayout* CreateLayout(PangoContext* context, const Font& font, const std::st
 {
     PangoLayout* layout = pango_layout_new(context);
     pango_layout_set_font_description(layout, FontDescription(font));
-    if (!font.IsNull() && (font.Spec().underline || font.Spec().strikeout)) {
+    if (!font.IsNull() && (font.GetLogFont().underline || font.GetLogFont().strikeout)) {
         PangoAttrList* attrs = pango_attr_list_new();
-        if (font.Spec().underline)
+        if (font.GetLogFont().underline)
             pango_attr_list_insert(attrs, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
-        if (font.Spec().strikeout)
+        if (font.GetLogFont().strikeout)
             pango_attr_list_insert(attrs, pango_attr_strikethrough_new(TRUE));
         pango_layout_set_attributes(layout, attrs);
         pango_attr_list_unref(attrs);
@@ -149,35 +149,35 @@ Font::~Font() = default;
 Font::Font(const Font&) = default;
 Font& Font::operator=(const Font&) = default;
 
-FontSpec Font::DefaultGuiSpec()
+LogFont Font::DefaultGuiLogFont()
 {
-    FontSpec spec;
-    spec.face = kDefaultFace;
-    spec.pixelSize = kDefaultPixelSize;
-    return spec;
+    LogFont logFont;
+    logFont.face = kDefaultFace;
+    logFont.pixelSize = kDefaultPixelSize;
+    return logFont;
 }
 
 Font Font::DefaultGui()
 {
     // Every device context starts with this font, so each thread loads it once.
-    thread_local const Font font = Create(DefaultGuiSpec());
+    thread_local const Font font = Create(DefaultGuiLogFont());
     return font;
 }
 
-Font Font::Create(const FontSpec& requested)
+Font Font::Create(const LogFont& requested)
 {
-    FontSpec spec = requested;
-    if (spec.face.empty())
-        spec.face = kDefaultFace;
-    if (spec.pixelSize <= 0)
-        spec.pixelSize = kDefaultPixelSize;
+    LogFont logFont = requested;
+    if (logFont.face.empty())
+        logFont.face = kDefaultFace;
+    if (logFont.pixelSize <= 0)
+        logFont.pixelSize = kDefaultPixelSize;
 
     PangoFontDescription* description = pango_font_description_new();
-    const std::string family = cairo::ToUtf8(spec.face.data(), static_cast<int>(spec.face.size()));
+    const std::string family = cairo::ToUtf8(logFont.face.data(), static_cast<int>(logFont.face.size()));
     pango_font_description_set_family(description, family.c_str());
-    pango_font_description_set_absolute_size(description, spec.pixelSize * double(PANGO_SCALE));
-    pango_font_description_set_weight(description, spec.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
-    pango_font_description_set_style(description, spec.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+    pango_font_description_set_absolute_size(description, logFont.pixelSize * double(PANGO_SCALE));
+    pango_font_description_set_weight(description, logFont.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+    pango_font_description_set_style(description, logFont.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
 
     PangoFont* loaded = pango_context_load_font(cairo::SharedPangoContext(), description);
     if (!loaded) {
@@ -188,15 +188,15 @@ Font Font::Create(const FontSpec& requested)
 
     Font font;
     font.m_impl = std::make_shared<Impl>();
-    font.m_impl->spec = std::move(spec);
+    font.m_impl->logFont = std::move(logFont);
     font.m_impl->description = description;
     return font;
 }
 
-const FontSpec& Font::Spec() const
+const LogFont& Font::GetLogFont() const
 {
-    static const FontSpec kNone;
-    return m_impl ? m_impl->spec : kNone;
+    static const LogFont kNone;
+    return m_impl ? m_impl->logFont : kNone;
 }
 
 std::u16string Font::ResolvedFamily() const
@@ -237,7 +237,7 @@ const TextMetrics& Font::Metrics() const
             m.ascent = ToPixelsCeil(extents.ascent);
             m.descent = ToPixelsCeil(extents.descent);
             m.height = m.ascent + m.descent;
-            m.internalLeading = std::max(0, m.height - m_impl->spec.pixelSize);
+            m.internalLeading = std::max(0, m.height - m_impl->logFont.pixelSize);
             m.externalLeading = std::max(0, static_cast<int>(std::lround(extents.height)) - m.height);
             m.maxCharWidth = ToPixelsCeil(extents.max_x_advance);
         }
@@ -248,7 +248,7 @@ const TextMetrics& Font::Metrics() const
     }
     if (m.height <= 0) {
         // No usable font data: keep layout arithmetic sane with a line of the em size.
-        m.ascent = m_impl->spec.pixelSize;
+        m.ascent = m_impl->logFont.pixelSize;
         m.height = m.ascent;
     }
     m.averageCharWidth = std::max(m.averageCharWidth, 1);

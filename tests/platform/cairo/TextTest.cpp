@@ -33,7 +33,7 @@ TEST(FontTest, DefaultGuiFontIsASans12PixelFontWithConsistentMetrics)
 {
     const Font font = Font::DefaultGui();
     ASSERT_FALSE(font.IsNull());
-    EXPECT_EQ(font.Spec().pixelSize, 12);
+    EXPECT_EQ(font.GetLogFont().pixelSize, 12);
     EXPECT_FALSE(font.ResolvedFamily().empty());
     const TextMetrics& m = font.Metrics();
     EXPECT_EQ(m.height, m.ascent + m.descent);
@@ -59,7 +59,7 @@ TEST(FontTest, SizeAndStylesChangeTheFont)
     // An unknown face still gives a usable font, and defaults fill in missing values.
     const Font fallback = Font::Create({u"No Such Face Anywhere", 0});
     ASSERT_FALSE(fallback.IsNull());
-    EXPECT_EQ(fallback.Spec().pixelSize, 12);
+    EXPECT_EQ(fallback.GetLogFont().pixelSize, 12);
     EXPECT_GT(fallback.Measure(text, Len(text)).width, 0);
     // Copies share the font.
     Font copy = bold;
