@@ -1,0 +1,1196 @@
+// The window system's process-wide instance, window classes and window records: creation and
+// destruction in Win32 message order, window data, geometry, visibility, activation and focus.
+#include "platform/WindowSystem.h"
+
+#include <algorithm>
+#include <cassert>
+
+namespace platform {
+
+namespace {
+
+thread_local DWORD t_lastError = ERROR_SUCCESS;
+
+std::unique_ptr<WindowSystem>& Instance()
+{
+    static std::unique_ptr<WindowSystem> instance;
+    return instance;
+}
+
+std::uintptr_t Key(HWND hwnd)
+{
+    return reinterpret_cast<std::uintptr_t>(hwnd);
+}
+
+std::u16string Text(const char16_t* text)
+{
+    return text ? std::u16string(text) : std::u16string();
+}
+
+} // namespace
+
+// Registers the classes the platform itself provides (the tooltip class).
+void RegisterTooltipClass(WindowSystem& system);
+
+// ---------------------------------------------------------------------------------------------
+// Process-wide instance
+// ---------------------------------------------------------------------------------------------
+
+WindowSystem& WindowSystem::Get()
+{
+    auto& instance = Instance();
+    if (!instance)
+        instance = std::make_unique<WindowSystem>(CreateDefaultBackend());
+    return *instance;
+}
+
+WindowSystem& WindowSystem::Install(std::unique_ptr<IWindowBackend> backend)
+{
+    auto& instance = Instance();
+    instance.reset();
+    instance = std::make_unique<WindowSystem>(std::move(backend));
+    return *instance;
+}
+
+void WindowSystem::Shutdown()
+{
+    Instance().reset();
+}
+
+WindowSystem::WindowSystem(std::unique_ptr<IWindowBackend> backend) : m_backend(std::move(backend))
+{
+    m_uiThread = std::this_thread::get_id();
+    m_backend->Attach(this);
+    m_cursor = LoadCursor(nullptr, IDC_ARROW);
+    RegisterSystemClasses();
+}
+
+WindowSystem::~WindowSystem()
+{
+    DestroyAll();
+    if (m_clock != &m_steadyClock)
+        m_clock->SetChangeListener(nullptr);
+    m_backend.reset();
+}
+
+void WindowSystem::DestroyAll()
+{
+    // Owners first: DestroyWindow takes their owned windows along.
+    while (!m_windows.empty()) {
+        HWND first = nullptr;
+        for (auto& [key, window] : m_windows) {
+            if (!window->IsChild() && !window->destroying) {
+                first = window->handle;
+                if (!window->owner)
+                    break;
+            }
+        }
+        if (!first)
+            break;
+        DestroyWindow(first);
+    }
+}
+
+void WindowSystem::SetClock(IClock* clock)
+{
+    if (m_clock != &m_steadyClock)
+        m_clock->SetChangeListener(nullptr);
+    m_clock = clock ? clock : &m_steadyClock;
+    if (m_clock != &m_steadyClock)
+        m_clock->SetChangeListener([this] { Wake(); });
+}
+
+std::uint64_t WindowSystem::NowMs() const
+{
+    return m_clock->NowMs();
+}
+
+DWORD WindowSystem::GetTickCount() const
+{
+    return DWORD(m_clock->NowMs());
+}
+
+DWORD WindowSystem::LastError() const
+{
+    return t_lastError;
+}
+
+void WindowSystem::SetLastError(DWORD error) const
+{
+    t_lastError = error;
+}
+
+bool WindowSystem::IsUiThread() const
+{
+    return std::this_thread::get_id() == m_uiThread;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Classes
+// ---------------------------------------------------------------------------------------------
+
+void WindowSystem::RegisterSystemClasses()
+{
+    RegisterTooltipClass(*this);
+    for (auto& cls : m_classes)
+        cls.system = true;
+}
+
+WindowSystem::WindowClass* WindowSystem::FindClass(const std::u16string& name, HINSTANCE instance)
+{
+    (void)instance; // one program per process: its classes are found under any instance
+    for (auto& cls : m_classes)
+        if (!cls.system && cls.name == name)
+            return &cls;
+    for (auto& cls : m_classes)
+        if (cls.system && cls.name == name)
+            return &cls;
+    return nullptr;
+}
+
+ATOM WindowSystem::RegisterClassEx(const WNDCLASSEXW& wc)
+{
+    if (!wc.lpszClassName || !*wc.lpszClassName || !wc.lpfnWndProc) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    const std::u16string name(wc.lpszClassName);
+    for (auto& cls : m_classes) {
+        if (!cls.system && cls.name == name) {
+            SetLastError(ERROR_CLASS_ALREADY_EXISTS);
+            return 0;
+        }
+    }
+    WindowClass cls;
+    cls.info = wc;
+    cls.name = name;
+    cls.info.lpszClassName = nullptr; // the name lives in cls.name
+    m_classes.push_back(std::move(cls));
+    SetLastError(ERROR_SUCCESS);
+    return ATOM(0xC000 + m_classes.size());
+}
+
+bool WindowSystem::UnregisterClass(const char16_t* className, HINSTANCE instance)
+{
+    (void)instance;
+    const std::u16string name = Text(className);
+    for (auto& [key, window] : m_windows) {
+        if (window->className == name) {
+            SetLastError(ERROR_BUSY);
+            return false;
+        }
+    }
+    auto it = std::find_if(m_classes.begin(), m_classes.end(),
+                           [&](const WindowClass& c) { return !c.system && c.name == name; });
+    if (it == m_classes.end()) {
+        SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
+        return false;
+    }
+    m_classes.erase(it);
+    return true;
+}
+
+bool WindowSystem::GetClassInfoEx(HINSTANCE instance, const char16_t* className, WNDCLASSEXW& out)
+{
+    const std::u16string name = Text(className);
+    for (auto& cls : m_classes) {
+        if (cls.name == name && cls.system == (instance == nullptr)) {
+            out = cls.info;
+            out.lpszClassName = className;
+            return true;
+        }
+    }
+    SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
+    return false;
+}
+
+std::u16string WindowSystem::GetClassName(HWND hwnd) const
+{
+    const WindowRecord* window = Record(hwnd);
+    return window ? window->className : std::u16string();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Records
+// ---------------------------------------------------------------------------------------------
+
+WindowRecord* WindowSystem::Record(HWND hwnd)
+{
+    auto it = m_windows.find(Key(hwnd));
+    return it == m_windows.end() ? nullptr : it->second.get();
+}
+
+const WindowRecord* WindowSystem::Record(HWND hwnd) const
+{
+    auto it = m_windows.find(Key(hwnd));
+    return it == m_windows.end() ? nullptr : it->second.get();
+}
+
+bool WindowSystem::IsWindow(HWND hwnd) const
+{
+    if (!IsUiThread()) {
+        std::lock_guard lock(m_lock);
+        return m_live.count(Key(hwnd)) != 0;
+    }
+    return Record(hwnd) != nullptr;
+}
+
+WindowRecord* WindowSystem::TopLevelOf(HWND hwnd)
+{
+    WindowRecord* window = Record(hwnd);
+    while (window && window->IsChild())
+        window = Record(window->parent);
+    return window;
+}
+
+const WindowRecord* WindowSystem::TopLevelOf(HWND hwnd) const
+{
+    const WindowRecord* window = Record(hwnd);
+    while (window && window->IsChild())
+        window = Record(window->parent);
+    return window;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Creation and destruction
+// ---------------------------------------------------------------------------------------------
+
+HWND WindowSystem::CreateWindowEx(DWORD exStyle, const char16_t* className, const char16_t* title, DWORD style,
+                                  int x, int y, int width, int height, HWND parent, HMENU menu,
+                                  HINSTANCE instance, void* param)
+{
+    WindowClass* cls = className ? FindClass(className, instance) : nullptr;
+    if (!cls) {
+        SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
+        return nullptr;
+    }
+    if (parent && !Record(parent)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return nullptr;
+    }
+    if ((style & WS_CHILD) && !parent) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    if (x == CW_USEDEFAULT) {
+        x = 100;
+        y = 100;
+    }
+    if (width == CW_USEDEFAULT) {
+        width = 640;
+        height = 480;
+    }
+
+    auto record = std::make_unique<WindowRecord>();
+    WindowRecord& window = *record;
+    window.handle = reinterpret_cast<HWND>(m_nextHandle);
+    m_nextHandle += 4;
+    window.className = cls->name;
+    window.classStyle = cls->info.style;
+    window.classCursor = cls->info.hCursor;
+    window.proc = cls->info.lpfnWndProc;
+    window.title = Text(title);
+    window.style = style & ~(WS_VISIBLE | WS_MINIMIZE | WS_MAXIMIZE);
+    window.exStyle = exStyle;
+    window.rect = RECT{x, y, x + std::max(width, 0), y + std::max(height, 0)};
+    window.instance = instance;
+    if (style & WS_CHILD) {
+        window.parent = parent;
+        window.id = LONG_PTR(reinterpret_cast<std::uintptr_t>(menu));
+    } else if (parent) {
+        window.owner = TopLevelOf(parent)->handle;
+    }
+    const HWND hwnd = window.handle;
+    m_windows.emplace(Key(hwnd), std::move(record));
+    {
+        std::lock_guard lock(m_lock);
+        m_live[Key(hwnd)] = true;
+    }
+    if (window.IsChild()) {
+        Record(parent)->children.push_back(hwnd);
+    } else {
+        ResizeStore(window);
+        // A new window starts on top of its band (topmost windows above the others).
+        PlaceOnTop(hwnd);
+        if (!m_backend->CreateNative(window)) {
+            ForgetWindow(hwnd);
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            return nullptr;
+        }
+    }
+
+    CREATESTRUCTW cs;
+    cs.lpCreateParams = param;
+    cs.hInstance = instance;
+    cs.hMenu = menu;
+    cs.hwndParent = parent;
+    cs.cx = width;
+    cs.cy = height;
+    cs.x = x;
+    cs.y = y;
+    cs.style = LONG(style);
+    cs.lpszName = title;
+    cs.lpszClass = className;
+    cs.dwExStyle = exStyle;
+
+    // Top-level windows are asked for their size limits before anything else, like on Win32; the
+    // window object does not know its window yet, so this goes to the default procedure.
+    if (!window.IsChild()) {
+        MINMAXINFO info;
+        info.ptMaxTrackSize = POINT{32767, 32767};
+        SendMessage(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    }
+    if (!Record(hwnd))
+        return nullptr;
+    if (!SendMessage(hwnd, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs))) {
+        if (WindowRecord* w = Record(hwnd)) {
+            w->destroying = true;
+            SendMessage(hwnd, WM_NCDESTROY, 0, 0);
+            ForgetWindow(hwnd);
+        }
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    RECT calc = Record(hwnd) ? Record(hwnd)->rect : RECT{};
+    SendMessage(hwnd, WM_NCCALCSIZE, 0, reinterpret_cast<LPARAM>(&calc));
+    if (!Record(hwnd) || SendMessage(hwnd, WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
+        if (Record(hwnd))
+            DestroyWindow(hwnd);
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    WindowRecord* created = Record(hwnd);
+    if (!created)
+        return nullptr;
+    created->creating = false;
+    SendMessage(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(created->Width(), created->Height()));
+    if (WindowRecord* w = Record(hwnd)) {
+        const POINT origin = ClientOriginOnScreen(*w);
+        const POINT pos = w->IsChild() ? POINT{w->rect.left, w->rect.top} : origin;
+        SendMessage(hwnd, WM_MOVE, 0, MAKELPARAM(pos.x, pos.y));
+    }
+    if (Record(hwnd) && (style & WS_VISIBLE))
+        ShowWindow(hwnd, (style & WS_MINIMIZE) ? SW_SHOWMINIMIZED : SW_SHOW);
+    SetLastError(ERROR_SUCCESS);
+    return Record(hwnd) ? hwnd : nullptr;
+}
+
+void WindowSystem::PlaceOnTop(HWND hwnd)
+{
+    // Topmost windows stay above all others; a plain window goes to the top of the plain ones.
+    std::erase(m_zOrder, hwnd);
+    const WindowRecord* window = Record(hwnd);
+    if (!window || window->IsTopmost()) {
+        m_zOrder.push_back(hwnd);
+        return;
+    }
+    auto it = std::find_if(m_zOrder.begin(), m_zOrder.end(), [&](HWND h) { return Record(h) && Record(h)->IsTopmost(); });
+    m_zOrder.insert(it, hwnd);
+}
+
+void WindowSystem::DestroyOwnedWindows(HWND owner)
+{
+    std::vector<HWND> owned;
+    for (auto& [key, window] : m_windows)
+        if (window->owner == owner && !window->destroying)
+            owned.push_back(window->handle);
+    for (HWND hwnd : owned)
+        DestroyWindow(hwnd);
+}
+
+void WindowSystem::SendDestroyMessages(HWND hwnd, bool ncDestroy)
+{
+    WindowRecord* window = Record(hwnd);
+    if (!window)
+        return;
+    if (!ncDestroy) {
+        window->destroying = true;
+        SendMessage(hwnd, WM_DESTROY, 0, 0);
+    }
+    window = Record(hwnd);
+    if (!window)
+        return;
+    const std::vector<HWND> children = window->children;
+    for (HWND child : children)
+        SendDestroyMessages(child, ncDestroy);
+    if (ncDestroy) {
+        SendMessage(hwnd, WM_NCDESTROY, 0, 0);
+        if (WindowRecord* w = Record(hwnd); w && !w->IsChild())
+            m_backend->DestroyNative(*w);
+        ForgetWindow(hwnd);
+    }
+}
+
+bool WindowSystem::DestroyWindow(HWND hwnd)
+{
+    WindowRecord* window = Record(hwnd);
+    if (!window || window->destroying) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return false;
+    }
+    window->destroying = true;
+    DestroyOwnedWindows(hwnd);
+
+    window = Record(hwnd);
+    if (!window)
+        return true;
+    if (window->IsVisibleFlag()) {
+        window->style &= ~WS_VISIBLE;
+        if (!window->IsChild())
+            m_backend->UpdateNative(*window, kChangeVisibility);
+        else if (WindowRecord* parent = Record(window->parent))
+            InvalidateRect(parent->handle, &window->rect, true);
+    }
+    if (m_capture && (m_capture == hwnd || IsChild(hwnd, m_capture)))
+        ReleaseCapture();
+    if (m_active == hwnd)
+        ActivateAnotherThan(hwnd);
+    if (m_focus && (m_focus == hwnd || IsChild(hwnd, m_focus)))
+        m_focus = nullptr;
+
+    // WM_DESTROY goes to the window before its children; WM_NCDESTROY to the children first.
+    SendDestroyMessages(hwnd, false);
+    SendDestroyMessages(hwnd, true);
+    return true;
+}
+
+void WindowSystem::ForgetWindow(HWND hwnd)
+{
+    WindowRecord* window = Record(hwnd);
+    if (!window)
+        return;
+    if (window->IsChild()) {
+        if (WindowRecord* parent = Record(window->parent))
+            std::erase(parent->children, hwnd);
+    }
+    std::erase(m_zOrder, hwnd);
+    if (m_focus == hwnd)
+        m_focus = nullptr;
+    if (m_active == hwnd)
+        m_active = nullptr;
+    if (m_capture == hwnd) {
+        m_capture = nullptr;
+        m_backend->SetMouseCapture(nullptr);
+    }
+    if (m_drag.hwnd == hwnd)
+        m_drag = DragState{};
+    if (m_hover.hwnd == hwnd)
+        m_hover = HoverState{};
+    if (m_lastClick.hwnd == hwnd)
+        m_lastClick = ClickState{};
+    {
+        std::lock_guard lock(m_lock);
+        m_live.erase(Key(hwnd));
+        std::erase_if(m_timers, [&](const Timer& t) { return t.hwnd == hwnd; });
+    }
+    m_windows.erase(Key(hwnd));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Relations and window data
+// ---------------------------------------------------------------------------------------------
+
+HWND WindowSystem::GetParent(HWND hwnd) const
+{
+    const WindowRecord* window = Record(hwnd);
+    if (!window)
+        return nullptr;
+    return window->IsChild() ? window->parent : window->owner;
+}
+
+HWND WindowSystem::GetWindow(HWND hwnd, UINT relation) const
+{
+    const WindowRecord* window = Record(hwnd);
+    if (!window)
+        return nullptr;
+    switch (relation) {
+    case GW_OWNER:
+        return window->IsChild() ? nullptr : window->owner;
+    case GW_CHILD:
+        return window->children.empty() ? nullptr : window->children.front();
+    default:
+        return nullptr;
+    }
+}
+
+HWND WindowSystem::GetAncestor(HWND hwnd, UINT flags) const
+{
+    const WindowRecord* window = Record(hwnd);
+    if (!window)
+        return nullptr;
+    if (flags == GA_PARENT)
+        return window->IsChild() ? window->parent : nullptr;
+    const WindowRecord* top = TopLevelOf(hwnd);
+    return top ? top->handle : nullptr;
+}
+
+bool WindowSystem::IsChild(HWND parent, HWND hwnd) const
+{
+    const WindowRecord* window = Record(hwnd);
+    while (window && window->IsChild()) {
+        if (window->parent == parent)
+            return true;
+        window = Record(window->parent);
+    }
+    return false;
+}
+
+HWND WindowSystem::FindWindow(const char16_t* className, const char16_t* title) const
+{
+    for (auto& [key, window] : m_windows) {
+        if (window->IsChild() || window->destroying)
+            continue;
+        if (className && window->className != className)
+            continue;
+        if (title && window->title != title)
+            continue;
+        return window->handle;
+    }
+    return nullptr;
+}
+
+std::vector<HWND> WindowSystem::TopLevelWindows() const
+{
+    return m_zOrder;
+}
+
+LONG_PTR WindowSystem::GetWindowLongPtr(HWND hwnd, int index) const
+{
+    const WindowRecord* window = Record(hwnd);
+    if (!window) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    switch (index) {
+    case GWL_WNDPROC:
+        return reinterpret_cast<LONG_PTR>(window->proc);
+    case GWL_USERDATA:
+        return window->userData;
+    case GWL_STYLE:
+        return LONG_PTR(window->style);
+    case GWL_EXSTYLE:
+        return LONG_PTR(window->exStyle);
+    case GWL_ID:
+        return window->id;
+    case GWL_HINSTANCE:
+        return reinterpret_cast<LONG_PTR>(window->instance);
+    case GWL_HWNDPARENT:
+        return reinterpret_cast<LONG_PTR>(window->IsChild() ? window->parent : window->owner);
+    default:
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+}
+
+LONG_PTR WindowSystem::SetWindowLongPtr(HWND hwnd, int index, LONG_PTR value)
+{
+    WindowRecord* window = Record(hwnd);
+    if (!window) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    SetLastError(ERROR_SUCCESS);
+    LONG_PTR old = 0;
+    switch (index) {
+    case GWL_WNDPROC:
+        if (!value) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return 0;
+        }
+        old = reinterpret_cast<LONG_PTR>(window->proc);
+        window->proc = reinterpret_cast<WNDPROC>(value);
+        return old;
+    case GWL_USERDATA:
+        old = window->userData;
+        window->userData = value;
+        return old;
+    case GWL_STYLE: {
+        // Visibility and the minimised state change through ShowWindow, never by writing the style.
+        old = LONG_PTR(window->style);
+        const DWORD kept = window->style & (WS_VISIBLE | WS_MINIMIZE | WS_CHILD);
+        window->style = (DWORD(value) & ~(WS_VISIBLE | WS_MINIMIZE | WS_CHILD)) | kept;
+        if (!window->IsChild())
+            m_backend->UpdateNative(*window, kChangeStyle);
+        return old;
+    }
+    case GWL_EXSTYLE: {
+        old = LONG_PTR(window->exStyle);
+        const DWORD kept = window->exStyle & WS_EX_TOPMOST;
+        window->exStyle = (DWORD(value) & ~WS_EX_TOPMOST) | kept;
+        if (!window->IsChild())
+            m_backend->UpdateNative(*window, kChangeStyle);
+        return old;
+    }
+    case GWL_ID:
+        old = window->id;
+        window->id = value;
+        return old;
+    case GWL_HWNDPARENT: {
+        if (window->IsChild())
+            return 0;
+        old = reinterpret_cast<LONG_PTR>(window->owner);
+        HWND owner = reinterpret_cast<HWND>(value);
+        const WindowRecord* top = owner ? TopLevelOf(owner) : nullptr;
+        window->owner = top ? top->handle : nullptr;
+        m_backend->UpdateNative(*window, kChangeOwner);
+        return old;
+    }
+    default:
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+}
+
+bool WindowSystem::SetProp(HWND hwnd, const char16_t* name, HANDLE value)
+{
+    WindowRecord* window = Record(hwnd);
+    if (!window || !name)
+        return false;
+    for (auto& [key, stored] : window->props) {
+        if (key == name) {
+            stored = value;
+            return true;
+        }
+    }
+    window->props.emplace_back(name, value);
+    return true;
+}
+
+HANDLE WindowSystem::GetProp(HWND hwnd, const char16_t* name) const
+{
+    const WindowRecord* window = Record(hwnd);
+    if (!window || !name)
+        return nullptr;
+    for (auto& [key, stored] : window->props)
+        if (key == name)
+            return stored;
+    return nullptr;
+}
+
+HANDLE WindowSystem::RemoveProp(HWND hwnd, const char16_t* name)
+{
+    WindowRecord* window = Record(hwnd);
+    if (!window || !name)
+        return nullptr;
+    for (auto it = window->props.begin(); it != window->props.end(); ++it) {
+        if (it->first == name) {
+            HANDLE value = it->second;
+            window->props.erase(it);
+            return value;
+        }
+    }
+    return nullptr;
+}
+
+bool WindowSystem::SetWindowText(HWND hwnd, const char16_t* text)
+{
+    if (!Record(hwnd))
+        return false;
+    return SendMessage(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)) != 0;
+}
+
+std::u16string WindowSystem::GetWindowText(HWND hwnd) const
+{
+    const WindowRecord* window = Record(hwnd);
+    return window ? window->title : std::u16string();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Geometry
+// ---------------------------------------------------------------------------------------------
+
+POINT WindowSystem::ClientOriginOnScreen(const WindowRecord& window) const
+{
+    POINT origin{window.rect.left, window.rect.top};
+    const WindowRecord* parent = window.IsChild() ? Record(window.parent) : nullptr;
+    while (parent) {
+        origin.x += parent->rect.left;
+        origin.y += parent->rect.top;
+        parent = parent->IsChild() ? Record(parent->parent) : nullptr;
+    }
+    return origin;
+}
+
+void WindowSystem::ResizeStore(WindowRecord& window)
+{
+    if (window.IsChild())
+        return;
+    const int width = std::max(window.Width(), 0), height = std::max(window.Height(), 0);
+    window.store.assign(std::size_t(width) * std::size_t(height), 0u);
+    window.pixels.pixels = window.store.empty() ? nullptr : window.store.data();
+    window.pixels.width = width;
+    window.pixels.height = height;
+    window.pixels.stride = width * 4;
+}
+
+bool WindowSystem::GetWindowRect(HWND hwnd, RECT& rect) const
+{
+    const WindowRecord* window = Record(hwnd);
+    if (!window)
+        return false;
+    const POINT origin = ClientOriginOnScreen(*window);
+    rect = RECT{origin.x, origin.y, origin.x + window->Width(), origin.y + window->Height()};
+    return true;
+}
+
+bool WindowSystem::GetClientRect(HWND hwnd, RECT& rect) const
+{
+    const WindowRecord* window = Record(hwnd);
+    if (!window)
+        return false;
+    rect = RECT{0, 0, window->Width(), window->Height()};
+    return true;
+}
+
+bool WindowSystem::ClientToScreen(HWND hwnd, POINT& point) const
+{
+    const WindowRecord* window = Record(hwnd);
+    if (!window)
+        return false;
+    const POINT origin = ClientOriginOnScreen(*window);
+    point.x += origin.x;
+    point.y += origin.y;
+    return true;
+}
+
+bool WindowSystem::ScreenToClient(HWND hwnd, POINT& point) const
+{
+    const WindowRecord* window = Record(hwnd);
+    if (!window)
+        return false;
+    const POINT origin = ClientOriginOnScreen(*window);
+    point.x -= origin.x;
+    point.y -= origin.y;
+    return true;
+}
+
+bool WindowSystem::AdjustWindowRectEx(RECT& rect, DWORD style, bool menu, DWORD exStyle) const
+{
+    (void)rect;
+    (void)style;
+    (void)menu;
+    (void)exStyle;
+    return true;
+}
+
+void WindowSystem::ApplyRect(WindowRecord& window, const RECT& rect, bool fromDesktop)
+{
+    const HWND hwnd = window.handle;
+    if (window.IsMinimized() && !fromDesktop) {
+        window.restoreRect = rect;
+        return;
+    }
+    const bool moved = rect.left != window.rect.left || rect.top != window.rect.top;
+    const bool sized = rect.right - rect.left != window.Width() || rect.bottom - rect.top != window.Height();
+    if (!moved && !sized)
+        return;
+    if (window.IsChild() && window.IsVisibleFlag())
+        InvalidateRect(window.parent, &window.rect, true);
+    window.rect = rect;
+    if (sized) {
+        ResizeStore(window);
+        InvalidateRect(hwnd, nullptr, true);
+    }
+    if (window.IsChild() && window.IsVisibleFlag())
+        InvalidateRect(window.parent, &window.rect, true);
+    if (!window.IsChild() && !fromDesktop)
+        m_backend->UpdateNative(window, (moved ? unsigned(kChangePosition) : 0u) | (sized ? unsigned(kChangeSize) : 0u));
+    if (moved) {
+        const POINT origin = window.IsChild() ? POINT{rect.left, rect.top} : ClientOriginOnScreen(window);
+        SendMessage(hwnd, WM_MOVE, 0, MAKELPARAM(origin.x, origin.y));
+    }
+    if (sized && Record(hwnd))
+        SendMessage(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(rect.right - rect.left, rect.bottom - rect.top));
+}
+
+bool WindowSystem::SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int width, int height, UINT flags)
+{
+    WindowRecord* window = Record(hwnd);
+    if (!window) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return false;
+    }
+    if (!(flags & SWP_NOZORDER) && !window->IsChild()) {
+        const bool wasTopmost = window->IsTopmost();
+        if (insertAfter == HWND_TOPMOST)
+            window->exStyle |= WS_EX_TOPMOST;
+        else if (insertAfter == HWND_NOTOPMOST)
+            window->exStyle &= ~WS_EX_TOPMOST;
+        if (insertAfter == HWND_BOTTOM) {
+            std::erase(m_zOrder, hwnd);
+            m_zOrder.insert(m_zOrder.begin(), hwnd);
+        } else {
+            PlaceOnTop(hwnd);
+        }
+        if (wasTopmost != window->IsTopmost())
+            m_backend->UpdateNative(*window, kChangeTopmost);
+    }
+    RECT rect = window->IsMinimized() ? window->restoreRect : window->rect;
+    if (!(flags & SWP_NOMOVE)) {
+        const int w = rect.right - rect.left, h = rect.bottom - rect.top;
+        rect = RECT{x, y, x + w, y + h};
+    }
+    if (!(flags & SWP_NOSIZE))
+        rect = RECT{rect.left, rect.top, rect.left + std::max(width, 0), rect.top + std::max(height, 0)};
+    ApplyRect(*window, rect, false);
+
+    if (!Record(hwnd))
+        return true;
+    if (flags & SWP_SHOWWINDOW)
+        ShowWindow(hwnd, (flags & SWP_NOACTIVATE) ? SW_SHOWNA : SW_SHOW);
+    else if (flags & SWP_HIDEWINDOW)
+        ShowWindow(hwnd, SW_HIDE);
+    window = Record(hwnd);
+    if (window && !(flags & SWP_NOACTIVATE) && !window->IsChild() && window->IsVisibleFlag())
+        Activate(hwnd, false);
+    return true;
+}
+
+bool WindowSystem::MoveWindow(HWND hwnd, int x, int y, int width, int height, bool repaint)
+{
+    (void)repaint;
+    return SetWindowPos(hwnd, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool WindowSystem::SetWindowRegion(HWND hwnd, std::optional<WindowRegion> region, bool redraw)
+{
+    WindowRecord* window = Record(hwnd);
+    if (!window)
+        return false;
+    window->region = region;
+    if (!window->IsChild())
+        m_backend->UpdateNative(*window, kChangeRegion);
+    if (redraw)
+        InvalidateRect(hwnd, nullptr, true);
+    return true;
+}
+
+std::optional<WindowRegion> WindowSystem::GetWindowRegion(HWND hwnd) const
+{
+    const WindowRecord* window = Record(hwnd);
+    return window ? window->region : std::nullopt;
+}
+
+HWND WindowSystem::WindowFromPoint(POINT screen) const
+{
+    for (auto it = m_zOrder.rbegin(); it != m_zOrder.rend(); ++it) {
+        const WindowRecord* window = Record(*it);
+        if (!window || !window->IsVisibleFlag() || window->IsMinimized() || (window->exStyle & WS_EX_TRANSPARENT))
+            continue;
+        const RECT& r = window->rect;
+        if (screen.x < r.left || screen.x >= r.right || screen.y < r.top || screen.y >= r.bottom)
+            continue;
+        if (window->region && !window->region->Contains(screen.x - r.left, screen.y - r.top))
+            continue;
+        // Descend into the child under the point; later children lie on top of earlier ones.
+        POINT local{screen.x - r.left, screen.y - r.top};
+        for (;;) {
+            const WindowRecord* hit = nullptr;
+            for (auto c = window->children.rbegin(); c != window->children.rend(); ++c) {
+                const WindowRecord* child = Record(*c);
+                if (child && child->IsVisibleFlag() && local.x >= child->rect.left && local.x < child->rect.right &&
+                    local.y >= child->rect.top && local.y < child->rect.bottom) {
+                    hit = child;
+                    break;
+                }
+            }
+            if (!hit)
+                break;
+            local.x -= hit->rect.left;
+            local.y -= hit->rect.top;
+            window = hit;
+        }
+        return window->handle;
+    }
+    return nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Visibility, minimised state, activation, focus, enabling, capture
+// ---------------------------------------------------------------------------------------------
+
+bool WindowSystem::IsWindowVisible(HWND hwnd) const
+{
+    const WindowRecord* window = Record(hwnd);
+    if (!window)
+        return false;
+    while (window) {
+        if (!window->IsVisibleFlag())
+            return false;
+        window = window->IsChild() ? Record(window->parent) : nullptr;
+    }
+    return true;
+}
+
+bool WindowSystem::IsIconic(HWND hwnd) const
+{
+    const WindowRecord* window = Record(hwnd);
+    return window && window->IsMinimized();
+}
+
+bool WindowSystem::IsZoomed(HWND hwnd) const
+{
+    const WindowRecord* window = Record(hwnd);
+    return window && (window->style & WS_MAXIMIZE) != 0;
+}
+
+void WindowSystem::SetMinimized(WindowRecord& window, bool minimized, bool fromDesktop)
+{
+    if (minimized == window.IsMinimized() || window.IsChild())
+        return;
+    const HWND hwnd = window.handle;
+    if (minimized) {
+        window.restoreRect = window.rect;
+        window.style |= WS_MINIMIZE;
+        if (!fromDesktop)
+            m_backend->UpdateNative(window, kChangeMinimized);
+        SendMessage(hwnd, WM_SIZE, SIZE_MINIMIZED, 0);
+    } else {
+        window.style &= ~WS_MINIMIZE;
+        if (!fromDesktop)
+            m_backend->UpdateNative(window, kChangeMinimized);
+        const RECT restore = window.restoreRect;
+        window.restoreRect = RECT{};
+        if (restore.right > restore.left || restore.bottom > restore.top)
+            ApplyRect(window, restore, fromDesktop);
+        if (WindowRecord* w = Record(hwnd)) {
+            InvalidateRect(hwnd, nullptr, true);
+            SendMessage(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(w->Width(), w->Height()));
+        }
+    }
+}
+
+bool WindowSystem::ShowWindow(HWND hwnd, int command)
+{
+    WindowRecord* window = Record(hwnd);
+    if (!window)
+        return false;
+    const bool wasVisible = window->IsVisibleFlag();
+    if (command == SW_HIDE) {
+        if (!wasVisible)
+            return false;
+        SendMessage(hwnd, WM_SHOWWINDOW, 0, 0);
+        window = Record(hwnd);
+        if (!window)
+            return true;
+        window->style &= ~WS_VISIBLE;
+        if (window->IsChild()) {
+            InvalidateRect(window->parent, &window->rect, true);
+        } else {
+            m_backend->UpdateNative(*window, kChangeVisibility);
+        }
+        if (m_capture && (m_capture == hwnd || IsChild(hwnd, m_capture)))
+            ReleaseCapture();
+        if (m_active == hwnd)
+            ActivateAnotherThan(hwnd);
+        if (m_focus && (m_focus == hwnd || IsChild(hwnd, m_focus)))
+            SetFocus(nullptr);
+        return true;
+    }
+
+    if (!wasVisible) {
+        SendMessage(hwnd, WM_SHOWWINDOW, 1, 0);
+        window = Record(hwnd);
+        if (!window)
+            return false;
+        window->style |= WS_VISIBLE;
+        InvalidateRect(hwnd, nullptr, true);
+        if (window->IsChild())
+            InvalidateRect(window->parent, &window->rect, true);
+        else
+            m_backend->UpdateNative(*window, kChangeVisibility);
+    }
+    window = Record(hwnd);
+    if (!window)
+        return wasVisible;
+    bool activate = true;
+    switch (command) {
+    case SW_MINIMIZE:
+    case SW_SHOWMINIMIZED:
+    case SW_SHOWMINNOACTIVE:
+        SetMinimized(*window, true, false);
+        activate = false;
+        break;
+    case SW_SHOWNOACTIVATE:
+        SetMinimized(*window, false, false);
+        activate = false;
+        break;
+    case SW_SHOWNA:
+        activate = false;
+        break;
+    case SW_SHOWNORMAL:
+    case SW_RESTORE:
+    case SW_SHOWDEFAULT:
+    case SW_SHOWMAXIMIZED:
+        SetMinimized(*window, false, false);
+        break;
+    default:
+        break;
+    }
+    window = Record(hwnd);
+    if (activate && window && !window->IsChild())
+        Activate(hwnd, false);
+    return wasVisible;
+}
+
+void WindowSystem::Activate(HWND hwnd, bool fromDesktop)
+{
+    WindowRecord* top = TopLevelOf(hwnd);
+    if (!top)
+        return;
+    hwnd = top->handle;
+    if (!fromDesktop) {
+        m_backend->ActivateNative(*top);
+        PlaceOnTop(hwnd);
+    }
+    if (m_active == hwnd)
+        return;
+    const HWND previous = m_active;
+    m_active = hwnd;
+    if (previous && Record(previous)) {
+        SendMessage(previous, WM_NCACTIVATE, 0, 0);
+        SendMessage(previous, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(hwnd));
+    }
+    if (m_active != hwnd || !Record(hwnd))
+        return;
+    SendMessage(hwnd, WM_NCACTIVATE, 1, 0);
+    SendMessage(hwnd, WM_ACTIVATE, WA_ACTIVE, reinterpret_cast<LPARAM>(previous));
+}
+
+void WindowSystem::ActivateAnotherThan(HWND hwnd)
+{
+    const WindowRecord* window = Record(hwnd);
+    HWND next = nullptr;
+    if (window && window->owner) {
+        const WindowRecord* owner = Record(window->owner);
+        if (owner && owner->IsVisibleFlag() && !(owner->style & WS_DISABLED) && !owner->destroying)
+            next = owner->handle;
+    }
+    for (auto it = m_zOrder.rbegin(); !next && it != m_zOrder.rend(); ++it) {
+        const WindowRecord* other = Record(*it);
+        if (other && other->handle != hwnd && other->IsVisibleFlag() && !(other->style & WS_DISABLED) &&
+            !other->destroying && !(other->exStyle & WS_EX_NOACTIVATE) && !(other->exStyle & WS_EX_TOOLWINDOW))
+            next = other->handle;
+    }
+    if (next) {
+        Activate(next, false);
+        return;
+    }
+    const HWND previous = m_active;
+    m_active = nullptr;
+    if (previous && Record(previous)) {
+        SendMessage(previous, WM_NCACTIVATE, 0, 0);
+        SendMessage(previous, WM_ACTIVATE, WA_INACTIVE, 0);
+    }
+    if (m_focus)
+        SetFocus(nullptr);
+}
+
+HWND WindowSystem::SetActiveWindow(HWND hwnd)
+{
+    const HWND previous = m_active;
+    if (!Record(hwnd))
+        return nullptr;
+    Activate(hwnd, false);
+    return previous;
+}
+
+HWND WindowSystem::GetActiveWindow() const
+{
+    return m_active;
+}
+
+bool WindowSystem::SetForegroundWindow(HWND hwnd)
+{
+    if (!Record(hwnd))
+        return false;
+    Activate(hwnd, false);
+    return true;
+}
+
+HWND WindowSystem::SetFocus(HWND hwnd)
+{
+    const HWND previous = m_focus;
+    if (hwnd && !Record(hwnd)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return nullptr;
+    }
+    if (hwnd) {
+        const WindowRecord* top = TopLevelOf(hwnd);
+        if (top && top->handle != m_active)
+            Activate(top->handle, false);
+        if (!Record(hwnd))
+            return previous;
+    }
+    if (m_focus == hwnd)
+        return previous;
+    const HWND old = m_focus;
+    m_focus = hwnd;
+    if (old && Record(old))
+        SendMessage(old, WM_KILLFOCUS, reinterpret_cast<WPARAM>(hwnd), 0);
+    if (hwnd && m_focus == hwnd && Record(hwnd))
+        SendMessage(hwnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(old), 0);
+    return previous;
+}
+
+HWND WindowSystem::GetFocus() const
+{
+    return m_focus;
+}
+
+bool WindowSystem::EnableWindow(HWND hwnd, bool enable)
+{
+    WindowRecord* window = Record(hwnd);
+    if (!window)
+        return false;
+    const bool wasDisabled = (window->style & WS_DISABLED) != 0;
+    if (wasDisabled == !enable)
+        return wasDisabled;
+    if (enable) {
+        window->style &= ~WS_DISABLED;
+    } else {
+        window->style |= WS_DISABLED;
+        if (m_focus && (m_focus == hwnd || IsChild(hwnd, m_focus)))
+            SetFocus(nullptr);
+        if (m_capture && (m_capture == hwnd || IsChild(hwnd, m_capture)))
+            ReleaseCapture();
+    }
+    if (Record(hwnd))
+        SendMessage(hwnd, WM_ENABLE, enable ? 1 : 0, 0);
+    return wasDisabled;
+}
+
+bool WindowSystem::IsWindowEnabled(HWND hwnd) const
+{
+    const WindowRecord* window = Record(hwnd);
+    return window && !(window->style & WS_DISABLED);
+}
+
+HWND WindowSystem::SetCapture(HWND hwnd)
+{
+    const HWND previous = m_capture;
+    if (!Record(hwnd))
+        return previous;
+    m_capture = hwnd;
+    m_backend->SetMouseCapture(TopLevelOf(hwnd));
+    if (previous && previous != hwnd && Record(previous))
+        SendMessage(previous, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(hwnd));
+    return previous;
+}
+
+bool WindowSystem::ReleaseCapture()
+{
+    const HWND previous = m_capture;
+    m_capture = nullptr;
+    m_backend->SetMouseCapture(nullptr);
+    if (previous && Record(previous))
+        SendMessage(previous, WM_CAPTURECHANGED, 0, 0);
+    return true;
+}
+
+HWND WindowSystem::GetCapture() const
+{
+    return m_capture;
+}
+
+} // namespace platform

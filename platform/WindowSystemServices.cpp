@@ -1,0 +1,391 @@
+// Painting (update rectangles, BeginPaint/EndPaint, presentation), cursors, icons, system metrics,
+// monitors and message boxes of the window system.
+#include "platform/WindowSystem.h"
+
+#include <cairo.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace platform {
+
+namespace {
+
+bool Empty(const RECT& r)
+{
+    return r.right <= r.left || r.bottom <= r.top;
+}
+
+RECT Intersect(const RECT& a, const RECT& b)
+{
+    RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
+    return Empty(r) ? RECT{} : r;
+}
+
+RECT Union(const RECT& a, const RECT& b)
+{
+    if (Empty(a))
+        return b;
+    if (Empty(b))
+        return a;
+    return RECT{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+                std::max(a.bottom, b.bottom)};
+}
+
+struct PngReader
+{
+    const std::vector<std::uint8_t>* bytes;
+    std::size_t offset = 0;
+};
+
+cairo_status_t ReadPng(void* closure, unsigned char* data, unsigned int length)
+{
+    auto* reader = static_cast<PngReader*>(closure);
+    if (reader->offset + length > reader->bytes->size())
+        return CAIRO_STATUS_READ_ERROR;
+    std::memcpy(data, reader->bytes->data() + reader->offset, length);
+    reader->offset += length;
+    return CAIRO_STATUS_SUCCESS;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Painting
+// ---------------------------------------------------------------------------------------------
+
+bool WindowSystem::InvalidateRect(HWND hwnd, const RECT* rect, bool erase)
+{
+    WindowRecord* window = Record(hwnd);
+    if (!window)
+        return false;
+    const RECT client{0, 0, window->Width(), window->Height()};
+    const RECT area = rect ? Intersect(*rect, client) : client;
+    if (Empty(area))
+        return true;
+    window->updateRect = Union(window->updateRect, area);
+    window->needsPaint = true;
+    (void)erase;
+    return true;
+}
+
+bool WindowSystem::ValidateRect(HWND hwnd, const RECT* rect)
+{
+    WindowRecord* window = Record(hwnd);
+    if (!window)
+        return false;
+    const RECT& u = window->updateRect;
+    if (!rect || (rect->left <= u.left && rect->top <= u.top && rect->right >= u.right && rect->bottom >= u.bottom)) {
+        window->updateRect = RECT{};
+        window->needsPaint = false;
+    }
+    return true;
+}
+
+bool WindowSystem::GetUpdateRect(HWND hwnd, RECT& rect) const
+{
+    const WindowRecord* window = Record(hwnd);
+    if (!window)
+        return false;
+    rect = window->needsPaint ? window->updateRect : RECT{};
+    return window->needsPaint;
+}
+
+bool WindowSystem::UpdateWindow(HWND hwnd)
+{
+    const WindowRecord* window = Record(hwnd);
+    if (!window)
+        return false;
+    if (window->needsPaint && IsWindowVisible(hwnd))
+        SendMessage(hwnd, WM_PAINT, 0, 0);
+    return true;
+}
+
+bool WindowSystem::BeginPaint(HWND hwnd, PaintInfo& paint)
+{
+    WindowRecord* window = Record(hwnd);
+    if (!window)
+        return false;
+    paint.dirty = window->needsPaint ? window->updateRect : RECT{};
+    paint.erase = window->needsPaint;
+    window->needsPaint = false;
+    window->updateRect = RECT{};
+    paint.pixels = WindowPixels(hwnd);
+    return true;
+}
+
+bool WindowSystem::EndPaint(HWND hwnd, const PaintInfo& paint)
+{
+    if (!Record(hwnd))
+        return false;
+    return PresentWindow(hwnd, &paint.dirty);
+}
+
+PixelBuffer WindowSystem::WindowPixels(HWND hwnd) const
+{
+    const WindowRecord* window = Record(hwnd);
+    if (!window)
+        return PixelBuffer{};
+    if (!window->IsChild())
+        return window->pixels;
+    // A child paints straight into its top-level window's picture.
+    const WindowRecord* top = TopLevelOf(hwnd);
+    if (!top || top->pixels.IsEmpty())
+        return PixelBuffer{};
+    const POINT origin = ClientOriginOnScreen(*window);
+    const int x = origin.x - top->rect.left, y = origin.y - top->rect.top;
+    const RECT visible = Intersect(RECT{x, y, x + window->Width(), y + window->Height()},
+                                   RECT{0, 0, top->pixels.width, top->pixels.height});
+    if (Empty(visible) || visible.left != x || visible.top != y)
+        return PixelBuffer{};
+    PixelBuffer view;
+    view.pixels = top->pixels.Row(y) + x;
+    view.width = visible.right - visible.left;
+    view.height = visible.bottom - visible.top;
+    view.stride = top->pixels.stride;
+    return view;
+}
+
+bool WindowSystem::PresentWindow(HWND hwnd, const RECT* dirty)
+{
+    WindowRecord* window = Record(hwnd);
+    if (!window)
+        return false;
+    WindowRecord* top = TopLevelOf(hwnd);
+    if (!top)
+        return false;
+    RECT area = dirty ? *dirty : RECT{0, 0, window->Width(), window->Height()};
+    if (window != top) {
+        const POINT origin = ClientOriginOnScreen(*window);
+        const int dx = origin.x - top->rect.left, dy = origin.y - top->rect.top;
+        area = RECT{area.left + dx, area.top + dy, area.right + dx, area.bottom + dy};
+    }
+    area = Intersect(area, RECT{0, 0, top->pixels.width, top->pixels.height});
+    if (Empty(area) || !top->IsVisibleFlag() || top->IsMinimized())
+        return true;
+    m_backend->Present(*top, area);
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Cursors
+// ---------------------------------------------------------------------------------------------
+
+HCURSOR WindowSystem::LoadCursor(HINSTANCE instance, int cursorId) const
+{
+    if (instance)
+        return nullptr;
+    switch (cursorId) {
+    case IDC_ARROW:
+    case IDC_IBEAM:
+    case IDC_WAIT:
+    case IDC_CROSS:
+    case IDC_UPARROW:
+    case IDC_SIZENWSE:
+    case IDC_SIZENESW:
+    case IDC_SIZEWE:
+    case IDC_SIZENS:
+    case IDC_SIZEALL:
+    case IDC_NO:
+    case IDC_HAND:
+    case IDC_APPSTARTING:
+    case IDC_HELP:
+        return reinterpret_cast<HCURSOR>(std::uintptr_t(cursorId));
+    default:
+        return nullptr;
+    }
+}
+
+int WindowSystem::CursorId(HCURSOR cursor)
+{
+    return int(reinterpret_cast<std::uintptr_t>(cursor));
+}
+
+HCURSOR WindowSystem::SetCursor(HCURSOR cursor)
+{
+    const HCURSOR previous = m_cursor;
+    if (cursor != m_cursor) {
+        m_cursor = cursor;
+        m_backend->SetCursorShape(CursorId(cursor));
+    }
+    return previous;
+}
+
+HCURSOR WindowSystem::GetCursor() const
+{
+    return m_cursor;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Icons
+// ---------------------------------------------------------------------------------------------
+
+HICON WindowSystem::CreateIconFromPixels(const PixelBuffer& pixels)
+{
+    if (pixels.IsEmpty())
+        return nullptr;
+    Icon icon;
+    icon.store.resize(std::size_t(pixels.width) * std::size_t(pixels.height));
+    for (int y = 0; y < pixels.height; ++y)
+        std::copy_n(pixels.Row(y), pixels.width, icon.store.data() + std::size_t(y) * std::size_t(pixels.width));
+    const std::uintptr_t key = m_nextIcon++;
+    Icon& stored = m_icons[key] = std::move(icon);
+    stored.pixels = PixelBuffer{stored.store.data(), pixels.width, pixels.height, pixels.width * 4};
+    return reinterpret_cast<HICON>(key);
+}
+
+bool WindowSystem::DestroyIcon(HICON icon)
+{
+    return m_icons.erase(reinterpret_cast<std::uintptr_t>(icon)) != 0;
+}
+
+PixelBuffer WindowSystem::IconPixels(HICON icon) const
+{
+    auto it = m_icons.find(reinterpret_cast<std::uintptr_t>(icon));
+    return it == m_icons.end() ? PixelBuffer{} : it->second.pixels;
+}
+
+void WindowSystem::SetIconSource(IconSource source)
+{
+    m_iconSource = std::move(source);
+}
+
+HICON WindowSystem::LoadIconResource(HINSTANCE instance, int resourceId, int width, int height)
+{
+    (void)instance;
+    if (!m_iconSource || width <= 0 || height <= 0)
+        return nullptr;
+    const std::vector<std::uint8_t> bytes = m_iconSource(resourceId);
+    if (bytes.empty())
+        return nullptr;
+    PngReader reader{&bytes};
+    cairo_surface_t* picture = cairo_image_surface_create_from_png_stream(ReadPng, &reader);
+    HICON icon = nullptr;
+    if (cairo_surface_status(picture) == CAIRO_STATUS_SUCCESS) {
+        cairo_surface_t* scaled = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+        cairo_t* cr = cairo_create(scaled);
+        cairo_scale(cr, double(width) / cairo_image_surface_get_width(picture),
+                    double(height) / cairo_image_surface_get_height(picture));
+        cairo_set_source_surface(cr, picture, 0, 0);
+        cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+        cairo_paint(cr);
+        cairo_destroy(cr);
+        cairo_surface_flush(scaled);
+        PixelBuffer view{reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(scaled)), width, height,
+                         cairo_image_surface_get_stride(scaled)};
+        icon = CreateIconFromPixels(view);
+        cairo_surface_destroy(scaled);
+    }
+    cairo_surface_destroy(picture);
+    return icon;
+}
+
+// ---------------------------------------------------------------------------------------------
+// System metrics and monitors
+// ---------------------------------------------------------------------------------------------
+
+int WindowSystem::GetSystemMetrics(int index) const
+{
+    const int value = m_backend->SystemMetric(index);
+    if (value >= 0)
+        return value;
+    switch (index) {
+    case SM_CXICON:
+    case SM_CYICON:
+    case SM_CXCURSOR:
+    case SM_CYCURSOR:
+        return 32;
+    case SM_CXSMICON:
+    case SM_CYSMICON:
+        return 16;
+    case SM_CXDOUBLECLK:
+    case SM_CYDOUBLECLK:
+        return 4;
+    case SM_CXSCREEN: {
+        const RECT r = m_backend->MonitorRect(0);
+        return r.right - r.left;
+    }
+    case SM_CYSCREEN: {
+        const RECT r = m_backend->MonitorRect(0);
+        return r.bottom - r.top;
+    }
+    default:
+        return 0;
+    }
+}
+
+HMONITOR WindowSystem::MonitorFromPoint(POINT point, DWORD flags) const
+{
+    const int count = m_backend->MonitorCount();
+    long long best = -1;
+    int bestIndex = 0;
+    for (int i = 0; i < count; ++i) {
+        const RECT r = m_backend->MonitorRect(i);
+        if (point.x >= r.left && point.x < r.right && point.y >= r.top && point.y < r.bottom)
+            return reinterpret_cast<HMONITOR>(std::uintptr_t(i + 1));
+        const long long dx = point.x < r.left ? r.left - point.x : point.x >= r.right ? point.x - r.right + 1 : 0;
+        const long long dy = point.y < r.top ? r.top - point.y : point.y >= r.bottom ? point.y - r.bottom + 1 : 0;
+        const long long distance = dx * dx + dy * dy;
+        if (best < 0 || distance < best) {
+            best = distance;
+            bestIndex = i;
+        }
+    }
+    if (count == 0 || flags == MONITOR_DEFAULTTONULL)
+        return nullptr;
+    return reinterpret_cast<HMONITOR>(std::uintptr_t((flags == MONITOR_DEFAULTTOPRIMARY ? 0 : bestIndex) + 1));
+}
+
+HMONITOR WindowSystem::MonitorFromWindow(HWND hwnd, DWORD flags) const
+{
+    RECT rect;
+    if (!GetWindowRect(hwnd, rect))
+        return flags == MONITOR_DEFAULTTONULL ? nullptr : reinterpret_cast<HMONITOR>(std::uintptr_t(1));
+    // The monitor that shows most of the window; a window on none takes the one nearest its centre.
+    const int count = m_backend->MonitorCount();
+    long long bestArea = 0;
+    int bestIndex = -1;
+    for (int i = 0; i < count; ++i) {
+        const RECT overlap = Intersect(rect, m_backend->MonitorRect(i));
+        const long long area = Empty(overlap) ? 0
+                                              : (long long)(overlap.right - overlap.left) *
+                                                    (long long)(overlap.bottom - overlap.top);
+        if (area > bestArea) {
+            bestArea = area;
+            bestIndex = i;
+        }
+    }
+    if (bestIndex >= 0)
+        return reinterpret_cast<HMONITOR>(std::uintptr_t(bestIndex + 1));
+    return MonitorFromPoint(POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}, flags);
+}
+
+bool WindowSystem::GetMonitorInfo(HMONITOR monitor, MONITORINFO& info) const
+{
+    const int index = int(reinterpret_cast<std::uintptr_t>(monitor)) - 1;
+    if (index < 0 || index >= m_backend->MonitorCount())
+        return false;
+    info.rcMonitor = m_backend->MonitorRect(index);
+    info.rcWork = m_backend->WorkArea(index);
+    info.dwFlags = index == 0 ? 1u : 0u; // MONITORINFOF_PRIMARY
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Message boxes and tooltips
+// ---------------------------------------------------------------------------------------------
+
+int WindowSystem::MessageBox(HWND owner, const char16_t* text, const char16_t* caption, UINT type)
+{
+    WindowRecord* ownerRecord = owner ? TopLevelOf(owner) : nullptr;
+    return m_backend->ShowMessageBox(ownerRecord, text ? std::u16string(text) : std::u16string(),
+                                     caption ? std::u16string(caption) : std::u16string(u"Error"), type);
+}
+
+void WindowSystem::SetTooltipPainter(TooltipPainter painter, TooltipMeasurer measurer)
+{
+    m_tooltipPainter = std::move(painter);
+    m_tooltipMeasurer = std::move(measurer);
+}
+
+} // namespace platform

@@ -1,0 +1,323 @@
+// Headless window backend: records, scripted message boxes, injected input and PNG frames.
+#include "platform/headless/HeadlessBackend.h"
+
+#include "platform/WindowTextCodec.h"
+
+#include <cairo.h>
+
+#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+namespace platform {
+
+namespace {
+
+int AnswerFromWord(std::string word)
+{
+    for (char& c : word)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    if (word == "ok")
+        return IDOK;
+    if (word == "cancel")
+        return IDCANCEL;
+    if (word == "yes")
+        return IDYES;
+    if (word == "no")
+        return IDNO;
+    if (word == "abort")
+        return IDABORT;
+    if (word == "retry")
+        return IDRETRY;
+    if (word == "ignore")
+        return IDIGNORE;
+    return IDCANCEL;
+}
+
+const char* AnswerName(int answer)
+{
+    switch (answer) {
+    case IDOK:
+        return "ok";
+    case IDYES:
+        return "yes";
+    case IDNO:
+        return "no";
+    case IDABORT:
+        return "abort";
+    case IDRETRY:
+        return "retry";
+    case IDIGNORE:
+        return "ignore";
+    default:
+        return "cancel";
+    }
+}
+
+std::string Env(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? std::string(value) : std::string();
+}
+
+} // namespace
+
+HeadlessBackend::HeadlessBackend()
+{
+    SetMessageBoxScript(Env("TVU_MSGBOX"));
+    m_boxLog = Env("TVU_MSGBOX_LOG");
+    const std::string max = Env("TVU_FRAMES_MAX");
+    SetFrames(Env("TVU_FRAMES"), max.empty() ? 1000 : std::atoi(max.c_str()));
+}
+
+void HeadlessBackend::SetScreen(const RECT& monitor, const RECT& workArea)
+{
+    m_monitor = monitor;
+    m_work = workArea;
+}
+
+void HeadlessBackend::SetSystemMetric(int index, int value)
+{
+    m_metrics[index] = value;
+}
+
+void HeadlessBackend::SetMessageBoxScript(const std::string& script)
+{
+    m_script.clear();
+    std::string word;
+    for (char c : script + ",") {
+        if (c == ',') {
+            std::size_t b = word.find_first_not_of(" \t"), e = word.find_last_not_of(" \t");
+            if (b != std::string::npos)
+                m_script.push_back(AnswerFromWord(word.substr(b, e - b + 1)));
+            word.clear();
+        } else {
+            word += c;
+        }
+    }
+}
+
+void HeadlessBackend::SetFrames(const std::string& folder, int maxFrames)
+{
+    m_framesFolder = folder;
+    m_framesMax = maxFrames > 0 ? maxFrames : 1;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Injection
+// ---------------------------------------------------------------------------------------------
+
+void HeadlessBackend::Inject(const InputEvent& event)
+{
+    {
+        std::lock_guard lock(m_lock);
+        m_events.push_back(event);
+        m_woken = true;
+    }
+    m_wakeup.notify_all();
+}
+
+void HeadlessBackend::InjectMouseMove(int x, int y)
+{
+    InputEvent event;
+    event.kind = InputKind::MouseMove;
+    event.screen = POINT{x, y};
+    event.buttons = ~0u;
+    Inject(event);
+}
+
+void HeadlessBackend::InjectButton(int button, bool down, int x, int y)
+{
+    InputEvent event;
+    event.kind = down ? InputKind::MouseDown : InputKind::MouseUp;
+    event.button = button;
+    event.screen = POINT{x, y};
+    Inject(event);
+}
+
+void HeadlessBackend::InjectWheel(int delta, int x, int y)
+{
+    InputEvent event;
+    event.kind = InputKind::Wheel;
+    event.wheelDelta = delta;
+    event.screen = POINT{x, y};
+    Inject(event);
+}
+
+void HeadlessBackend::InjectKey(UINT vk, bool down)
+{
+    InputEvent event;
+    event.kind = down ? InputKind::KeyDown : InputKind::KeyUp;
+    event.vk = vk;
+    Inject(event);
+}
+
+void HeadlessBackend::InjectText(const std::u16string& text)
+{
+    InputEvent event;
+    event.kind = InputKind::Text;
+    event.text = text;
+    Inject(event);
+}
+
+void HeadlessBackend::InjectCloseRequest(HWND hwnd)
+{
+    InputEvent event;
+    event.kind = InputKind::CloseRequest;
+    event.window = hwnd;
+    Inject(event);
+}
+
+void HeadlessBackend::PollEvents(std::vector<InputEvent>& out)
+{
+    std::lock_guard lock(m_lock);
+    for (InputEvent& event : m_events) {
+        if (event.kind == InputKind::MouseMove || event.kind == InputKind::MouseDown ||
+            event.kind == InputKind::MouseUp) {
+            m_pointer = event.screen;
+            m_pointerKnown = true;
+        }
+        out.push_back(std::move(event));
+    }
+    m_events.clear();
+}
+
+void HeadlessBackend::WaitEvents(int timeoutMs)
+{
+    std::unique_lock lock(m_lock);
+    auto ready = [&] { return m_woken || !m_events.empty(); };
+    if (timeoutMs < 0)
+        m_wakeup.wait(lock, ready);
+    else
+        m_wakeup.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready);
+    m_woken = false;
+}
+
+void HeadlessBackend::Wake()
+{
+    {
+        std::lock_guard lock(m_lock);
+        m_woken = true;
+    }
+    m_wakeup.notify_all();
+}
+
+bool HeadlessBackend::QueryCursorPos(POINT& pos)
+{
+    std::lock_guard lock(m_lock);
+    if (!m_pointerKnown)
+        return false;
+    pos = m_pointer;
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Windows, monitors, message boxes
+// ---------------------------------------------------------------------------------------------
+
+bool HeadlessBackend::CreateNative(WindowRecord& window)
+{
+    (void)window;
+    return true;
+}
+
+void HeadlessBackend::DestroyNative(WindowRecord& window)
+{
+    if (m_captured == window.handle)
+        m_captured = nullptr;
+    if (m_lastActivated == window.handle)
+        m_lastActivated = nullptr;
+}
+
+void HeadlessBackend::UpdateNative(WindowRecord& window, unsigned changes)
+{
+    (void)window;
+    (void)changes;
+}
+
+void HeadlessBackend::ActivateNative(WindowRecord& window)
+{
+    m_lastActivated = window.handle;
+}
+
+RECT HeadlessBackend::MonitorRect(int index)
+{
+    (void)index;
+    return m_monitor;
+}
+
+RECT HeadlessBackend::WorkArea(int index)
+{
+    (void)index;
+    return m_work;
+}
+
+int HeadlessBackend::SystemMetric(int index)
+{
+    auto it = m_metrics.find(index);
+    return it == m_metrics.end() ? -1 : it->second;
+}
+
+int HeadlessBackend::ShowMessageBox(WindowRecord* owner, const std::u16string& text, const std::u16string& caption,
+                                    UINT type)
+{
+    int answer;
+    if (!m_script.empty()) {
+        answer = m_script.front();
+        m_script.pop_front();
+    } else {
+        // Dismissing a box gives Cancel; a box whose only button is OK can only answer OK.
+        answer = (type & MB_TYPEMASK) == MB_OK ? IDOK : IDCANCEL;
+    }
+    m_boxes.push_back(MessageBoxRecord{owner ? owner->handle : nullptr, text, caption, type, answer});
+    if (!m_boxLog.empty()) {
+        std::ofstream log(m_boxLog, std::ios::app | std::ios::binary);
+        log << WindowTextToUtf8(caption) << '\t' << WindowTextToUtf8(text) << '\t' << AnswerName(answer) << '\n';
+    }
+    return answer;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Presentation
+// ---------------------------------------------------------------------------------------------
+
+void HeadlessBackend::Present(WindowRecord& window, const RECT& dirty)
+{
+    (void)dirty;
+    ++m_presents;
+    if (!m_framesFolder.empty())
+        WriteFrame(window);
+}
+
+void HeadlessBackend::WriteFrame(const WindowRecord& window)
+{
+    const PixelBuffer& px = window.pixels;
+    if (px.IsEmpty())
+        return;
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, px.width, px.height);
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(surface);
+        return;
+    }
+    cairo_surface_flush(surface);
+    auto* data = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    for (int y = 0; y < px.height; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(data + std::ptrdiff_t(y) * stride);
+        const std::uint32_t* src = px.Row(y);
+        for (int x = 0; x < px.width; ++x)
+            row[x] = (!window.region || window.region->Contains(x, y)) ? src[x] : 0u;
+    }
+    cairo_surface_mark_dirty(surface);
+    // The numbers run up to the cap; from then on the last slot always holds the latest frame.
+    ++m_framesWritten;
+    const int number = m_framesWritten < m_framesMax ? m_framesWritten : m_framesMax;
+    char name[32];
+    std::snprintf(name, sizeof name, "/%06d.png", number);
+    cairo_surface_write_to_png(surface, (m_framesFolder + name).c_str());
+    cairo_surface_destroy(surface);
+}
+
+} // namespace platform

@@ -1,0 +1,634 @@
+// SDL2 window backend: native windows mirroring the window system's records, surface presentation,
+// hit-test driven dragging, input translation, cursors, monitors and message boxes.
+#include "platform/sdl/SdlBackend.h"
+
+#include "platform/WindowSystem.h"
+#include "platform/WindowTextCodec.h"
+#include "platform/sdl/SdlKeys.h"
+#include "platform/sdl/SdlShape.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+bool HasFrame(const WindowRecord& window)
+{
+    return (window.style & (WS_CAPTION | WS_THICKFRAME)) != 0 && (window.style & WS_CAPTION) == WS_CAPTION;
+}
+
+bool IsTooltip(const WindowRecord& window)
+{
+    return window.className == TOOLTIPS_CLASSW;
+}
+
+SDL_SystemCursor SdlCursorFor(int cursorId)
+{
+    switch (cursorId) {
+    case IDC_IBEAM:
+        return SDL_SYSTEM_CURSOR_IBEAM;
+    case IDC_WAIT:
+        return SDL_SYSTEM_CURSOR_WAIT;
+    case IDC_APPSTARTING:
+        return SDL_SYSTEM_CURSOR_WAITARROW;
+    case IDC_CROSS:
+        return SDL_SYSTEM_CURSOR_CROSSHAIR;
+    case IDC_SIZENWSE:
+        return SDL_SYSTEM_CURSOR_SIZENWSE;
+    case IDC_SIZENESW:
+        return SDL_SYSTEM_CURSOR_SIZENESW;
+    case IDC_SIZEWE:
+        return SDL_SYSTEM_CURSOR_SIZEWE;
+    case IDC_SIZENS:
+        return SDL_SYSTEM_CURSOR_SIZENS;
+    case IDC_SIZEALL:
+        return SDL_SYSTEM_CURSOR_SIZEALL;
+    case IDC_NO:
+        return SDL_SYSTEM_CURSOR_NO;
+    case IDC_HAND:
+        return SDL_SYSTEM_CURSOR_HAND;
+    default:
+        return SDL_SYSTEM_CURSOR_ARROW;
+    }
+}
+
+SDL_HitTestResult SdlHitFor(LRESULT hit)
+{
+    switch (hit) {
+    case HTCAPTION:
+        return SDL_HITTEST_DRAGGABLE;
+    case HTLEFT:
+        return SDL_HITTEST_RESIZE_LEFT;
+    case HTRIGHT:
+        return SDL_HITTEST_RESIZE_RIGHT;
+    case HTTOP:
+        return SDL_HITTEST_RESIZE_TOP;
+    case HTBOTTOM:
+        return SDL_HITTEST_RESIZE_BOTTOM;
+    case HTTOPLEFT:
+        return SDL_HITTEST_RESIZE_TOPLEFT;
+    case HTTOPRIGHT:
+        return SDL_HITTEST_RESIZE_TOPRIGHT;
+    case HTBOTTOMLEFT:
+        return SDL_HITTEST_RESIZE_BOTTOMLEFT;
+    case HTBOTTOMRIGHT:
+        return SDL_HITTEST_RESIZE_BOTTOMRIGHT;
+    default:
+        return SDL_HITTEST_NORMAL;
+    }
+}
+
+unsigned MouseKeysFromSdl(Uint32 state)
+{
+    unsigned keys = 0;
+    if (state & SDL_BUTTON_LMASK)
+        keys |= MK_LBUTTON;
+    if (state & SDL_BUTTON_RMASK)
+        keys |= MK_RBUTTON;
+    if (state & SDL_BUTTON_MMASK)
+        keys |= MK_MBUTTON;
+    return keys;
+}
+
+class SdlBackend : public IWindowBackend
+{
+public:
+    ~SdlBackend() override;
+    bool Start();
+
+    const char* Name() const override { return "sdl"; }
+    bool CreateNative(WindowRecord& window) override;
+    void DestroyNative(WindowRecord& window) override;
+    void UpdateNative(WindowRecord& window, unsigned changes) override;
+    void ActivateNative(WindowRecord& window) override;
+    void Present(WindowRecord& window, const RECT& dirty) override;
+    void SetCursorShape(int cursorId) override;
+    void SetMouseCapture(WindowRecord* window) override;
+    bool QueryCursorPos(POINT& pos) override;
+    int MonitorCount() override;
+    RECT MonitorRect(int index) override;
+    RECT WorkArea(int index) override;
+    int ShowMessageBox(WindowRecord* owner, const std::u16string& text, const std::u16string& caption,
+                       UINT type) override;
+    void PollEvents(std::vector<InputEvent>& out) override;
+    void WaitEvents(int timeoutMs) override;
+    void Wake() override;
+
+private:
+    static SDL_HitTestResult HitTestCallback(SDL_Window* window, const SDL_Point* area, void* data);
+    static SDL_Window* Native(const WindowRecord& window) { return static_cast<SDL_Window*>(window.native); }
+    HWND HandleOf(Uint32 windowId) const;
+    void Translate(const SDL_Event& event);
+    void SyncShown(WindowRecord& window);
+    void SyncIcon(WindowRecord& window);
+    void SyncOwner(WindowRecord& window);
+    POINT WindowOrigin(Uint32 windowId) const;
+
+    std::map<Uint32, HWND> m_byId;
+    std::map<int, SDL_Cursor*> m_cursors;
+    std::vector<InputEvent> m_pending;
+    bool m_started = false;
+    Uint32 m_wakeEvent = 0;
+    HWND m_lastHitWindow = nullptr;
+    LRESULT m_lastHit = HTNOWHERE;
+    POINT m_lastHitPoint;
+};
+
+bool SdlBackend::Start()
+{
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    SDL_SetHint("SDL_QUIT_ON_LAST_WINDOW_CLOSE", "0");
+    SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+        return false;
+    m_started = true;
+    m_wakeEvent = SDL_RegisterEvents(1);
+    SDL_StartTextInput();
+    return true;
+}
+
+SdlBackend::~SdlBackend()
+{
+    for (auto& [id, cursor] : m_cursors)
+        SDL_FreeCursor(cursor);
+    if (m_started)
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+HWND SdlBackend::HandleOf(Uint32 windowId) const
+{
+    auto it = m_byId.find(windowId);
+    return it == m_byId.end() ? nullptr : it->second;
+}
+
+POINT SdlBackend::WindowOrigin(Uint32 windowId) const
+{
+    POINT origin;
+    if (SDL_Window* window = SDL_GetWindowFromID(windowId))
+        SDL_GetWindowPosition(window, &origin.x, &origin.y);
+    return origin;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Windows
+// ---------------------------------------------------------------------------------------------
+
+bool SdlBackend::CreateNative(WindowRecord& window)
+{
+    Uint32 flags = SDL_WINDOW_HIDDEN;
+    if (!HasFrame(window))
+        flags |= SDL_WINDOW_BORDERLESS;
+    if (window.style & WS_THICKFRAME)
+        flags |= SDL_WINDOW_RESIZABLE;
+    if (window.IsTopmost())
+        flags |= SDL_WINDOW_ALWAYS_ON_TOP;
+    if (IsTooltip(window))
+        flags |= SDL_WINDOW_TOOLTIP | SDL_WINDOW_BORDERLESS | SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_ALWAYS_ON_TOP;
+    else if (window.exStyle & WS_EX_TOOLWINDOW)
+        flags |= SDL_WINDOW_UTILITY | SDL_WINDOW_SKIP_TASKBAR;
+    // SDL cannot make an empty window; a zero-sized one stays hidden until it gets a size.
+    const int width = std::max(window.Width(), 1), height = std::max(window.Height(), 1);
+    SDL_Window* native = SDL_CreateWindow(WindowTextToUtf8(window.title).c_str(), window.rect.left, window.rect.top,
+                                          width, height, flags);
+    if (!native)
+        return false;
+    window.native = native;
+    m_byId[SDL_GetWindowID(native)] = window.handle;
+    SDL_SetWindowHitTest(native, HitTestCallback, this);
+    SyncOwner(window);
+    return true;
+}
+
+void SdlBackend::DestroyNative(WindowRecord& window)
+{
+    if (SDL_Window* native = Native(window)) {
+        m_byId.erase(SDL_GetWindowID(native));
+        SDL_DestroyWindow(native);
+        window.native = nullptr;
+    }
+    if (m_lastHitWindow == window.handle)
+        m_lastHitWindow = nullptr;
+}
+
+void SdlBackend::SyncShown(WindowRecord& window)
+{
+    SDL_Window* native = Native(window);
+    const bool shown = window.IsVisibleFlag() && window.Width() > 0 && window.Height() > 0;
+    const bool nativeShown = (SDL_GetWindowFlags(native) & SDL_WINDOW_SHOWN) != 0;
+    if (shown && !nativeShown) {
+        SDL_ShowWindow(native);
+        SDL_SetWindowPosition(native, window.rect.left, window.rect.top);
+        ApplySdlWindowShape(native, window.region, window.Width(), window.Height());
+    } else if (!shown && nativeShown) {
+        SDL_HideWindow(native);
+    }
+}
+
+void SdlBackend::SyncIcon(WindowRecord& window)
+{
+    HICON icon = window.bigIcon ? window.bigIcon : window.smallIcon;
+    const PixelBuffer pixels = m_system->IconPixels(icon);
+    if (pixels.IsEmpty())
+        return;
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, pixels.width, pixels.height, 32, SDL_PIXELFORMAT_ARGB8888);
+    if (!surface)
+        return;
+    // Window icons want straight alpha.
+    for (int y = 0; y < pixels.height; ++y) {
+        const std::uint32_t* src = pixels.Row(y);
+        auto* dst = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(surface->pixels) + y * surface->pitch);
+        for (int x = 0; x < pixels.width; ++x) {
+            const std::uint32_t p = src[x];
+            const std::uint32_t a = p >> 24;
+            if (a == 0 || a == 255) {
+                dst[x] = a == 0 ? 0 : p;
+                continue;
+            }
+            auto un = [&](std::uint32_t c) { return std::min<std::uint32_t>(255, (c * 255 + a / 2) / a); };
+            dst[x] = (a << 24) | (un((p >> 16) & 0xFF) << 16) | (un((p >> 8) & 0xFF) << 8) | un(p & 0xFF);
+        }
+    }
+    SDL_SetWindowIcon(Native(window), surface);
+    SDL_FreeSurface(surface);
+}
+
+void SdlBackend::SyncOwner(WindowRecord& window)
+{
+    const WindowRecord* owner = window.owner ? m_system->Record(window.owner) : nullptr;
+    if (owner && owner->native)
+        SDL_SetWindowModalFor(Native(window), Native(*owner));
+}
+
+void SdlBackend::UpdateNative(WindowRecord& window, unsigned changes)
+{
+    SDL_Window* native = Native(window);
+    if (!native)
+        return;
+    if (changes & kChangeTitle)
+        SDL_SetWindowTitle(native, WindowTextToUtf8(window.title).c_str());
+    if (changes & kChangeStyle) {
+        SDL_SetWindowBordered(native, HasFrame(window) ? SDL_TRUE : SDL_FALSE);
+        SDL_SetWindowResizable(native, (window.style & WS_THICKFRAME) ? SDL_TRUE : SDL_FALSE);
+    }
+    if (changes & kChangeSize) {
+        if (window.Width() > 0 && window.Height() > 0)
+            SDL_SetWindowSize(native, window.Width(), window.Height());
+        ApplySdlWindowShape(native, window.region, window.Width(), window.Height());
+    }
+    if (changes & (kChangePosition | kChangeSize))
+        SDL_SetWindowPosition(native, window.rect.left, window.rect.top);
+    if (changes & kChangeTopmost)
+        SDL_SetWindowAlwaysOnTop(native, window.IsTopmost() ? SDL_TRUE : SDL_FALSE);
+    if (changes & kChangeRegion)
+        ApplySdlWindowShape(native, window.region, window.Width(), window.Height());
+    if (changes & kChangeIcon)
+        SyncIcon(window);
+    if (changes & kChangeOwner)
+        SyncOwner(window);
+    if (changes & (kChangeVisibility | kChangeSize))
+        SyncShown(window);
+    if (changes & kChangeMinimized) {
+        if (window.IsMinimized())
+            SDL_MinimizeWindow(native);
+        else
+            SDL_RestoreWindow(native);
+    }
+}
+
+void SdlBackend::ActivateNative(WindowRecord& window)
+{
+    SDL_Window* native = Native(window);
+    if (native && (SDL_GetWindowFlags(native) & SDL_WINDOW_SHOWN) && !IsTooltip(window))
+        SDL_RaiseWindow(native);
+}
+
+void SdlBackend::Present(WindowRecord& window, const RECT& dirty)
+{
+    SDL_Window* native = Native(window);
+    if (!native || !(SDL_GetWindowFlags(native) & SDL_WINDOW_SHOWN))
+        return;
+    SDL_Surface* surface = SDL_GetWindowSurface(native);
+    if (!surface)
+        return;
+    const PixelBuffer& px = window.pixels;
+    const int right = std::min({int(dirty.right), px.width, surface->w});
+    const int bottom = std::min({int(dirty.bottom), px.height, surface->h});
+    const int left = std::max(int(dirty.left), 0), top = std::max(int(dirty.top), 0);
+    if (right <= left || bottom <= top)
+        return;
+    SDL_LockSurface(surface);
+    const Uint32 format = surface->format->format;
+    if (format == SDL_PIXELFORMAT_ARGB8888 || format == SDL_PIXELFORMAT_RGB888) {
+        for (int y = top; y < bottom; ++y) {
+            auto* dst = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(surface->pixels) + y * surface->pitch);
+            std::memcpy(dst + left, px.Row(y) + left, std::size_t(right - left) * 4);
+        }
+    } else {
+        auto* dst = static_cast<std::uint8_t*>(surface->pixels) + top * surface->pitch +
+                    left * surface->format->BytesPerPixel;
+        SDL_ConvertPixels(right - left, bottom - top, SDL_PIXELFORMAT_ARGB8888, px.Row(top) + left, px.stride, format,
+                          dst, surface->pitch);
+    }
+    SDL_UnlockSurface(surface);
+    const SDL_Rect rect{left, top, right - left, bottom - top};
+    SDL_UpdateWindowSurfaceRects(native, &rect, 1);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Desktop services
+// ---------------------------------------------------------------------------------------------
+
+void SdlBackend::SetCursorShape(int cursorId)
+{
+    if (cursorId == 0) {
+        SDL_ShowCursor(SDL_DISABLE);
+        return;
+    }
+    SDL_ShowCursor(SDL_ENABLE);
+    const SDL_SystemCursor shape = SdlCursorFor(cursorId);
+    auto it = m_cursors.find(int(shape));
+    if (it == m_cursors.end()) {
+        SDL_Cursor* cursor = SDL_CreateSystemCursor(shape);
+        if (!cursor)
+            return;
+        it = m_cursors.emplace(int(shape), cursor).first;
+    }
+    SDL_SetCursor(it->second);
+}
+
+void SdlBackend::SetMouseCapture(WindowRecord* window)
+{
+    SDL_CaptureMouse(window ? SDL_TRUE : SDL_FALSE);
+}
+
+bool SdlBackend::QueryCursorPos(POINT& pos)
+{
+    int x = 0, y = 0;
+    SDL_GetGlobalMouseState(&x, &y);
+    pos = POINT{x, y};
+    return true;
+}
+
+int SdlBackend::MonitorCount()
+{
+    return std::max(SDL_GetNumVideoDisplays(), 1);
+}
+
+RECT SdlBackend::MonitorRect(int index)
+{
+    SDL_Rect r{0, 0, 1024, 768};
+    SDL_GetDisplayBounds(index, &r);
+    return RECT{r.x, r.y, r.x + r.w, r.y + r.h};
+}
+
+RECT SdlBackend::WorkArea(int index)
+{
+    SDL_Rect r;
+    if (SDL_GetDisplayUsableBounds(index, &r) != 0)
+        return MonitorRect(index);
+    return RECT{r.x, r.y, r.x + r.w, r.y + r.h};
+}
+
+int SdlBackend::ShowMessageBox(WindowRecord* owner, const std::u16string& text, const std::u16string& caption,
+                               UINT type)
+{
+    struct Button
+    {
+        int id;
+        const char* label;
+    };
+    std::vector<Button> buttons;
+    switch (type & MB_TYPEMASK) {
+    case MB_OKCANCEL:
+        buttons = {{IDOK, "OK"}, {IDCANCEL, "Cancel"}};
+        break;
+    case MB_ABORTRETRYIGNORE:
+        buttons = {{IDABORT, "Abort"}, {IDRETRY, "Retry"}, {IDIGNORE, "Ignore"}};
+        break;
+    case MB_YESNOCANCEL:
+        buttons = {{IDYES, "Yes"}, {IDNO, "No"}, {IDCANCEL, "Cancel"}};
+        break;
+    case MB_YESNO:
+        buttons = {{IDYES, "Yes"}, {IDNO, "No"}};
+        break;
+    case MB_RETRYCANCEL:
+        buttons = {{IDRETRY, "Retry"}, {IDCANCEL, "Cancel"}};
+        break;
+    default:
+        buttons = {{IDOK, "OK"}};
+        break;
+    }
+    const bool hasCancel = std::any_of(buttons.begin(), buttons.end(), [](const Button& b) { return b.id == IDCANCEL; });
+    const int dismissed = hasCancel ? IDCANCEL : buttons.back().id;
+    std::vector<SDL_MessageBoxButtonData> data;
+    const int defaultIndex = (type & MB_DEFBUTTON2) && buttons.size() > 1 ? 1 : 0;
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        SDL_MessageBoxButtonData b{};
+        b.buttonid = buttons[i].id;
+        b.text = buttons[i].label;
+        if (int(i) == defaultIndex)
+            b.flags |= SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
+        if (buttons[i].id == dismissed)
+            b.flags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
+        data.push_back(b);
+    }
+    const std::string title = WindowTextToUtf8(caption), message = WindowTextToUtf8(text);
+    SDL_MessageBoxData box{};
+    switch (type & MB_ICONMASK) {
+    case MB_ICONERROR:
+        box.flags = SDL_MESSAGEBOX_ERROR;
+        break;
+    case MB_ICONWARNING:
+        box.flags = SDL_MESSAGEBOX_WARNING;
+        break;
+    default:
+        box.flags = SDL_MESSAGEBOX_INFORMATION;
+        break;
+    }
+    box.window = owner ? Native(*owner) : nullptr;
+    box.title = title.c_str();
+    box.message = message.c_str();
+    box.numbuttons = int(data.size());
+    box.buttons = data.data();
+    int answer = -1;
+    // A box that cannot be shown, or is closed without a button, counts as dismissed: nothing is
+    // confirmed that the user did not see.
+    if (SDL_ShowMessageBox(&box, &answer) != 0 || answer < 0)
+        return dismissed;
+    return answer;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Events
+// ---------------------------------------------------------------------------------------------
+
+SDL_HitTestResult SdlBackend::HitTestCallback(SDL_Window* window, const SDL_Point* area, void* data)
+{
+    auto* self = static_cast<SdlBackend*>(data);
+    const HWND hwnd = self->HandleOf(SDL_GetWindowID(window));
+    if (!hwnd || !self->m_system)
+        return SDL_HITTEST_NORMAL;
+    int x = 0, y = 0;
+    SDL_GetWindowPosition(window, &x, &y);
+    const POINT screen{x + area->x, y + area->y};
+    const LRESULT hit = self->m_system->HitTest(hwnd, screen);
+    self->m_lastHitWindow = hwnd;
+    self->m_lastHit = hit;
+    self->m_lastHitPoint = screen;
+    return SdlHitFor(hit);
+}
+
+void SdlBackend::Translate(const SDL_Event& e)
+{
+    InputEvent event;
+    switch (e.type) {
+    case SDL_MOUSEMOTION: {
+        event.kind = InputKind::MouseMove;
+        event.window = HandleOf(e.motion.windowID);
+        const POINT origin = WindowOrigin(e.motion.windowID);
+        event.screen = POINT{origin.x + e.motion.x, origin.y + e.motion.y};
+        event.buttons = MouseKeysFromSdl(e.motion.state);
+        break;
+    }
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+        if (e.button.button != SDL_BUTTON_LEFT && e.button.button != SDL_BUTTON_RIGHT &&
+            e.button.button != SDL_BUTTON_MIDDLE)
+            return;
+        event.kind = e.type == SDL_MOUSEBUTTONDOWN ? InputKind::MouseDown : InputKind::MouseUp;
+        event.window = HandleOf(e.button.windowID);
+        event.button = e.button.button == SDL_BUTTON_LEFT    ? kLeftButton
+                       : e.button.button == SDL_BUTTON_RIGHT ? kRightButton
+                                                             : kMiddleButton;
+        const POINT origin = WindowOrigin(e.button.windowID);
+        event.screen = POINT{origin.x + e.button.x, origin.y + e.button.y};
+        break;
+    }
+    case SDL_MOUSEWHEEL: {
+        event.kind = InputKind::Wheel;
+        event.window = HandleOf(e.wheel.windowID);
+        int steps = e.wheel.y;
+        if (e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED)
+            steps = -steps;
+        if (steps == 0)
+            return;
+        event.wheelDelta = steps * WHEEL_DELTA;
+        QueryCursorPos(event.screen);
+        break;
+    }
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+        event.kind = e.type == SDL_KEYDOWN ? InputKind::KeyDown : InputKind::KeyUp;
+        event.window = HandleOf(e.key.windowID);
+        event.vk = VirtualKeyFromSdl(e.key.keysym.sym);
+        event.repeat = e.key.repeat != 0;
+        if (!event.vk)
+            return;
+        break;
+    case SDL_TEXTINPUT:
+        event.kind = InputKind::Text;
+        event.window = HandleOf(e.text.windowID);
+        event.text = WindowTextFromUtf8(e.text.text);
+        break;
+    case SDL_WINDOWEVENT: {
+        event.window = HandleOf(e.window.windowID);
+        if (!event.window)
+            return;
+        SDL_Window* native = SDL_GetWindowFromID(e.window.windowID);
+        int x = 0, y = 0, w = 0, h = 0;
+        SDL_GetWindowPosition(native, &x, &y);
+        SDL_GetWindowSize(native, &w, &h);
+        switch (e.window.event) {
+        case SDL_WINDOWEVENT_CLOSE:
+            event.kind = InputKind::CloseRequest;
+            break;
+        case SDL_WINDOWEVENT_MOVED:
+            event.kind = InputKind::Moved;
+            event.rect = RECT{e.window.data1, e.window.data2, e.window.data1 + w, e.window.data2 + h};
+            break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            event.kind = InputKind::Resized;
+            event.rect = RECT{x, y, x + e.window.data1, y + e.window.data2};
+            break;
+        case SDL_WINDOWEVENT_MINIMIZED:
+            event.kind = InputKind::Minimized;
+            break;
+        case SDL_WINDOWEVENT_RESTORED:
+            event.kind = InputKind::Restored;
+            break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            event.kind = InputKind::Activated;
+            break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            event.kind = InputKind::Deactivated;
+            break;
+        case SDL_WINDOWEVENT_EXPOSED:
+            event.kind = InputKind::Exposed;
+            break;
+        case SDL_WINDOWEVENT_LEAVE:
+            event.kind = InputKind::MouseLeave;
+            break;
+        case SDL_WINDOWEVENT_HIT_TEST:
+            // SDL handed a caption press to the desktop. A window manager moves the window from here;
+            // on a bare X server nobody would, so the window system follows the pointer itself (and
+            // stops at the first move without the button, which is all it sees when a manager did it).
+            if (m_lastHitWindow != event.window || m_lastHit != HTCAPTION)
+                return;
+            event.kind = InputKind::CaptionDragStart;
+            event.screen = m_lastHitPoint;
+            break;
+        default:
+            return;
+        }
+        break;
+    }
+    default:
+        return;
+    }
+    m_pending.push_back(std::move(event));
+}
+
+void SdlBackend::PollEvents(std::vector<InputEvent>& out)
+{
+    SDL_Event e;
+    while (SDL_PollEvent(&e))
+        Translate(e);
+    for (InputEvent& event : m_pending)
+        out.push_back(std::move(event));
+    m_pending.clear();
+}
+
+void SdlBackend::WaitEvents(int timeoutMs)
+{
+    SDL_Event e;
+    if (SDL_WaitEventTimeout(&e, timeoutMs < 0 ? -1 : timeoutMs))
+        Translate(e);
+}
+
+void SdlBackend::Wake()
+{
+    if (m_wakeEvent == Uint32(-1))
+        return;
+    SDL_Event e{};
+    e.type = m_wakeEvent;
+    SDL_PushEvent(&e);
+}
+
+} // namespace
+
+std::unique_ptr<IWindowBackend> CreateSdlBackend()
+{
+    auto backend = std::make_unique<SdlBackend>();
+    if (!backend->Start())
+        return nullptr;
+    return backend;
+}
+
+} // namespace platform

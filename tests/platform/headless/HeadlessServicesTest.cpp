@@ -1,0 +1,289 @@
+// Headless services: scripted message boxes, PNG frames, window pictures, regions, activation,
+// the minimised state, monitors, tooltips and icons.
+#include "HeadlessTestSupport.h"
+
+#include "platform/WindowRegion.h"
+
+#include <cairo.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+using platform::HeadlessBackend;
+using platform::PaintInfo;
+using platform::WindowRegion;
+using tvtest::HeadlessTest;
+
+namespace {
+
+std::filesystem::path TempFolder(const char* name)
+{
+    auto path = std::filesystem::temp_directory_path() / (std::string("tvu-platform-") + name + "-" +
+                                                          std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    std::filesystem::remove_all(path);
+    std::filesystem::create_directories(path);
+    return path;
+}
+
+void Fill(const platform::PixelBuffer& px, std::uint32_t color)
+{
+    for (int y = 0; y < px.height; ++y)
+        for (int x = 0; x < px.width; ++x)
+            px.Row(y)[x] = color;
+}
+
+std::uint32_t PngPixel(const std::filesystem::path& file, int x, int y)
+{
+    cairo_surface_t* s = cairo_image_surface_create_from_png(file.c_str());
+    std::uint32_t value = 0xDEADBEEF;
+    if (cairo_surface_status(s) == CAIRO_STATUS_SUCCESS) {
+        cairo_surface_flush(s);
+        value = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(s) +
+                                                 y * cairo_image_surface_get_stride(s))[x];
+    }
+    cairo_surface_destroy(s);
+    return value;
+}
+
+} // namespace
+
+TEST_F(HeadlessTest, MessageBoxesAnswerFromTheScriptThenCancel)
+{
+    const auto folder = TempFolder("msgbox");
+    const auto log = folder / "boxes.txt";
+    setenv("TVU_MSGBOX", "ok, Cancel,yes", 1);
+    setenv("TVU_MSGBOX_LOG", log.c_str(), 1);
+    HeadlessBackend backend;
+    unsetenv("TVU_MSGBOX");
+    unsetenv("TVU_MSGBOX_LOG");
+    EXPECT_EQ(backend.ShowMessageBox(nullptr, u"first", u"Caption", MB_OKCANCEL), IDOK);
+    EXPECT_EQ(backend.ShowMessageBox(nullptr, u"second", u"Caption", MB_OKCANCEL), IDCANCEL);
+    EXPECT_EQ(backend.ShowMessageBox(nullptr, u"third", u"Caption", MB_YESNO), IDYES);
+    EXPECT_EQ(backend.ShowMessageBox(nullptr, u"fourth", u"Caption", MB_OKCANCEL), IDCANCEL) << "script used up";
+    EXPECT_EQ(backend.ShowMessageBox(nullptr, u"fifth", u"Caption", MB_OK), IDOK) << "an OK-only box";
+    ASSERT_EQ(backend.MessageBoxes().size(), 5u);
+    EXPECT_EQ(backend.MessageBoxes()[1].text, u"second");
+    std::ifstream in(log);
+    std::string line;
+    std::getline(in, line);
+    EXPECT_EQ(line, "Caption\tfirst\tok");
+
+    // Through the window system, with the owner recorded.
+    HWND owner = MakeWindow(0, 0, 10, 10);
+    EXPECT_EQ(windows->MessageBox(owner, u"Are you sure?", u"Title", MB_OKCANCEL), IDCANCEL);
+    ASSERT_EQ(headless->MessageBoxes().size(), 1u);
+    EXPECT_EQ(headless->MessageBoxes()[0].owner, owner);
+}
+
+TEST_F(HeadlessTest, PresentedFramesAreWrittenUpToTheCapKeepingTheLast)
+{
+    const auto folder = TempFolder("frames");
+    headless->SetFrames(folder.string(), 3);
+    HWND hwnd = MakeWindow(0, 0, 8, 4);
+    Pump(); // the first paint presents one frame
+    const std::uint32_t colors[] = {0xFF000010, 0xFF000020, 0xFF000030, 0xFF000040};
+    for (std::uint32_t color : colors) {
+        windows->InvalidateRect(hwnd, nullptr, false);
+        s_handler = [&](HWND h, UINT message, WPARAM, LPARAM, LRESULT& result) {
+            if (message != WM_PAINT)
+                return false;
+            PaintInfo paint;
+            platform::Windows().BeginPaint(h, paint);
+            Fill(paint.pixels, color);
+            platform::Windows().EndPaint(h, paint);
+            result = 0;
+            return true;
+        };
+        Pump();
+    }
+    EXPECT_EQ(headless->FramesWritten(), 5);
+    EXPECT_TRUE(std::filesystem::exists(folder / "000001.png"));
+    EXPECT_TRUE(std::filesystem::exists(folder / "000002.png"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "000004.png"));
+    EXPECT_EQ(PngPixel(folder / "000002.png", 3, 2), 0xFF000010u);
+    EXPECT_EQ(PngPixel(folder / "000003.png", 3, 2), 0xFF000040u) << "the last slot holds the latest frame";
+    std::filesystem::remove_all(folder);
+}
+
+TEST_F(HeadlessTest, PaintingFillsTheWindowPictureAndChildrenPaintIntoTheirParent)
+{
+    HWND parent = MakeWindow(50, 50, 40, 30);
+    HWND child = MakeWindow(10, 5, 8, 6, WS_CHILD | WS_VISIBLE, parent);
+    s_handler = [&](HWND h, UINT message, WPARAM, LPARAM, LRESULT& result) {
+        if (message != WM_PAINT)
+            return false;
+        PaintInfo paint;
+        platform::Windows().BeginPaint(h, paint);
+        Fill(paint.pixels, h == child ? 0xFF00FF00 : 0xFFFF0000);
+        platform::Windows().EndPaint(h, paint);
+        result = 0;
+        return true;
+    };
+    Pump();
+    const platform::PixelBuffer px = windows->WindowPixels(parent);
+    ASSERT_EQ(px.width, 40);
+    ASSERT_EQ(px.height, 30);
+    EXPECT_EQ(px.Row(0)[0], 0xFFFF0000u);
+    EXPECT_EQ(px.Row(5)[10], 0xFF00FF00u);
+    EXPECT_EQ(px.Row(10)[17], 0xFF00FF00u);
+    EXPECT_EQ(px.Row(11)[17], 0xFFFF0000u);
+    EXPECT_EQ(px.Row(10)[18], 0xFFFF0000u);
+    EXPECT_GE(headless->PresentCount(), 2);
+    // Nothing is left to paint, and invalidating part of it asks for that part only.
+    MSG msg;
+    EXPECT_FALSE(windows->PeekMessage(msg));
+    RECT part{1, 2, 3, 4};
+    windows->InvalidateRect(parent, &part, false);
+    RECT update;
+    EXPECT_TRUE(windows->GetUpdateRect(parent, update));
+    EXPECT_EQ(update.left, 1);
+    EXPECT_EQ(update.bottom, 4);
+    // Resizing gives a picture of the new size and a full repaint.
+    windows->SetWindowPos(parent, nullptr, 0, 0, 60, 20, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_EQ(windows->WindowPixels(parent).width, 60);
+    EXPECT_TRUE(windows->GetUpdateRect(parent, update));
+    EXPECT_EQ(update.right, 60);
+}
+
+TEST_F(HeadlessTest, RoundedRegionsCutTheCornersOutOfHitTestingAndFrames)
+{
+    const WindowRegion region = WindowRegion::RoundRect(RECT{0, 0, 101, 101}, 20, 20);
+    EXPECT_FALSE(region.Contains(0, 0));
+    EXPECT_FALSE(region.Contains(99, 99 - 0) && region.Contains(100, 100));
+    EXPECT_TRUE(region.Contains(50, 0));
+    EXPECT_TRUE(region.Contains(0, 50));
+    EXPECT_TRUE(region.Contains(99, 50));
+    EXPECT_FALSE(region.Contains(100, 50)) << "the last column lies outside, as in GDI";
+    EXPECT_TRUE(region.Contains(10, 10));
+    EXPECT_FALSE(region.Contains(1, 1));
+    EXPECT_TRUE(WindowRegion::RoundRect(RECT{0, 0, 11, 11}, 0, 0).Contains(0, 0));
+
+    HWND hwnd = MakeWindow(100, 100, 100, 100);
+    windows->SetWindowRegion(hwnd, region, true);
+    EXPECT_EQ(windows->WindowFromPoint(POINT{100, 100}), nullptr);
+    EXPECT_EQ(windows->WindowFromPoint(POINT{150, 100}), hwnd);
+    windows->SetWindowRegion(hwnd, std::nullopt, true);
+    EXPECT_EQ(windows->WindowFromPoint(POINT{100, 100}), hwnd);
+}
+
+TEST_F(HeadlessTest, ShowingActivatesAndHidingHandsActivationBackToTheOwner)
+{
+    HWND owner = MakeWindow(0, 0, 100, 100);
+    EXPECT_EQ(windows->GetActiveWindow(), owner);
+    HWND popup = windows->CreateWindowEx(0, u"TestWnd", u"", WS_POPUP, 0, 0, 50, 50, owner, nullptr, nullptr, nullptr);
+    ClearLog();
+    EXPECT_FALSE(windows->ShowWindow(popup, SW_SHOWNOACTIVATE));
+    EXPECT_EQ(windows->GetActiveWindow(), owner);
+    EXPECT_TRUE(windows->ShowWindow(popup, SW_SHOWNORMAL));
+    EXPECT_EQ(windows->GetActiveWindow(), popup);
+    EXPECT_EQ(windows->GetFocus(), popup);
+    ASSERT_FALSE(Find(WM_KILLFOCUS).empty());
+    EXPECT_EQ(Find(WM_KILLFOCUS)[0].hwnd, owner);
+    windows->ShowWindow(popup, SW_HIDE);
+    EXPECT_EQ(windows->GetActiveWindow(), owner);
+    EXPECT_EQ(windows->GetFocus(), owner);
+
+    // Topmost and back, the way a program brings itself to the front.
+    windows->SetWindowPos(owner, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    EXPECT_TRUE(windows->GetWindowLongPtr(owner, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    windows->SetWindowPos(owner, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    EXPECT_FALSE(windows->GetWindowLongPtr(owner, GWL_EXSTYLE) & WS_EX_TOPMOST);
+}
+
+TEST_F(HeadlessTest, MinimisingReportsSizeMinimizedAndRestoringTheOldRectangle)
+{
+    HWND hwnd = MakeWindow(10, 10, 100, 80);
+    ClearLog();
+    windows->ShowWindow(hwnd, SW_MINIMIZE);
+    EXPECT_TRUE(windows->IsIconic(hwnd));
+    ASSERT_EQ(Find(WM_SIZE).size(), 1u);
+    EXPECT_EQ(Find(WM_SIZE)[0].wParam, SIZE_MINIMIZED);
+    Pump();
+    EXPECT_TRUE(Find(WM_PAINT).empty()) << "a minimised window is not painted";
+    windows->ShowWindow(hwnd, SW_RESTORE);
+    EXPECT_FALSE(windows->IsIconic(hwnd));
+    EXPECT_EQ(Find(WM_SIZE).back().wParam, SIZE_RESTORED);
+    RECT r;
+    windows->GetWindowRect(hwnd, r);
+    EXPECT_EQ(r.left, 10);
+    EXPECT_EQ(r.right, 110);
+}
+
+TEST_F(HeadlessTest, MonitorWorkAreaAndSystemMetricsComeFromTheBackend)
+{
+    headless->SetScreen(RECT{0, 0, 1000, 800}, RECT{0, 0, 1000, 760});
+    headless->SetSystemMetric(SM_CXSMICON, 20);
+    HWND hwnd = MakeWindow(5000, 5000, 10, 10, WS_POPUP);
+    MONITORINFO info;
+    ASSERT_TRUE(windows->GetMonitorInfo(windows->MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), info));
+    EXPECT_EQ(info.rcWork.bottom, 760);
+    EXPECT_EQ(info.rcMonitor.bottom, 800);
+    EXPECT_EQ(windows->MonitorFromWindow(hwnd, MONITOR_DEFAULTTONULL), nullptr);
+    EXPECT_EQ(windows->GetSystemMetrics(SM_CXSMICON), 20);
+    EXPECT_EQ(windows->GetSystemMetrics(SM_CXICON), 32);
+}
+
+TEST_F(HeadlessTest, TooltipsAreSmallTopmostPopupsThatIgnoreTheMouse)
+{
+    HWND owner = MakeWindow(0, 0, 300, 300);
+    HWND tip = windows->CreateWindowEx(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
+                                       nullptr, nullptr);
+    ASSERT_NE(tip, nullptr);
+    TOOLINFOW tool;
+    tool.uFlags = TTF_IDISHWND;
+    tool.hwnd = owner;
+    tool.lpszText = u"Remove everything";
+    EXPECT_TRUE(windows->SendMessage(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool)));
+    EXPECT_EQ(windows->SendMessage(tip, TTM_GETDELAYTIME, TTDT_INITIAL, 0), 500);
+    windows->SendMessage(tip, TTM_TRACKPOSITION, 0, MAKELPARAM(40, 60));
+    windows->SendMessage(tip, TTM_TRACKACTIVATE, 1, reinterpret_cast<LPARAM>(&tool));
+    EXPECT_TRUE(windows->IsWindowVisible(tip));
+    EXPECT_EQ(windows->GetActiveWindow(), owner) << "showing a tip does not activate it";
+    RECT r;
+    windows->GetWindowRect(tip, r);
+    EXPECT_EQ(r.left, 40);
+    EXPECT_GT(r.top, 60);
+    EXPECT_GT(r.right - r.left, 17 * 4) << "sized to its text";
+    EXPECT_TRUE(windows->GetWindowLongPtr(tip, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(windows->WindowFromPoint(POINT{r.left + 2, r.top + 2}), owner) << "the mouse passes through";
+    Pump();
+    EXPECT_EQ(windows->WindowPixels(tip).Row(0)[0], 0xFF767676u);
+    windows->SendMessage(tip, TTM_TRACKACTIVATE, 0, reinterpret_cast<LPARAM>(&tool));
+    EXPECT_FALSE(windows->IsWindowVisible(tip));
+}
+
+TEST_F(HeadlessTest, IconsLoadFromEmbeddedPngAtTheAskedSize)
+{
+    // A 4 x 4 opaque blue PNG made with cairo.
+    std::vector<std::uint8_t> png;
+    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 4, 4);
+    cairo_t* cr = cairo_create(s);
+    cairo_set_source_rgb(cr, 0, 0, 1);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    cairo_surface_write_to_png_stream(
+        s,
+        [](void* closure, const unsigned char* data, unsigned int length) {
+            auto* out = static_cast<std::vector<std::uint8_t>*>(closure);
+            out->insert(out->end(), data, data + length);
+            return CAIRO_STATUS_SUCCESS;
+        },
+        &png);
+    cairo_surface_destroy(s);
+
+    windows->SetIconSource([&](int id) { return id == 101 ? png : std::vector<std::uint8_t>{}; });
+    HICON icon = windows->LoadIconResource(nullptr, 101, 32, 32);
+    ASSERT_NE(icon, nullptr);
+    const platform::PixelBuffer px = windows->IconPixels(icon);
+    EXPECT_EQ(px.width, 32);
+    EXPECT_EQ(px.Row(16)[16], 0xFF0000FFu);
+    EXPECT_EQ(windows->LoadIconResource(nullptr, 102, 32, 32), nullptr);
+
+    HWND hwnd = MakeWindow(0, 0, 10, 10);
+    EXPECT_EQ(windows->SendMessage(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon)), 0);
+    EXPECT_EQ(windows->SendMessage(hwnd, WM_GETICON, ICON_BIG, 0), reinterpret_cast<LRESULT>(icon));
+    EXPECT_TRUE(windows->DestroyIcon(icon));
+}

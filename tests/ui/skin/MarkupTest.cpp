@@ -1,0 +1,304 @@
+// The markup parser: structure, texts and entities, attributes, encodings, and a table of malformed
+// inputs with the exact error each one reports.
+#include "ui/skin/XmlDocument.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using ui::CXmlDocument;
+using ui::CXmlNode;
+using ui::MarkupEncoding;
+
+namespace {
+
+std::u16string S(const char16_t* text)
+{
+    return text == nullptr ? std::u16string(u"<null>") : std::u16string(text);
+}
+
+std::string Narrow(const std::u16string& s)
+{
+    std::string out;
+    for (char16_t c : s) {
+        out += c < 0x80 ? static_cast<char>(c) : '?';
+    }
+    return out;
+}
+
+// Writes the tree as name[attr=value,...]{text}(children) for compact structural checks.
+std::u16string Dump(CXmlNode node)
+{
+    std::u16string out;
+    for (; node.IsValid(); node = node.NextSibling()) {
+        out += S(node.Name());
+        if (node.HasAttributes()) {
+            out += u"[";
+            for (int i = 0; i < node.AttributeCount(); ++i) {
+                out += (i ? u"," : u"") + S(node.AttributeName(i)) + u"=" + S(node.AttributeValue(i));
+            }
+            out += u"]";
+        }
+        if (node.Value()[0] != 0) {
+            out += u"{" + S(node.Value()) + u"}";
+        }
+        if (node.HasChildren()) {
+            out += u"(" + Dump(node.FirstChild()) + u")";
+        }
+        if (node.HasSiblings()) {
+            out += u" ";
+        }
+    }
+    return out;
+}
+
+std::u16string Parse(const char16_t* text, bool preserve = true)
+{
+    CXmlDocument doc;
+    doc.SetPreserveWhitespace(preserve);
+    if (!doc.LoadText(text)) {
+        return u"ERROR " + S(doc.GetErrorMessage());
+    }
+    return Dump(doc.Root());
+}
+
+} // namespace
+
+TEST(Markup, StructureAndSelfClosingForms)
+{
+    EXPECT_EQ(Parse(u"<Window><A/></Window>"), u"Window(A)");
+    EXPECT_EQ(Parse(u"<Window><A /></Window>"), u"Window(A)");
+    EXPECT_EQ(Parse(u"<Window>\r\n  <A x=\"1\"/>\n  <B>t</B>\n  <C><D/><E/></C>\n</Window>\n"),
+              u"Window{\r\n  }(A[x=1] B{t} C(D E))"); // the text before the first child keeps its layout
+    EXPECT_EQ(Parse(u"<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<!-- a comment -->\n<W><!-- inner --><A/></W>"),
+              u"W(A)");
+    EXPECT_EQ(Parse(u"< Window ><  A/></Window >"), u"Window(A)");
+    // The root may stay open; a second top-level element is the root's next sibling.
+    EXPECT_EQ(Parse(u"<Window><A>x</A>"), u"Window(A{x})");
+    EXPECT_EQ(Parse(u"<A/><B x=\"2\"/>"), u"A B[x=2]");
+    EXPECT_EQ(Parse(u"<A></A>"), u"A");
+    EXPECT_EQ(Parse(u"<ns:A_1>v</ns:A_1>"), u"ns:A_1{v}");
+
+    CXmlDocument doc(u"<Window><A/><B><C/></B></Window><Second/>");
+    const CXmlNode root = doc.Root();
+    ASSERT_TRUE(root.IsValid());
+    EXPECT_FALSE(root.Parent().IsValid());
+    EXPECT_EQ(S(root.NextSibling().Name()), u"Second");
+    const CXmlNode c = root.FindChild(u"B").FirstChild();
+    EXPECT_EQ(S(c.Name()), u"C");
+    EXPECT_EQ(S(c.Parent().Name()), u"B");
+    EXPECT_EQ(S(c.Parent().Parent().Name()), u"Window");
+    EXPECT_FALSE(root.FindChild(u"b").IsValid());
+    EXPECT_FALSE(doc.Root().FindChild(u"window").IsValid());
+    EXPECT_EQ(doc.GetElementCount(), 5);
+}
+
+TEST(Markup, UnclosedRootStillTerminatesNameAndText)
+{
+    CXmlDocument doc(u"<Window>hello&amp;bye");
+    ASSERT_TRUE(doc.IsLoaded());
+    EXPECT_EQ(S(doc.Root().Name()), u"Window");
+    EXPECT_EQ(S(doc.Root().Value()), u"hello&bye");
+    ASSERT_TRUE(doc.LoadText(u"<W>a&lt;<A/>"));
+    EXPECT_EQ(S(doc.Root().Value()), u"a<");
+    EXPECT_EQ(S(doc.Root().FirstChild().Name()), u"A");
+}
+
+TEST(Markup, DocumentsWithoutElementsHaveNoRoot)
+{
+    CXmlDocument doc;
+    EXPECT_FALSE(doc.IsLoaded());
+    EXPECT_FALSE(doc.Root().IsValid());
+    EXPECT_TRUE(doc.LoadText(u"  <!-- nothing -->  "));
+    EXPECT_TRUE(doc.IsLoaded());
+    EXPECT_FALSE(doc.Root().IsValid());
+    EXPECT_EQ(doc.GetElementCount(), 0);
+    EXPECT_TRUE(doc.LoadText(u""));
+    EXPECT_FALSE(doc.Root().IsValid());
+
+    const CXmlNode invalid;
+    EXPECT_EQ(invalid.Name(), nullptr);
+    EXPECT_EQ(invalid.AttributeValue(u"x"), nullptr);
+    EXPECT_FALSE(invalid.FirstChild().IsValid());
+    EXPECT_FALSE(invalid.HasAttributes());
+    char16_t buffer[4] = {u'z', 0};
+    EXPECT_FALSE(invalid.CopyAttributeValue(0, buffer, 4));
+}
+
+TEST(Markup, EntitiesAndLiteralAmpersands)
+{
+    EXPECT_EQ(Parse(u"<a>x&amp;y</a>"), u"a{x&y}");
+    EXPECT_EQ(Parse(u"<a>&lt;&gt;&quot;&apos;</a>"), u"a{<>\"'}");
+    EXPECT_EQ(Parse(u"<a>&#65;</a>"), u"a{&#65;}");
+    EXPECT_EQ(Parse(u"<a>&foo;</a>"), u"a{&foo;}");
+    EXPECT_EQ(Parse(u"<a>&amp</a>"), u"a{&amp}");
+    EXPECT_EQ(Parse(u"<a>end&</a>"), u"a{end&}");
+    EXPECT_EQ(Parse(u"<a v=\"&quot;q&quot; &amp;&amp; &lt;b&gt;\"/>"), u"a[v=\"q\" && <b>]");
+    EXPECT_EQ(Parse(u"<a>&amp;<b/></a>"), u"a{&}(b)");
+    // Surrogate pairs pass through untouched.
+    EXPECT_EQ(Parse(u"<a t=\"\U0001F600\">\U0001F600&amp;</a>"), u"a[t=\U0001F600]{\U0001F600&}");
+}
+
+TEST(Markup, WhitespaceCollapsesOnlyWhenAskedAndOnlyAfterASpace)
+{
+    EXPECT_EQ(Parse(u"<a>x  \t y</a>", true), u"a{x  \t y}");
+    EXPECT_EQ(Parse(u"<a>x  \t y</a>", false), u"a{x y}");
+    EXPECT_EQ(Parse(u"<a>x\t\t y</a>", false), u"a{x\t\t y}");
+    EXPECT_EQ(Parse(u"<a v=\"p   q &amp;  r\"/>", false), u"a[v=p q & r]");
+    EXPECT_EQ(Parse(u"<a v=\"p   q\">  t  u  <b/></a>", false), u"a[v=p q]{ t u }(b)");
+}
+
+TEST(Markup, AttributesAreOrderedCaseSensitiveAndLimitedToSixtyFour)
+{
+    CXmlDocument doc(u"<Button name=\"ok\"  text = \"OK\" Name=\"other\" empty=\"\" pos=\"1,2,3,4\">label</Button>");
+    CXmlNode node = doc.Root();
+    ASSERT_TRUE(node.HasAttributes());
+    EXPECT_EQ(node.AttributeCount(), 5);
+    EXPECT_EQ(S(node.AttributeValue(u"name")), u"ok");
+    EXPECT_EQ(S(node.AttributeValue(u"Name")), u"other");
+    EXPECT_EQ(S(node.AttributeValue(u"text")), u"OK");
+    EXPECT_EQ(S(node.AttributeValue(u"empty")), u"");
+    EXPECT_TRUE(node.HasAttribute(u"empty"));
+    EXPECT_FALSE(node.HasAttribute(u"NAME"));
+    EXPECT_EQ(S(node.AttributeValue(u"missing")), u"");
+    EXPECT_EQ(S(node.AttributeName(4)), u"pos");
+    EXPECT_EQ(S(node.AttributeName(5)), u"");
+    EXPECT_EQ(S(node.AttributeValue(-1)), u"");
+    EXPECT_EQ(S(node.Value()), u"label");
+
+    char16_t buffer[4];
+    EXPECT_TRUE(node.CopyAttributeValue(u"pos", buffer, 4));
+    EXPECT_EQ(S(buffer), u"1,2");
+    EXPECT_TRUE(node.CopyAttributeValue(1, buffer, 4));
+    EXPECT_EQ(S(buffer), u"OK");
+    EXPECT_FALSE(node.CopyAttributeValue(u"nope", buffer, 4));
+    EXPECT_FALSE(node.CopyAttributeValue(9, buffer, 4));
+
+    // Handles copy their gathered attributes.
+    const CXmlNode copy = node;
+    EXPECT_EQ(S(copy.AttributeValue(u"text")), u"OK");
+
+    std::u16string many = u"<E";
+    for (int i = 0; i < 65; ++i) {
+        many += u" a" + std::u16string(1, static_cast<char16_t>(u'A' + i % 26)) + std::u16string(1, u'0' + i / 26) +
+                u"=\"" + std::u16string(1, static_cast<char16_t>(u'a' + i % 26)) + u"\"";
+    }
+    many += u"/>";
+    CXmlDocument big(many.c_str());
+    EXPECT_EQ(big.Root().AttributeCount(), 64);
+    EXPECT_TRUE(big.Root().HasAttribute(u"aL2"));  // the 64th
+    EXPECT_FALSE(big.Root().HasAttribute(u"aM2")); // the 65th
+}
+
+TEST(Markup, MalformedInputsReportTheirExactError)
+{
+    struct Case
+    {
+        const char16_t* text;
+        const char16_t* message;
+        const char16_t* location;
+    };
+    const std::vector<Case> cases = {
+        {u"hello", u"Expected start tag", u"hello"},
+        {u"<a>t<b/>u</a>", u"Expected start tag", u"u</a>"},
+        {u"<W><A><B/>", u"Expected start tag", u""},
+        {u"<abc", u"Error parsing element name", u""},
+        {u"<a x=\"1\" y>", u"Error while parsing attributes", u">"},
+        {u"<a-b/>", u"Error while parsing attributes", u"/>"},
+        {u"<a x='1'/>", u"Expected attribute value", u"'1'/>"},
+        {u"<a x=1/>", u"Expected attribute value", u"1/>"},
+        {u"<a x=\"1/>", u"Error while parsing attribute string", u""},
+        {u"<a x=\"1\" / >", u"Expected start-tag closing", u"/ >"},
+        {u"<a x=\"1\"", u"Expected start-tag closing", u""},
+        {u"<W><A><B>x", u"Expected end-tag start", u""},
+        {u"<a></ab>", u"Unmatched closing tag", u"b>"},
+        {u"<ab></a>", u"Unmatched closing tag", u"a>"},
+        {u"<W><a>x</b></W>", u"Unmatched closing tag", u"b></W>"},
+        {u"<a></a", u"Unmatched closing tag", u""},
+    };
+    for (const Case& c : cases) {
+        CXmlDocument doc;
+        EXPECT_FALSE(doc.LoadText(c.text)) << Narrow(c.text);
+        EXPECT_EQ(S(doc.GetErrorMessage()), S(c.message)) << Narrow(c.text);
+        EXPECT_EQ(S(doc.GetErrorLocation()), S(c.location)) << Narrow(c.text);
+        EXPECT_FALSE(doc.IsLoaded()) << Narrow(c.text);
+        EXPECT_FALSE(doc.Root().IsValid()) << Narrow(c.text);
+    }
+}
+
+TEST(Markup, ErrorTextsAreKeptUntilTheNextParseAndCopiedTruncated)
+{
+    CXmlDocument doc;
+    std::u16string longTail = u"<a x=\"1\"/>" + std::u16string(80, u'q');
+    EXPECT_FALSE(doc.LoadText(longTail.c_str()));
+    EXPECT_EQ(S(doc.GetErrorLocation()), std::u16string(49, u'q'));
+    char16_t buffer[6];
+    doc.ErrorMessage(buffer, 6);
+    EXPECT_EQ(S(buffer), u"Expec");
+    doc.ErrorLocation(buffer, 3);
+    EXPECT_EQ(S(buffer), u"qq");
+    doc.Clear();
+    EXPECT_EQ(S(doc.GetErrorMessage()), u"Expected start tag");
+    EXPECT_TRUE(doc.LoadText(u"<ok/>"));
+    EXPECT_EQ(S(doc.GetErrorMessage()), u"");
+}
+
+TEST(Markup, BytesInEveryEncodingParseAlike)
+{
+    const std::string utf8 = "<Window title=\"Gr\xC3\xBC\xC3\x9F \xE2\x82\xAC \xF0\x9F\x98\x80\"/>";
+    const std::u16string expected = u"Window[title=Gr\u00fc\u00df \u20ac \U0001F600]";
+    CXmlDocument doc;
+    ASSERT_TRUE(doc.LoadBytes(utf8.data(), utf8.size(), MarkupEncoding::Utf8));
+    EXPECT_EQ(Dump(doc.Root()), expected);
+    const std::string withBom = "\xEF\xBB\xBF" + utf8;
+    ASSERT_TRUE(doc.LoadBytes(withBom.data(), withBom.size(), MarkupEncoding::Utf8));
+    EXPECT_EQ(Dump(doc.Root()), expected);
+
+    // Malformed UTF-8 becomes U+FFFD instead of failing.
+    const std::string bad = "<a v=\"\xC3(\xE2\x82\xF0\"/>";
+    ASSERT_TRUE(doc.LoadBytes(bad.data(), bad.size(), MarkupEncoding::Utf8));
+    EXPECT_EQ(S(doc.Root().AttributeValue(u"v")), u"\ufffd(\ufffd\ufffd");
+
+    const std::string ansi = "<a v=\"\x80\xE9\x81\x9F\"/>";
+    ASSERT_TRUE(doc.LoadBytes(ansi.data(), ansi.size(), MarkupEncoding::Ansi));
+    EXPECT_EQ(S(doc.Root().AttributeValue(u"v")), u"\u20ac\u00e9\u0081\u0178");
+
+    const std::u16string wide = u"<W a=\"\u00fc\U0001F600\">t</W>";
+    std::string le = "\xFF\xFE";
+    std::string be = "\xFE\xFF";
+    for (char16_t c : wide) {
+        le += static_cast<char>(c & 0xFF);
+        le += static_cast<char>(c >> 8);
+        be += static_cast<char>(c >> 8);
+        be += static_cast<char>(c & 0xFF);
+    }
+    ASSERT_TRUE(doc.LoadBytes(le.data(), le.size(), MarkupEncoding::Utf16));
+    EXPECT_EQ(Dump(doc.Root()), u"W[a=\u00fc\U0001F600]{t}");
+    ASSERT_TRUE(doc.LoadBytes(be.data(), be.size(), MarkupEncoding::Utf16));
+    EXPECT_EQ(Dump(doc.Root()), u"W[a=\u00fc\U0001F600]{t}");
+    be += '\x00'; // an odd trailing byte is dropped
+    ASSERT_TRUE(doc.LoadBytes(be.data(), be.size(), MarkupEncoding::Utf16));
+    EXPECT_EQ(Dump(doc.Root()), u"W[a=\u00fc\U0001F600]{t}");
+
+    const std::string noMark = std::string("<\0a\0/\0>\0", 8);
+    EXPECT_FALSE(doc.LoadBytes(noMark.data(), noMark.size(), MarkupEncoding::Utf16));
+    EXPECT_FALSE(doc.IsLoaded());
+    EXPECT_EQ(S(doc.GetErrorMessage()), u"Missing byte-order mark");
+    EXPECT_FALSE(doc.LoadBytes("\xFF", 1, MarkupEncoding::Utf16));
+}
+
+TEST(Markup, DeepNestingDoesNotExhaustTheStack)
+{
+    std::u16string text;
+    const int depth = 200000;
+    for (int i = 0; i < depth; ++i) {
+        text += u"<a>";
+    }
+    for (int i = 0; i < depth; ++i) {
+        text += u"</a>";
+    }
+    CXmlDocument doc;
+    ASSERT_TRUE(doc.LoadText(text.c_str()));
+    EXPECT_EQ(doc.GetElementCount(), depth);
+}

@@ -1,0 +1,36 @@
+// The skintool commands and what they share: argument parsing, exit codes and error reporting.
+// A command gets the arguments that follow its name and returns the process exit code.
+#pragma once
+
+#include "ui/skin/ZipArchive.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace skintool {
+
+using Arguments = std::vector<std::string>;
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1; // the work failed: missing file, bad archive, wrong password, ...
+constexpr int kExitUsage = 2;   // the command line is wrong; the caller prints the usage
+
+// Positional arguments and the options every command understands.
+struct CommandLine
+{
+    std::vector<std::string> positional;
+    std::optional<std::string> password; // --password P or --password=P
+};
+
+// False for an unknown option or an option without its value.
+bool ParseCommandLine(const Arguments& args, CommandLine& out);
+
+// Prints the reader's message for a result code on stderr and returns kExitFailure.
+int ReportZipError(ui::zip::ZipResult code);
+
+int RunPack(const Arguments& args);
+int RunList(const Arguments& args);
+int RunCat(const Arguments& args);
+
+} // namespace skintool

@@ -1,0 +1,59 @@
+// Character classes of the skin markup shared by the parser and the node handles.
+#pragma once
+
+namespace ui::markup {
+
+// Whitespace is every code from 1 to 32 (control characters and the space); 0 ends the text.
+inline bool IsWhitespace(char16_t ch)
+{
+    return static_cast<char16_t>(ch - 1) < 32;
+}
+
+inline const char16_t* SkipWhitespace(const char16_t* p)
+{
+    while (IsWhitespace(*p)) {
+        ++p;
+    }
+    return p;
+}
+
+inline char16_t* SkipWhitespace(char16_t* p)
+{
+    while (IsWhitespace(*p)) {
+        ++p;
+    }
+    return p;
+}
+
+// Letters and digits outside ASCII. Names in skins are ASCII in practice; beyond it, Latin-1
+// letters and everything from U+0100 up count as letters except the general and CJK punctuation
+// blocks, the surrogates, the byte-order mark and the private and special ranges, which is close to
+// the platform's wide-character classification without depending on the C library's locale.
+inline bool IsNonAsciiAlnum(char16_t ch)
+{
+    if (ch < 0x100) {
+        if (ch >= 0xC0) {
+            return ch != 0xD7 && ch != 0xF7;
+        }
+        return ch == 0xAA || ch == 0xB2 || ch == 0xB3 || ch == 0xB5 || ch == 0xB9 || ch == 0xBA;
+    }
+    if ((ch >= 0x2000 && ch <= 0x206F) || (ch >= 0x3000 && ch <= 0x303F)) {
+        return false;
+    }
+    if (ch >= 0xD800 && ch <= 0xF8FF) {
+        return false; // surrogates and private use
+    }
+    return ch != 0xFEFF && ch < 0xFFF0 && !(ch >= 0xFF00 && ch <= 0xFF0F);
+}
+
+// Name characters: letters, digits, '_' and ':'. '-' and '.' end a name.
+inline bool IsNameChar(char16_t ch)
+{
+    if (ch < 0x80) {
+        return (ch >= u'a' && ch <= u'z') || (ch >= u'A' && ch <= u'Z') || (ch >= u'0' && ch <= u'9') || ch == u'_' ||
+               ch == u':';
+    }
+    return IsNonAsciiAlnum(ch);
+}
+
+} // namespace ui::markup

@@ -1,0 +1,469 @@
+// CXmlDocument: loading, and the in-place markup parser that fills the element table.
+#include "ui/skin/XmlDocument.h"
+
+#include "ui/skin/MarkupChars.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace ui {
+
+using markup::IsNameChar;
+using markup::IsWhitespace;
+using markup::SkipWhitespace;
+
+namespace {
+
+// Characters that end a plain run of text: the terminator, '&', the end of text, and (when runs of
+// whitespace are collapsed) the space. Only ASCII codes can be any of these.
+template <char16_t T, bool Preserve> constexpr bool IsPlainTextChar(char16_t ch)
+{
+    return ch >= 0x80 || !(ch == 0 || ch == T || ch == u'&' || (!Preserve && ch == u' '));
+}
+
+template <char16_t T, bool Preserve> struct TPlainTable
+{
+    bool plain[128];
+    constexpr TPlainTable() : plain()
+    {
+        for (int c = 0; c < 128; ++c) {
+            plain[c] = IsPlainTextChar<T, Preserve>(static_cast<char16_t>(c));
+        }
+    }
+};
+
+template <char16_t T, bool Preserve> constexpr TPlainTable<T, Preserve> kPlain{};
+
+template <char16_t T, bool Preserve> inline bool IsPlain(char16_t ch)
+{
+    return ch >= 0x80 || kPlain<T, Preserve>.plain[ch];
+}
+
+// Decodes the entity after '&' (p points just after it) into *out; false for anything that is not
+// one of the five named entities, which then stays literal.
+inline bool DecodeEntity(char16_t*& p, char16_t* out)
+{
+    struct TEntity
+    {
+        const char16_t* name;
+        int length;
+        char16_t ch;
+    };
+    static constexpr TEntity kEntities[] = {
+        {u"amp;", 4, u'&'}, {u"lt;", 3, u'<'}, {u"gt;", 3, u'>'}, {u"quot;", 5, u'"'}, {u"apos;", 5, u'\''},
+    };
+    for (const TEntity& e : kEntities) {
+        if (p[0] == e.name[0] && std::memcmp(p, e.name, static_cast<std::size_t>(e.length) * sizeof(char16_t)) == 0) {
+            *out = e.ch;
+            p += e.length;
+            return true;
+        }
+    }
+    return false;
+}
+
+// Scans text up to the terminator T (or the end of text), decoding entities and, unless Preserve,
+// collapsing whitespace runs that begin with a space. The decoded text is written over the source
+// from where the scan starts; on return p is at T or at the end, the gap between the decoded text
+// and p is filled with spaces, and the write position (where the caller puts the NUL) is returned.
+template <char16_t T, bool Preserve> char16_t* ScanText(char16_t*& p)
+{
+    char16_t* r = p;
+    // As long as nothing has been decoded, reading and writing positions coincide: just advance.
+    for (;;) {
+        while (IsPlain<T, Preserve>(*r)) {
+            ++r;
+        }
+        if (!Preserve && *r == u' ') {
+            ++r;
+            if (IsWhitespace(*r)) {
+                break;
+            }
+            continue;
+        }
+        if (*r != u'&') {
+            p = r;
+            return r;
+        }
+        break;
+    }
+    char16_t* w = r;
+    if (*r != u'&') {
+        // Stopped inside a whitespace run that follows a space: the space stays, the run goes.
+        while (IsWhitespace(*r)) {
+            ++r;
+        }
+    }
+    for (;;) {
+        while (IsPlain<T, Preserve>(*r)) {
+            *w++ = *r++;
+        }
+        const char16_t ch = *r;
+        if (ch == 0 || ch == T) {
+            break;
+        }
+        if (ch == u'&') {
+            ++r;
+            if (!DecodeEntity(r, w)) {
+                *w = u'&';
+            }
+            ++w;
+        } else {
+            // A space while collapsing.
+            *w++ = *r++;
+            while (IsWhitespace(*r)) {
+                ++r;
+            }
+        }
+    }
+    for (char16_t* q = w + 1; q < r; ++q) {
+        *q = u' ';
+    }
+    p = r;
+    return w;
+}
+
+} // namespace
+
+// The parser proper. Nesting is handled with an explicit stack rather than recursion, so deeply
+// nested input cannot exhaust the call stack; the order of every write and check is that of the
+// recursive description (content of a parent, its elements, their end tags).
+class CMarkupParser
+{
+public:
+    explicit CMarkupParser(CXmlDocument& doc) : m_doc(doc), m_text(doc.m_text.get()) {}
+
+    bool Run()
+    {
+        if (AppendElement(0, 0) == kNoElement) {
+            return false;
+        }
+        return m_doc.m_preserveWhitespace ? ParseDocument<true>() : ParseDocument<false>();
+    }
+
+private:
+    static constexpr std::uint32_t kNoElement = 0xFFFFFFFF;
+
+    // An element whose content is being parsed, with what its end tag needs.
+    struct TOpenElement
+    {
+        std::uint32_t index;     // 0 for the document level
+        std::uint32_t lastChild; // element created last in this content, 0 = none yet
+        char16_t* name;
+        char16_t* nameEnd;
+        char16_t* textEnd; // where the element text's terminator goes
+    };
+
+    std::uint32_t Offset(const char16_t* p) const { return static_cast<std::uint32_t>(p - m_text); }
+
+    bool Fail(const char16_t* message, const char16_t* where)
+    {
+        m_doc.SetError(message, where);
+        return false;
+    }
+
+    std::uint32_t AppendElement(std::uint32_t nameOffset, std::uint32_t parent)
+    {
+        CXmlDocument& d = m_doc;
+        if (d.m_elementCount == d.m_elementCapacity) {
+            const long long capacity = d.m_elementCapacity + d.m_elementCapacity / 2 + 500LL;
+            void* block = capacity > 0x7FFFFFFF
+                              ? nullptr
+                              : std::realloc(d.m_elements, static_cast<std::size_t>(capacity) * sizeof(TXmlElement));
+            if (block == nullptr) {
+                m_doc.SetError(u"Out of memory", nullptr);
+                return kNoElement;
+            }
+            d.m_elements = static_cast<TXmlElement*>(block);
+            d.m_elementCapacity = static_cast<int>(capacity);
+        }
+        const auto index = static_cast<std::uint32_t>(d.m_elementCount++);
+        d.m_elements[index] = TXmlElement{nameOffset, 0, 0, parent, 0};
+        return index;
+    }
+
+    template <bool Preserve> bool ParseAttributes(char16_t*& p)
+    {
+        // A '/' right after the name is left for the "/>" test of the caller.
+        if (*p == u'>' || *p == u'/') {
+            return true;
+        }
+        *p = 0; // ends the element name
+        for (;;) {
+            p = SkipWhitespace(p + 1);
+            if (*p == 0 || *p == u'>' || *p == u'/') {
+                return true;
+            }
+            while (IsNameChar(*p)) {
+                ++p;
+            }
+            char16_t* nameEnd = p;
+            p = SkipWhitespace(p);
+            if (*p != u'=') {
+                return Fail(u"Error while parsing attributes", p);
+            }
+            *p++ = u' ';
+            *nameEnd = 0;
+            p = SkipWhitespace(p);
+            if (*p != u'"') {
+                return Fail(u"Expected attribute value", p);
+            }
+            ++p;
+            char16_t* valueEnd = ScanText<u'"', Preserve>(p);
+            if (*p == 0) {
+                return Fail(u"Error while parsing attribute string", p);
+            }
+            *valueEnd = 0;
+            if (p > valueEnd) {
+                *p = u' ';
+            }
+        }
+    }
+
+    // Reads the end tag of an element whose content is complete, if there is one (the root may end
+    // with the text instead), and terminates the element's text and name.
+    bool CloseElement(char16_t*& p, const TOpenElement& e)
+    {
+        const bool endTag = p[0] == u'<' && p[1] == u'/';
+        *e.textEnd = 0;
+        if (endTag) {
+            *p = 0;
+            p = SkipWhitespace(p + 2);
+            const auto length = static_cast<std::size_t>(e.nameEnd - e.name);
+            for (std::size_t i = 0; i < length; ++i) {
+                if (p[i] != e.name[i]) {
+                    return Fail(u"Unmatched closing tag", p);
+                }
+            }
+            p = SkipWhitespace(p + length);
+            if (*p != u'>') {
+                return Fail(u"Unmatched closing tag", p);
+            }
+            ++p;
+        }
+        *e.nameEnd = 0;
+        return true;
+    }
+
+    template <bool Preserve> bool ParseDocument()
+    {
+        std::vector<TOpenElement> open;
+        open.push_back(TOpenElement{0, 0, nullptr, nullptr, nullptr});
+        char16_t* p = SkipWhitespace(m_text);
+        for (;;) {
+            TOpenElement& current = open.back();
+            const std::uint32_t parent = current.index;
+            bool contentEnds = false;
+            if (*p == 0 && parent <= 1) {
+                // At the top level and directly inside the root, the end of text ends the document.
+                contentEnds = true;
+            } else {
+                p = SkipWhitespace(p);
+                if (*p != u'<') {
+                    return Fail(u"Expected start tag", p);
+                }
+                contentEnds = p[1] == u'/';
+            }
+            if (contentEnds) {
+                const TOpenElement finished = current;
+                open.pop_back();
+                if (open.empty()) {
+                    return true;
+                }
+                if (!CloseElement(p, finished)) {
+                    return false;
+                }
+                p = SkipWhitespace(p);
+                continue;
+            }
+            *p = 0;
+            p = SkipWhitespace(p + 1);
+            if (*p == u'!' || *p == u'?') {
+                // Comments and declarations are skipped up to "->" or "?>".
+                const char16_t closing = *p == u'!' ? u'-' : u'?';
+                while (*p != 0 && !(p[0] == closing && p[1] == u'>')) {
+                    ++p;
+                }
+                if (*p != 0) {
+                    p += 2;
+                }
+                p = SkipWhitespace(p);
+                continue;
+            }
+            const std::uint32_t index = AppendElement(Offset(p), parent);
+            if (index == kNoElement) {
+                return false;
+            }
+            if (current.lastChild != 0) {
+                m_doc.m_elements[current.lastChild].nextSibling = index;
+            } else if (parent != 0) {
+                m_doc.m_elements[parent].firstChild = index;
+            }
+            current.lastChild = index;
+
+            char16_t* name = p;
+            while (IsNameChar(*p)) {
+                ++p;
+            }
+            if (*p == 0) {
+                return Fail(u"Error parsing element name", p);
+            }
+            char16_t* nameEnd = p;
+            if (!ParseAttributes<Preserve>(p)) {
+                return false;
+            }
+            p = SkipWhitespace(p);
+            if (p[0] == u'/' && p[1] == u'>') {
+                m_doc.m_elements[index].dataOffset = Offset(p);
+                *p = 0;
+                p += 2;
+                *nameEnd = 0;
+                p = SkipWhitespace(p);
+                continue;
+            }
+            if (*p != u'>') {
+                return Fail(u"Expected start-tag closing", p);
+            }
+            ++p;
+            m_doc.m_elements[index].dataOffset = Offset(p);
+            char16_t* textEnd = ScanText<u'<', Preserve>(p);
+            if (*p == 0 && parent <= 1) {
+                // The document ends inside this element, which is accepted at this depth; the
+                // element's text and name still get their terminators.
+                *textEnd = 0;
+                *nameEnd = 0;
+                const TOpenElement finished = open.back();
+                open.pop_back();
+                if (open.empty()) {
+                    return true;
+                }
+                if (!CloseElement(p, finished)) {
+                    return false;
+                }
+                p = SkipWhitespace(p);
+                continue;
+            }
+            if (*p != u'<') {
+                return Fail(u"Expected end-tag start", p);
+            }
+            const TOpenElement element{index, 0, name, nameEnd, textEnd};
+            if (p[1] != u'/') {
+                open.push_back(element);
+                continue;
+            }
+            if (!CloseElement(p, element)) {
+                return false;
+            }
+            p = SkipWhitespace(p);
+        }
+    }
+
+    CXmlDocument& m_doc;
+    char16_t* m_text;
+};
+
+// ---------------------------------------------------------------------------------------------
+// CXmlDocument
+// ---------------------------------------------------------------------------------------------
+
+CXmlDocument::CXmlDocument(const char16_t* text)
+{
+    if (text != nullptr) {
+        LoadText(text);
+    }
+}
+
+CXmlDocument::~CXmlDocument()
+{
+    Clear();
+}
+
+void CXmlDocument::Clear()
+{
+    m_text.reset();
+    m_textLength = 0;
+    std::free(m_elements);
+    m_elements = nullptr;
+    m_elementCount = 0;
+    m_elementCapacity = 0;
+}
+
+CXmlNode CXmlDocument::Root() const
+{
+    // Index 0 is the placeholder: a document without elements has no root.
+    if (m_elementCount > 1) {
+        return CXmlNode(this, 1);
+    }
+    return CXmlNode();
+}
+
+bool CXmlDocument::LoadText(const char16_t* text)
+{
+    Clear();
+    if (text == nullptr) {
+        text = u"";
+    }
+    std::size_t length = 0;
+    while (text[length] != 0) {
+        ++length;
+    }
+    m_text = std::make_unique_for_overwrite<char16_t[]>(length + 1);
+    std::memcpy(m_text.get(), text, (length + 1) * sizeof(char16_t));
+    m_textLength = length;
+    return Parse();
+}
+
+bool CXmlDocument::LoadBytes(const void* bytes, std::size_t size, MarkupEncoding encoding)
+{
+    // Offsets into the text are 32-bit.
+    if (size >= 0x7FFFFFFF) {
+        SetError(u"File too large", nullptr);
+        Clear();
+        return false;
+    }
+    TDecodedText decoded = DecodeMarkup(bytes, size, encoding);
+    if (!decoded.text) {
+        SetError(u"Missing byte-order mark", nullptr);
+        Clear();
+        return false;
+    }
+    m_text = std::move(decoded.text);
+    m_textLength = decoded.length;
+    std::free(m_elements);
+    m_elements = nullptr;
+    m_elementCount = 0;
+    m_elementCapacity = 0;
+    return Parse();
+}
+
+bool CXmlDocument::Parse()
+{
+    m_elementCount = 0;
+    m_errorMessage[0] = 0;
+    m_errorLocation[0] = 0;
+    CMarkupParser parser(*this);
+    if (!parser.Run()) {
+        Clear();
+        return false;
+    }
+    return true;
+}
+
+void CXmlDocument::SetError(const char16_t* message, const char16_t* location)
+{
+    CopyTruncated(m_errorMessage, 100, message);
+    CopyTruncated(m_errorLocation, 50, location != nullptr ? location : u"");
+}
+
+void CXmlDocument::ErrorMessage(char16_t* buffer, int max) const
+{
+    CopyTruncated(buffer, max, m_errorMessage);
+}
+
+void CXmlDocument::ErrorLocation(char16_t* buffer, int max) const
+{
+    CopyTruncated(buffer, max, m_errorLocation);
+}
+
+} // namespace ui
