@@ -208,13 +208,17 @@ void DeviceContext::DrawRoundRect(const Rect& rect, int ellipseWidth, int ellips
         return;
     }
     // Solid outlines are the difference of two rounded regions, so a border drawn on a control's
-    // rectangle matches a clip made from the same rectangle pixel for pixel.
+    // rectangle matches a rounded clip made for the same rectangle pixel for pixel.
     const int w = std::max(pen.width, 1);
     const Rect outer = pen.style == PS_INSIDEFRAME || w == 1 ? r : CentredPenBox(r, w);
     const int grow = outer.Width() - r.Width();
     const int ew = ellipseWidth + grow, eh = ellipseHeight + grow;
-    const Region ring = Region::FromRoundRect(outer, ew, eh)
-                            .Subtract(Region::FromRoundRect(outer.Inflate(-w, -w), ew - 2 * w, eh - 2 * w));
+    // RoundRect covers [left, right) like Rectangle; the region form leaves out the last column
+    // and row, hence the extra pixel.
+    auto shape = [](const Rect& box, int ellipseW, int ellipseH) {
+        return Region::FromRoundRect({box.left, box.top, box.right + 1, box.bottom + 1}, ellipseW, ellipseH);
+    };
+    const Region ring = shape(outer, ew, eh).Subtract(shape(outer.Inflate(-w, -w), ew - 2 * w, eh - 2 * w));
     FillRegion(ring, PenPixel(pen));
 }
 

@@ -92,10 +92,13 @@ TEST(DeviceContextClipTest, RoundRectClipLeavesCornersUntouched)
     DeviceContext dc(s);
     dc.IntersectClipRoundRect({0, 0, 40, 30}, 12, 12);
     dc.FillSolid({0, 0, 40, 30}, kRed);
-    for (const auto& [x, y] : {std::pair{0, 0}, {39, 0}, {0, 29}, {39, 29}, {1, 1}, {38, 1}, {1, 28}, {38, 28}})
+    for (const auto& [x, y] : {std::pair{0, 0}, {38, 0}, {0, 28}, {38, 28}, {1, 1}, {37, 1}, {1, 27}, {37, 27}})
         EXPECT_PIXEL(s, x, y, kBlack);
-    for (const auto& [x, y] : {std::pair{20, 0}, {0, 15}, {39, 15}, {20, 29}, {20, 15}, {6, 6}})
+    for (const auto& [x, y] : {std::pair{20, 0}, {0, 15}, {38, 15}, {20, 28}, {20, 15}, {6, 6}})
         EXPECT_PIXEL(s, x, y, kRed);
+    // A round-rectangle region leaves out the last column and row, as GDI's does.
+    EXPECT_PIXEL(s, 39, 15, kBlack);
+    EXPECT_PIXEL(s, 20, 29, kBlack);
 }
 
 TEST(DeviceContextFillTest, TranslucentWhiteOverBlackIsMidGrey)
