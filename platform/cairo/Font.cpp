@@ -3,7 +3,7 @@
 #include "platform/Font.h"
 
 #include <cmath>
-#include <optional>
+#include <mutex>
 
 #include "platform/cairo/CairoShared.h"
 
@@ -13,7 +13,8 @@ struct Font::Impl
 {
     LogFont logFont;
     PangoFontDescription* description = nullptr;
-    mutable std::optional<TextMetrics> metrics;
+    mutable std::once_flag measured; // fonts may be shared between threads
+    mutable TextMetrics metrics;
     ~Impl()
     {
         if (description)
@@ -144,6 +145,42 @@ int ToPixelsCeil(double v)
 
 } // namespace
 
+namespace {
+
+TextMetrics MeasureMetrics(const PangoFontDescription* description, const LogFont& logFont)
+{
+    TextMetrics m;
+    PangoContext* context = cairo::SharedPangoContext();
+    PangoFont* loaded = pango_context_load_font(context, description);
+    if (loaded) {
+        cairo_scaled_font_t* scaled = pango_cairo_font_get_scaled_font(PANGO_CAIRO_FONT(loaded));
+        if (scaled && cairo_scaled_font_status(scaled) == CAIRO_STATUS_SUCCESS) {
+            cairo_font_extents_t extents;
+            cairo_scaled_font_extents(scaled, &extents);
+            m.ascent = ToPixelsCeil(extents.ascent);
+            m.descent = ToPixelsCeil(extents.descent);
+            m.height = m.ascent + m.descent;
+            m.internalLeading = std::max(0, m.height - logFont.pixelSize);
+            m.externalLeading = std::max(0, static_cast<int>(std::lround(extents.height)) - m.height);
+            m.maxCharWidth = ToPixelsCeil(extents.max_x_advance);
+        }
+        PangoFontMetrics* pm = pango_font_get_metrics(loaded, nullptr);
+        m.averageCharWidth = PANGO_PIXELS(pango_font_metrics_get_approximate_char_width(pm));
+        pango_font_metrics_unref(pm);
+        g_object_unref(loaded);
+    }
+    if (m.height <= 0) {
+        // No usable font data: keep layout arithmetic sane with a line of the em size.
+        m.ascent = logFont.pixelSize;
+        m.height = m.ascent;
+    }
+    m.averageCharWidth = std::max(m.averageCharWidth, 1);
+    m.maxCharWidth = std::max(m.maxCharWidth, m.averageCharWidth);
+    return m;
+}
+
+} // namespace
+
 Font::Font() = default;
 Font::~Font() = default;
 Font::Font(const Font&) = default;
@@ -223,38 +260,9 @@ const TextMetrics& Font::Metrics() const
     static const TextMetrics kNone;
     if (!m_impl)
         return kNone;
-    if (m_impl->metrics)
-        return *m_impl->metrics;
-
-    TextMetrics m;
-    PangoContext* context = cairo::SharedPangoContext();
-    PangoFont* loaded = pango_context_load_font(context, m_impl->description);
-    if (loaded) {
-        cairo_scaled_font_t* scaled = pango_cairo_font_get_scaled_font(PANGO_CAIRO_FONT(loaded));
-        if (scaled && cairo_scaled_font_status(scaled) == CAIRO_STATUS_SUCCESS) {
-            cairo_font_extents_t extents;
-            cairo_scaled_font_extents(scaled, &extents);
-            m.ascent = ToPixelsCeil(extents.ascent);
-            m.descent = ToPixelsCeil(extents.descent);
-            m.height = m.ascent + m.descent;
-            m.internalLeading = std::max(0, m.height - m_impl->logFont.pixelSize);
-            m.externalLeading = std::max(0, static_cast<int>(std::lround(extents.height)) - m.height);
-            m.maxCharWidth = ToPixelsCeil(extents.max_x_advance);
-        }
-        PangoFontMetrics* pm = pango_font_get_metrics(loaded, nullptr);
-        m.averageCharWidth = PANGO_PIXELS(pango_font_metrics_get_approximate_char_width(pm));
-        pango_font_metrics_unref(pm);
-        g_object_unref(loaded);
-    }
-    if (m.height <= 0) {
-        // No usable font data: keep layout arithmetic sane with a line of the em size.
-        m.ascent = m_impl->logFont.pixelSize;
-        m.height = m.ascent;
-    }
-    m.averageCharWidth = std::max(m.averageCharWidth, 1);
-    m.maxCharWidth = std::max(m.maxCharWidth, m.averageCharWidth);
-    m_impl->metrics = m;
-    return *m_impl->metrics;
+    std::call_once(m_impl->measured,
+                   [this] { m_impl->metrics = MeasureMetrics(m_impl->description, m_impl->logFont); });
+    return m_impl->metrics;
 }
 
 Size Font::Measure(const char16_t* text, int length) const

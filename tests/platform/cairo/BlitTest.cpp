@@ -44,6 +44,23 @@ TEST(SurfaceTest, CreateWrapAndInvalidSizes)
     EXPECT_FALSE(Surface::Wrap(tooNarrow).IsValid());
 }
 
+TEST(ColorTest, PremultiplyAndBack)
+{
+    EXPECT_EQ(Premultiply(0xFF123456), 0xFF123456u);
+    EXPECT_EQ(Premultiply(0x80FF8000), 0x80804000u);
+    EXPECT_EQ(Premultiply(0x00FFFFFF), 0u);
+    EXPECT_EQ(Unpremultiply(0x80804000), 0x80FF8000u);
+    EXPECT_EQ(Unpremultiply(0xFF123456), 0xFF123456u);
+    EXPECT_EQ(Unpremultiply(0), 0u);
+    // Translucent colours come back to within a rounding step of the original.
+    for (std::uint32_t a : {1u, 7u, 128u, 254u}) {
+        const std::uint32_t c = MakeArgb(a, 200, 100, 50);
+        const std::uint32_t back = Unpremultiply(Premultiply(c));
+        EXPECT_EQ(AlphaOf(back), a);
+        EXPECT_NEAR(double(RedOf(back)), 200.0, 255.0 / a + 1);
+    }
+}
+
 TEST(SurfaceTest, ClearPremultipliesAndCloneCopies)
 {
     Surface s = Surface::Create(2, 2);
