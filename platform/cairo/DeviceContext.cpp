@@ -17,20 +17,12 @@ namespace platform {
 
 namespace {
 
-// Premultiplied source-over of one pixel.
-inline std::uint32_t Over(std::uint32_t s, std::uint32_t d)
+// Two 8-bit lanes (0x00XX00XX) each multiplied by a / 255, rounded to nearest; exact, without
+// division.
+inline std::uint32_t ScaleLanes(std::uint32_t lanes, std::uint32_t a)
 {
-    const std::uint32_t inverse = 255 - (s >> 24);
-    if (inverse == 0)
-        return s;
-    if (s == 0)
-        return d;
-    auto channel = [&](int shift) {
-        const std::uint32_t sc = (s >> shift) & 0xFF;
-        const std::uint32_t dc = (d >> shift) & 0xFF;
-        return std::min<std::uint32_t>(255, sc + (dc * inverse + 127) / 255) << shift;
-    };
-    return channel(24) | channel(16) | channel(8) | channel(0);
+    std::uint32_t t = lanes * a + 0x00800080;
+    return ((t + ((t >> 8) & 0x00FF00FF)) >> 8) & 0x00FF00FF;
 }
 
 // Every channel of a premultiplied pixel scaled by alpha / 255.
@@ -38,8 +30,29 @@ inline std::uint32_t Scale(std::uint32_t p, std::uint32_t alpha)
 {
     if (alpha == 255)
         return p;
-    auto channel = [&](int shift) { return ((((p >> shift) & 0xFF) * alpha + 127) / 255) << shift; };
-    return channel(24) | channel(16) | channel(8) | channel(0);
+    return ScaleLanes(p & 0x00FF00FF, alpha) | (ScaleLanes((p >> 8) & 0x00FF00FF, alpha) << 8);
+}
+
+// Two lanes added, each saturating at 255 (a pixel whose colour exceeds its alpha must not carry
+// into the next channel).
+inline std::uint32_t AddLanes(std::uint32_t a, std::uint32_t b)
+{
+    const std::uint32_t sum = a + b;
+    const std::uint32_t saturated = (0x01000100 - ((sum >> 8) & 0x00010001)) & 0x00FF00FF;
+    return (sum | saturated) & 0x00FF00FF;
+}
+
+// Premultiplied source-over of one pixel.
+inline std::uint32_t Over(std::uint32_t s, std::uint32_t d)
+{
+    const std::uint32_t inverse = 255 - (s >> 24);
+    if (inverse == 0 || d == 0)
+        return s;
+    if (s == 0)
+        return d;
+    const std::uint32_t kept = Scale(d, inverse);
+    return AddLanes(s & 0x00FF00FF, kept & 0x00FF00FF) |
+           (AddLanes((s >> 8) & 0x00FF00FF, (kept >> 8) & 0x00FF00FF) << 8);
 }
 
 // A private copy of part of a source that shares memory with the target, so that reading and

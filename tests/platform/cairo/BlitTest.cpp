@@ -241,6 +241,15 @@ TEST(DeviceContextBlitTest, AlphaBlendCombinesSourceAndConstantAlpha)
     dc.AlphaBlend({2, 0, 3, 1}, PixelBuffer{&halfWhite, 1, 1, 4}, {0, 0, 1, 1}, 128);
     EXPECT_PIXEL(s, 2, 0, 0xFF404040u);
 
+    // A pixel whose colour exceeds its alpha (not validly premultiplied) saturates instead of
+    // spilling into the neighbouring channel.
+    Surface g = Surface::Create(1, 1);
+    g.Clear(kGreen);
+    DeviceContext dg(g);
+    std::uint32_t invalid = 0x10FF0000;
+    dg.AlphaBlend({0, 0, 1, 1}, PixelBuffer{&invalid, 1, 1, 4}, {0, 0, 1, 1}, 255);
+    EXPECT_PIXEL(g, 0, 0, 0xFFFFEF00u);
+
     // Ignoring the source alpha blends the colour as if opaque, with the constant alpha only.
     Surface t = Surface::Create(1, 1);
     t.Clear(kBlack);
