@@ -179,6 +179,17 @@ TEST(TextLayoutTest, WordBreakWrapsAtSpacesWithinTheWidth)
     EXPECT_LE(layout.CalcRect().Width(), rect.Width());
     EXPECT_EQ(layout.CalcRect().Height(), static_cast<int>(layout.Lines().size()) * font.Metrics().height);
 
+    // A word wider than the line is not split; with an end ellipsis it is cut instead.
+    const char16_t* path = u"see TarvionVirtualPrivateNetworkUninstaller";
+    const TextLayout longWord(font, path, Len(path), {0, 0, 80, 100}, DT_WORDBREAK);
+    ASSERT_EQ(longWord.Lines().size(), 2u);
+    EXPECT_EQ(longWord.Lines()[1].text, std::u16string(path + 4));
+    EXPECT_GT(longWord.Lines()[1].rect.Width(), 80);
+    const TextLayout cut(font, path, Len(path), {0, 0, 80, 100}, DT_WORDBREAK | DT_END_ELLIPSIS);
+    ASSERT_EQ(cut.Lines().size(), 2u);
+    EXPECT_EQ(cut.Lines()[1].text.substr(cut.Lines()[1].text.size() - 3), u"...");
+    EXPECT_LE(cut.Lines()[1].rect.Width(), 80);
+
     // Without DT_WORDBREAK the same text stays on one line.
     const TextLayout unwrapped(font, text, Len(text), rect, 0);
     EXPECT_EQ(unwrapped.Lines().size(), 1u);
