@@ -298,25 +298,36 @@ void DeviceContext::FillGradient(const Rect& rect, std::uint32_t first, std::uin
 {
     if (!IsValid() || rect.IsEmpty())
         return;
+    // Colours are worked out only for the visible steps: the rectangle may be far larger than the
+    // surface.
+    const Rect visible = rect.Intersect(m_impl->clip.Bounds());
+    if (visible.IsEmpty())
+        return;
     const bool vertical = direction == GradientDirection::Vertical;
-    const int steps = vertical ? rect.Height() : rect.Width();
-    // Colour of step i: the ends are exactly the two colours.
-    std::vector<std::uint32_t> colors(static_cast<size_t>(steps));
-    for (int i = 0; i < steps; ++i) {
-        const std::uint32_t n = static_cast<std::uint32_t>(std::max(steps - 1, 1));
-        const std::uint32_t k = static_cast<std::uint32_t>(i);
-        auto mix = [&](std::uint32_t a, std::uint32_t b) { return (a * (n - k) + b * k + n / 2) / n; };
+    const long long steps =
+        vertical ? static_cast<long long>(rect.bottom) - rect.top : static_cast<long long>(rect.right) - rect.left;
+    const int from = vertical ? visible.top - rect.top : visible.left - rect.left;
+    const int count = vertical ? visible.Height() : visible.Width();
+    // Colour of step k: the ends are exactly the two colours.
+    const long long n = std::max(steps - 1, 1LL);
+    std::vector<std::uint32_t> colors(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const long long k = from + i;
+        auto mix = [&](std::uint32_t a, std::uint32_t b) {
+            return static_cast<std::uint32_t>((a * (n - k) + b * k + n / 2) / n);
+        };
         colors[i] = Premultiply(MakeArgb(mix(AlphaOf(first), AlphaOf(second)), mix(RedOf(first), RedOf(second)),
                                          mix(GreenOf(first), GreenOf(second)), mix(BlueOf(first), BlueOf(second))));
     }
     const PixelBuffer pb = m_impl->BeginPixels();
-    for (const Rect& r : m_impl->clip.RectsWithin(rect)) {
+    for (const Rect& r : m_impl->clip.RectsWithin(visible)) {
         for (int y = r.top; y < r.bottom; ++y) {
             std::uint32_t* row = pb.Row(y);
             if (vertical)
-                std::fill(row + r.left, row + r.right, colors[y - rect.top]);
+                std::fill(row + r.left, row + r.right, colors[y - visible.top]);
             else
-                std::copy(colors.begin() + (r.left - rect.left), colors.begin() + (r.right - rect.left), row + r.left);
+                std::copy(colors.begin() + (r.left - visible.left), colors.begin() + (r.right - visible.left),
+                          row + r.left);
         }
     }
     m_impl->EndPixels();

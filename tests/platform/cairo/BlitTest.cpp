@@ -158,6 +158,11 @@ TEST(DeviceContextFillTest, GradientsRunFromFirstToSecondColour)
     EXPECT_EQ(s.GetPixel(4, 0), s.GetPixel(4, 10)); // columns are uniform
     EXPECT_GT(GreenOf(s.GetPixel(3, 0)), GreenOf(s.GetPixel(6, 0)));
 
+    // Only the visible part is worked out: a gradient far larger than the surface is fine, and
+    // its colours are those of its own position.
+    dc.FillGradient({0, -1000000000, 10, 1000000001}, kRed, kBlue, GradientDirection::Vertical);
+    EXPECT_PIXEL(s, 3, 5, 0xFF7F0080u); // just past the middle
+
     // Alpha interpolates too and the result is premultiplied.
     dc.FillGradient({0, 0, 10, 1}, 0x00FFFFFF, 0xFFFFFFFF, GradientDirection::Horizontal);
     EXPECT_PIXEL(s, 0, 0, 0u);
