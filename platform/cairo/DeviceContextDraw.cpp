@@ -107,7 +107,11 @@ void DeviceContext::DrawLine(int x1, int y1, int x2, int y2, const Pen& pen)
         cairo_restore(m_impl->cr);
         return;
     }
-    // Bresenham, stopping before the end point like LineTo.
+    // Bresenham, stopping before the end point like LineTo. A line that misses the clip entirely
+    // is not walked at all.
+    const Rect box{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2) + 1, std::max(y1, y2) + 1};
+    if (box.Intersect(m_impl->clip.Bounds()).IsEmpty())
+        return;
     const PixelBuffer pb = m_impl->BeginPixels();
     PatternWalker walker(EffectivePattern(pen));
     const std::uint32_t pixel = PenPixel(pen);
