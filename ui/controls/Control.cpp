@@ -719,7 +719,9 @@ std::uint32_t CControlUI::GetAdjustedColor(std::uint32_t color) const
     if (!m_colorHsl)
         return color;
     short h = 180, s = 100, l = 100;
-    CWindowManagerUI::ColorShift(h, s, l);
+    // With the shift off the stored values mean nothing; the colour stays as it is.
+    if (!CWindowManagerUI::ColorShift(h, s, l))
+        return color;
     return CImageLoader::ShiftColorHsl(color, h, s, l);
 }
 
