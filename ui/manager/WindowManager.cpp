@@ -424,8 +424,12 @@ void CWindowManagerUI::ForgetControl(CControlUI* control)
         m_keyTarget = nullptr;
     if (m_hover == control)
         m_hover = nullptr;
-    if (m_capture == control)
+    if (m_capture == control) {
         m_capture = nullptr;
+        // Nobody is left to get the button release that would end the capture: without this the
+        // window would hold the mouse and the hover control would never change again.
+        ReleaseMouse();
+    }
     if (m_focus == control)
         m_focus = nullptr;
     if (m_tooltipOwner == control)

@@ -336,8 +336,8 @@ public:
     static bool PreTranslate(const MSG& msg);
     static void RunMessageLoop();
 
-    void SendNotify(CControlUI* control, const char16_t* type, WPARAM wParam = 0, LPARAM lParam = 0,
-                    bool async = false, bool allowRepeat = true);
+    void SendNotify(CControlUI* control, const char16_t* type, WPARAM wParam = 0, LPARAM lParam = 0, bool async = false,
+                    bool allowRepeat = true);
     void SendNotify(TNotifyMsg& msg, bool async = false, bool allowRepeat = true);
     int PendingNotifyCount() const { return m_asyncNotify.GetSize(); }
 

@@ -306,8 +306,8 @@ int CWindowManagerUI::FindFontId(const platform::Font& font, ResourceScope scope
     return -1;
 }
 
-int CWindowManagerUI::FindFontId(const char16_t* name, int size, bool bold, bool underline, bool italic,
-                                 bool strikeout, ResourceScope scope) const
+int CWindowManagerUI::FindFontId(const char16_t* name, int size, bool bold, bool underline, bool italic, bool strikeout,
+                                 ResourceScope scope) const
 {
     auto& table = const_cast<CWindowManagerUI*>(this)->FontTable(scope);
     for (int i = 0; TFontInfo* info = FontAt(table, i); ++i) {
@@ -434,8 +434,8 @@ TImageRecord* CWindowManagerUI::RegisterImage(const char16_t* name, const char16
     return StoreImage(ImageTable(scope), name, record);
 }
 
-TImageRecord* CWindowManagerUI::RegisterBitmap(const char16_t* name, HBITMAP bitmap, int width, int height,
-                                               bool alpha, ResourceScope scope)
+TImageRecord* CWindowManagerUI::RegisterBitmap(const char16_t* name, HBITMAP bitmap, int width, int height, bool alpha,
+                                               ResourceScope scope)
 {
     if (name == nullptr || *name == 0 || bitmap == nullptr || width <= 0 || height <= 0)
         return nullptr;
@@ -447,8 +447,7 @@ TImageRecord* CWindowManagerUI::RegisterBitmap(const char16_t* name, HBITMAP bit
     return StoreImage(ImageTable(scope), name, record);
 }
 
-TImageRecord* CWindowManagerUI::RegisterPixels(const char16_t* name, const std::uint8_t* pixels, int width,
-                                               int height)
+TImageRecord* CWindowManagerUI::RegisterPixels(const char16_t* name, const std::uint8_t* pixels, int width, int height)
 {
     if (name == nullptr || *name == 0)
         return nullptr;
@@ -517,8 +516,7 @@ void CWindowManagerUI::ReloadAllSkins()
 // Default attribute lists, window attributes and extras
 // ---------------------------------------------------------------------------------------------
 
-void CWindowManagerUI::RegisterDefaultAttributes(const char16_t* className, const char16_t* text,
-                                                 ResourceScope scope)
+void CWindowManagerUI::RegisterDefaultAttributes(const char16_t* className, const char16_t* text, ResourceScope scope)
 {
     if (className == nullptr || *className == 0 || text == nullptr)
         return;
