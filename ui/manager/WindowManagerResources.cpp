@@ -431,6 +431,7 @@ TImageRecord* CWindowManagerUI::RegisterImage(const char16_t* name, const char16
     record->maskColor = mask;
     TakePristineCopy(*record);
     ApplyCurrentShift(*record);
+    UnresolveLayeredImage();
     return StoreImage(ImageTable(scope), name, record);
 }
 
@@ -444,6 +445,7 @@ TImageRecord* CWindowManagerUI::RegisterBitmap(const char16_t* name, HBITMAP bit
     record->width = width;
     record->height = height;
     record->hasAlpha = alpha;
+    UnresolveLayeredImage();
     return StoreImage(ImageTable(scope), name, record);
 }
 
@@ -454,6 +456,7 @@ TImageRecord* CWindowManagerUI::RegisterPixels(const char16_t* name, const std::
     TImageRecord* record = CImageLoader::ImageRecordFromPixels(pixels, width, height);
     if (record == nullptr)
         return nullptr;
+    UnresolveLayeredImage();
     return StoreImage(Shared().images, name, record);
 }
 
@@ -483,12 +486,15 @@ bool CWindowManagerUI::DropImage(const char16_t* name, ResourceScope scope)
     auto* record = static_cast<TImageRecord*>(table.Lookup(name));
     if (record == nullptr)
         return false;
+    if (m_layeredImage.image == record)
+        UnresolveLayeredImage();
     CImageLoader::FreeImageRecord(record, true);
     return table.Erase(name);
 }
 
 void CWindowManagerUI::DropAllImages(ResourceScope scope)
 {
+    UnresolveLayeredImage();
     detail::FreeImageTable(ImageTable(scope));
 }
 

@@ -5,6 +5,7 @@
 #include "platform/Surface.h"
 
 #include <algorithm>
+#include <filesystem>
 
 using namespace mgrtest;
 using ui::CControlUI;
@@ -516,6 +517,185 @@ TEST_F(ManagerTest, ContextMenuReachesTheControlThatWasClicked)
     Send(WM_CONTEXTMENU, WPARAM(hwnd), MAKELPARAM(105, 105));
     EXPECT_EQ(KindsOf(u"a").back(), ui::EVT_CONTEXT_MENU);
     EXPECT_EQ(listener.Count(u"menu"), 1);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ManagerTest, AttachingTheSameRootAgainKeepsIt)
+{
+    auto* a = new ProbeControl(u"a");
+    ui::CContainerUI* root = AttachTree({a});
+    static bool destroyed;
+    destroyed = false;
+    root->OnDestroyDelegates().AddFunction([](void*) { return destroyed = true; });
+    EXPECT_TRUE(manager->AttachRoot(root));
+    Pump();
+    EXPECT_FALSE(destroyed);
+    EXPECT_EQ(manager->Root(), root);
+    EXPECT_EQ(manager->ControlByName(u"a"), a);
+    EXPECT_FALSE(manager->AttachRoot(nullptr));
+}
+
+TEST_F(ManagerTest, SizeCloseAndLayering)
+{
+    auto* a = FloatingProbe(u"a", 0, 0, 50, 50, ui::CF_TABSTOP);
+    ui::CContainerUI* root = AttachTree({a});
+    manager->SetFocusControl(a);
+    MouseMove(10, 10);
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    EventLog().clear();
+
+    windows->SetWindowPos(hwnd, nullptr, 0, 0, 300, 150, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_EQ(KindsOf(u"a"), std::vector<int>{ui::EVT_WINDOW_SIZE});
+    EXPECT_TRUE(manager->IsLayoutNeeded());
+    windows->UpdateWindow(hwnd);
+    EXPECT_EQ(root->GetPosition(), CUIRect(0, 0, 300, 150));
+    EXPECT_FALSE(manager->IsLayoutNeeded());
+
+    EventLog().clear();
+    LRESULT result = 0;
+    EXPECT_FALSE(manager->HandleWindowMessage(WM_CLOSE, 0, 0, result));
+    EXPECT_EQ(KindsOf(u"a"), (std::vector<int>{ui::EVT_MOUSE_LEAVE, ui::EVT_BUTTON_UP, ui::EVT_KILL_FOCUS}));
+    EXPECT_EQ(manager->FocusControl(), nullptr);
+
+    // Layered mode answers the frame messages itself.
+    EXPECT_FALSE(manager->HandleWindowMessage(WM_NCPAINT, 0, 0, result));
+    manager->SetLayered(true);
+    EXPECT_TRUE(manager->HandleWindowMessage(WM_NCPAINT, 0, 0, result));
+    EXPECT_TRUE(manager->HandleWindowMessage(WM_NCACTIVATE, 0, 0, result));
+    EXPECT_EQ(result, 1);
+    EXPECT_NE(windows->GetWindowLongPtr(hwnd, GWL_EXSTYLE) & WS_EX_LAYERED, 0);
+}
+
+TEST_F(ManagerTest, LayeredImageIsDrawnBehindTheTree)
+{
+    ui::CContainerUI* root = AttachTree({}, false);
+    manager->SetWindowAttribute(u"layeredimage", u"color='#FF336699'");
+    EXPECT_TRUE(manager->IsLayered());
+    windows->UpdateWindow(hwnd);
+    EXPECT_EQ(windows->WindowPixels(hwnd).Row(40)[40], 0xFF336699u);
+    // The tree paints over it.
+    root->SetBackColor(0xFF000010);
+    windows->UpdateWindow(hwnd);
+    EXPECT_EQ(windows->WindowPixels(hwnd).Row(40)[40], 0xFF000010u);
+    // Dropping the window's images leaves no dangling record behind.
+    manager->DropAllImages(ui::ResourceScope::Window);
+    root->SetBackColor(0);
+    windows->UpdateWindow(hwnd);
+    EXPECT_EQ(windows->WindowPixels(hwnd).Row(40)[40], 0xFF336699u);
+}
+
+TEST_F(ManagerTest, NativeChildWindowsAndReflectedMessages)
+{
+    auto* host = FloatingProbe(u"host", 0, 0, 50, 50, ui::CF_TABSTOP);
+    auto* other = FloatingProbe(u"other", 60, 0, 110, 50, ui::CF_TABSTOP);
+    AttachTree({host, other});
+    static std::vector<UINT> childMessages;
+    childMessages.clear();
+    WNDCLASSEXW wc;
+    wc.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+        childMessages.push_back(m);
+        return m >= 0x2000 ? 7 : platform::Windows().DefWindowProc(h, m, w, l);
+    };
+    wc.lpszClassName = u"ChildWnd";
+    windows->RegisterClassEx(wc);
+    HWND child = windows->CreateWindowEx(0, u"ChildWnd", u"", WS_CHILD | WS_VISIBLE, 5, 6, 20, 10, hwnd, nullptr,
+                                         nullptr, nullptr);
+    EXPECT_TRUE(manager->AddNativeWindow(host, child));
+    EXPECT_FALSE(manager->AddNativeWindow(host, child));
+    EXPECT_EQ(manager->NativeWindowRect(child), CUIRect(5, 6, 25, 16));
+
+    // Focus moving into the child moves the manager's focus to the control that hosts it.
+    manager->SetFocusControl(other);
+    windows->SetFocus(hwnd);
+    windows->SetFocus(child);
+    EXPECT_EQ(manager->FocusControl(), host);
+
+    LRESULT result = 0;
+    EXPECT_TRUE(manager->HandleWindowMessage(WM_COMMAND, 1, reinterpret_cast<LPARAM>(child), result));
+    EXPECT_EQ(result, 7);
+    struct
+    {
+        HWND from;
+        UINT_PTR id;
+        UINT code;
+    } header{child, 1, 2};
+    EXPECT_TRUE(manager->HandleWindowMessage(WM_NOTIFY, 1, reinterpret_cast<LPARAM>(&header), result));
+    EXPECT_FALSE(manager->HandleWindowMessage(WM_COMMAND, 1, 0, result));
+    EXPECT_NE(std::find(childMessages.begin(), childMessages.end(), WM_COMMAND + 0x2000), childMessages.end());
+    EXPECT_NE(std::find(childMessages.begin(), childMessages.end(), WM_NOTIFY + 0x2000), childMessages.end());
+
+    EXPECT_TRUE(manager->RemoveNativeWindow(child));
+    EXPECT_FALSE(manager->RemoveNativeWindow(child));
+}
+
+TEST_F(ManagerTest, PreTranslationAndTheMessageLoop)
+{
+    struct Accelerator : ui::ITranslateAccelerator
+    {
+        bool TranslateAccelerator(MSG* msg) override { return msg->message == WM_KEYDOWN && msg->wParam == VK_F1; }
+    } accelerator;
+    auto* a = FloatingProbe(u"a", 0, 0, 50, 50, ui::CF_TABSTOP);
+    auto* b = FloatingProbe(u"b", 60, 0, 110, 50, ui::CF_TABSTOP);
+    AttachTree({a, b});
+    ASSERT_EQ(manager->FocusControl(), a);
+    manager->AddAcceleratorTranslator(&accelerator);
+    MSG msg;
+    msg.hwnd = hwnd;
+    msg.message = WM_KEYDOWN;
+    msg.wParam = VK_F1;
+    EXPECT_TRUE(ui::CWindowManagerUI::PreTranslate(msg));
+    msg.wParam = 'A';
+    EXPECT_FALSE(ui::CWindowManagerUI::PreTranslate(msg));
+
+    // A message of a child window moves the focus once, however deep the child sits.
+    HWND child = windows->CreateWindowEx(0, u"ManagerTestWnd", u"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, hwnd, nullptr,
+                                         nullptr, nullptr);
+    HWND grandchild = windows->CreateWindowEx(0, u"ManagerTestWnd", u"", WS_CHILD | WS_VISIBLE, 0, 0, 5, 5, child,
+                                              nullptr, nullptr, nullptr);
+    msg.hwnd = grandchild;
+    msg.wParam = VK_TAB;
+    EXPECT_FALSE(ui::CWindowManagerUI::PreTranslate(msg));
+    EXPECT_EQ(manager->FocusControl(), b);
+    msg.wParam = VK_F1;
+    EXPECT_TRUE(ui::CWindowManagerUI::PreTranslate(msg));
+
+    // The loop runs until the quit message; Tab from the queue moves the focus back.
+    windows->PostMessage(hwnd, WM_KEYDOWN, VK_TAB, 0);
+    windows->PostQuitMessage(0);
+    ui::CWindowManagerUI::RunMessageLoop();
+    EXPECT_EQ(manager->FocusControl(), a);
+}
+
+TEST_F(ManagerTest, FocusNeededLandsOnTheControlAfterTheNextLayout)
+{
+    auto* a = FloatingProbe(u"a", 0, 0, 10, 10, ui::CF_TABSTOP);
+    auto* b = FloatingProbe(u"b", 20, 0, 30, 10, ui::CF_TABSTOP);
+    auto* c = FloatingProbe(u"c", 40, 0, 50, 10, ui::CF_TABSTOP);
+    AttachTree({a, b, c});
+    ASSERT_EQ(manager->FocusControl(), a);
+    manager->SetFocusNeeded(c);
+    EXPECT_EQ(KindsOf(u"a").back(), ui::EVT_KILL_FOCUS);
+    windows->UpdateWindow(hwnd);
+    EXPECT_EQ(manager->FocusControl(), c);
+    EXPECT_EQ(KindsOf(u"c").back(), ui::EVT_SET_FOCUS);
+}
+
+TEST_F(ManagerTest, PrivateFontsComeAndGo)
+{
+    const char16_t* path = u"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+    if (!std::filesystem::exists("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"))
+        GTEST_SKIP() << "no DejaVu font installed";
+    EXPECT_EQ(ui::CWindowManagerUI::LoadFontFile(u"/no/such/font.ttf"), 0);
+    const int handle = ui::CWindowManagerUI::LoadFontFile(path);
+    ASSERT_NE(handle, 0);
+    EXPECT_TRUE(ui::CWindowManagerUI::RemoveFontData(handle));
+    EXPECT_FALSE(ui::CWindowManagerUI::RemoveFontData(handle));
+    EXPECT_EQ(ui::CWindowManagerUI::AddFontData("nope", 4), 0);
+    EXPECT_NE(ui::CWindowManagerUI::LoadFontFile(path), 0);
+    ui::CWindowManagerUI::RemoveAllFontData();
 }
 
 } // namespace
