@@ -61,18 +61,28 @@ TEST_F(ControlPositionTest, AControlOutsideItsParentRepaintsNothingAndLeavesItsO
     inner->SetPosition({0, 0, 100, 100});
     auto* c = new CControlUI;
     inner->Add(c);
-    c->SetPosition({10, 10, 20, 20});
     auto* overlay = new CControlUI;
     c->SetOverlay(overlay);
-    c->SetPosition({10, 10, 30, 30});
-    EXPECT_EQ(overlay->GetPosition(), CUIRect(10, 10, 30, 30));
     EXPECT_EQ(overlay->GetParent(), c);
     ClearDirty();
 
+    // First placed outside the parent: nothing to repaint, the overlay is not placed.
     c->SetPosition({200, 200, 220, 220});
     EXPECT_TRUE(Dirty().IsEmpty());
     EXPECT_EQ(c->GetPosition(), CUIRect(200, 200, 220, 220));
+    EXPECT_EQ(overlay->GetPosition(), CUIRect());
+
+    // Moved inside, both follow; moved from inside to outside, the old place is repainted.
+    c->SetPosition({10, 10, 30, 30});
     EXPECT_EQ(overlay->GetPosition(), CUIRect(10, 10, 30, 30));
+    ClearDirty();
+    c->SetPosition({200, 200, 220, 220});
+    EXPECT_EQ(Dirty(), CUIRect(10, 10, 100, 100));
+    EXPECT_EQ(overlay->GetPosition(), CUIRect(200, 200, 220, 220));
+    ClearDirty();
+    c->SetPosition({300, 300, 320, 320});
+    EXPECT_TRUE(Dirty().IsEmpty());
+    EXPECT_EQ(overlay->GetPosition(), CUIRect(200, 200, 220, 220));
 }
 
 TEST_F(ControlPositionTest, InvalidationIsClippedThroughEveryAncestor)

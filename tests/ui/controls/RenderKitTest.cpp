@@ -198,11 +198,11 @@ TEST_F(RenderKitImageTest, FadeBlendsAndAMissingImageFailsQuietlyForGood)
 
     descriptor.Reset();
     descriptor.text = u"file='rk-missing.png'";
-    EXPECT_FALSE(CRenderKit::DrawImageDescriptor(canvas.dc.get(), manager.get(), {0, 0, 10, 10}, {0, 0, 10, 10},
-                                                 descriptor));
+    EXPECT_FALSE(
+        CRenderKit::DrawImageDescriptor(canvas.dc.get(), manager.get(), {0, 0, 10, 10}, {0, 0, 10, 10}, descriptor));
     EXPECT_TRUE(descriptor.parsed);
-    EXPECT_FALSE(CRenderKit::DrawImageDescriptor(canvas.dc.get(), manager.get(), {0, 0, 10, 10}, {0, 0, 10, 10},
-                                                 descriptor));
+    EXPECT_FALSE(
+        CRenderKit::DrawImageDescriptor(canvas.dc.get(), manager.get(), {0, 0, 10, 10}, {0, 0, 10, 10}, descriptor));
     // Without a manager nothing is drawn and nothing fails.
     EXPECT_TRUE(CRenderKit::DrawImageDescriptor(canvas.dc.get(), nullptr, {0, 0, 10, 10}, {0, 0, 10, 10}, descriptor));
 }
