@@ -250,16 +250,24 @@ TEST_F(ContainerScrollTest, TheWindowPaintScrollsAPendingEndDown)
     EXPECT_EQ(stack->GetScrollPos().cy, 700);
 }
 
-TEST_F(ContainerScrollTest, ASizeChangeResetsTheRange)
+TEST_F(ContainerScrollTest, ASizeChangeResetsTheRangeOfAVisibleBar)
 {
-    CStackUI* stack = MakeStack(5);
-    Layout(stack);
-    stack->SetScrollPos({0, 150});
-    stack->SetPosition({0, 0, kWidth, kHeight + 100});
-    EXPECT_EQ(stack->GetScrollRange().cy, 100);
-    EXPECT_EQ(stack->GetScrollPos().cy, 0);
-    EXPECT_EQ(stack->GetItemAt(0)->GetPosition().top, 0);
-    stack->EnableScrollBar(false, false);
-    EXPECT_EQ(stack->GetVerticalScrollBar(), nullptr);
-    EXPECT_EQ(stack->GetScrollPos(), CUISize(0, 0));
+    CContainerUI* root = AttachRoot();
+    root->EnableScrollBar(true, true);
+    CScrollBarUI* v = root->GetVerticalScrollBar();
+    CScrollBarUI* h = root->GetHorizontalScrollBar();
+    v->SetVisible(true);
+    v->SetScrollRange(200);
+    v->SetScrollPos(150);
+    h->SetScrollRange(50);
+    root->SetPosition({0, 0, kWidth + 10, kHeight});
+    // The height is unchanged; the width changed but the horizontal bar is hidden.
+    EXPECT_EQ(v->GetScrollRange(), 200);
+    EXPECT_EQ(h->GetScrollRange(), 50);
+    root->SetPosition({0, 0, kWidth + 10, kHeight + 100});
+    EXPECT_EQ(v->GetScrollRange(), 0);
+    EXPECT_EQ(v->GetScrollPos(), 0);
+    root->EnableScrollBar(false, false);
+    EXPECT_EQ(root->GetVerticalScrollBar(), nullptr);
+    EXPECT_EQ(root->GetScrollPos(), CUISize(0, 0));
 }

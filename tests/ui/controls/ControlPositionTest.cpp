@@ -61,18 +61,28 @@ TEST_F(ControlPositionTest, AControlOutsideItsParentRepaintsNothingAndLeavesItsO
     inner->SetPosition({0, 0, 100, 100});
     auto* c = new CControlUI;
     inner->Add(c);
-    c->SetPosition({10, 10, 20, 20});
     auto* overlay = new CControlUI;
     c->SetOverlay(overlay);
-    c->SetPosition({10, 10, 30, 30});
-    EXPECT_EQ(overlay->GetPosition(), CUIRect(10, 10, 30, 30));
     EXPECT_EQ(overlay->GetParent(), c);
     ClearDirty();
 
+    // First placed outside the parent: nothing to repaint, the overlay is not placed.
     c->SetPosition({200, 200, 220, 220});
     EXPECT_TRUE(Dirty().IsEmpty());
     EXPECT_EQ(c->GetPosition(), CUIRect(200, 200, 220, 220));
+    EXPECT_EQ(overlay->GetPosition(), CUIRect());
+
+    // Moved inside, both follow; moved from inside to outside, the old place is repainted.
+    c->SetPosition({10, 10, 30, 30});
     EXPECT_EQ(overlay->GetPosition(), CUIRect(10, 10, 30, 30));
+    ClearDirty();
+    c->SetPosition({200, 200, 220, 220});
+    EXPECT_EQ(Dirty(), CUIRect(10, 10, 100, 100));
+    EXPECT_EQ(overlay->GetPosition(), CUIRect(200, 200, 220, 220));
+    ClearDirty();
+    c->SetPosition({300, 300, 320, 320});
+    EXPECT_TRUE(Dirty().IsEmpty());
+    EXPECT_EQ(overlay->GetPosition(), CUIRect(200, 200, 220, 220));
 }
 
 TEST_F(ControlPositionTest, InvalidationIsClippedThroughEveryAncestor)
@@ -265,6 +275,37 @@ TEST_F(ControlPositionTest, RenamingAnAttachedControlUpdatesTheNameMap)
     EXPECT_EQ(manager->ControlByName(u"first"), nullptr);
 }
 
+TEST_F(ControlPositionTest, ARefusedRenameLeavesNoEntryBehind)
+{
+    CContainerUI* root = AttachRoot();
+    auto* a = new CControlUI;
+    auto* b = new CControlUI;
+    a->SetName(u"a");
+    b->SetName(u"b");
+    root->Add(a);
+    root->Add(b);
+    a->SetName(u"b");
+    EXPECT_EQ(a->GetName(), u"a");
+    EXPECT_EQ(manager->ControlByName(u"a"), a);
+    EXPECT_EQ(manager->ControlByName(u"b"), b);
+    root->Remove(a);
+    EXPECT_EQ(manager->ControlByName(u"a"), nullptr);
+
+    // The manager's own rename goes through the control's setter once.
+    EXPECT_TRUE(manager->RenameControl(b, u"c"));
+    EXPECT_EQ(b->GetName(), u"c");
+    EXPECT_EQ(manager->ControlByName(u"c"), b);
+
+    // A control that is attached but not registered yet (as the skin builder makes them) stores a
+    // name even when another control holds it.
+    CControlUI loose;
+    loose.SetManager(manager.get(), nullptr, false);
+    loose.SetName(u"c");
+    EXPECT_EQ(loose.GetName(), u"c");
+    EXPECT_EQ(manager->ControlByName(u"c"), b);
+    loose.SetManager(nullptr, nullptr, false);
+}
+
 TEST_F(ControlPositionTest, ADyingControlIsForgottenByTheManager)
 {
     CContainerUI* root = AttachRoot();
@@ -312,4 +353,81 @@ TEST_F(ControlPositionTest, LayoutRequestsFlagTheManager)
     manager->LayoutIfNeeded();
     c->SetMinWidth(0);
     EXPECT_FALSE(manager->IsLayoutNeeded());
+}
+
+TEST_F(ControlPositionTest, OffsetRepaintsOldAndNewPlacesAndMovesTheOverlay)
+{
+    CContainerUI* root = AttachRoot();
+    auto* c = new CControlUI;
+    root->Add(c);
+    c->SetPosition({10, 10, 20, 20});
+    auto* overlay = new CControlUI;
+    c->SetOverlay(overlay);
+    c->SetPosition({10, 10, 20, 20});
+    ClearDirty();
+    c->Offset(30, 5);
+    EXPECT_EQ(c->GetPosition(), CUIRect(40, 15, 50, 25));
+    EXPECT_EQ(Dirty(), CUIRect(10, 10, 50, 25));
+    EXPECT_EQ(overlay->GetPosition(), CUIRect(40, 15, 50, 25));
+    ClearDirty();
+    c->Offset(-5, 0, false);
+    EXPECT_TRUE(Dirty().IsEmpty());
+    EXPECT_EQ(overlay->GetPosition(), CUIRect(35, 15, 45, 25));
+}
+
+TEST_F(ControlPositionTest, VisibilityReachesOverlaysAndChildren)
+{
+    CContainerUI* root = AttachRoot();
+    auto* box = new CContainerUI;
+    root->Add(box);
+    auto* child = new CControlUI;
+    box->Add(child);
+    auto* overlay = new CControlUI;
+    child->SetOverlay(overlay);
+    manager->LayoutIfNeeded();
+    box->SetVisible(false);
+    EXPECT_FALSE(child->IsVisible());
+    EXPECT_FALSE(overlay->IsVisible());
+    EXPECT_TRUE(manager->IsLayoutNeeded());
+    box->SetVisible(true);
+    EXPECT_TRUE(overlay->IsVisible());
+
+    // An overlay given to a hidden control starts hidden.
+    child->SetVisible(false);
+    auto* second = new CControlUI;
+    child->SetOverlay(second);
+    EXPECT_FALSE(second->IsVisible());
+}
+
+TEST_F(ControlPositionTest, ColoursFollowTheColourShiftOnlyWhenAskedTo)
+{
+    CControlUI c;
+    CWindowManagerUI::SetColorShift(true, 60, 100, 100);
+    EXPECT_EQ(c.GetAdjustedColor(0xFFFF0000), 0xFFFF0000u);
+    c.SetAttribute(u"colorhsl", u"true");
+    EXPECT_EQ(c.GetAdjustedColor(0xFFFF0000), 0xFF0000FFu);
+    CWindowManagerUI::SetColorShift(false, 180, 100, 100);
+    EXPECT_EQ(c.GetAdjustedColor(0xFFFF0000), 0xFFFF0000u);
+}
+
+TEST_F(ControlPositionTest, OverlaysAreSearchedBeforeTheirControl)
+{
+    CContainerUI* root = AttachRoot();
+    auto* c = new CControlUI;
+    root->Add(c);
+    auto* overlay = new CControlUI;
+    c->SetOverlay(overlay);
+    c->SetPosition({10, 10, 50, 50});
+    CUIPoint p(20, 20);
+    EXPECT_EQ(manager->ControlAt(p), overlay);
+    EXPECT_EQ(c->FindControl(MatchAll, &p, FIND_HITTEST | FIND_MEFIRST), c);
+    overlay->SetMouseEnabled(false);
+    EXPECT_EQ(manager->ControlAt(p), c);
+    // A container that keeps the mouse from its children keeps it from its overlay too.
+    auto* boxOverlay = new CControlUI;
+    root->SetOverlay(boxOverlay);
+    root->SetPosition({0, 0, kWidth, kHeight});
+    EXPECT_EQ(manager->ControlAt(p), boxOverlay);
+    root->SetMouseChildEnabled(false);
+    EXPECT_EQ(manager->ControlAt(p), root);
 }

@@ -8,6 +8,7 @@
 #include "ui/manager/UIEvent.h"
 #include "ui/manager/WindowManager.h"
 
+#include "platform/Color.h"
 #include "platform/DeviceContext.h"
 #include "platform/Surface.h"
 #include "platform/WindowSystem.h"

@@ -6,6 +6,7 @@
 #include "ui/render/ImageLoader.h"
 #include "ui/render/RenderKit.h"
 
+#include <algorithm>
 #include <vector>
 
 using namespace ui;
@@ -198,11 +199,11 @@ TEST_F(RenderKitImageTest, FadeBlendsAndAMissingImageFailsQuietlyForGood)
 
     descriptor.Reset();
     descriptor.text = u"file='rk-missing.png'";
-    EXPECT_FALSE(CRenderKit::DrawImageDescriptor(canvas.dc.get(), manager.get(), {0, 0, 10, 10}, {0, 0, 10, 10},
-                                                 descriptor));
+    EXPECT_FALSE(
+        CRenderKit::DrawImageDescriptor(canvas.dc.get(), manager.get(), {0, 0, 10, 10}, {0, 0, 10, 10}, descriptor));
     EXPECT_TRUE(descriptor.parsed);
-    EXPECT_FALSE(CRenderKit::DrawImageDescriptor(canvas.dc.get(), manager.get(), {0, 0, 10, 10}, {0, 0, 10, 10},
-                                                 descriptor));
+    EXPECT_FALSE(
+        CRenderKit::DrawImageDescriptor(canvas.dc.get(), manager.get(), {0, 0, 10, 10}, {0, 0, 10, 10}, descriptor));
     // Without a manager nothing is drawn and nothing fails.
     EXPECT_TRUE(CRenderKit::DrawImageDescriptor(canvas.dc.get(), nullptr, {0, 0, 10, 10}, {0, 0, 10, 10}, descriptor));
 }
@@ -222,4 +223,94 @@ TEST_F(RenderKitImageTest, AFloatingControlTakesTheSizeOfItsBackgroundImage)
     d->SetBackImage(u"rk-bk.png");
     EXPECT_EQ(d->GetFixedWidth(), 0);
     EXPECT_NE(d->GetBackImageDescriptor().image, nullptr);
+}
+
+class MarkupTextTest : public ControlTest
+{
+protected:
+    // The pixels of a markup text drawn into a fresh 200 × 60 canvas.
+    std::vector<std::uint32_t> Render(const char16_t* text, std::uint32_t color = 0xFF000000, bool markup = true)
+    {
+        Canvas canvas(200, 60);
+        CUIRect rect(0, 0, 200, 60);
+        int count = 0;
+        if (markup)
+            CRenderKit::DrawMarkupText(canvas.dc.get(), manager.get(), rect, text, color, nullptr, nullptr, count, -1,
+                                       0);
+        else
+            CRenderKit::DrawPlainText(canvas.dc.get(), manager.get(), rect, text, color, -1, 0);
+        std::vector<std::uint32_t> pixels;
+        for (int y = 0; y < 60; ++y)
+            for (int x = 0; x < 200; ++x)
+                pixels.push_back(canvas.Pixel(x, y));
+        return pixels;
+    }
+    static int Count(const std::vector<std::uint32_t>& pixels, std::uint32_t value)
+    {
+        return int(std::count(pixels.begin(), pixels.end(), value));
+    }
+};
+
+TEST_F(MarkupTextTest, BracesAndAngleBracketsAreTheSameTags)
+{
+    const auto braces = Render(u"{b}bold{/b}");
+    EXPECT_EQ(braces, Render(u"<b>bold</b>"));
+    EXPECT_EQ(braces, Render(u"{b>bold{/b>"));
+    EXPECT_NE(braces, Render(u"bold"));
+    // A second bold tag changes nothing and each closing tag pops its own entry.
+    EXPECT_EQ(Render(u"{b}{b}x{/b}y{/b}z"), Render(u"{b}xy{/b}z"));
+}
+
+TEST_F(MarkupTextTest, EscapesPrintBrackets)
+{
+    EXPECT_EQ(Render(u"a{<}b"), Render(u"a<b", 0xFF000000, false));
+    EXPECT_EQ(Render(u"a<{>b"), Render(u"a{b", 0xFF000000, false));
+    EXPECT_EQ(Render(u"{r}{b}x{/r}"), Render(u"{b}x", 0xFF000000, false));
+    // A bracket that starts no tag is text.
+    EXPECT_EQ(Render(u"1 < 2"), Render(u"1 < 2", 0xFF000000, false));
+}
+
+TEST_F(MarkupTextTest, ColourTagsAndBlackSubstitution)
+{
+    // Large enough for fully covered pixels.
+    const auto pixels = Render(u"{f sans 40}{c #FFFF0000}W{/c}W{/f}", 0);
+    EXPECT_GT(Count(pixels, 0xFFFF0000), 0);
+    EXPECT_GT(Count(pixels, 0xFF000001), 0);
+    EXPECT_EQ(Count(pixels, 0xFF000000), 0);
+}
+
+TEST_F(MarkupTextTest, LinksSpanningTwoLinesGiveTwoRectangles)
+{
+    Canvas canvas(200, 60);
+    CUIRect rect(0, 0, 200, 60);
+    CUIRect rects[4];
+    CUIString texts[4];
+    int count = 4;
+    CRenderKit::DrawMarkupText(canvas.dc.get(), manager.get(), rect, u"go {a id1}click\nhere{/a} now", 0, rects, texts,
+                               count, -1, 0);
+    ASSERT_EQ(count, 2);
+    EXPECT_EQ(texts[0], u"id1");
+    EXPECT_EQ(texts[1], u"id1");
+    EXPECT_GT(rects[0].left, 0);
+    EXPECT_EQ(rects[1].left, 0);
+    EXPECT_EQ(rects[1].top, rects[0].bottom);
+    EXPECT_GT(Count(Render(u"{a id1}x{/a}"), manager->LinkColor()), 0);
+
+    count = 1;
+    CRenderKit::DrawMarkupText(canvas.dc.get(), manager.get(), rect, u"go {a id1}click\nhere{/a} now", 0, rects, texts,
+                               count, -1, 0);
+    EXPECT_EQ(count, 1);
+}
+
+TEST_F(MarkupTextTest, MeasuringTwoLinesGivesTwoLineHeights)
+{
+    CUIRect one(0, 0, 500, 500);
+    int count = 0;
+    CRenderKit::DrawMarkupText(nullptr, manager.get(), one, u"abc", 0, nullptr, nullptr, count, -1, DT_CALCRECT);
+    CUIRect two(0, 0, 500, 500);
+    CRenderKit::DrawMarkupText(nullptr, manager.get(), two, u"abc\ndef", 0, nullptr, nullptr, count, -1, DT_CALCRECT);
+    EXPECT_GT(one.Height(), 0);
+    EXPECT_EQ(two.Height(), 2 * one.Height());
+    EXPECT_GT(one.Width(), 0);
+    EXPECT_LT(one.Width(), 500);
 }
