@@ -174,9 +174,10 @@ public:
     }
 
     // The id of a key, 0 when it does not exist; the error is set when the lookup itself failed.
-    std::int64_t FindKey(HKEY root, RegistryView view, const std::string& pathFold, DWORD& error)
+    std::int64_t FindKey(HKEY root, RegistryView view, const std::string& pathFold, DWORD& error,
+                         std::string* storedPath = nullptr)
     {
-        Statement st(db, "SELECT id FROM keys WHERE root = ?1 AND view = ?2 AND path_fold = ?3");
+        Statement st(db, "SELECT id, path FROM keys WHERE root = ?1 AND view = ?2 AND path_fold = ?3");
         if (!st.Ok()) {
             error = ErrorFromSqlite(st.PrepareResult());
             return 0;
@@ -184,6 +185,8 @@ public:
         st.Bind(1, std::int64_t(root)).Bind(2, std::int64_t(view)).Bind(3, pathFold);
         const int rc = st.Step();
         error = rc == SQLITE_ROW || rc == SQLITE_DONE ? ERROR_SUCCESS : ErrorFromSqlite(rc);
+        if (rc == SQLITE_ROW && storedPath != nullptr)
+            *storedPath = st.Text(1);
         return rc == SQLITE_ROW ? st.Int(0) : 0;
     }
 
@@ -258,7 +261,8 @@ DWORD RegistryStore::OpenKey(HKEY root, std::u16string_view subKey, DWORD access
     std::lock_guard guard(m_connection->lock);
     const std::string path = NormalizeKeyPath(subKey);
     DWORD error = ERROR_SUCCESS;
-    const std::int64_t id = m_connection->FindKey(root, ViewFromAccess(access), FoldAscii(path), error);
+    std::string storedPath;
+    const std::int64_t id = m_connection->FindKey(root, ViewFromAccess(access), FoldAscii(path), error, &storedPath);
     if (error != ERROR_SUCCESS)
         return error;
     if (id == 0)
@@ -267,7 +271,7 @@ DWORD RegistryStore::OpenKey(HKEY root, std::u16string_view subKey, DWORD access
     key.m_root = root;
     key.m_view = ViewFromAccess(access);
     key.m_access = access;
-    key.m_path = Utf8ToUtf16(path);
+    key.m_path = Utf8ToUtf16(storedPath);
     return ERROR_SUCCESS;
 }
 
@@ -282,6 +286,7 @@ DWORD RegistryStore::CreateKey(HKEY root, std::u16string_view subKey, DWORD acce
     const std::string path = NormalizeKeyPath(subKey);
     const RegistryView view = ViewFromAccess(access);
     std::int64_t id = 0;
+    std::string storedPath;
     const DWORD rc = m_connection->WriteTransaction([&]() -> DWORD {
         // Every missing ancestor is created too, keeping the case the caller gave.
         std::size_t pos = 0;
@@ -300,7 +305,7 @@ DWORD RegistryStore::CreateKey(HKEY root, std::u16string_view subKey, DWORD acce
             ++pos;
         }
         DWORD error = ERROR_SUCCESS;
-        id = m_connection->FindKey(root, view, FoldAscii(path), error);
+        id = m_connection->FindKey(root, view, FoldAscii(path), error, &storedPath);
         return error != ERROR_SUCCESS ? error : (id ? ERROR_SUCCESS : ERROR_INVALID_DATA);
     });
     if (rc != ERROR_SUCCESS)
@@ -309,7 +314,7 @@ DWORD RegistryStore::CreateKey(HKEY root, std::u16string_view subKey, DWORD acce
     key.m_root = root;
     key.m_view = view;
     key.m_access = access;
-    key.m_path = Utf8ToUtf16(path);
+    key.m_path = Utf8ToUtf16(storedPath);
     return ERROR_SUCCESS;
 }
 
