@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -123,6 +124,7 @@ private:
     DWORD Connect(bool create);
 
     std::string m_path;
+    std::mutex m_lock; // one operation at a time per object; SQLite arbitrates between objects
     std::unique_ptr<Connection> m_connection;
 };
 

@@ -192,7 +192,6 @@ public:
 
     sqlite3* db = nullptr;
     bool hasSchema = false;
-    std::mutex lock;
 };
 
 RegistryView ViewFromAccess(DWORD access)
@@ -256,9 +255,9 @@ DWORD RegistryStore::OpenKey(HKEY root, std::u16string_view subKey, DWORD access
     key = RegistryKey();
     if (!IsKnownRoot(root))
         return ERROR_INVALID_PARAMETER;
+    std::lock_guard guard(m_lock);
     if (DWORD rc = Connect(false); rc != ERROR_SUCCESS)
         return rc;
-    std::lock_guard guard(m_connection->lock);
     const std::string path = NormalizeKeyPath(subKey);
     DWORD error = ERROR_SUCCESS;
     std::string storedPath;
@@ -280,9 +279,9 @@ DWORD RegistryStore::CreateKey(HKEY root, std::u16string_view subKey, DWORD acce
     key = RegistryKey();
     if (!IsKnownRoot(root))
         return ERROR_INVALID_PARAMETER;
+    std::lock_guard guard(m_lock);
     if (DWORD rc = Connect(true); rc != ERROR_SUCCESS)
         return rc;
-    std::lock_guard guard(m_connection->lock);
     const std::string path = NormalizeKeyPath(subKey);
     const RegistryView view = ViewFromAccess(access);
     std::int64_t id = 0;
@@ -327,9 +326,9 @@ DWORD RegistryStore::QueryValue(const RegistryKey& key, std::u16string_view name
         return ERROR_ACCESS_DENIED;
     if (data != nullptr && size == nullptr)
         return ERROR_INVALID_PARAMETER;
+    std::lock_guard guard(m_lock);
     if (DWORD rc = Connect(false); rc != ERROR_SUCCESS)
         return rc;
-    std::lock_guard guard(m_connection->lock);
     Statement st(m_connection->db, "SELECT type, data FROM vals WHERE key_id = ?1 AND name_fold = ?2");
     if (!st.Ok())
         return ErrorFromSqlite(st.PrepareResult());
@@ -360,9 +359,9 @@ DWORD RegistryStore::SetValue(const RegistryKey& key, std::u16string_view name, 
         return ERROR_INVALID_PARAMETER;
     if (!(key.m_access & KEY_SET_VALUE))
         return ERROR_ACCESS_DENIED;
+    std::lock_guard guard(m_lock);
     if (DWORD rc = Connect(true); rc != ERROR_SUCCESS)
         return rc;
-    std::lock_guard guard(m_connection->lock);
     const std::string utf8 = Utf16ToUtf8(name);
     return m_connection->WriteTransaction([&]() -> DWORD {
         // The key may have been deleted since it was opened.
@@ -388,9 +387,9 @@ DWORD RegistryStore::DeleteValue(const RegistryKey& key, std::u16string_view nam
         return ERROR_INVALID_PARAMETER;
     if (!(key.m_access & KEY_SET_VALUE))
         return ERROR_ACCESS_DENIED;
+    std::lock_guard guard(m_lock);
     if (DWORD rc = Connect(false); rc != ERROR_SUCCESS)
         return rc;
-    std::lock_guard guard(m_connection->lock);
     return m_connection->WriteTransaction([&]() -> DWORD {
         Statement st(m_connection->db, "DELETE FROM vals WHERE key_id = ?1 AND name_fold = ?2");
         if (!st.Ok())
@@ -409,9 +408,9 @@ DWORD RegistryStore::DeleteTree(HKEY root, std::u16string_view subKey, DWORD acc
     const std::string pathFold = FoldAscii(NormalizeKeyPath(subKey));
     if (pathFold.empty())
         return ERROR_ACCESS_DENIED;
+    std::lock_guard guard(m_lock);
     if (DWORD rc = Connect(false); rc != ERROR_SUCCESS)
         return rc;
-    std::lock_guard guard(m_connection->lock);
     const RegistryView view = ViewFromAccess(access);
     return m_connection->WriteTransaction([&]() -> DWORD {
         DWORD error = ERROR_SUCCESS;
@@ -442,9 +441,9 @@ DWORD RegistryStore::EnumSubKeys(const RegistryKey& key, std::vector<std::u16str
         return ERROR_INVALID_PARAMETER;
     if (!(key.m_access & KEY_ENUMERATE_SUB_KEYS))
         return ERROR_ACCESS_DENIED;
+    std::lock_guard guard(m_lock);
     if (DWORD rc = Connect(false); rc != ERROR_SUCCESS)
         return rc;
-    std::lock_guard guard(m_connection->lock);
     const std::string pathFold = FoldAscii(Utf16ToUtf8(key.m_path));
     const std::string prefix = pathFold.empty() ? std::string() : pathFold + "\\";
     Statement st(m_connection->db, "SELECT path, path_fold FROM keys WHERE root = ?1 AND view = ?2 AND "
@@ -470,9 +469,9 @@ DWORD RegistryStore::EnumValues(const RegistryKey& key, std::vector<RegistryValu
         return ERROR_INVALID_PARAMETER;
     if (!(key.m_access & KEY_QUERY_VALUE))
         return ERROR_ACCESS_DENIED;
+    std::lock_guard guard(m_lock);
     if (DWORD rc = Connect(false); rc != ERROR_SUCCESS)
         return rc;
-    std::lock_guard guard(m_connection->lock);
     Statement st(m_connection->db, "SELECT name, type, data FROM vals WHERE key_id = ?1 ORDER BY name_fold");
     if (!st.Ok())
         return ErrorFromSqlite(st.PrepareResult());
