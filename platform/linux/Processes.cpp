@@ -122,18 +122,26 @@ int StartDetachedProcess(const std::string& program, const std::vector<std::stri
         argv.push_back(a.data());
     argv.push_back(nullptr);
 
-    int fds[2];
+    // fds carries the program's pid back to us; execFds stays open in the program until exec
+    // succeeds, so the intermediate child knows whether the program really started.
+    int fds[2], execFds[2];
     if (pipe2(fds, O_CLOEXEC) != 0)
         return -1;
-    const pid_t child = fork();
-    if (child < 0) {
+    if (pipe2(execFds, O_CLOEXEC) != 0) {
         close(fds[0]);
         close(fds[1]);
+        return -1;
+    }
+    const pid_t child = fork();
+    if (child < 0) {
+        for (int fd : {fds[0], fds[1], execFds[0], execFds[1]})
+            close(fd);
         return -1;
     }
     if (child == 0) {
         // The intermediate child starts the program and ends at once, so that the program is
         // adopted by init (or the nearest subreaper) and never waits to be reaped by us.
+        close(fds[0]);
         const pid_t grandchild = fork();
         if (grandchild == 0) {
             setsid();
@@ -144,13 +152,23 @@ int StartDetachedProcess(const std::string& program, const std::vector<std::stri
                 dup2(null, 2);
             }
             execv(argv[0], argv.data());
+            const char failed = 1;
+            ssize_t ignored = write(execFds[1], &failed, 1);
+            (void)ignored;
             _exit(127);
         }
-        const int value = int(grandchild);
+        close(execFds[1]);
+        char failed = 0;
+        ssize_t n;
+        while ((n = read(execFds[0], &failed, 1)) < 0 && errno == EINTR) {
+        }
+        const int value = grandchild > 0 && n == 0 ? int(grandchild) : -1;
         ssize_t ignored = write(fds[1], &value, sizeof value);
         (void)ignored;
         _exit(0);
     }
+    close(execFds[0]);
+    close(execFds[1]);
     close(fds[1]);
     int pid = -1;
     if (read(fds[0], &pid, sizeof pid) != ssize_t(sizeof pid))
