@@ -106,7 +106,12 @@ bool RemoveListedFiles(const std::atomic<bool>* stopRequested)
         if (stopRequested != nullptr && stopRequested->load())
             return true;
         // Absolute names, ".." and links leading outside are refused inside; the loop goes on.
-        install.DeleteBelow(Utf8ToWide(name));
+        // A well-formed name without a zero byte converts to UTF-16 and back unchanged, so it is
+        // used as it is; any other goes through the conversion that fixes its meaning.
+        if (name.find('\0') == std::string::npos && platform::IsValidUtf8(name))
+            install.DeleteBelowUtf8(name);
+        else
+            install.DeleteBelow(Utf8ToWide(name));
     }
     if (stopRequested != nullptr && stopRequested->load())
         return true;

@@ -47,6 +47,8 @@ public:
     // on success, else ERROR_INVALID_PARAMETER for a refused name, ERROR_FILE_NOT_FOUND or
     // ERROR_PATH_NOT_FOUND when it is missing or not reachable, ERROR_ACCESS_DENIED otherwise.
     int DeleteBelow(std::u16string_view relativeName);
+    // The same for a name already in UTF-8, the form paths take on disk.
+    int DeleteBelowUtf8(std::string_view relativeName);
 
     // The same refusal rules without touching the disk: false for names DeleteBelow never deletes.
     static bool IsAcceptableName(std::u16string_view relativeName);

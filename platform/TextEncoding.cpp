@@ -86,6 +86,40 @@ std::u16string Utf8ToUtf16(std::string_view text)
     return out;
 }
 
+bool IsValidUtf8(std::string_view text)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
+    for (std::size_t i = 0; i < n;) {
+        const unsigned char b = p[i];
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        int extra;
+        char32_t cp, minimum;
+        if ((b & 0xE0) == 0xC0)
+            extra = 1, cp = b & 0x1F, minimum = 0x80;
+        else if ((b & 0xF0) == 0xE0)
+            extra = 2, cp = b & 0x0F, minimum = 0x800;
+        else if ((b & 0xF8) == 0xF0)
+            extra = 3, cp = b & 0x07, minimum = 0x10000;
+        else
+            return false;
+        if (i + std::size_t(extra) >= n)
+            return false;
+        for (int k = 1; k <= extra; ++k) {
+            if ((p[i + k] & 0xC0) != 0x80)
+                return false;
+            cp = (cp << 6) | (p[i + k] & 0x3F);
+        }
+        if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+        i += std::size_t(extra) + 1;
+    }
+    return true;
+}
+
 std::string Utf16ToUtf8(std::u16string_view text)
 {
     std::string out;

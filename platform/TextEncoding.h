@@ -12,4 +12,8 @@ std::u16string Utf8ToUtf16(std::string_view text);
 // Unpaired surrogates become U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view text);
 
+// True when the text is well-formed UTF-8, that is when converting it to UTF-16 and back gives it
+// unchanged.
+bool IsValidUtf8(std::string_view text);
+
 } // namespace platform

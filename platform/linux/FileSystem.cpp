@@ -14,7 +14,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <vector>
 
 namespace platform {
 
@@ -105,25 +104,34 @@ bool RemoveDirectory(std::u16string_view path)
 
 namespace {
 
-// Splits a relative name into its components, dropping empty and "." ones. False when the name
-// is absolute, has a ".." component, or names nothing below the directory.
-bool SplitRelativeName(std::string_view name, std::vector<std::string_view>& parts)
+// Checks a relative name and cuts it into the folder part (components joined by '/', without
+// empty and "." components) and the last component. False when the name is absolute, has a ".."
+// component, or names nothing below the directory.
+bool SplitRelativeName(std::string_view name, std::string& parent, std::string_view& leaf)
 {
+    parent.clear();
+    leaf = {};
     if (name.empty() || name.front() == '/' || name.front() == '\\')
         return false;
     std::size_t start = 0;
     while (start <= name.size()) {
-        std::size_t end = name.find_first_of("/\\", start);
-        if (end == std::string_view::npos)
-            end = name.size();
+        std::size_t end = start;
+        while (end < name.size() && name[end] != '/' && name[end] != '\\')
+            ++end;
         const std::string_view part = name.substr(start, end - start);
         if (part == "..")
             return false;
-        if (!part.empty() && part != ".")
-            parts.push_back(part);
+        if (!part.empty() && part != ".") {
+            if (!leaf.empty()) {
+                if (!parent.empty())
+                    parent.push_back('/');
+                parent.append(leaf);
+            }
+            leaf = part;
+        }
         start = end + 1;
     }
-    return !parts.empty();
+    return !leaf.empty();
 }
 
 int OpenBeneath(int baseFd, const std::string& relative)
@@ -204,27 +212,26 @@ bool ConfinedDirectory::IsOpen() const
 
 bool ConfinedDirectory::IsAcceptableName(std::u16string_view relativeName)
 {
+    std::string parent;
+    std::string_view leaf;
     const std::string utf8 = Utf16ToUtf8(relativeName);
-    std::vector<std::string_view> parts;
-    return SplitRelativeName(utf8, parts);
+    return SplitRelativeName(utf8, parent, leaf);
 }
 
 int ConfinedDirectory::DeleteBelow(std::u16string_view relativeName)
 {
+    return DeleteBelowUtf8(Utf16ToUtf8(relativeName));
+}
+
+int ConfinedDirectory::DeleteBelowUtf8(std::string_view relativeName)
+{
     if (!m_state)
         return ERROR_INVALID_PARAMETER;
-    const std::string utf8 = Utf16ToUtf8(relativeName);
-    std::vector<std::string_view> parts;
-    if (!SplitRelativeName(utf8, parts))
-        return ERROR_INVALID_PARAMETER;
-
     std::string parent;
-    for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
-        if (i > 0)
-            parent.push_back('/');
-        parent.append(parts[i]);
-    }
-    const std::string leaf(parts.back());
+    std::string_view leafView;
+    if (!SplitRelativeName(relativeName, parent, leafView))
+        return ERROR_INVALID_PARAMETER;
+    const std::string leaf(leafView);
 
     int parentFd = m_state->baseFd;
     if (!parent.empty()) {
@@ -235,7 +242,7 @@ int ConfinedDirectory::DeleteBelow(std::u16string_view relativeName)
             if (m_state->cachedFd >= 0)
                 close(m_state->cachedFd);
             m_state->cachedFd = fd;
-            m_state->cachedParent = parent;
+            m_state->cachedParent = std::move(parent);
         }
         parentFd = m_state->cachedFd;
     }

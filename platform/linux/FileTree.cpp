@@ -113,6 +113,11 @@ int RemoveTreeAt(int parentFd, const char* name)
     // Linux answers EISDIR for a directory; POSIX allows EPERM.
     if (errno != EISDIR && errno != EPERM)
         return ErrorFromErrno(errno);
+    // Manifests list folders after their contents, so most are empty by now.
+    if (unlinkat(parentFd, name, AT_REMOVEDIR) == 0)
+        return 0;
+    if (errno != ENOTEMPTY && errno != EEXIST)
+        return ErrorFromErrno(errno);
     return RemoveDirectoryAt(parentFd, name);
 }
 

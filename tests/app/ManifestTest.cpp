@@ -40,3 +40,28 @@ TEST(Manifest, DeepNestingIsRefusedWithoutCrashing)
     EXPECT_EQ(ReadManifestNames(std::string(200000, '[')), Names{});
     EXPECT_EQ(ReadManifestNames(std::string(5000, '[') + std::string(5000, ']')), Names{});
 }
+
+TEST(Manifest, PlainFormScannerAgreesWithTheReader)
+{
+    const std::vector<std::string> texts = {
+        R"([{"name":"a"},{"name":"b/c.txt"}])",
+        " \r\n\t[ { \"name\" : \"a\" } , {\"name\":\"\"}, {\"name\":\"after\"} ] \n",
+        R"([{"name":"a"},{"name":""},{"name":"b"},])",   // invalid after the end still spoils it all
+        R"([{"name":"a"}] trailing)",
+        R"([{"name":"a"}])" "\n// done\n",
+        R"([{"name":"a\"b"},{"name":"tab\tand \u00e9"}])",
+        R"([{"name":"a","name":"b"}])",
+        R"([{"Name":"a"}])",
+        R"([{"name":"a"}{"name":"b"}])",
+        "[{\"name\":\"raw\x01control\"}]",
+        "\xEF\xBB\xBF[{\"name\":\"bom\"}]",
+        "[{\"name\":\"\xFF\xFE invalid utf-8\"}]",
+        R"([{"name":"a"},{"name":"b"})",
+        R"([{"name":"a"}]])",
+        "[]",
+        "[ ]",
+        "",
+    };
+    for (const std::string& text : texts)
+        EXPECT_EQ(ReadManifestNames(text), ReadManifestNamesWithReader(text)) << text;
+}

@@ -31,6 +31,10 @@ TEST(TextEncoding, RoundTripsAndReplacesMalformedSequences)
     EXPECT_EQ(platform::Utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD"); // encoded surrogate
     EXPECT_EQ(platform::Utf8ToUtf16("ab\xE6\x96"), u"ab\uFFFD\uFFFD");       // truncated at the end
     EXPECT_EQ(platform::Utf16ToUtf8(std::u16string(1, char16_t(0xD800)) + u"x"), "\xEF\xBF\xBDx");
+    for (const char* bad : {"\xC0\xAF", "\xED\xA0\x80", "ab\xE6\x96", "\xF4\x90\x80\x80", "\xFF", "\x80"})
+        EXPECT_FALSE(platform::IsValidUtf8(bad)) << bad;
+    EXPECT_TRUE(platform::IsValidUtf8(text));
+    EXPECT_TRUE(platform::IsValidUtf8(""));
 }
 
 TEST(FileSystem, ExistenceReadingAndEmptiness)
