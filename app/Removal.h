@@ -9,7 +9,8 @@
 #include <string>
 #include <string_view>
 
-inline constexpr std::u16string_view kUninstallKey = u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tarvion VPN";
+inline constexpr std::u16string_view kUninstallKey =
+    u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tarvion VPN";
 inline constexpr std::u16string_view kUninstallStringValue = u"UninstallString";
 inline constexpr std::u16string_view kDisplayShortcutValue = u"DisplayShortcut";
 inline constexpr std::u16string_view kProductKey = u"Software\\Tarvion VPN";

@@ -14,8 +14,7 @@ namespace {
 std::mutex s_instanceLock;
 IUninstallWindow* s_mainWindowInstance = nullptr;
 
-template <typename Action>
-void WithMainWindow(Action&& action)
+template <typename Action> void WithMainWindow(Action&& action)
 {
     std::lock_guard guard(s_instanceLock);
     if (s_mainWindowInstance != nullptr)

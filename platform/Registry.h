@@ -103,8 +103,7 @@ public:
     // of the stored data. A value larger than the capacity gives ERROR_MORE_DATA and no data.
     // data may be null to ask for the size only.
     DWORD QueryValue(const RegistryKey& key, std::u16string_view name, DWORD* type, std::uint8_t* data, DWORD* size);
-    DWORD SetValue(const RegistryKey& key, std::u16string_view name, DWORD type, const std::uint8_t* data,
-                   DWORD size);
+    DWORD SetValue(const RegistryKey& key, std::u16string_view name, DWORD type, const std::uint8_t* data, DWORD size);
     DWORD DeleteValue(const RegistryKey& key, std::u16string_view name);
 
     // Deletes the key with all its subkeys and values in the view the access selects, in one

@@ -55,8 +55,8 @@ int RemoveContents(int dirFd)
         return ErrorFromErrno(errno);
     int result = 0;
     for (const Entry& entry : entries) {
-        const int r = entry.isDirectory ? RemoveDirectoryAt(dirFd, entry.name.c_str())
-                                        : RemoveTreeAt(dirFd, entry.name.c_str());
+        const int r =
+            entry.isDirectory ? RemoveDirectoryAt(dirFd, entry.name.c_str()) : RemoveTreeAt(dirFd, entry.name.c_str());
         if (r != 0 && result == 0)
             result = r;
     }

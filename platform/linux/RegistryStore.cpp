@@ -160,8 +160,7 @@ public:
     DWORD Exec(const char* sql) { return ErrorFromSqlite(sqlite3_exec(db, sql, nullptr, nullptr, nullptr)); }
 
     // Runs body inside BEGIN IMMEDIATE ... COMMIT; any error rolls everything back.
-    template <typename Body>
-    DWORD WriteTransaction(Body&& body)
+    template <typename Body> DWORD WriteTransaction(Body&& body)
     {
         if (DWORD rc = Exec("BEGIN IMMEDIATE"); rc != ERROR_SUCCESS)
             return rc;

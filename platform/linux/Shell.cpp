@@ -38,7 +38,7 @@ int ShellDeletePath(std::u16string_view path)
         parentFd = open(parent.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
         if (parentFd < 0)
             return linux_impl::ErrorFromErrno(errno) == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND
-                                                                              : linux_impl::ErrorFromErrno(errno);
+                                                                             : linux_impl::ErrorFromErrno(errno);
     }
     const int result = linux_impl::RemoveTreeAt(parentFd, leaf.c_str());
     if (parentFd != AT_FDCWD)

@@ -133,8 +133,8 @@ TEST_F(Adversarial, UnknownRelativeOrRootInstallDirectoryDeletesNothing)
     const fs::path savedCwd = fs::current_path();
     fs::current_path(cwd);
 
-    const std::vector<std::string> directories = {"", "cwd/", "./", "relative/dir/", "/", "//", "/./",
-                                                  m_sandbox.Dir().string() + "/../../../../../../../../"};
+    const std::vector<std::string> directories = {
+        "", "cwd/", "./", "relative/dir/", "/", "//", "/./", m_sandbox.Dir().string() + "/../../../../../../../../"};
     for (const std::string& dir : directories) {
         SetUninstallDirectory(dir);
         EXPECT_TRUE(RemoveListedFiles()) << dir;

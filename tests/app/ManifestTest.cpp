@@ -17,7 +17,8 @@ TEST(Manifest, ListEndsAtEmptyNameMissingNameOrArrayEnd)
 
 TEST(Manifest, CommentsAndNonAsciiNamesAreRead)
 {
-    const Names names = ReadManifestNames("// written by the installer\n[ /* first */ {\"name\": \"d\xC3\xA9j\xC3\xA0/\xE6\x96\x87.txt\"}]");
+    const Names names = ReadManifestNames(
+        "// written by the installer\n[ /* first */ {\"name\": \"d\xC3\xA9j\xC3\xA0/\xE6\x96\x87.txt\"}]");
     EXPECT_EQ(names, Names{"d\xC3\xA9j\xC3\xA0/\xE6\x96\x87.txt"});
 }
 
@@ -46,9 +47,10 @@ TEST(Manifest, PlainFormScannerAgreesWithTheReader)
     const std::vector<std::string> texts = {
         R"([{"name":"a"},{"name":"b/c.txt"}])",
         " \r\n\t[ { \"name\" : \"a\" } , {\"name\":\"\"}, {\"name\":\"after\"} ] \n",
-        R"([{"name":"a"},{"name":""},{"name":"b"},])",   // invalid after the end still spoils it all
+        R"([{"name":"a"},{"name":""},{"name":"b"},])", // invalid after the end still spoils it all
         R"([{"name":"a"}] trailing)",
-        R"([{"name":"a"}])" "\n// done\n",
+        R"([{"name":"a"}])"
+        "\n// done\n",
         R"([{"name":"a\"b"},{"name":"tab\tand \u00e9"}])",
         R"([{"name":"a","name":"b"}])",
         R"([{"Name":"a"}])",

@@ -17,8 +17,7 @@ platform::RegistryStore Store()
     return platform::RegistryStore(platform::RegistryStore::DefaultLocation());
 }
 
-void SetString(HKEY root, std::u16string_view key, std::u16string_view name, std::u16string_view value,
-               DWORD view = 0)
+void SetString(HKEY root, std::u16string_view key, std::u16string_view name, std::u16string_view value, DWORD view = 0)
 {
     platform::RegistryStore store(platform::RegistryStore::DefaultLocation());
     platform::RegistryKey k;
@@ -48,7 +47,9 @@ TEST(RemovalUtilities, Utf8ToWideConvertsUpToTheFirstZero)
 {
     EXPECT_EQ(Utf8ToWide("d\xC3\xA9j\xC3\xA0 \xF0\x9F\x98\x80"), u"d\u00e9j\u00e0 \U0001F600");
     EXPECT_EQ(Utf8ToWide(std::string_view("ab\0../x", 7)), u"ab");
-    EXPECT_EQ(Utf8ToWide("a\xFF" "b"), u"a\uFFFDb");
+    EXPECT_EQ(Utf8ToWide("a\xFF"
+                         "b"),
+              u"a\uFFFDb");
     EXPECT_EQ(Utf8ToWide(""), u"");
 }
 

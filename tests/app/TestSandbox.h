@@ -58,7 +58,8 @@ public:
         std::random_device rd;
         // Not temp_directory_path(): that reads TEMP, which every sandbox points into itself.
         const char* tmp = std::getenv("TMPDIR");
-        m_dir = fs::path(tmp != nullptr && *tmp == '/' ? tmp : "/tmp") / ("tvu-removal-" + std::to_string(rd()) + std::to_string(rd()));
+        m_dir = fs::path(tmp != nullptr && *tmp == '/' ? tmp : "/tmp") /
+                ("tvu-removal-" + std::to_string(rd()) + std::to_string(rd()));
         fs::create_directories(m_dir);
         m_dir = fs::canonical(m_dir);
         setenv("TVU_REGISTRY", (m_dir / "registry.db").c_str(), 1);

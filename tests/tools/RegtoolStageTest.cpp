@@ -74,9 +74,8 @@ TEST(TarvionStage, CreatesTheSampleInstallationAndPrintsOnlyExports)
     const fs::path dir = sandbox.Dir() / "stage";
     CommandResult r = sandbox.Run("'" + ToolPath("tarvion-stage") + "' '" + dir.string() + "'");
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out, "export TVU_REGISTRY='" + (dir / "registry.db").string() + "'\n" +
-                         "export TVU_STARTMENU='" + (dir / "startmenu").string() + "'\n" + "export TEMP='" +
-                         (dir / "temp").string() + "'\n");
+    EXPECT_EQ(r.out, "export TVU_REGISTRY='" + (dir / "registry.db").string() + "'\n" + "export TVU_STARTMENU='" +
+                         (dir / "startmenu").string() + "'\n" + "export TEMP='" + (dir / "temp").string() + "'\n");
 
     int files = 0;
     for (const auto& e : fs::recursive_directory_iterator(dir / "install/lib"))
@@ -105,15 +104,16 @@ TEST(TarvionStage, CopiesTheUninstallerAndRefusesBadArguments)
     Sandbox sandbox;
     WriteText(sandbox.Dir() / "my-uninstaller", "binary");
     const fs::path dir = sandbox.Dir() / "stage";
-    CommandResult r = sandbox.Run("'" + ToolPath("tarvion-stage") + "' '" + dir.string() + "' --files 0 --uninstaller '" +
-                                  (sandbox.Dir() / "my-uninstaller").string() + "'");
+    CommandResult r = sandbox.Run("'" + ToolPath("tarvion-stage") + "' '" + dir.string() +
+                                  "' --files 0 --uninstaller '" + (sandbox.Dir() / "my-uninstaller").string() + "'");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(ReadText(dir / "install/uninstall.exe"), "binary");
     EXPECT_NE(ReadText(dir / "install/uninstall.dat").find("\"uninstall.exe\""), std::string::npos);
 
     const std::string stage = "'" + ToolPath("tarvion-stage") + "' ";
-    for (const std::string& args : std::vector<std::string>{"", "'" + dir.string() + "'", "x --files 100001", "x --files -1",
-                                    "x --files ten", "x --uninstaller /no/such/file", "x --bogus"}) {
+    for (const std::string& args :
+         std::vector<std::string>{"", "'" + dir.string() + "'", "x --files 100001", "x --files -1", "x --files ten",
+                                  "x --uninstaller /no/such/file", "x --bogus"}) {
         r = sandbox.Run(stage + args);
         EXPECT_EQ(r.exitCode, 1) << args;
         EXPECT_EQ(r.out, "") << args;

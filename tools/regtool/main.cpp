@@ -266,8 +266,8 @@ int Delete(platform::RegistryStore& store, const Options& options)
 
 int main(int argc, char** argv)
 {
-    if (argc == 2 && (std::strcmp(argv[1], "/?") == 0 || std::strcmp(argv[1], "--help") == 0 ||
-                      std::strcmp(argv[1], "-h") == 0)) {
+    if (argc == 2 &&
+        (std::strcmp(argv[1], "/?") == 0 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         Usage(stdout);
         return 0;
     }

@@ -27,7 +27,7 @@ TEST(TextEncoding, RoundTripsAndReplacesMalformedSequences)
     const std::string text = "a\xC3\xA9\xE6\x96\x87\xF0\x9F\x98\x80";
     EXPECT_EQ(platform::Utf8ToUtf16(text), u"a\u00e9\u6587\U0001F600");
     EXPECT_EQ(platform::Utf16ToUtf8(platform::Utf8ToUtf16(text)), text);
-    EXPECT_EQ(platform::Utf8ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD");          // overlong '/'
+    EXPECT_EQ(platform::Utf8ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD");           // overlong '/'
     EXPECT_EQ(platform::Utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD"); // encoded surrogate
     EXPECT_EQ(platform::Utf8ToUtf16("ab\xE6\x96"), u"ab\uFFFD\uFFFD");       // truncated at the end
     EXPECT_EQ(platform::Utf16ToUtf8(std::u16string(1, char16_t(0xD800)) + u"x"), "\xEF\xBF\xBDx");

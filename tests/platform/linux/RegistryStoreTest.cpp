@@ -129,8 +129,7 @@ TEST_F(RegistryStoreTest, DeleteTreeTakesTheWholeSubtreeOfOneViewOnly)
               ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(store.OpenKey(HKEY_CURRENT_USER, u"Software\\Tarvion VPN2", KEY_READ, k), ERROR_SUCCESS);
     EXPECT_EQ(store.OpenKey(HKEY_CURRENT_USER, u"Software\\Tarvion VPN]", KEY_READ, k), ERROR_SUCCESS);
-    EXPECT_EQ(store.OpenKey(HKEY_CURRENT_USER, u"Software\\Tarvion VPN", KEY_READ | KEY_WOW64_64KEY, k),
-              ERROR_SUCCESS);
+    EXPECT_EQ(store.OpenKey(HKEY_CURRENT_USER, u"Software\\Tarvion VPN", KEY_READ | KEY_WOW64_64KEY, k), ERROR_SUCCESS);
     EXPECT_EQ(store.OpenKey(HKEY_CLASSES_ROOT, u"Software\\Tarvion VPN", KEY_READ, k), ERROR_SUCCESS);
     // The deleted key's handle no longer reaches any value.
     DWORD size = 0;
