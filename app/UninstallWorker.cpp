@@ -5,6 +5,7 @@
 #include "app/WndThread.h"
 #include "platform/Processes.h"
 
+#include <exception>
 #include <mutex>
 
 namespace {
@@ -64,9 +65,13 @@ bool HasMainWindowInstance()
 int TerminateProcessesByName(std::u16string_view name)
 {
     int terminated = 0;
-    for (const platform::ProcessEntry& process : platform::SnapshotProcesses()) {
-        if (EqualsIgnoringAsciiCase(process.exeFileName, name) && platform::TerminateProcess(process.pid))
-            ++terminated;
+    try {
+        for (const platform::ProcessEntry& process : platform::SnapshotProcesses()) {
+            if (EqualsIgnoringAsciiCase(process.exeFileName, name) && platform::TerminateProcess(process.pid))
+                ++terminated;
+        }
+    } catch (const std::exception&) {
+        // Out of memory while walking the processes ends the walk; the removal goes on.
     }
     return terminated;
 }

@@ -102,8 +102,13 @@ void CWndThread::ThreadEntry(std::shared_ptr<Registry> registry, std::uint32_t i
         if (auto it = registry->argumentMap.find(id); it != registry->argumentMap.end())
             argument = it->second;
     }
-    if (routine != nullptr && !stop->load())
-        routine(argument);
+    if (routine != nullptr && !stop->load()) {
+        try {
+            routine(argument);
+        } catch (...) {
+            // An exception must not end the process from a worker thread; the thread just ends.
+        }
+    }
     registry->Unregister(id, ThreadStop::LetRun);
     t_stopFlag = nullptr;
 }
