@@ -11,10 +11,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <map>
 #include <random>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -27,6 +29,15 @@ inline std::string ToolPath(const std::string& name)
     if (name == "regtool")
         return std::string(TVU_BINARY_DIR) + "/tools/regtool/regtool";
     return std::string(TVU_BINARY_DIR) + "/tools/tarvion-stage/" + name;
+}
+
+// Joins pieces by appending (GCC 12 warns falsely about chains of string operator+).
+inline std::string Cat(std::initializer_list<std::string_view> pieces)
+{
+    std::string out;
+    for (std::string_view p : pieces)
+        out.append(p);
+    return out;
 }
 
 inline std::string ReadText(const fs::path& path)
@@ -102,11 +113,14 @@ public:
     // Stages the sample installation into the sandbox itself.
     void Stage(const std::string& options = "")
     {
-        const CommandResult r = Run("'" + ToolPath("tarvion-stage") + "' '" + m_dir.string() + "' " + options);
+        const CommandResult r = Run(Cat({"'", ToolPath("tarvion-stage"), "' '", m_dir.string(), "' ", options}));
         ASSERT_EQ(r.exitCode, 0) << r.err;
     }
 
-    CommandResult Regtool(const std::string& arguments) { return Run("'" + ToolPath("regtool") + "' " + arguments); }
+    CommandResult Regtool(const std::string& arguments)
+    {
+        return Run(Cat({"'", ToolPath("regtool"), "' ", arguments}));
+    }
 
     std::vector<int> ReadPids() const
     {

@@ -197,9 +197,11 @@ TEST_F(RegistryStoreTest, ConcurrentWritersAndReadersAllSucceed)
             for (int i = 0; i < 25; ++i) {
                 RegistryStore& store = i % 2 ? own : shared;
                 RegistryKey key;
-                const std::u16string path = u"Software\\W" + std::u16string(1, char16_t(u'0' + t));
+                std::u16string path = u"Software\\W", name = u"N";
+                path.push_back(char16_t(u'0' + t));
+                name.push_back(char16_t(u'a' + i));
                 if (store.CreateKey(HKEY_CURRENT_USER, path, KEY_ALL_ACCESS, key) != ERROR_SUCCESS ||
-                    store.SetDword(key, u"N" + std::u16string(1, char16_t(u'a' + i)), DWORD(i)) != ERROR_SUCCESS)
+                    store.SetDword(key, name, DWORD(i)) != ERROR_SUCCESS)
                     ++failures;
                 RegistryKey read;
                 if (store.OpenKey(HKEY_CURRENT_USER, u"Software", KEY_READ, read) != ERROR_SUCCESS)
