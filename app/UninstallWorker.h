@@ -20,7 +20,8 @@ struct UninstallProgressFlags
 };
 
 // All the worker may touch of the main window. The window implements it and registers itself with
-// SetMainWindowInstance for its lifetime.
+// SetMainWindowInstance in its constructor; its destructor first calls StopAll on its CWndThread,
+// then SetMainWindowInstance(nullptr), after which no worker writes into it any more.
 class IUninstallWindow
 {
 public:
