@@ -94,7 +94,10 @@ TEST_F(Adversarial, LinksInsideTheInstallationAreRemovedNotFollowed)
     fs::create_symlink(m_outside, Install() / "plugins" / "escape");
     fs::create_symlink("../../outside", Install() / "plugins" / "relative-escape");
     WriteText(Install() / "plugins" / "p.so", "x");
-    WriteManifest({"dirlink/secret.txt", "dirlink/nested", "plugins/escape/secret.txt",
+    // A hard link is one more name for the outside file: only the name inside goes.
+    fs::create_hard_link(m_outside / "secret.txt", Install() / "plugins" / "hard");
+    m_before = Sandbox::Snapshot(m_outside);
+    WriteManifest({"plugins/hard", "dirlink/secret.txt", "dirlink/nested", "plugins/escape/secret.txt",
                    "plugins/relative-escape/nested/data.bin", "dirlink", "filelink", "plugins", "keep.txt",
                    "uninstall.dat"},
                   Install());
