@@ -3,6 +3,7 @@
 #include "RenderTestSupport.h"
 
 #include "ui/render/ClipScope.h"
+#include "ui/render/SoftBlend.h"
 
 #include "platform/Color.h"
 
@@ -244,4 +245,25 @@ TEST_F(RenderTest, ClipScopesNarrowAndRestoreTheClipBox)
     // The rounded shape covers the control's rectangle up to its last column, as its border does.
     EXPECT_EQ(canvas.Pixel(33, 20), kRed);
     EXPECT_EQ(canvas.Pixel(34, 20), 0u);
+}
+
+TEST(SoftBlend, PremultipliedSourceOverWithAConstantAlpha)
+{
+    // Opaque white at half strength over opaque black: mid-grey, still opaque.
+    EXPECT_EQ(SoftBlendPixel(0xFFFFFFFF, 0xFF000000, 128), 0xFF808080u);
+    // A premultiplied half-transparent red over blue: red is not darkened a second time.
+    EXPECT_EQ(SoftBlendPixel(0x80800000, 0xFF0000FF, 255), 0xFF80007Fu);
+    // Over a transparent pixel the result keeps the source's own coverage.
+    EXPECT_EQ(SoftBlendPixel(0x80800000, 0x00000000, 255), 0x80800000u);
+    EXPECT_EQ(SoftBlendPixel(0xFF123456, 0xFF654321, 0), 0xFF654321u);
+
+    Canvas canvas(10, 10, 0xFF000000);
+    std::uint32_t white[4] = {0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF};
+    const platform::PixelBuffer source{white, 2, 2, 8};
+    canvas.dc->SetClipRect({0, 0, 5, 10});
+    ASSERT_TRUE(SoftAlphaBlend(canvas.dc.get(), {0, 0, 10, 10}, source, {0, 0, 2, 2}, 128));
+    EXPECT_EQ(canvas.Pixel(2, 2), 0xFF808080u);
+    EXPECT_EQ(canvas.Pixel(7, 2), 0xFF000000u) << "the clip is honoured";
+    EXPECT_FALSE(SoftAlphaBlend(nullptr, {0, 0, 10, 10}, source, {0, 0, 2, 2}, 128));
+    EXPECT_FALSE(SoftAlphaBlend(canvas.dc.get(), {0, 0, 0, 10}, source, {0, 0, 2, 2}, 128));
 }
