@@ -273,6 +273,10 @@ private:
     LinkSink& m_links;
     CUIString m_hoveredLink;
     TagState m_state;
+    // The fits the measuring pass found for the runs of the current line, reused by its drawing pass
+    // (which meets the same runs in the same order), so that no run is measured twice.
+    std::vector<RunFit> m_lineFits;
+    std::size_t m_nextFit = 0;
     int m_bottom;
     int m_maxX;
 };
@@ -305,6 +309,8 @@ void MarkupLayout::Run()
         line.firstLink = m_links.count;
         std::size_t end;
         if (Drawing()) {
+            m_lineFits.clear();
+            m_nextFit = 0;
             saved = m_state;
             LineBox measured = line;
             end = ProcessLine(pos, Pass::Measure, measured);
@@ -403,7 +409,14 @@ int MarkupLayout::PlaceRaw(const char16_t* p, Pass pass, LineBox& line)
 int MarkupLayout::PlaceText(const char16_t* s, int n, Pass pass, LineBox& line)
 {
     const FontState& font = CurrentFont();
-    const RunFit fit = FitRun(font, s, n, m_rect.right - line.x, line.x == line.left);
+    RunFit fit;
+    if (pass == Pass::Draw && m_nextFit < m_lineFits.size()) {
+        fit = m_lineFits[m_nextFit++];
+    } else {
+        fit = FitRun(font, s, n, m_rect.right - line.x, line.x == line.left);
+        if (Drawing())
+            m_lineFits.push_back(fit);
+    }
     if (fit.count == 0 && !fit.ellipsis) {
         line.ended = true;
         return 0;
