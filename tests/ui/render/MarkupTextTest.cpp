@@ -292,3 +292,46 @@ TEST_F(RenderTest, LanguageTokensAndNullInputs)
     CMarkupText::Draw(nullptr, nullptr, rect, u"x", 0, nullptr, nullptr, count, -1, DT_CALCRECT);
     EXPECT_EQ(rect, CUIRect(0, 0, 10, 10));
 }
+
+TEST_F(RenderTest, VerticalAlignmentStacksPlaceRunsInTallLines)
+{
+    const int line = LineHeight();
+    Canvas bottom(100, 60, kWhite), top(100, 60, kWhite), centre(100, 60, kWhite);
+    DrawMarkup(bottom, {0, 0, 100, 60}, u"{y 40}x");
+    DrawMarkup(top, {0, 0, 100, 60}, u"{y 40}{v top}x{/v}");
+    DrawMarkup(centre, {0, 0, 100, 60}, u"{y 40}{v center}x{/v}");
+    const int shift = 40 - line;
+    EXPECT_EQ(bottom.Ink(kWhite).top - top.Ink(kWhite).top, shift);
+    EXPECT_EQ(centre.Ink(kWhite).top - top.Ink(kWhite).top, shift / 2);
+    // Closing the stack returns to the bottom.
+    Canvas popped(100, 60, kWhite);
+    DrawMarkup(popped, {0, 0, 100, 60}, u"{y 40}{v top}{/v}x");
+    EXPECT_TRUE(popped.SameAs(bottom));
+}
+
+TEST_F(RenderTest, SurrogatePairsAreNeverSplit)
+{
+    // Four characters outside the basic plane, each a surrogate pair and each a break position.
+    const char16_t* text = u"\U0001D400\U0001D400\U0001D400\U0001D400";
+    const int one = TextWidth(u"\U0001D400");
+    ASSERT_GT(one, 0);
+    EXPECT_EQ(Measure({0, 0, one + one / 2, 300}, text).Height(), 4 * LineHeight());
+    EXPECT_EQ(Measure({0, 0, one + one / 2, 300}, text, DT_WORDBREAK).Height(), 4 * LineHeight());
+    EXPECT_EQ(Measure({0, 0, 1, 300}, text).Height(), 4 * LineHeight()) << "one character per line at least";
+}
+
+TEST_F(RenderTest, DrawingStopsBelowTheRectangle)
+{
+    const int line = LineHeight();
+    CUIRect rects[2];
+    CUIString texts[2];
+    Canvas canvas(100, 100, kWhite);
+    EXPECT_EQ(DrawMarkup(canvas, {0, 0, 100, line}, u"a\n{a x}b{/a}", 0, 0, rects, texts, 2), 0);
+    EXPECT_EQ(canvas.Ink(kWhite).bottom <= line, true);
+    // Measuring does not stop there.
+    int count = 2;
+    CUIRect calc(0, 0, 100, line);
+    CMarkupText::Draw(nullptr, manager.get(), calc, u"a\n{a x}b{/a}", 0, rects, texts, count, -1, DT_CALCRECT);
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(calc.Height(), 2 * line);
+}
