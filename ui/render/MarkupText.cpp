@@ -559,7 +559,8 @@ TagFlow MarkupLayout::ApplyTag(const TMarkupTag& tag, Pass pass, LineBox& line)
         PushFont(FontFromArgument(tag), pass, line);
         break;
     case u'i':
-        if (tag.argumentLength > 0)
+        // An argument makes the tag an image; "{i }" with nothing but blanks is still italic.
+        if (std::any_of(arg, end, [](char16_t c) { return c != u' '; }))
             return PlaceImage(tag, pass, line);
         PushFont(Variant(CurrentFont(), FontStyle::Italic), pass, line);
         break;

@@ -82,6 +82,9 @@ TEST_F(RenderTest, EveryClosingTagPopsWhatItsOpeningTagPushed)
     DrawMarkup(nested, {0, 0, 120, 30}, u"{b}{b}x{/b}y{/b}z");
     DrawMarkup(flat, {0, 0, 120, 30}, u"{b}x{/b}{b}y{/b}z");
     EXPECT_TRUE(nested.SameAs(flat));
+    // Italic with or without a blank before the bracket; the closing tag returns to upright text.
+    EXPECT_EQ(Measure({0, 0, 300, 50}, u"{i }x{/i}y").Width(), Measure({0, 0, 300, 50}, u"{i}x{/i}y").Width());
+    EXPECT_EQ(Measure({0, 0, 300, 50}, u"{i}x{/i}").Width(), TextWidth(u"x", false, true));
     // Unbalanced closing tags never pop the call's own font.
     EXPECT_EQ(Measure({0, 0, 300, 50}, u"{/b}{/b}z").Width(), TextWidth(u"z"));
 }
