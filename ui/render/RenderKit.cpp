@@ -495,7 +495,8 @@ public:
                   const CUIString* linkTexts, int previousLinks, CUIPoint mouse)
         : m_manager(manager), m_width(width)
     {
-        m_fonts.push_back(manager->LookupFont(fontIndex));
+        platform::Font base = manager->LookupFont(fontIndex);
+        m_fonts.push_back(base ? base : platform::Font::DefaultGui());
         m_colors.push_back(color);
         // The hovered link is found among the rectangles of the previous paint.
         for (int i = 0; linkRects && linkTexts && i < previousLinks; ++i) {
