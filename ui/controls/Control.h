@@ -227,9 +227,9 @@ public:
     CDelegateList& OnPostPaintDelegates() { return m_postPaintDelegates; }
 
 protected:
-    // Invalidates `dirty` clipped through every ancestor; nothing when an ancestor is hidden or the
-    // clipped rectangle is empty. The control itself must be attached.
-    void InvalidateThroughAncestors(CUIRect dirty) const;
+    // Invalidates `dirty` clipped through every ancestor; false (and nothing invalidated) when an
+    // ancestor is hidden or the clipped rectangle is empty. The control itself must be attached.
+    bool InvalidateThroughAncestors(CUIRect dirty) const;
     // Places a visible overlay after this control was given `rect` (normalised).
     void PlaceOverlay(const CUIRect& rect);
     // Moves the manager's focus away when this control holds it and is no longer visible.

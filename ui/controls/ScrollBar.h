@@ -46,9 +46,6 @@ public:
     std::uint32_t GetTrackColor() const { return m_trackColor; }
     std::uint32_t GetThumbColor() const { return m_thumbColor; }
 
-    void SetVisible(bool visible = true) override;
-    void SetEnabled(bool enabled = true) override;
-    void SetPosition(CUIRect rect, bool needInvalidate = true) override;
     void HandleEvent(TUIEvent& event) override;
     void SetAttribute(const char16_t* name, const char16_t* value) override;
     void PaintBackColor(HDC dc) override;
