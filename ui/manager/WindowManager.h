@@ -396,13 +396,17 @@ private:
     bool OnKillFocus(WPARAM wParam);
     void OnClose();
     void OnTimer(WPARAM wParam, LPARAM lParam);
-    bool HandleMouseButton(UINT msg, WPARAM wParam, LPARAM lParam);
+    void OnButtonDown(UINT msg, WPARAM wParam, LPARAM lParam);
+    void OnButtonUp(UINT msg, WPARAM wParam, LPARAM lParam);
+    void OnMouseWheel(WPARAM wParam, LPARAM lParam);
+    void OnContextMenu(LPARAM lParam);
     bool HasNativeFocus() const;
     void TakeNativeFocus();
     void HideTooltip();
     void DestroyTooltip();
     CControlUI* FindShortcutTarget(char16_t shortcut);
-    CControlUI* FindTabStop(bool forward);
+    CControlUI* FindTabStop(CControlUI* current, bool forward);
+    CUIPoint ScreenToClientPoint(LPARAM lParam) const;
     std::uint16_t KeyStateNow() const;
     void Paint();
     void PaintTree(platform::DeviceContext& dc, const CUIRect& dirty);
@@ -415,6 +419,7 @@ private:
     std::unique_ptr<platform::Surface> m_offscreen;
 
     HWND m_tooltipWindow = nullptr;
+    TOOLINFOW m_toolInfo;
     int m_tooltipWidth = -1;
     int m_hoverTime = 1000;
     CUIString m_tooltipText;
