@@ -32,7 +32,9 @@ void* CTabLayoutUI::CastTo(const char16_t* typeName)
 
 bool CTabLayoutUI::Add(CControlUI* control)
 {
-    if (!CContainerUI::Add(control)) {
+    // Appended through the container's AddAt directly, so the selection rules of AddAt below do
+    // not run twice.
+    if (!CContainerUI::AddAt(control, GetCount())) {
         return false;
     }
     if (m_currentSel == -1 && control->IsVisible()) {

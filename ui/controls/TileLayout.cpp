@@ -76,7 +76,7 @@ bool CTileLayoutUI::IsFull() const
 
 bool CTileLayoutUI::Add(CControlUI* control)
 {
-    return IsFull() ? false : CContainerUI::Add(control);
+    return IsFull() ? false : CContainerUI::AddAt(control, GetCount());
 }
 
 bool CTileLayoutUI::AddAt(CControlUI* control, int index)
