@@ -210,6 +210,9 @@ void CSkinBuilder::SetResourceReader(ResourceReader reader)
 CControlUI* CSkinBuilder::Create(const char16_t* source, const char16_t* resourceType, IBuilderCallbackUI* callback,
                                  CWindowManagerUI* manager, CControlUI* parent)
 {
+    if (t_nesting >= kMaxNesting) {
+        return nullptr;
+    }
     if (IS_INTRESOURCE(source)) {
         const ResourceReader& reader = InstalledResourceReader();
         if (!reader) {
