@@ -115,8 +115,16 @@ std::string Narrow(const char16_t* text)
             cp = 0x10000 + ((cp - 0xD800) << 10) + (p[1] - 0xDC00);
             ++p;
         }
-        if (cp < 0x80) {
-            out += static_cast<char>(cp == '\n' || cp == '\r' || cp == '\t' ? ' ' : cp);
+        // Line breaks and tabs are shown escaped, as skintool check shows them, so the report
+        // stays on one line.
+        if (cp == '\n') {
+            out += "\\n";
+        } else if (cp == '\r') {
+            out += "\\r";
+        } else if (cp == '\t') {
+            out += "\\t";
+        } else if (cp < 0x80) {
+            out += static_cast<char>(cp);
         } else if (cp < 0x800) {
             out += static_cast<char>(0xC0 | (cp >> 6));
             out += static_cast<char>(0x80 | (cp & 0x3F));
