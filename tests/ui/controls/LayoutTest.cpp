@@ -5,6 +5,12 @@
 #include "ui/controls/TileLayout.h"
 #include "ui/controls/VerticalLayout.h"
 #include "ui/manager/UIEvent.h"
+#include "ui/manager/WindowManager.h"
+
+#include "platform/DeviceContext.h"
+#include "platform/Surface.h"
+#include "platform/WindowSystem.h"
+#include "platform/headless/HeadlessBackend.h"
 
 #include <gtest/gtest.h>
 
@@ -388,6 +394,43 @@ TEST(TabLayout, SelectItemChecksTheIndex)
     EXPECT_EQ(tab.GetCurSel(), -1);
 }
 
+namespace {
+
+class CNotifyLog : public INotifyUI
+{
+public:
+    // Only "tabselect": focus changes notify too.
+    void Notify(TNotifyMsg& msg) override
+    {
+        if (msg.type == u"tabselect") {
+            messages.push_back(msg);
+        }
+    }
+    std::vector<TNotifyMsg> messages;
+};
+
+} // namespace
+
+TEST(TabLayout, SelectItemNotifiesTabselectWithNewAndOldIndex)
+{
+    CWindowManagerUI manager;
+    CNotifyLog log;
+    manager.AddNotifyListener(&log);
+    auto* tab = new CTabLayoutUI;
+    AddChild(*tab, 0, 0);
+    AddChild(*tab, 0, 0);
+    AddChild(*tab, 0, 0);
+    ASSERT_TRUE(manager.AttachRoot(tab));
+    ASSERT_TRUE(tab->SelectItem(2, true));
+    ASSERT_TRUE(tab->SelectItem(2, true));
+    ASSERT_TRUE(tab->SelectItem(1, false));
+    ASSERT_EQ(log.messages.size(), 1u);
+    EXPECT_EQ(log.messages[0].type, u"tabselect");
+    EXPECT_EQ(log.messages[0].sender, tab);
+    EXPECT_EQ(log.messages[0].wParam, 2u);
+    EXPECT_EQ(log.messages[0].lParam, 0);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Separators
 // ---------------------------------------------------------------------------------------------
@@ -454,6 +497,47 @@ TEST_F(SeparatorTest, DeferredDragStopsAtTheMinimumAndRelaysOutOnRelease)
     EXPECT_EQ(m_panel->GetHeight(), 50);
     m_parent.SetPosition(m_parent.GetPosition());
     EXPECT_EQ(m_rest->GetPosition(), CUIRect(0, 50, 200, 300));
+}
+
+TEST_F(SeparatorTest, DeferredDragPaintsTheFeedbackBarAtTheDragPosition)
+{
+    platform::Surface surface = platform::Surface::Create(200, 300);
+    surface.Clear(0xFFFFFFFF);
+    Drag(98, 58);
+    {
+        platform::DeviceContext dc(surface);
+        m_panel->PostPaint(&dc, CUIRect(0, 0, 200, 300));
+    }
+    // 0xAA000000 over white: 0x55 left of each channel.
+    EXPECT_EQ(surface.GetPixel(100, 57), 0xFF555555u);
+    EXPECT_EQ(surface.GetPixel(100, 53), 0xFFFFFFFFu);
+    EXPECT_EQ(surface.GetPixel(100, 98), 0xFFFFFFFFu);
+
+    m_panel->SetSepImmediate(true);
+    surface.Clear(0xFFFFFFFF);
+    {
+        platform::DeviceContext dc(surface);
+        m_panel->PostPaint(&dc, CUIRect(0, 0, 200, 300));
+    }
+    EXPECT_EQ(surface.GetPixel(100, 57), 0xFFFFFFFFu);
+}
+
+TEST_F(SeparatorTest, SetCursorInTheThumbShowsTheSizingCursor)
+{
+    auto backend = std::make_unique<platform::HeadlessBackend>();
+    platform::HeadlessBackend* headless = backend.get();
+    platform::WindowSystem::Install(std::move(backend));
+    TUIEvent inside = MakeEvent(EVT_SET_CURSOR, 10, 97);
+    m_panel->Event(inside);
+    EXPECT_EQ(headless->CursorShape(), IDC_SIZENS);
+
+    CHorizontalLayoutUI row;
+    row.SetAttribute(u"sepwidth", u"4");
+    row.SetPosition(CUIRect(0, 0, 50, 20));
+    TUIEvent rowEvent = MakeEvent(EVT_SET_CURSOR, 48, 5);
+    row.Event(rowEvent);
+    EXPECT_EQ(headless->CursorShape(), IDC_SIZEWE);
+    platform::WindowSystem::Shutdown();
 }
 
 TEST_F(SeparatorTest, ImmediateDragResizesWhileMoving)
