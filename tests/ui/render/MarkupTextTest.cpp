@@ -194,6 +194,12 @@ TEST_F(RenderTest, WrappedLinksGiveOnePiecePerLine)
               1);
     EXPECT_EQ(one[0], rects[0]);
 
+    // Links of centred lines are where the text is drawn, not where it was measured.
+    Canvas centred(200, 30, kWhite);
+    ASSERT_EQ(DrawMarkup(centred, {0, 0, 200, 30}, u"{a x}ab{/a}", DT_CENTER, 0, one, oneText, 1), 1);
+    EXPECT_EQ(one[0].left, (200 - TextWidth(u"ab")) / 2);
+    EXPECT_EQ(one[0].Width(), TextWidth(u"ab"));
+
     // The measuring pass reports links too.
     int count = 4;
     CUIRect calc(0, 0, width, 60);
