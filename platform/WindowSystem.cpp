@@ -193,11 +193,16 @@ bool WindowSystem::UnregisterClass(const char16_t* className, HINSTANCE instance
 bool WindowSystem::GetClassInfoEx(HINSTANCE instance, const char16_t* className, WNDCLASSEXW& out)
 {
     const std::u16string name = Text(className);
-    for (auto& cls : m_classes) {
-        if (cls.name == name && cls.system == (instance == nullptr)) {
-            out = cls.info;
-            out.lpszClassName = className;
-            return true;
+    for (int pass = 0; pass < 2; ++pass) {
+        const bool system = pass == 0;
+        if (system && instance)
+            continue;
+        for (auto& cls : m_classes) {
+            if (cls.name == name && cls.system == system) {
+                out = cls.info;
+                out.lpszClassName = className;
+                return true;
+            }
         }
     }
     SetLastError(ERROR_CLASS_DOES_NOT_EXIST);

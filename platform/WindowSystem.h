@@ -76,7 +76,7 @@ public:
     // ---- classes --------------------------------------------------------------------------------
     ATOM RegisterClassEx(const WNDCLASSEXW& wc);
     bool UnregisterClass(const char16_t* className, HINSTANCE instance);
-    // Looks the class up among the system classes when instance is null, else among the program's.
+    // With a null instance: the system classes, then the program's; otherwise the program's only.
     bool GetClassInfoEx(HINSTANCE instance, const char16_t* className, WNDCLASSEXW& out);
     std::u16string GetClassName(HWND hwnd) const;
 
@@ -316,6 +316,9 @@ private:
     std::unordered_map<std::uintptr_t, bool> m_live;
     UINT_PTR m_nextThreadTimer = 0x7FFF;
 };
+
+// The default window procedure as a plain procedure, for places that keep a WNDPROC to fall back on.
+LRESULT DefaultWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The process's window system (WindowSystem::Get()).
 inline WindowSystem& Windows()

@@ -332,6 +332,11 @@ bool WindowSystem::KillTimer(HWND hwnd, UINT_PTR id)
 // Default processing
 // ---------------------------------------------------------------------------------------------
 
+LRESULT DefaultWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return WindowSystem::Get().DefWindowProc(hwnd, message, wParam, lParam);
+}
+
 LRESULT WindowSystem::DefWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     WindowRecord* window = Record(hwnd);

@@ -87,7 +87,8 @@ TEST_F(HeadlessTest, ClassRegistrationReportsAnExistingClass)
     EXPECT_EQ(windows->LastError(), ERROR_CLASS_ALREADY_EXISTS);
     WNDCLASSEXW info;
     EXPECT_TRUE(windows->GetClassInfoEx(nullptr, TOOLTIPS_CLASSW, info)); // a system class
-    EXPECT_FALSE(windows->GetClassInfoEx(nullptr, u"TestWnd", info));     // a program class
+    EXPECT_TRUE(windows->GetClassInfoEx(nullptr, u"TestWnd", info));      // a program class
+    EXPECT_FALSE(windows->GetClassInfoEx(reinterpret_cast<HINSTANCE>(1), TOOLTIPS_CLASSW, info));
     EXPECT_TRUE(windows->GetClassInfoEx(reinterpret_cast<HINSTANCE>(1), u"TestWnd", info));
 }
 
