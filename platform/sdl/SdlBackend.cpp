@@ -5,7 +5,7 @@
 #include "platform/WindowSystem.h"
 #include "platform/WindowTextCodec.h"
 #include "platform/sdl/SdlKeys.h"
-#include "platform/sdl/SdlShape.h"
+#include "platform/sdl/SdlX11.h"
 
 #include <SDL.h>
 
@@ -136,6 +136,7 @@ private:
     bool m_started = false;
     Uint32 m_wakeEvent = 0;
     HWND m_lastHitWindow = nullptr;
+    HWND m_dragWindow = nullptr; // a caption drag that this backend follows itself
     LRESULT m_lastHit = HTNOWHERE;
     POINT m_lastHitPoint;
 };
@@ -146,6 +147,9 @@ bool SdlBackend::Start()
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     SDL_SetHint("SDL_QUIT_ON_LAST_WINDOW_CLOSE", "0");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+    // Pictures go through the system's own framebuffer: an accelerated one would recreate the native
+    // window behind our back (losing its shape) and buys nothing for a copied picture.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         return false;
     m_started = true;
@@ -215,6 +219,8 @@ void SdlBackend::DestroyNative(WindowRecord& window)
     }
     if (m_lastHitWindow == window.handle)
         m_lastHitWindow = nullptr;
+    if (m_dragWindow == window.handle)
+        m_dragWindow = nullptr;
 }
 
 void SdlBackend::SyncShown(WindowRecord& window)
@@ -494,6 +500,9 @@ void SdlBackend::Translate(const SDL_Event& e)
         event.window = HandleOf(e.motion.windowID);
         const POINT origin = WindowOrigin(e.motion.windowID);
         event.screen = POINT{origin.x + e.motion.x, origin.y + e.motion.y};
+        // While following a caption drag the pointer is read directly (see PollEvents).
+        if (m_dragWindow)
+            return;
         event.buttons = MouseKeysFromSdl(e.motion.state);
         break;
     }
@@ -577,12 +586,12 @@ void SdlBackend::Translate(const SDL_Event& e)
             break;
         case SDL_WINDOWEVENT_HIT_TEST:
             // SDL handed a caption press to the desktop. A window manager moves the window from here;
-            // on a bare X server nobody would, so the window system follows the pointer itself (and
-            // stops at the first move without the button, which is all it sees when a manager did it).
-            if (m_lastHitWindow != event.window || m_lastHit != HTCAPTION)
+            // on a bare X server nobody would, so the window system follows the pointer itself.
+            if (m_lastHitWindow != event.window || m_lastHit != HTCAPTION || SdlDesktopMovesWindows(native))
                 return;
             event.kind = InputKind::CaptionDragStart;
             event.screen = m_lastHitPoint;
+            m_dragWindow = event.window;
             break;
         default:
             return;
@@ -600,6 +609,25 @@ void SdlBackend::PollEvents(std::vector<InputEvent>& out)
     SDL_Event e;
     while (SDL_PollEvent(&e))
         Translate(e);
+    if (m_dragWindow) {
+        // SDL gave the press away, so its own motion events during the drag are unreliable: follow
+        // the pointer's real position and button instead, until the button comes up.
+        InputEvent move;
+        move.kind = InputKind::MouseMove;
+        move.window = m_dragWindow;
+        int x = 0, y = 0;
+        const Uint32 state = SDL_GetGlobalMouseState(&x, &y);
+        move.screen = POINT{x, y};
+        move.buttons = MouseKeysFromSdl(state);
+        m_pending.push_back(move);
+        if (!(state & SDL_BUTTON_LMASK)) {
+            InputEvent up = move;
+            up.kind = InputKind::MouseUp;
+            up.button = kLeftButton;
+            m_pending.push_back(up);
+            m_dragWindow = nullptr;
+        }
+    }
     for (InputEvent& event : m_pending)
         out.push_back(std::move(event));
     m_pending.clear();
@@ -607,6 +635,8 @@ void SdlBackend::PollEvents(std::vector<InputEvent>& out)
 
 void SdlBackend::WaitEvents(int timeoutMs)
 {
+    if (m_dragWindow)
+        timeoutMs = timeoutMs < 0 ? 10 : std::min(timeoutMs, 10);
     SDL_Event e;
     if (SDL_WaitEventTimeout(&e, timeoutMs < 0 ? -1 : timeoutMs))
         Translate(e);

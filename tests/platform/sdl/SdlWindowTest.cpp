@@ -314,8 +314,11 @@ TEST_F(SdlWindowTest, RoundedRegionsCutTheCorners)
     HWND hwnd = CreateTestWindow(100, 100, 200, 150);
     windows->SetWindowRegion(hwnd, platform::WindowRegion::RoundRect(RECT{0, 0, 201, 151}, 40, 40), true);
     ASSERT_TRUE(PumpUntil([&] { return ScreenPixel(150, 110) == kRed; }));
-    ASSERT_TRUE(PumpUntil([&] { return ScreenPixel(101, 101) != kRed; })) << "the corner is cut away";
+    ASSERT_TRUE(PumpUntil([&] { return ScreenPixel(101, 101) != kRed; }))
+        << "the corner is cut away " << std::hex << ScreenPixel(100, 100) << " " << ScreenPixel(103, 103) << " "
+        << ScreenPixel(106, 106) << " " << ScreenPixel(99, 99);
     EXPECT_EQ(ScreenPixel(200, 101), kRed) << "the top edge between the corners stays";
+
 }
 
 TEST_F(SdlWindowTest, TheDesktopsCloseRequestClosesTheWindow)
