@@ -96,7 +96,11 @@ public:
     virtual RECT MonitorRect(int index) = 0;
     virtual RECT WorkArea(int index) = 0;
     // A system metric (SM_*), or -1 to take the window system's default.
-    virtual int SystemMetric(int index) { (void)index; return -1; }
+    virtual int SystemMetric(int index)
+    {
+        (void)index;
+        return -1;
+    }
 
     // A modal message box; returns an ID* answer.
     virtual int ShowMessageBox(WindowRecord* owner, const std::u16string& text, const std::u16string& caption,

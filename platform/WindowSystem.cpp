@@ -260,9 +260,9 @@ const WindowRecord* WindowSystem::TopLevelOf(HWND hwnd) const
 // Creation and destruction
 // ---------------------------------------------------------------------------------------------
 
-HWND WindowSystem::CreateWindowEx(DWORD exStyle, const char16_t* className, const char16_t* title, DWORD style,
-                                  int x, int y, int width, int height, HWND parent, HMENU menu,
-                                  HINSTANCE instance, void* param)
+HWND WindowSystem::CreateWindowEx(DWORD exStyle, const char16_t* className, const char16_t* title, DWORD style, int x,
+                                  int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+                                  void* param)
 {
     WindowClass* cls = className ? FindClass(className, instance) : nullptr;
     if (!cls) {
@@ -389,7 +389,8 @@ void WindowSystem::PlaceOnTop(HWND hwnd)
         m_zOrder.push_back(hwnd);
         return;
     }
-    auto it = std::find_if(m_zOrder.begin(), m_zOrder.end(), [&](HWND h) { return Record(h) && Record(h)->IsTopmost(); });
+    auto it =
+        std::find_if(m_zOrder.begin(), m_zOrder.end(), [&](HWND h) { return Record(h) && Record(h)->IsTopmost(); });
     m_zOrder.insert(it, hwnd);
 }
 
@@ -799,7 +800,8 @@ void WindowSystem::ApplyRect(WindowRecord& window, const RECT& rect, bool fromDe
     if (window.IsChild() && window.IsVisibleFlag())
         InvalidateRect(window.parent, &window.rect, true);
     if (!window.IsChild() && !fromDesktop)
-        m_backend->UpdateNative(window, (moved ? unsigned(kChangePosition) : 0u) | (sized ? unsigned(kChangeSize) : 0u));
+        m_backend->UpdateNative(window,
+                                (moved ? unsigned(kChangePosition) : 0u) | (sized ? unsigned(kChangeSize) : 0u));
     if (moved) {
         const POINT origin = window.IsChild() ? POINT{rect.left, rect.top} : ClientOriginOnScreen(window);
         SendMessage(hwnd, WM_MOVE, 0, MAKELPARAM(origin.x, origin.y));

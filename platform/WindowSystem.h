@@ -288,7 +288,7 @@ private:
 
     std::vector<WindowClass> m_classes;
     std::map<std::uintptr_t, std::unique_ptr<WindowRecord>> m_windows; // ordered by creation
-    std::vector<HWND> m_zOrder;                                          // top-level windows, bottom first
+    std::vector<HWND> m_zOrder;                                        // top-level windows, bottom first
     std::uintptr_t m_nextHandle = 0x10;
 
     HWND m_focus = nullptr;

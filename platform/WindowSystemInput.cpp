@@ -9,9 +9,9 @@ namespace platform {
 
 namespace {
 
-constexpr DWORD kDoubleClickTime = 500;   // GetDoubleClickTime's default
-constexpr DWORD kDefaultHoverTime = 400;  // SPI_GETMOUSEHOVERTIME's default
-constexpr int kHoverTolerance = 2;        // half of SM_CXMOUSEHOVER
+constexpr DWORD kDoubleClickTime = 500;  // GetDoubleClickTime's default
+constexpr DWORD kDefaultHoverTime = 400; // SPI_GETMOUSEHOVERTIME's default
+constexpr int kHoverTolerance = 2;       // half of SM_CXMOUSEHOVER
 constexpr int kMA_ACTIVATEANDEAT = 2;
 constexpr int kMA_NOACTIVATEANDEAT = 4;
 
@@ -151,8 +151,8 @@ void WindowSystem::UpdateHoverOnMove(HWND hwnd, POINT screen)
             PostMessage(left, WM_MOUSELEAVE, 0, 0);
         return;
     }
-    if (m_hover.hover &&
-        (std::abs(screen.x - m_hover.anchor.x) > kHoverTolerance || std::abs(screen.y - m_hover.anchor.y) > kHoverTolerance)) {
+    if (m_hover.hover && (std::abs(screen.x - m_hover.anchor.x) > kHoverTolerance ||
+                          std::abs(screen.y - m_hover.anchor.y) > kHoverTolerance)) {
         m_hover.anchor = screen;
         m_hover.since = m_clock->NowMs();
     }
@@ -247,9 +247,9 @@ void WindowSystem::HandleMouse(const InputEvent& event)
 
     // A caption drag moves the window with the pointer until the left button comes up.
     if (m_drag.hwnd) {
-        const bool released = (event.kind == InputKind::MouseUp && event.button == kLeftButton) ||
-                              (event.kind == InputKind::MouseMove && event.buttons != ~0u &&
-                               !(event.buttons & MK_LBUTTON));
+        const bool released =
+            (event.kind == InputKind::MouseUp && event.button == kLeftButton) ||
+            (event.kind == InputKind::MouseMove && event.buttons != ~0u && !(event.buttons & MK_LBUTTON));
         const HWND hwnd = m_drag.hwnd;
         if (released) {
             m_drag = DragState{};

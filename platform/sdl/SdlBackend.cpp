@@ -333,12 +333,13 @@ void SdlBackend::Present(WindowRecord& window, const RECT& dirty)
     const Uint32 format = surface->format->format;
     if (format == SDL_PIXELFORMAT_ARGB8888 || format == SDL_PIXELFORMAT_RGB888) {
         for (int y = top; y < bottom; ++y) {
-            auto* dst = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(surface->pixels) + y * surface->pitch);
+            auto* dst =
+                reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(surface->pixels) + y * surface->pitch);
             std::memcpy(dst + left, px.Row(y) + left, std::size_t(right - left) * 4);
         }
     } else {
-        auto* dst = static_cast<std::uint8_t*>(surface->pixels) + top * surface->pitch +
-                    left * surface->format->BytesPerPixel;
+        auto* dst =
+            static_cast<std::uint8_t*>(surface->pixels) + top * surface->pitch + left * surface->format->BytesPerPixel;
         SDL_ConvertPixels(right - left, bottom - top, SDL_PIXELFORMAT_ARGB8888, px.Row(top) + left, px.stride, format,
                           dst, surface->pitch);
     }
@@ -431,7 +432,8 @@ int SdlBackend::ShowMessageBox(WindowRecord* owner, const std::u16string& text, 
         buttons = {{IDOK, "OK"}};
         break;
     }
-    const bool hasCancel = std::any_of(buttons.begin(), buttons.end(), [](const Button& b) { return b.id == IDCANCEL; });
+    const bool hasCancel =
+        std::any_of(buttons.begin(), buttons.end(), [](const Button& b) { return b.id == IDCANCEL; });
     const int dismissed = hasCancel ? IDCANCEL : buttons.back().id;
     std::vector<SDL_MessageBoxButtonData> data;
     const int defaultIndex = (type & MB_DEFBUTTON2) && buttons.size() > 1 ? 1 : 0;

@@ -46,8 +46,7 @@ bool ApplySdlWindowShape(SDL_Window* window, const std::optional<WindowRegion>& 
                 runs.push_back(XRectangle{short(start), short(y), static_cast<unsigned short>(x - start), 1});
         }
     }
-    XShapeCombineRectangles(display, xwindow, ShapeBounding, 0, 0, runs.data(), int(runs.size()), ShapeSet,
-                            YXBanded);
+    XShapeCombineRectangles(display, xwindow, ShapeBounding, 0, 0, runs.data(), int(runs.size()), ShapeSet, YXBanded);
     XFlush(display);
     return true;
 #else

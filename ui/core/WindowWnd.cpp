@@ -99,8 +99,7 @@ HWND CWindowWnd::CreateNativeWindow(HWND parent, const char16_t* title, DWORD st
     return m_hWnd;
 }
 
-HWND CWindowWnd::CreateNativeWindow(HWND parent, const char16_t* title, DWORD style, DWORD exStyle,
-                                    const CUIRect& rect)
+HWND CWindowWnd::CreateNativeWindow(HWND parent, const char16_t* title, DWORD style, DWORD exStyle, const CUIRect& rect)
 {
     return CreateNativeWindow(parent, title, style, exStyle, rect.left, rect.top, rect.right - rect.left,
                               rect.bottom - rect.top);

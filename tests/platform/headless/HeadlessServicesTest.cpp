@@ -20,8 +20,9 @@ namespace {
 
 std::filesystem::path TempFolder(const char* name)
 {
-    auto path = std::filesystem::temp_directory_path() / (std::string("tvu-platform-") + name + "-" +
-                                                          std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    auto path =
+        std::filesystem::temp_directory_path() /
+        (std::string("tvu-platform-") + name + "-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
     std::filesystem::remove_all(path);
     std::filesystem::create_directories(path);
     return path;
@@ -228,9 +229,9 @@ TEST_F(HeadlessTest, MonitorWorkAreaAndSystemMetricsComeFromTheBackend)
 TEST_F(HeadlessTest, TooltipsAreSmallTopmostPopupsThatIgnoreTheMouse)
 {
     HWND owner = MakeWindow(0, 0, 300, 300);
-    HWND tip = windows->CreateWindowEx(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
-                                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
-                                       nullptr, nullptr);
+    HWND tip =
+        windows->CreateWindowEx(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, nullptr, nullptr);
     ASSERT_NE(tip, nullptr);
     TOOLINFOW tool;
     tool.uFlags = TTF_IDISHWND;

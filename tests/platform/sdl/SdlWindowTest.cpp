@@ -243,8 +243,8 @@ protected:
 
     HWND CreateTestWindow(int x, int y, int width, int height)
     {
-        return windows->CreateWindowEx(0, u"SdlTestWindow", u"tvu-sdl-test", WS_POPUP | WS_VISIBLE, x, y, width,
-                                       height, nullptr, nullptr, nullptr, nullptr);
+        return windows->CreateWindowEx(0, u"SdlTestWindow", u"tvu-sdl-test", WS_POPUP | WS_VISIBLE, x, y, width, height,
+                                       nullptr, nullptr, nullptr, nullptr);
     }
 
     static XServer* s_server;
@@ -293,7 +293,8 @@ TEST_F(SdlWindowTest, DraggingTheCaptionBandMovesTheWindow)
     ASSERT_TRUE(PumpUntil([&] {
         windows->GetWindowRect(hwnd, r);
         return r.left == 300 && r.top == 250;
-    })) << "window at " << r.left << "," << r.top;
+    })) << "window at "
+        << r.left << "," << r.top;
     ASSERT_TRUE(PumpUntil([&] { return ScreenPixel(350, 260) == kRed; }))
         << std::hex << ScreenPixel(350, 260) << " where the moved window's caption should be";
 }
@@ -318,7 +319,6 @@ TEST_F(SdlWindowTest, RoundedRegionsCutTheCorners)
         << "the corner is cut away " << std::hex << ScreenPixel(100, 100) << " " << ScreenPixel(103, 103) << " "
         << ScreenPixel(106, 106) << " " << ScreenPixel(99, 99);
     EXPECT_EQ(ScreenPixel(200, 101), kRed) << "the top edge between the corners stays";
-
 }
 
 TEST_F(SdlWindowTest, TheDesktopsCloseRequestClosesTheWindow)

@@ -168,14 +168,15 @@ TEST_F(WindowBaseTest, SubclassingKeepsThePreviousProcedureAndRestoresIt)
     wc.lpfnWndProc = PlainProc;
     wc.lpszClassName = u"PlainWindow";
     windows->RegisterClassEx(wc);
-    HWND hwnd = windows->CreateWindowEx(0, u"PlainWindow", u"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
-                                        nullptr);
+    HWND hwnd =
+        windows->CreateWindowEx(0, u"PlainWindow", u"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     TestWindow window;
     EXPECT_EQ(window.SubclassWindow(hwnd), hwnd);
     EXPECT_EQ(windows->GetWindowLongPtr(hwnd, GWL_USERDATA), reinterpret_cast<LONG_PTR>(&window));
     g_events.clear();
     window.SendToWindow(WM_APP);
-    EXPECT_EQ(g_events, (std::vector<std::string>{"object:" + std::to_string(WM_APP), "plain:" + std::to_string(WM_APP)}));
+    EXPECT_EQ(g_events,
+              (std::vector<std::string>{"object:" + std::to_string(WM_APP), "plain:" + std::to_string(WM_APP)}));
 
     g_events.clear();
     windows->DestroyWindow(hwnd);
