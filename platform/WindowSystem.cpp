@@ -11,10 +11,22 @@ namespace {
 
 thread_local DWORD t_lastError = ERROR_SUCCESS;
 
+// The process's window system. When the process ends with windows still open, they are dropped
+// silently, as a process's windows vanish at exit.
+struct InstanceHolder
+{
+    std::unique_ptr<WindowSystem> system;
+    ~InstanceHolder()
+    {
+        if (system)
+            system->AbandonWindows();
+    }
+};
+
 std::unique_ptr<WindowSystem>& Instance()
 {
-    static std::unique_ptr<WindowSystem> instance;
-    return instance;
+    static InstanceHolder holder;
+    return holder.system;
 }
 
 std::uintptr_t Key(HWND hwnd)
@@ -55,6 +67,29 @@ WindowSystem& WindowSystem::Install(std::unique_ptr<IWindowBackend> backend)
 void WindowSystem::Shutdown()
 {
     Instance().reset();
+}
+
+WindowSystem* WindowSystem::Current()
+{
+    return Instance().get();
+}
+
+void WindowSystem::AbandonWindows()
+{
+    for (auto& [key, window] : m_windows)
+        if (!window->IsChild())
+            m_backend->DestroyNative(*window);
+    {
+        std::lock_guard lock(m_lock);
+        m_live.clear();
+        m_timers.clear();
+    }
+    m_windows.clear();
+    m_zOrder.clear();
+    m_focus = m_active = m_capture = nullptr;
+    m_drag = DragState{};
+    m_hover = HoverState{};
+    m_lastClick = ClickState{};
 }
 
 WindowSystem::WindowSystem(std::unique_ptr<IWindowBackend> backend) : m_backend(std::move(backend))

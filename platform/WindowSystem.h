@@ -57,6 +57,8 @@ public:
     static WindowSystem& Install(std::unique_ptr<IWindowBackend> backend);
     // Destroys the process's window system and all its windows.
     static void Shutdown();
+    // The process's window system if one exists; never creates one.
+    static WindowSystem* Current();
     // The backend TVU_PLATFORM selects.
     static std::unique_ptr<IWindowBackend> CreateDefaultBackend();
 
@@ -66,6 +68,9 @@ public:
     WindowSystem& operator=(const WindowSystem&) = delete;
 
     IWindowBackend& Backend() { return *m_backend; }
+    // Drops every window without calling its procedure: at process exit the objects behind the
+    // windows may be gone already, and nothing may be told anything any more.
+    void AbandonWindows();
     // Replaces the clock (tests step a ManualClock). The system keeps a reference: the clock must outlive it.
     void SetClock(IClock* clock);
     DWORD GetTickCount() const;

@@ -31,6 +31,17 @@ CWindowWnd::CWindowWnd() : m_previousProc(platform::DefaultWindowProc), m_alive(
 CWindowWnd::~CWindowWnd()
 {
     *m_alive = false;
+    // The window may outlive its object; it must then stop reaching the object, or its next message
+    // would call into freed memory. Unhandled messages go to default processing from here on.
+    platform::WindowSystem* windows = platform::WindowSystem::Current();
+    if (!windows || !m_hWnd || !windows->IsWindow(m_hWnd))
+        return;
+    if (windows->GetWindowLongPtr(m_hWnd, GWL_USERDATA) == reinterpret_cast<LONG_PTR>(this))
+        windows->SetWindowLongPtr(m_hWnd, GWL_USERDATA, 0);
+    if (windows->GetProp(m_hWnd, kObjectProperty) == this)
+        windows->RemoveProp(m_hWnd, kObjectProperty);
+    if (m_isSubclassed)
+        UnsubclassWindow();
 }
 
 const char16_t* CWindowWnd::SuperclassName() const

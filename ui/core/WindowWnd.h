@@ -17,7 +17,8 @@ public:
     using PreTranslator = bool (*)(const MSG& msg);
 
     CWindowWnd();
-    // Does not destroy a native window that still exists.
+    // Does not destroy a native window that still exists, but detaches from it: the window's later
+    // messages get default processing instead of reaching a destroyed object.
     virtual ~CWindowWnd();
     CWindowWnd(const CWindowWnd&) = delete;
     CWindowWnd& operator=(const CWindowWnd&) = delete;

@@ -358,6 +358,21 @@ TEST_F(WindowBaseTest, ResizeClientChangesOnlyTheGivenSides)
     EXPECT_EQ(r.bottom, 70);
 }
 
+TEST_F(WindowBaseTest, AWindowOutlivingItsObjectFallsBackToDefaultProcessing)
+{
+    HWND hwnd = nullptr;
+    {
+        TestWindow window;
+        hwnd = window.CreateNativeWindow(nullptr, u"", WS_POPUP, 0, 0, 0, 50, 50);
+    }
+    ASSERT_TRUE(windows->IsWindow(hwnd)) << "destroying the object leaves the window";
+    EXPECT_EQ(windows->GetWindowLongPtr(hwnd, GWL_USERDATA), 0);
+    g_events.clear();
+    windows->SendMessage(hwnd, WM_APP, 0, 0);
+    EXPECT_TRUE(windows->DestroyWindow(hwnd));
+    EXPECT_TRUE(g_events.empty()) << "no message reached the destroyed object";
+}
+
 TEST_F(WindowBaseTest, WaitCursorShowsTheWaitCursorWhileItLives)
 {
     const HCURSOR hand = windows->LoadCursor(nullptr, IDC_HAND);
