@@ -43,6 +43,12 @@ TEST_F(HeadlessTest, ClickInTheClientAreaArrivesInClientCoordinates)
     EXPECT_EQ(Find(WM_LBUTTONUP).size(), 1u);
     // The class cursor (the hand) was set by default processing of WM_SETCURSOR.
     EXPECT_EQ(headless->CursorShape(), IDC_HAND);
+    // The wheel goes to the focus window with the screen position; a notch toward the user is -120.
+    headless->InjectWheel(-WHEEL_DELTA, 130, 150);
+    Pump();
+    ASSERT_EQ(Find(WM_MOUSEWHEEL).size(), 1u);
+    EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(Find(WM_MOUSEWHEEL)[0].wParam), -WHEEL_DELTA);
+    EXPECT_EQ(Find(WM_MOUSEWHEEL)[0].lParam, MAKELPARAM(130, 150));
     // A point outside every window reaches nobody.
     ClearLog();
     headless->InjectButton(kLeftButton, true, 10, 10);
