@@ -31,7 +31,7 @@ enum class InputKind
     Activated,
     Deactivated,
     Exposed,          // the window's picture was lost and needs painting again
-    CaptionDragStart, // a press on a draggable band that the desktop did not take over
+    CaptionDragStart, // a press on a caption or border (hit) that the desktop did not take over
 };
 
 enum MouseButton
@@ -53,6 +53,7 @@ struct InputEvent
     bool repeat = false;
     std::u16string text;
     RECT rect;
+    LRESULT hit = HTCAPTION; // CaptionDragStart: HTCAPTION, or the border being dragged
 };
 
 // Bits of UpdateNative: which parts of a record changed.

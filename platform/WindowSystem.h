@@ -241,6 +241,7 @@ private:
     struct DragState
     {
         HWND hwnd = nullptr;
+        LRESULT hit = HTCAPTION; // HTCAPTION moves; a border code sizes from that border
         POINT startCursor;
         RECT startRect;
     };
@@ -284,7 +285,8 @@ private:
     void PostMouseMessage(HWND hwnd, UINT clientMessage, WPARAM keys, POINT screen, LRESULT hit);
     WPARAM MouseKeyState() const;
     void UpdateHoverOnMove(HWND hwnd, POINT screen);
-    void StartCaptionDrag(HWND hwnd, POINT screen);
+    void StartMoveSize(HWND hwnd, POINT screen, LRESULT hit);
+    void FollowMoveSize(POINT screen);
 
     std::unique_ptr<IWindowBackend> m_backend;
     SteadyClock m_steadyClock;

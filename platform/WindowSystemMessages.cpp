@@ -422,9 +422,9 @@ LRESULT WindowSystem::DefWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         }
         return 0;
     case WM_NCLBUTTONDOWN:
-        if (LRESULT(wParam) == HTCAPTION) {
+        if ((LRESULT(wParam) == HTCAPTION || (LRESULT(wParam) >= HTLEFT && LRESULT(wParam) <= HTBOTTOMRIGHT))) {
             if (const WindowRecord* top = TopLevelOf(hwnd))
-                StartCaptionDrag(top->handle, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+                StartMoveSize(top->handle, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, LRESULT(wParam));
         }
         return 0;
     case WM_ACTIVATE:

@@ -587,12 +587,14 @@ void SdlBackend::Translate(const SDL_Event& e)
             event.kind = InputKind::MouseLeave;
             break;
         case SDL_WINDOWEVENT_HIT_TEST:
-            // SDL handed a caption press to the desktop. A window manager moves the window from here;
-            // on a bare X server nobody would, so the window system follows the pointer itself.
-            if (m_lastHitWindow != event.window || m_lastHit != HTCAPTION || SdlDesktopMovesWindows(native))
+            // SDL handed a caption or border press to the desktop. A window manager moves or sizes the
+            // window from here; on a bare X server nobody would, so the window system follows the pointer.
+            if (m_lastHitWindow != event.window || SdlHitFor(m_lastHit) == SDL_HITTEST_NORMAL ||
+                SdlDesktopMovesWindows(native))
                 return;
             event.kind = InputKind::CaptionDragStart;
             event.screen = m_lastHitPoint;
+            event.hit = m_lastHit;
             m_dragWindow = event.window;
             break;
         default:
