@@ -1,0 +1,36 @@
+// PNG files for tests and tools: writing pixels, reading a picture into a surface, and comparing
+// two pictures with a per-channel tolerance for reference-image checks.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/PixelBuffer.h"
+#include "platform/Surface.h"
+
+namespace platform {
+
+// Writes premultiplied pixels as a PNG with straight alpha. False when the file cannot be written.
+bool WritePng(const PixelBuffer& pixels, const std::string& path);
+// Reads a PNG into a premultiplied ARGB surface; an invalid surface when the file is missing or is
+// not a PNG.
+Surface ReadPng(const std::string& path);
+
+struct PixelDiff
+{
+    bool sameSize = true;
+    int count = 0;                // pixels with a channel off by more than the tolerance
+    int firstX = -1, firstY = -1; // the first of them in reading order
+    std::uint32_t actual = 0;     // the two premultiplied values there
+    std::uint32_t expected = 0;
+
+    bool Matches() const { return sameSize && count == 0; }
+    // "sizes differ (10x10 vs 12x10)" or "3 pixels differ, first at (4, 7): 0xff000000 instead of ...".
+    std::string Describe() const;
+};
+
+// Compares pixel by pixel; a pixel differs when any of its four channels is off by more than
+// `tolerance`.
+PixelDiff ComparePixels(const PixelBuffer& actual, const PixelBuffer& expected, int tolerance);
+
+} // namespace platform

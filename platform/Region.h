@@ -1,0 +1,66 @@
+// A pixel-exact set of pixels made of rectangles, with the set operations a device context's
+// clip needs (union, intersection, difference) and the rounded-rectangle shape of window corners.
+#pragma once
+
+#include <vector>
+
+#include "platform/Geometry.h"
+
+namespace platform {
+
+class Region
+{
+public:
+    Region() = default;
+    explicit Region(const Rect& rect);
+
+    // The rounded-rectangle region GDI's CreateRoundRectRgn makes: the box [left, right - 1) x
+    // [top, bottom - 1) (GDI leaves out the last column and row of round-rectangle regions) with
+    // corners that are quarters of an ellipse of the given size, clamped to the box. A pixel
+    // belongs to it when its centre lies inside the shape, the rule window regions use too.
+    static Region FromRoundRect(const Rect& rect, int ellipseWidth, int ellipseHeight);
+
+    bool IsEmpty() const { return m_bands.empty(); }
+    Rect Bounds() const;
+    bool Contains(int x, int y) const;
+    bool Intersects(const Rect& rect) const;
+
+    Region Union(const Region& other) const;
+    Region Intersect(const Region& other) const;
+    Region Subtract(const Region& other) const;
+    Region Union(const Rect& rect) const { return Union(Region(rect)); }
+    Region Intersect(const Rect& rect) const;
+    Region Subtract(const Rect& rect) const { return Subtract(Region(rect)); }
+    void Offset(int dx, int dy);
+
+    // Disjoint rectangles covering the region exactly, top to bottom and left to right.
+    std::vector<Rect> Rects() const;
+    // The same rectangles cut down to `rect`; empty pieces are left out.
+    std::vector<Rect> RectsWithin(const Rect& rect) const;
+
+    bool operator==(const Region& other) const;
+
+private:
+    // A horizontal band of rows [top, bottom) holding sorted, disjoint, non-touching spans
+    // [xs[0], xs[1]), [xs[2], xs[3]), ... Bands are sorted, never overlap and never hold spans equal
+    // to those of a band that touches them from above, so equal sets have equal representations.
+    struct Band
+    {
+        int top;
+        int bottom;
+        std::vector<int> xs;
+    };
+    enum class Op
+    {
+        Union,
+        Intersect,
+        Subtract
+    };
+
+    static Region Combine(const Region& a, const Region& b, Op op);
+    void AppendBand(int top, int bottom, std::vector<int>&& xs);
+
+    std::vector<Band> m_bands;
+};
+
+} // namespace platform

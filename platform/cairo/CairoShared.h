@@ -1,0 +1,53 @@
+// Internal glue of the Cairo and Pango backend: access to the Cairo objects behind the opaque
+// drawing types, the per-thread Pango contexts, and UTF-16 to UTF-8 conversion.
+#pragma once
+
+#include <cairo.h>
+#include <pango/pangocairo.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/Font.h"
+#include "platform/Region.h"
+#include "platform/Surface.h"
+
+namespace platform {
+
+struct Surface::Impl
+{
+    cairo_surface_t* surface = nullptr;
+    ~Impl();
+};
+
+namespace cairo {
+
+cairo_surface_t* CairoSurface(const Surface& surface);
+
+// A Cairo image surface over pixels owned elsewhere (null when the buffer cannot be wrapped);
+// the caller destroys it.
+cairo_surface_t* WrapPixels(const PixelBuffer& pixels);
+
+enum class TextAntialias
+{
+    Gray,
+    None
+};
+// The Pango context of this thread for laying out text: integer metrics, 96 dpi.
+PangoContext* SharedPangoContext(TextAntialias antialias = TextAntialias::Gray);
+
+// The Pango description of a font (family, absolute pixel size, weight, style).
+const PangoFontDescription* FontDescription(const Font& font);
+
+// UTF-8 for Pango. Unpaired surrogates become U+FFFD. When `offsets` is given it receives, for
+// every UTF-16 index (and one past the end), the byte offset in the result.
+std::string ToUtf8(const char16_t* text, int length, std::vector<int>* offsets = nullptr);
+
+// A layout of `utf8` in `font` with its underline and strikeout attributes applied.
+PangoLayout* CreateLayout(PangoContext* context, const Font& font, const std::string& utf8);
+
+// Restricts drawing on `cr` to the region (pixel-aligned, so exact).
+void ClipToRegion(cairo_t* cr, const Region& region);
+
+} // namespace cairo
+} // namespace platform

@@ -1,0 +1,440 @@
+// Device context state, clip region, fills and blits. Fills and blits write pixels directly (the
+// integer results GDI code expects, and no resampling surprises); shapes and text go through Cairo.
+#include "platform/DeviceContext.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "platform/Color.h"
+#include "platform/cairo/DeviceContextImpl.h"
+
+namespace platform {
+
+// ---------------------------------------------------------------------------------------------
+// Pixel arithmetic
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+
+// Two 8-bit lanes (0x00XX00XX) each multiplied by a / 255, rounded to nearest; exact, without
+// division.
+inline std::uint32_t ScaleLanes(std::uint32_t lanes, std::uint32_t a)
+{
+    std::uint32_t t = lanes * a + 0x00800080;
+    return ((t + ((t >> 8) & 0x00FF00FF)) >> 8) & 0x00FF00FF;
+}
+
+// Every channel of a premultiplied pixel scaled by alpha / 255.
+inline std::uint32_t Scale(std::uint32_t p, std::uint32_t alpha)
+{
+    if (alpha == 255)
+        return p;
+    return ScaleLanes(p & 0x00FF00FF, alpha) | (ScaleLanes((p >> 8) & 0x00FF00FF, alpha) << 8);
+}
+
+// Two lanes added, each saturating at 255 (a pixel whose colour exceeds its alpha must not carry
+// into the next channel).
+inline std::uint32_t AddLanes(std::uint32_t a, std::uint32_t b)
+{
+    const std::uint32_t sum = a + b;
+    const std::uint32_t saturated = (0x01000100 - ((sum >> 8) & 0x00010001)) & 0x00FF00FF;
+    return (sum | saturated) & 0x00FF00FF;
+}
+
+// Premultiplied source-over of one pixel.
+inline std::uint32_t Over(std::uint32_t s, std::uint32_t d)
+{
+    const std::uint32_t inverse = 255 - (s >> 24);
+    if (inverse == 0 || d == 0)
+        return s;
+    if (s == 0)
+        return d;
+    const std::uint32_t kept = Scale(d, inverse);
+    return AddLanes(s & 0x00FF00FF, kept & 0x00FF00FF) |
+           (AddLanes((s >> 8) & 0x00FF00FF, (kept >> 8) & 0x00FF00FF) << 8);
+}
+
+// A private copy of part of a source that shares memory with the target, so that reading and
+// writing the same pixels in one blit cannot smear them.
+struct SourceCopy
+{
+    std::vector<std::uint32_t> storage;
+    PixelBuffer buffer;
+    int dx = 0; // offset to add to source coordinates
+    int dy = 0;
+
+    SourceCopy(const PixelBuffer& source, const PixelBuffer& target, const Rect& needed)
+    {
+        buffer = source;
+        if (!BuffersOverlap(source, target))
+            return;
+        const Rect r = needed.Intersect({0, 0, source.width, source.height});
+        if (r.IsEmpty())
+            return;
+        storage.resize(static_cast<size_t>(r.Width()) * r.Height());
+        for (int y = 0; y < r.Height(); ++y)
+            std::memcpy(&storage[static_cast<size_t>(y) * r.Width()], source.Row(r.top + y) + r.left,
+                        static_cast<size_t>(r.Width()) * 4);
+        buffer = {storage.data(), r.Width(), r.Height(), r.Width() * 4};
+        dx = -r.left;
+        dy = -r.top;
+    }
+};
+
+// The source index sampled for destination index i when n destination pixels show m source pixels:
+// the source pixel under the destination pixel's centre.
+inline int Sample(int i, int n, int m)
+{
+    return static_cast<int>((static_cast<long long>(2 * i + 1) * m) / (2LL * n));
+}
+
+Rect Normalized(const Rect& r)
+{
+    return {std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right), std::max(r.top, r.bottom)};
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Construction and state
+// ---------------------------------------------------------------------------------------------
+
+DeviceContext::Impl::~Impl()
+{
+    if (cr)
+        cairo_destroy(cr);
+}
+
+PixelBuffer DeviceContext::Impl::BeginPixels() const
+{
+    return target->Pixels();
+}
+
+void DeviceContext::Impl::EndPixels() const
+{
+    cairo_surface_mark_dirty(cairo::CairoSurface(*target));
+}
+
+void DeviceContext::Impl::BeginCairo(const Region& clipRegion, const Transform& matrix) const
+{
+    cairo_save(cr);
+    cairo::ClipToRegion(cr, clipRegion);
+    cairo::SetMatrix(cr, matrix);
+}
+
+void DeviceContext::Impl::PutPixel(const PixelBuffer& pb, int x, int y, std::uint32_t pixel) const
+{
+    if (clip.Contains(x, y))
+        pb.Row(y)[x] = pixel;
+}
+
+namespace cairo {
+void SetMatrix(cairo_t* cr, const Transform& t)
+{
+    cairo_matrix_t m;
+    cairo_matrix_init(&m, t.xx, t.yx, t.xy, t.yy, t.x0, t.y0);
+    cairo_set_matrix(cr, &m);
+}
+} // namespace cairo
+
+DeviceContext::DeviceContext(Surface& target) : m_impl(std::make_unique<Impl>())
+{
+    m_impl->target = &target;
+    if (target.IsValid()) {
+        m_impl->cr = cairo_create(cairo::CairoSurface(target));
+        m_impl->bounds = {0, 0, target.Width(), target.Height()};
+    }
+    m_impl->clip = Region(m_impl->bounds);
+    m_impl->font = Font::DefaultGui();
+}
+
+DeviceContext::DeviceContext(const PixelBuffer& target) : m_impl(std::make_unique<Impl>())
+{
+    m_impl->owned = Surface::Wrap(target);
+    m_impl->target = &m_impl->owned;
+    if (m_impl->owned.IsValid()) {
+        m_impl->cr = cairo_create(cairo::CairoSurface(m_impl->owned));
+        m_impl->bounds = {0, 0, target.width, target.height};
+    }
+    m_impl->clip = Region(m_impl->bounds);
+    m_impl->font = Font::DefaultGui();
+}
+
+DeviceContext::~DeviceContext()
+{
+    // Whoever reads the pixels next must see everything drawn.
+    if (m_impl->cr)
+        cairo_surface_flush(cairo::CairoSurface(*m_impl->target));
+}
+
+bool DeviceContext::IsValid() const
+{
+    return m_impl->cr != nullptr;
+}
+
+int DeviceContext::Width() const
+{
+    return m_impl->bounds.Width();
+}
+
+int DeviceContext::Height() const
+{
+    return m_impl->bounds.Height();
+}
+
+PixelBuffer DeviceContext::Pixels() const
+{
+    return IsValid() ? m_impl->target->Pixels() : PixelBuffer{};
+}
+
+int DeviceContext::Save()
+{
+    m_impl->saved.push_back({m_impl->clip, m_impl->font, m_impl->textColor, m_impl->transform});
+    return static_cast<int>(m_impl->saved.size());
+}
+
+bool DeviceContext::Restore()
+{
+    if (m_impl->saved.empty())
+        return false;
+    Impl::State& s = m_impl->saved.back();
+    m_impl->clip = std::move(s.clip);
+    m_impl->font = std::move(s.font);
+    m_impl->textColor = s.textColor;
+    m_impl->transform = s.transform;
+    m_impl->saved.pop_back();
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Clip region
+// ---------------------------------------------------------------------------------------------
+
+const Region& DeviceContext::GetClipRegion() const
+{
+    return m_impl->clip;
+}
+
+Rect DeviceContext::GetClipBox() const
+{
+    return m_impl->clip.Bounds();
+}
+
+void DeviceContext::SetClipRegion(const Region& region)
+{
+    m_impl->clip = region.Intersect(m_impl->bounds);
+}
+
+void DeviceContext::SetClipRect(const Rect& rect)
+{
+    m_impl->clip = Region(rect.Intersect(m_impl->bounds));
+}
+
+void DeviceContext::ResetClip()
+{
+    m_impl->clip = Region(m_impl->bounds);
+}
+
+void DeviceContext::IntersectClipRect(const Rect& rect)
+{
+    m_impl->clip = m_impl->clip.Intersect(rect);
+}
+
+void DeviceContext::IntersectClipRoundRect(const Rect& rect, int ellipseWidth, int ellipseHeight)
+{
+    m_impl->clip = m_impl->clip.Intersect(Region::FromRoundRect(rect, ellipseWidth, ellipseHeight));
+}
+
+void DeviceContext::IntersectClipRegion(const Region& region)
+{
+    m_impl->clip = m_impl->clip.Intersect(region);
+}
+
+void DeviceContext::ExcludeClipRect(const Rect& rect)
+{
+    m_impl->clip = m_impl->clip.Subtract(rect);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Fills
+// ---------------------------------------------------------------------------------------------
+
+void DeviceContext::FillSolid(const Rect& rect, std::uint32_t argb)
+{
+    FillRegion(Region(Normalized(rect)), argb);
+}
+
+void DeviceContext::FillRegion(const Region& region, std::uint32_t argb)
+{
+    if (!IsValid())
+        return;
+    const PixelBuffer pb = m_impl->BeginPixels();
+    const std::uint32_t value = Premultiply(argb);
+    for (const Rect& r : m_impl->clip.Intersect(region).Rects())
+        for (int y = r.top; y < r.bottom; ++y)
+            std::fill(pb.Row(y) + r.left, pb.Row(y) + r.right, value);
+    m_impl->EndPixels();
+}
+
+void DeviceContext::BlendSolid(const Rect& rect, std::uint32_t argb)
+{
+    if (!IsValid() || AlphaOf(argb) == 0)
+        return;
+    const PixelBuffer pb = m_impl->BeginPixels();
+    const std::uint32_t value = Premultiply(argb);
+    for (const Rect& r : m_impl->clip.RectsWithin(Normalized(rect))) {
+        for (int y = r.top; y < r.bottom; ++y) {
+            std::uint32_t* row = pb.Row(y);
+            for (int x = r.left; x < r.right; ++x)
+                row[x] = Over(value, row[x]);
+        }
+    }
+    m_impl->EndPixels();
+}
+
+void DeviceContext::FillGradient(const Rect& rect, std::uint32_t first, std::uint32_t second,
+                                 GradientDirection direction)
+{
+    if (!IsValid() || rect.IsEmpty())
+        return;
+    // Colours are worked out only for the visible steps: the rectangle may be far larger than the
+    // surface.
+    const Rect visible = rect.Intersect(m_impl->clip.Bounds());
+    if (visible.IsEmpty())
+        return;
+    const bool vertical = direction == GradientDirection::Vertical;
+    const long long steps =
+        vertical ? static_cast<long long>(rect.bottom) - rect.top : static_cast<long long>(rect.right) - rect.left;
+    const int from = vertical ? visible.top - rect.top : visible.left - rect.left;
+    const int count = vertical ? visible.Height() : visible.Width();
+    // Colour of step k: the ends are exactly the two colours.
+    const long long n = std::max(steps - 1, 1LL);
+    std::vector<std::uint32_t> colors(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const long long k = from + i;
+        auto mix = [&](std::uint32_t a, std::uint32_t b) {
+            return static_cast<std::uint32_t>((a * (n - k) + b * k + n / 2) / n);
+        };
+        colors[i] = Premultiply(MakeArgb(mix(AlphaOf(first), AlphaOf(second)), mix(RedOf(first), RedOf(second)),
+                                         mix(GreenOf(first), GreenOf(second)), mix(BlueOf(first), BlueOf(second))));
+    }
+    const PixelBuffer pb = m_impl->BeginPixels();
+    for (const Rect& r : m_impl->clip.RectsWithin(visible)) {
+        for (int y = r.top; y < r.bottom; ++y) {
+            std::uint32_t* row = pb.Row(y);
+            if (vertical)
+                std::fill(row + r.left, row + r.right, colors[y - visible.top]);
+            else
+                std::copy(colors.begin() + (r.left - visible.left), colors.begin() + (r.right - visible.left),
+                          row + r.left);
+        }
+    }
+    m_impl->EndPixels();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Blits
+// ---------------------------------------------------------------------------------------------
+
+void DeviceContext::BitBlt(int x, int y, int width, int height, const PixelBuffer& source, int sx, int sy)
+{
+    if (!IsValid() || source.IsEmpty() || width <= 0 || height <= 0)
+        return;
+    // Only the part that exists in the source is copied.
+    Rect from = Rect{sx, sy, sx + width, sy + height}.Intersect({0, 0, source.width, source.height});
+    if (from.IsEmpty())
+        return;
+    const Rect dest = from.Offset(x - sx, y - sy);
+    const PixelBuffer pb = m_impl->BeginPixels();
+    const SourceCopy src(source, pb, from);
+    for (const Rect& r : m_impl->clip.RectsWithin(dest)) {
+        const int srcX = r.left - x + sx + src.dx;
+        for (int row = r.top; row < r.bottom; ++row) {
+            const std::uint32_t* in = src.buffer.Row(row - y + sy + src.dy) + srcX;
+            std::memmove(pb.Row(row) + r.left, in, static_cast<size_t>(r.Width()) * 4);
+        }
+    }
+    m_impl->EndPixels();
+}
+
+void DeviceContext::StretchBlt(const Rect& dest, const PixelBuffer& source, const Rect& sourceRect)
+{
+    AlphaBlend(dest, source, sourceRect, 255, SourceAlpha::Ignore);
+}
+
+void DeviceContext::AlphaBlend(const Rect& dest, const PixelBuffer& source, const Rect& sourceRect,
+                               std::uint8_t constantAlpha, SourceAlpha sourceAlpha)
+{
+    if (!IsValid() || source.IsEmpty() || dest.IsEmpty() || sourceRect.IsEmpty())
+        return;
+    const bool copy = sourceAlpha == SourceAlpha::Ignore && constantAlpha == 255;
+    if (sourceAlpha == SourceAlpha::Ignore && constantAlpha == 0)
+        return;
+    const int dw = dest.Width(), dh = dest.Height();
+    const int sw = sourceRect.Width(), sh = sourceRect.Height();
+    const PixelBuffer pb = m_impl->BeginPixels();
+    const SourceCopy src(source, pb, sourceRect);
+
+    for (const Rect& r : m_impl->clip.RectsWithin(dest)) {
+        // Source columns of this piece; samples outside the source are skipped.
+        std::vector<int> columns(static_cast<size_t>(r.Width()));
+        for (int x = r.left; x < r.right; ++x)
+            columns[x - r.left] = sourceRect.left + Sample(x - dest.left, dw, sw);
+        for (int y = r.top; y < r.bottom; ++y) {
+            const int srcY = sourceRect.top + Sample(y - dest.top, dh, sh);
+            if (srcY < 0 || srcY >= source.height)
+                continue;
+            const std::uint32_t* in = src.buffer.Row(srcY + src.dy);
+            std::uint32_t* out = pb.Row(y);
+            for (int x = r.left; x < r.right; ++x) {
+                const int srcX = columns[x - r.left];
+                if (srcX < 0 || srcX >= source.width)
+                    continue;
+                const std::uint32_t p = in[srcX + src.dx];
+                if (copy)
+                    out[x] = p;
+                else if (sourceAlpha == SourceAlpha::Ignore)
+                    out[x] = Over(Scale(p | 0xFF000000, constantAlpha), out[x]);
+                else
+                    out[x] = Over(Scale(p, constantAlpha), out[x]);
+            }
+        }
+    }
+    m_impl->EndPixels();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Transforms
+// ---------------------------------------------------------------------------------------------
+
+Transform Transform::Rotation(double degrees)
+{
+    const double r = degrees * 3.14159265358979323846 / 180.0;
+    const double c = std::cos(r), s = std::sin(r);
+    return {c, s, -s, c, 0, 0};
+}
+
+Transform Transform::RotationAbout(double cx, double cy, double degrees)
+{
+    return Translation(cx, cy).After(Rotation(degrees).After(Translation(-cx, -cy)));
+}
+
+Transform Transform::After(const Transform& f) const
+{
+    // (this ∘ f)(p) = this(f(p))
+    return {xx * f.xx + xy * f.yx, yx * f.xx + yy * f.yx,      xx * f.xy + xy * f.yy,
+            yx * f.xy + yy * f.yy, xx * f.x0 + xy * f.y0 + x0, yx * f.x0 + yy * f.y0 + y0};
+}
+
+void DeviceContext::SetTransform(const Transform& transform)
+{
+    m_impl->transform = transform;
+}
+
+const Transform& DeviceContext::GetTransform() const
+{
+    return m_impl->transform;
+}
+
+} // namespace platform

@@ -1,0 +1,158 @@
+// Surfaces are Cairo ARGB32 image surfaces: premultiplied B, G, R, A bytes, rows top-down, which is
+// exactly the pixel layout of the framework's image records, so wrapping needs no conversion.
+#include "platform/Surface.h"
+
+#include <cstring>
+
+#include "platform/Color.h"
+#include "platform/cairo/CairoShared.h"
+
+namespace platform {
+
+Surface::Impl::~Impl()
+{
+    if (surface)
+        cairo_surface_destroy(surface);
+}
+
+Surface::Surface() = default;
+Surface::~Surface() = default;
+Surface::Surface(Surface&& other) noexcept = default;
+Surface& Surface::operator=(Surface&& other) noexcept = default;
+
+Surface Surface::Create(int width, int height)
+{
+    Surface s;
+    if (width <= 0 || height <= 0)
+        return s;
+    cairo_surface_t* cs = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+    if (cairo_surface_status(cs) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(cs);
+        return s;
+    }
+    s.m_impl = std::make_unique<Impl>();
+    s.m_impl->surface = cs;
+    return s;
+}
+
+Surface Surface::Wrap(const PixelBuffer& pixels)
+{
+    Surface s;
+    cairo_surface_t* cs = cairo::WrapPixels(pixels);
+    if (!cs)
+        return s;
+    s.m_impl = std::make_unique<Impl>();
+    s.m_impl->surface = cs;
+    return s;
+}
+
+bool Surface::IsValid() const
+{
+    return m_impl && m_impl->surface;
+}
+
+int Surface::Width() const
+{
+    return IsValid() ? cairo_image_surface_get_width(m_impl->surface) : 0;
+}
+
+int Surface::Height() const
+{
+    return IsValid() ? cairo_image_surface_get_height(m_impl->surface) : 0;
+}
+
+PixelBuffer Surface::Pixels() const
+{
+    PixelBuffer pb;
+    if (!IsValid())
+        return pb;
+    cairo_surface_flush(m_impl->surface);
+    pb.pixels = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(m_impl->surface));
+    pb.width = cairo_image_surface_get_width(m_impl->surface);
+    pb.height = cairo_image_surface_get_height(m_impl->surface);
+    pb.stride = cairo_image_surface_get_stride(m_impl->surface);
+    return pb;
+}
+
+std::uint32_t Surface::GetPixel(int x, int y) const
+{
+    const PixelBuffer pb = Pixels();
+    if (pb.IsEmpty() || x < 0 || y < 0 || x >= pb.width || y >= pb.height)
+        return 0;
+    return pb.Row(y)[x];
+}
+
+void Surface::SetPixel(int x, int y, std::uint32_t premultiplied)
+{
+    const PixelBuffer pb = Pixels();
+    if (pb.IsEmpty() || x < 0 || y < 0 || x >= pb.width || y >= pb.height)
+        return;
+    pb.Row(y)[x] = premultiplied;
+    cairo_surface_mark_dirty(m_impl->surface);
+}
+
+void Surface::Clear(std::uint32_t argb)
+{
+    const PixelBuffer pb = Pixels();
+    if (pb.IsEmpty())
+        return;
+    const std::uint32_t value = Premultiply(argb);
+    for (int y = 0; y < pb.height; ++y) {
+        std::uint32_t* row = pb.Row(y);
+        for (int x = 0; x < pb.width; ++x)
+            row[x] = value;
+    }
+    cairo_surface_mark_dirty(m_impl->surface);
+}
+
+Surface Surface::Clone() const
+{
+    const PixelBuffer src = Pixels();
+    Surface copy = Create(src.width, src.height);
+    if (!copy.IsValid())
+        return copy;
+    const PixelBuffer dst = copy.Pixels();
+    for (int y = 0; y < src.height; ++y)
+        std::memcpy(dst.Row(y), src.Row(y), static_cast<size_t>(src.width) * 4);
+    cairo_surface_mark_dirty(copy.m_impl->surface);
+    return copy;
+}
+
+namespace cairo {
+
+cairo_surface_t* CairoSurface(const Surface& surface)
+{
+    return surface.IsValid() ? surface.GetImpl()->surface : nullptr;
+}
+
+cairo_surface_t* WrapPixels(const PixelBuffer& pixels)
+{
+    if (pixels.IsEmpty() || pixels.stride < pixels.width * 4 || pixels.stride % 4 != 0)
+        return nullptr;
+    cairo_surface_t* cs =
+        cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(pixels.pixels), CAIRO_FORMAT_ARGB32,
+                                            pixels.width, pixels.height, pixels.stride);
+    if (cairo_surface_status(cs) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(cs);
+        return nullptr;
+    }
+    return cs;
+}
+
+void ClipToRegion(cairo_t* cr, const Region& region)
+{
+    // Regions are in device pixels, whatever transform the caller has set.
+    cairo_matrix_t matrix;
+    cairo_get_matrix(cr, &matrix);
+    cairo_identity_matrix(cr);
+    cairo_reset_clip(cr);
+    cairo_new_path(cr);
+    for (const Rect& r : region.Rects())
+        cairo_rectangle(cr, r.left, r.top, r.Width(), r.Height());
+    // An empty path clips everything away, which is what an empty region means.
+    cairo_clip(cr);
+    cairo_set_matrix(cr, &matrix);
+}
+
+} // namespace cairo
+} // namespace platform

@@ -1,0 +1,279 @@
+// Surfaces, clip regions on a device context, fills, gradients and the three kinds of blit.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/Color.h"
+#include "platform/DeviceContext.h"
+#include "platform/Surface.h"
+#include "tests/platform/cairo/DrawingTestUtil.h"
+
+using namespace platform;
+
+namespace {
+
+constexpr std::uint32_t kBlack = 0xFF000000;
+constexpr std::uint32_t kRed = 0xFFFF0000;
+constexpr std::uint32_t kGreen = 0xFF00FF00;
+constexpr std::uint32_t kBlue = 0xFF0000FF;
+
+TEST(SurfaceTest, CreateWrapAndInvalidSizes)
+{
+    Surface s = Surface::Create(4, 3);
+    ASSERT_TRUE(s.IsValid());
+    EXPECT_EQ(s.Width(), 4);
+    EXPECT_EQ(s.Height(), 3);
+    EXPECT_PIXEL(s, 3, 2, 0u); // starts transparent
+    EXPECT_EQ(s.GetPixel(4, 0), 0u);
+    EXPECT_FALSE(Surface::Create(0, 3).IsValid());
+    EXPECT_FALSE(Surface::Create(3, -1).IsValid());
+    EXPECT_FALSE(Surface::Wrap(PixelBuffer{}).IsValid());
+
+    // A wrapped buffer sees the drawing, including padding in its stride.
+    std::vector<std::uint32_t> memory(6 * 2, 0x12345678);
+    PixelBuffer pb{memory.data(), 5, 2, 6 * 4};
+    {
+        DeviceContext dc(pb);
+        dc.FillSolid({0, 0, 5, 2}, kRed);
+    }
+    EXPECT_EQ(memory[0], kRed);
+    EXPECT_EQ(memory[4], kRed);
+    EXPECT_EQ(memory[5], 0x12345678u); // padding untouched
+    EXPECT_EQ(memory[6 + 4], kRed);
+    PixelBuffer tooNarrow{memory.data(), 5, 2, 16};
+    EXPECT_FALSE(Surface::Wrap(tooNarrow).IsValid());
+}
+
+TEST(ColorTest, PremultiplyAndBack)
+{
+    EXPECT_EQ(Premultiply(0xFF123456), 0xFF123456u);
+    EXPECT_EQ(Premultiply(0x80FF8000), 0x80804000u);
+    EXPECT_EQ(Premultiply(0x00FFFFFF), 0u);
+    EXPECT_EQ(Unpremultiply(0x80804000), 0x80FF8000u);
+    EXPECT_EQ(Unpremultiply(0xFF123456), 0xFF123456u);
+    EXPECT_EQ(Unpremultiply(0), 0u);
+    // Translucent colours come back to within a rounding step of the original.
+    for (std::uint32_t a : {1u, 7u, 128u, 254u}) {
+        const std::uint32_t c = MakeArgb(a, 200, 100, 50);
+        const std::uint32_t back = Unpremultiply(Premultiply(c));
+        EXPECT_EQ(AlphaOf(back), a);
+        EXPECT_NEAR(double(RedOf(back)), 200.0, 255.0 / a + 1);
+    }
+}
+
+TEST(SurfaceTest, ClearPremultipliesAndCloneCopies)
+{
+    Surface s = Surface::Create(2, 2);
+    s.Clear(0x80FF0000);
+    EXPECT_PIXEL(s, 1, 1, 0x80800000u);
+    Surface c = s.Clone();
+    s.Clear(0);
+    EXPECT_PIXEL(c, 0, 0, 0x80800000u);
+}
+
+TEST(DeviceContextClipTest, SetIntersectExcludeAndRestore)
+{
+    Surface s = Surface::Create(20, 20);
+    DeviceContext dc(s);
+    EXPECT_EQ(dc.GetClipBox(), (Rect{0, 0, 20, 20}));
+    dc.SetClipRect({-5, -5, 10, 30});
+    EXPECT_EQ(dc.GetClipBox(), (Rect{0, 0, 10, 20})); // cut to the surface
+
+    EXPECT_EQ(dc.Save(), 1);
+    dc.IntersectClipRect({5, 5, 15, 15});
+    EXPECT_EQ(dc.GetClipBox(), (Rect{5, 5, 10, 15}));
+    dc.ExcludeClipRect({6, 6, 8, 8});
+    dc.FillSolid({0, 0, 20, 20}, kRed);
+    EXPECT_PIXEL(s, 5, 5, kRed);
+    EXPECT_PIXEL(s, 7, 7, 0u);  // excluded
+    EXPECT_PIXEL(s, 10, 5, 0u); // outside the first clip
+    EXPECT_PIXEL(s, 4, 5, 0u);  // outside the intersection
+    EXPECT_EQ(drawingtest::CountEqual(s, 0, 0, 20, 20, kRed), 5 * 10 - 4);
+
+    EXPECT_TRUE(dc.Restore());
+    EXPECT_EQ(dc.GetClipBox(), (Rect{0, 0, 10, 20}));
+    EXPECT_FALSE(dc.Restore());
+
+    dc.SetClipRegion(Region());
+    dc.FillSolid({0, 0, 20, 20}, kBlue);
+    EXPECT_EQ(drawingtest::CountEqual(s, 0, 0, 20, 20, kBlue), 0);
+    dc.ResetClip();
+    dc.FillSolid({0, 0, 20, 20}, kBlue);
+    EXPECT_EQ(drawingtest::CountEqual(s, 0, 0, 20, 20, kBlue), 400);
+}
+
+TEST(DeviceContextClipTest, RoundRectClipLeavesCornersUntouched)
+{
+    Surface s = Surface::Create(40, 30);
+    s.Clear(kBlack);
+    DeviceContext dc(s);
+    dc.IntersectClipRoundRect({0, 0, 40, 30}, 12, 12);
+    dc.FillSolid({0, 0, 40, 30}, kRed);
+    for (const auto& [x, y] : {std::pair{0, 0}, {38, 0}, {0, 28}, {38, 28}, {1, 1}, {37, 1}, {1, 27}, {37, 27}})
+        EXPECT_PIXEL(s, x, y, kBlack);
+    for (const auto& [x, y] : {std::pair{20, 0}, {0, 15}, {38, 15}, {20, 28}, {20, 15}, {6, 6}})
+        EXPECT_PIXEL(s, x, y, kRed);
+    // A round-rectangle region leaves out the last column and row, as GDI's does.
+    EXPECT_PIXEL(s, 39, 15, kBlack);
+    EXPECT_PIXEL(s, 20, 29, kBlack);
+}
+
+TEST(DeviceContextFillTest, TranslucentWhiteOverBlackIsMidGrey)
+{
+    Surface s = Surface::Create(4, 4);
+    s.Clear(kBlack);
+    DeviceContext dc(s);
+    dc.BlendSolid({0, 0, 4, 4}, 0x80FFFFFF);
+    EXPECT_PIXEL(s, 2, 2, 0xFF808080u);
+
+    // The same through a premultiplied source-over blit of a 1 x 1 bitmap, the way colour fills
+    // of the framework are drawn.
+    Surface t = Surface::Create(4, 4);
+    t.Clear(kBlack);
+    std::uint32_t one = Premultiply(0x80FFFFFF);
+    DeviceContext dt(t);
+    dt.AlphaBlend({0, 0, 4, 4}, PixelBuffer{&one, 1, 1, 4}, {0, 0, 1, 1}, 255);
+    EXPECT_PIXEL(t, 3, 3, 0xFF808080u);
+
+    // FillSolid copies, alpha included; a transparent blend changes nothing.
+    dc.FillSolid({0, 0, 1, 1}, 0x80FFFFFF);
+    EXPECT_PIXEL(s, 0, 0, 0x80808080u);
+    dc.BlendSolid({1, 1, 2, 2}, 0x00FFFFFF);
+    EXPECT_PIXEL(s, 1, 1, 0xFF808080u);
+}
+
+TEST(DeviceContextFillTest, GradientsRunFromFirstToSecondColour)
+{
+    Surface s = Surface::Create(10, 11);
+    DeviceContext dc(s);
+    dc.FillGradient({0, 0, 10, 11}, kRed, kBlue, GradientDirection::Vertical);
+    EXPECT_PIXEL(s, 5, 0, kRed);
+    EXPECT_PIXEL(s, 5, 10, kBlue);
+    EXPECT_PIXEL(s, 0, 5, 0xFF800080u);
+    EXPECT_EQ(s.GetPixel(0, 3), s.GetPixel(9, 3)); // rows are uniform
+
+    dc.FillGradient({0, 0, 10, 11}, kGreen, kBlack, GradientDirection::Horizontal);
+    EXPECT_PIXEL(s, 0, 4, kGreen);
+    EXPECT_PIXEL(s, 9, 4, kBlack);
+    EXPECT_EQ(s.GetPixel(4, 0), s.GetPixel(4, 10)); // columns are uniform
+    EXPECT_GT(GreenOf(s.GetPixel(3, 0)), GreenOf(s.GetPixel(6, 0)));
+
+    // Only the visible part is worked out: a gradient far larger than the surface is fine, and
+    // its colours are those of its own position.
+    dc.FillGradient({0, -1000000000, 10, 1000000001}, kRed, kBlue, GradientDirection::Vertical);
+    EXPECT_PIXEL(s, 3, 5, 0xFF7F0080u); // just past the middle
+
+    // Alpha interpolates too and the result is premultiplied.
+    dc.FillGradient({0, 0, 10, 1}, 0x00FFFFFF, 0xFFFFFFFF, GradientDirection::Horizontal);
+    EXPECT_PIXEL(s, 0, 0, 0u);
+    EXPECT_PIXEL(s, 9, 0, 0xFFFFFFFFu);
+}
+
+// A 4 x 2 source: red, green, blue, half-transparent white / black row.
+std::vector<std::uint32_t> SourcePixels()
+{
+    return {kRed, kGreen, kBlue, Premultiply(0x80FFFFFF), kBlack, kBlack, kBlack, kBlack};
+}
+
+TEST(DeviceContextBlitTest, BitBltCopiesOnlyWhatExistsAndRespectsClip)
+{
+    auto pixels = SourcePixels();
+    const PixelBuffer src{pixels.data(), 4, 2, 16};
+    Surface s = Surface::Create(10, 10);
+    DeviceContext dc(s);
+    dc.SetClipRect({0, 0, 10, 10});
+    dc.BitBlt(2, 3, 10, 10, src, 1, 0); // asks for more than the source has
+    EXPECT_PIXEL(s, 2, 3, kGreen);
+    EXPECT_PIXEL(s, 3, 3, kBlue);
+    EXPECT_PIXEL(s, 4, 3, 0x80808080u); // copied, not blended
+    EXPECT_PIXEL(s, 5, 3, 0u);
+    EXPECT_PIXEL(s, 2, 4, kBlack);
+    EXPECT_PIXEL(s, 2, 5, 0u);
+
+    dc.SetClipRect({0, 0, 3, 10});
+    dc.BitBlt(2, 6, 2, 1, src, 0, 0);
+    EXPECT_PIXEL(s, 2, 6, kRed);
+    EXPECT_PIXEL(s, 3, 6, 0u);
+}
+
+TEST(DeviceContextBlitTest, OverlappingBitBltWithinOneSurfaceDoesNotSmear)
+{
+    Surface s = Surface::Create(8, 1);
+    for (int x = 0; x < 8; ++x)
+        s.SetPixel(x, 0, 0xFF000000u | static_cast<std::uint32_t>(x));
+    DeviceContext dc(s);
+    dc.BitBlt(1, 0, 6, 1, s.Pixels(), 0, 0); // shift right by one onto itself
+    EXPECT_PIXEL(s, 0, 0, 0xFF000000u);
+    for (int x = 1; x < 7; ++x)
+        EXPECT_PIXEL(s, x, 0, 0xFF000000u | static_cast<std::uint32_t>(x - 1));
+    dc.StretchBlt({0, 0, 8, 1}, s.Pixels(), {0, 0, 4, 1}); // doubled onto itself
+    EXPECT_PIXEL(s, 7, 0, 0xFF000002u);
+}
+
+TEST(DeviceContextBlitTest, StretchBltIsNearestNeighbour)
+{
+    auto pixels = SourcePixels();
+    const PixelBuffer src{pixels.data(), 4, 2, 16};
+    Surface s = Surface::Create(12, 4);
+    DeviceContext dc(s);
+    dc.StretchBlt({0, 0, 9, 2}, src, {0, 0, 3, 1}); // red, green, blue each 3 wide, 2 high
+    for (int x = 0; x < 9; ++x) {
+        const std::uint32_t expected = x < 3 ? kRed : x < 6 ? kGreen : kBlue;
+        EXPECT_PIXEL(s, x, 0, expected);
+        EXPECT_PIXEL(s, x, 1, expected);
+    }
+    EXPECT_PIXEL(s, 9, 0, 0u);
+
+    // Shrinking picks pixel centres: 4 source columns into 2 take columns 1 and 3.
+    dc.StretchBlt({0, 3, 2, 4}, src, {0, 0, 4, 1});
+    EXPECT_PIXEL(s, 0, 3, kGreen);
+    EXPECT_PIXEL(s, 1, 3, 0x80808080u); // copied as it is, alpha included
+}
+
+TEST(DeviceContextBlitTest, AlphaBlendCombinesSourceAndConstantAlpha)
+{
+    std::uint32_t white = 0xFFFFFFFF;
+    const PixelBuffer src{&white, 1, 1, 4};
+    Surface s = Surface::Create(3, 1);
+    s.Clear(kBlack);
+    DeviceContext dc(s);
+    dc.AlphaBlend({0, 0, 1, 1}, src, {0, 0, 1, 1}, 128);
+    EXPECT_PIXEL(s, 0, 0, 0xFF808080u);
+    dc.AlphaBlend({1, 0, 2, 1}, src, {0, 0, 1, 1}, 0);
+    EXPECT_PIXEL(s, 1, 0, kBlack);
+
+    std::uint32_t halfWhite = Premultiply(0x80FFFFFF);
+    dc.AlphaBlend({2, 0, 3, 1}, PixelBuffer{&halfWhite, 1, 1, 4}, {0, 0, 1, 1}, 128);
+    EXPECT_PIXEL(s, 2, 0, 0xFF404040u);
+
+    // A pixel whose colour exceeds its alpha (not validly premultiplied) saturates instead of
+    // spilling into the neighbouring channel.
+    Surface g = Surface::Create(1, 1);
+    g.Clear(kGreen);
+    DeviceContext dg(g);
+    std::uint32_t invalid = 0x10FF0000;
+    dg.AlphaBlend({0, 0, 1, 1}, PixelBuffer{&invalid, 1, 1, 4}, {0, 0, 1, 1}, 255);
+    EXPECT_PIXEL(g, 0, 0, 0xFFFFEF00u);
+
+    // Ignoring the source alpha blends the colour as if opaque, with the constant alpha only.
+    Surface t = Surface::Create(1, 1);
+    t.Clear(kBlack);
+    DeviceContext dt(t);
+    std::uint32_t noAlphaWhite = 0x00FFFFFF;
+    dt.AlphaBlend({0, 0, 1, 1}, PixelBuffer{&noAlphaWhite, 1, 1, 4}, {0, 0, 1, 1}, 128, SourceAlpha::Ignore);
+    EXPECT_PIXEL(t, 0, 0, 0xFF808080u);
+}
+
+TEST(DeviceContextBlitTest, SourceRectangleOutsideTheSourceIsSkipped)
+{
+    auto pixels = SourcePixels();
+    const PixelBuffer src{pixels.data(), 4, 2, 16};
+    Surface s = Surface::Create(4, 1);
+    DeviceContext dc(s);
+    dc.StretchBlt({0, 0, 4, 1}, src, {2, 0, 6, 1}); // half of it lies past the right edge
+    EXPECT_PIXEL(s, 0, 0, kBlue);
+    EXPECT_PIXEL(s, 2, 0, 0u);
+    EXPECT_PIXEL(s, 3, 0, 0u);
+}
+
+} // namespace

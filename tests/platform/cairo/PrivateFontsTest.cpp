@@ -1,0 +1,100 @@
+// Private fonts from files and from memory: adding, naming, removing and refusing non-fonts.
+#include "platform/PrivateFonts.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "platform/Font.h"
+
+using namespace platform;
+
+namespace {
+
+const char kFontPath[] = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf";
+
+std::vector<char> ReadAll(const char* path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(PrivateFontsTest, FontDataFromMemoryIsAddedNamedAndRemoved)
+{
+    const std::vector<char> bytes = ReadAll(kFontPath);
+    if (bytes.empty())
+        GTEST_SKIP() << kFontPath << " is not installed (package fonts-dejavu-core)";
+    const FontResource id = AddPrivateFontData(bytes.data(), bytes.size());
+    ASSERT_NE(id, 0);
+    const auto families = PrivateFontFamilies(id);
+    ASSERT_EQ(families.size(), 1u);
+    EXPECT_EQ(families[0], u"DejaVu Sans Mono");
+    // Text still works while the font list changes underneath.
+    const Font font = Font::Create({families[0], 14});
+    EXPECT_GT(font.Measure(u"abc", 3).width, 0);
+
+    const FontResource second = AddPrivateFontFile(kFontPath);
+    ASSERT_NE(second, 0);
+    EXPECT_NE(second, id);
+    EXPECT_TRUE(RemovePrivateFont(id));
+    EXPECT_FALSE(RemovePrivateFont(id));
+    EXPECT_TRUE(PrivateFontFamilies(id).empty());
+    EXPECT_EQ(PrivateFontFamilies(second).size(), 1u);
+    RemoveAllPrivateFonts();
+    EXPECT_FALSE(RemovePrivateFont(second));
+    EXPECT_GT(Font::Create({u"Sans", 14}).Measure(u"abc", 3).width, 0);
+}
+
+// Renames the family inside the font's name table (same length, so offsets stay valid; the
+// checksums are not verified by font loaders), giving a face no system has installed.
+void Rename(std::vector<char>& bytes, const std::string& from, const std::string& to)
+{
+    auto replace = [&bytes](const std::string& a, const std::string& b) {
+        for (size_t i = 0; i + a.size() <= bytes.size(); ++i)
+            if (std::equal(a.begin(), a.end(), bytes.begin() + i))
+                std::copy(b.begin(), b.end(), bytes.begin() + i);
+    };
+    replace(from, to);
+    std::string wideFrom, wideTo; // UTF-16BE records
+    for (char c : from)
+        wideFrom += std::string{'\0', c};
+    for (char c : to)
+        wideTo += std::string{'\0', c};
+    replace(wideFrom, wideTo);
+}
+
+TEST(PrivateFontsTest, AnAddedFaceIsFoundByNameUntilRemoved)
+{
+    std::vector<char> bytes = ReadAll(kFontPath);
+    if (bytes.empty())
+        GTEST_SKIP() << kFontPath << " is not installed (package fonts-dejavu-core)";
+    Rename(bytes, "DejaVu Sans Mono", "Tarvion Test Fnt");
+    const LogFont logFont{u"Tarvion Test Fnt", 14};
+    EXPECT_NE(Font::Create(logFont).ResolvedFamily(), u"Tarvion Test Fnt");
+    const FontResource id = AddPrivateFontData(bytes.data(), bytes.size());
+    ASSERT_NE(id, 0);
+    EXPECT_EQ(PrivateFontFamilies(id), std::vector<std::u16string>{u"Tarvion Test Fnt"});
+    const Font font = Font::Create(logFont);
+    EXPECT_EQ(font.ResolvedFamily(), u"Tarvion Test Fnt");
+    // A monospaced face: every character has the same advance.
+    EXPECT_EQ(font.Measure(u"iiii", 4).width, font.Measure(u"MMMM", 4).width);
+    EXPECT_TRUE(RemovePrivateFont(id));
+    EXPECT_NE(Font::Create(logFont).ResolvedFamily(), u"Tarvion Test Fnt");
+}
+
+TEST(PrivateFontsTest, NonFontsAreRefused)
+{
+    const char garbage[] = "certainly not a font file";
+    EXPECT_EQ(AddPrivateFontData(garbage, sizeof garbage), 0);
+    EXPECT_EQ(AddPrivateFontData(nullptr, 10), 0);
+    EXPECT_EQ(AddPrivateFontData(garbage, 0), 0);
+    EXPECT_EQ(AddPrivateFontFile("/no/such/font.ttf"), 0);
+    EXPECT_FALSE(RemovePrivateFont(0));
+    EXPECT_FALSE(RemovePrivateFont(12345));
+}
+
+} // namespace
