@@ -35,6 +35,7 @@ struct WindowRecord
     HICON bigIcon = nullptr;
     HICON smallIcon = nullptr;
     RECT restoreRect; // the rectangle to come back to from the minimised state
+    RECT normalRect;  // the rectangle to come back to from the maximised state
     RECT updateRect;  // bounding box of what needs painting, client coordinates
     bool needsPaint = false;
     bool creating = true; // until CreateWindowEx has finished sending WM_CREATE

@@ -646,10 +646,10 @@ LONG_PTR WindowSystem::SetWindowLongPtr(HWND hwnd, int index, LONG_PTR value)
         window->userData = value;
         return old;
     case GWL_STYLE: {
-        // Visibility and the minimised state change through ShowWindow, never by writing the style.
+        // Visibility, minimised and maximised state change through ShowWindow, never by writing the style.
         old = LONG_PTR(window->style);
-        const DWORD kept = window->style & (WS_VISIBLE | WS_MINIMIZE | WS_CHILD);
-        window->style = (DWORD(value) & ~(WS_VISIBLE | WS_MINIMIZE | WS_CHILD)) | kept;
+        const DWORD kept = window->style & (WS_VISIBLE | WS_MINIMIZE | WS_MAXIMIZE | WS_CHILD);
+        window->style = (DWORD(value) & ~(WS_VISIBLE | WS_MINIMIZE | WS_MAXIMIZE | WS_CHILD)) | kept;
         if (!window->IsChild())
             m_backend->UpdateNative(*window, kChangeStyle);
         return old;
@@ -814,7 +814,7 @@ bool WindowSystem::AdjustWindowRectEx(RECT& rect, DWORD style, bool menu, DWORD 
     return true;
 }
 
-void WindowSystem::ApplyRect(WindowRecord& window, const RECT& rect, bool fromDesktop)
+void WindowSystem::ApplyRect(WindowRecord& window, const RECT& rect, bool fromDesktop, WPARAM sizeKind)
 {
     const HWND hwnd = window.handle;
     if (window.IsMinimized() && !fromDesktop) {
@@ -842,7 +842,7 @@ void WindowSystem::ApplyRect(WindowRecord& window, const RECT& rect, bool fromDe
         SendMessage(hwnd, WM_MOVE, 0, MAKELPARAM(origin.x, origin.y));
     }
     if (sized && Record(hwnd))
-        SendMessage(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(rect.right - rect.left, rect.bottom - rect.top));
+        SendMessage(hwnd, WM_SIZE, sizeKind, MAKELPARAM(rect.right - rect.left, rect.bottom - rect.top));
 }
 
 bool WindowSystem::SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int width, int height, UINT flags)
@@ -1002,6 +1002,26 @@ void WindowSystem::SetMinimized(WindowRecord& window, bool minimized, bool fromD
     }
 }
 
+void WindowSystem::SetMaximized(WindowRecord& window, bool maximized)
+{
+    const bool isMaximized = (window.style & WS_MAXIMIZE) != 0;
+    if (maximized == isMaximized || window.IsChild() || window.IsMinimized())
+        return;
+    if (maximized) {
+        MONITORINFO monitor;
+        if (!GetMonitorInfo(MonitorFromWindow(window.handle, MONITOR_DEFAULTTONEAREST), monitor))
+            return;
+        window.normalRect = window.rect;
+        window.style |= WS_MAXIMIZE;
+        ApplyRect(window, monitor.rcWork, false, SIZE_MAXIMIZED);
+    } else {
+        window.style &= ~WS_MAXIMIZE;
+        const RECT normal = window.normalRect;
+        window.normalRect = RECT{};
+        ApplyRect(window, normal, false, SIZE_RESTORED);
+    }
+}
+
 bool WindowSystem::ShowWindow(HWND hwnd, int command)
 {
     WindowRecord* window = Record(hwnd);
@@ -1063,8 +1083,16 @@ bool WindowSystem::ShowWindow(HWND hwnd, int command)
     case SW_SHOWNORMAL:
     case SW_RESTORE:
     case SW_SHOWDEFAULT:
+        // Restoring a minimised window brings back what it was before, maximised or not.
+        if (window->IsMinimized())
+            SetMinimized(*window, false, false);
+        else
+            SetMaximized(*window, false);
+        break;
     case SW_SHOWMAXIMIZED:
         SetMinimized(*window, false, false);
+        if (WindowRecord* w = Record(hwnd))
+            SetMaximized(*w, true);
         break;
     default:
         break;

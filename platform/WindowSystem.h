@@ -265,7 +265,8 @@ private:
     const WindowRecord* TopLevelOf(HWND hwnd) const;
     POINT ClientOriginOnScreen(const WindowRecord& window) const;
     void ResizeStore(WindowRecord& window);
-    void ApplyRect(WindowRecord& window, const RECT& rect, bool fromDesktop);
+    void ApplyRect(WindowRecord& window, const RECT& rect, bool fromDesktop, WPARAM sizeKind = SIZE_RESTORED);
+    void SetMaximized(WindowRecord& window, bool maximized);
     void SetMinimized(WindowRecord& window, bool minimized, bool fromDesktop);
     void Activate(HWND hwnd, bool fromDesktop);
     void ActivateAnotherThan(HWND hwnd);

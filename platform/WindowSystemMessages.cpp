@@ -407,6 +407,9 @@ LRESULT WindowSystem::DefWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         case SC_MINIMIZE:
             ShowWindow(hwnd, SW_MINIMIZE);
             break;
+        case SC_MAXIMIZE:
+            ShowWindow(hwnd, SW_SHOWMAXIMIZED);
+            break;
         case SC_RESTORE:
             ShowWindow(hwnd, SW_RESTORE);
             break;
@@ -426,6 +429,11 @@ LRESULT WindowSystem::DefWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
             if (const WindowRecord* top = TopLevelOf(hwnd))
                 StartMoveSize(top->handle, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, LRESULT(wParam));
         }
+        return 0;
+    case WM_NCLBUTTONDBLCLK:
+        // A double click on the caption of a window with a maximise box toggles the maximised state.
+        if (LRESULT(wParam) == HTCAPTION && (window->style & WS_MAXIMIZEBOX) && !window->IsChild())
+            SendMessage(hwnd, WM_SYSCOMMAND, (window->style & WS_MAXIMIZE) ? SC_RESTORE : SC_MAXIMIZE, lParam);
         return 0;
     case WM_ACTIVATE:
         if (LOWORD(wParam) != WA_INACTIVE && !window->IsMinimized())

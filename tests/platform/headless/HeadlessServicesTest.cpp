@@ -294,3 +294,44 @@ TEST_F(HeadlessTest, IconsLoadFromEmbeddedPngAtTheAskedSize)
     EXPECT_EQ(windows->SendMessage(hwnd, WM_GETICON, ICON_BIG, 0), reinterpret_cast<LRESULT>(icon));
     EXPECT_TRUE(windows->DestroyIcon(icon));
 }
+
+TEST_F(HeadlessTest, MaximisingFillsTheWorkAreaAndRestoringGoesBack)
+{
+    headless->SetScreen(RECT{0, 0, 1000, 800}, RECT{0, 0, 1000, 760});
+    HWND hwnd = MakeWindow(10, 20, 100, 80, WS_POPUP | WS_VISIBLE | WS_MAXIMIZEBOX);
+    ClearLog();
+    windows->SendMessage(hwnd, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    EXPECT_TRUE(windows->IsZoomed(hwnd));
+    RECT r;
+    windows->GetWindowRect(hwnd, r);
+    EXPECT_EQ(r.right, 1000);
+    EXPECT_EQ(r.bottom, 760);
+    EXPECT_EQ(Find(WM_SIZE).back().wParam, SIZE_MAXIMIZED);
+
+    // Minimised and restored, it comes back maximised; restored once more, it has its old place.
+    windows->ShowWindow(hwnd, SW_MINIMIZE);
+    windows->ShowWindow(hwnd, SW_RESTORE);
+    EXPECT_TRUE(windows->IsZoomed(hwnd));
+    windows->GetWindowRect(hwnd, r);
+    EXPECT_EQ(r.bottom, 760);
+    windows->ShowWindow(hwnd, SW_RESTORE);
+    EXPECT_FALSE(windows->IsZoomed(hwnd));
+    windows->GetWindowRect(hwnd, r);
+    EXPECT_EQ(r.left, 10);
+    EXPECT_EQ(r.bottom, 100);
+
+    // A double click on a caption toggles it.
+    s_handler = [](HWND, UINT message, WPARAM, LPARAM, LRESULT& result) {
+        if (message != WM_NCHITTEST)
+            return false;
+        result = HTCAPTION;
+        return true;
+    };
+    for (int i = 0; i < 2; ++i) {
+        headless->InjectButton(platform::kLeftButton, true, 50, 30);
+        headless->InjectButton(platform::kLeftButton, false, 50, 30);
+        clock.Advance(50);
+        Pump();
+    }
+    EXPECT_TRUE(windows->IsZoomed(hwnd));
+}
