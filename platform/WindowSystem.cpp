@@ -103,6 +103,15 @@ WindowSystem::WindowSystem(std::unique_ptr<IWindowBackend> backend) : m_backend(
 WindowSystem::~WindowSystem()
 {
     DestroyAll();
+    // Senders still waiting get 0: their windows are gone.
+    {
+        std::lock_guard lock(m_lock);
+        m_closing = true;
+        for (auto& send : m_sent)
+            send->done = true;
+        m_sent.clear();
+    }
+    m_sendDone.notify_all();
     if (m_clock != &m_steadyClock)
         m_clock->SetChangeListener(nullptr);
     m_backend.reset();

@@ -5,7 +5,8 @@
 // The model is Win32's: a window has a procedure (window, message, wParam, lParam) -> result that is
 // called with WM_NCCREATE, WM_CREATE ... WM_DESTROY, WM_NCDESTROY in Win32 order; one UI thread runs
 // GetMessage/PeekMessage/DispatchMessage; PostMessage, PostThreadMessage, SetTimer and KillTimer
-// may be called from any thread, everything else belongs to the UI thread.
+// may be called from any thread, and SendMessage from another thread waits until the UI thread's
+// loop has delivered the message; everything else belongs to the UI thread.
 #pragma once
 
 #include "platform/Clock.h"
@@ -279,6 +280,8 @@ private:
     int MillisecondsToNextDeadline();
     void ServiceHover();
     void Wake();
+    LRESULT SendFromOtherThread(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void DeliverSentMessages();
 
     HWND MouseTarget(const InputEvent& event, POINT& screen);
     void HandleMouse(const InputEvent& event);
@@ -318,6 +321,16 @@ private:
     // live handles those threads may name.
     mutable std::mutex m_lock;
     std::deque<MSG> m_posted;
+    // Messages other threads send, waiting for the UI thread; each sender waits for its answer.
+    struct CrossThreadSend
+    {
+        MSG msg;
+        LRESULT result = 0;
+        bool done = false;
+    };
+    std::deque<std::shared_ptr<CrossThreadSend>> m_sent;
+    std::condition_variable m_sendDone;
+    bool m_closing = false;
     bool m_quitPosted = false;
     int m_quitCode = 0;
     std::vector<Timer> m_timers;

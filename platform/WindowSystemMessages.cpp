@@ -27,15 +27,59 @@ LRESULT WindowSystem::CallProc(WindowRecord& window, UINT message, WPARAM wParam
 
 LRESULT WindowSystem::SendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    // Windows belong to the UI thread; other threads talk to them by posting.
     if (!IsUiThread())
-        return 0;
+        return SendFromOtherThread(hwnd, message, wParam, lParam);
     WindowRecord* window = Record(hwnd);
     if (!window) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
     return CallProc(*window, message, wParam, lParam);
+}
+
+LRESULT WindowSystem::SendFromOtherThread(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto send = std::make_shared<CrossThreadSend>();
+    send->msg.hwnd = hwnd;
+    send->msg.message = message;
+    send->msg.wParam = wParam;
+    send->msg.lParam = lParam;
+    {
+        std::unique_lock lock(m_lock);
+        if (m_closing || !m_live.count(reinterpret_cast<std::uintptr_t>(hwnd))) {
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            return 0;
+        }
+        m_sent.push_back(send);
+    }
+    Wake();
+    // Like Win32, the sender waits until the UI thread's loop gets round to it.
+    std::unique_lock lock(m_lock);
+    m_sendDone.wait(lock, [&] { return send->done; });
+    return send->result;
+}
+
+void WindowSystem::DeliverSentMessages()
+{
+    for (;;) {
+        std::shared_ptr<CrossThreadSend> send;
+        {
+            std::lock_guard lock(m_lock);
+            if (m_sent.empty())
+                return;
+            send = m_sent.front();
+            m_sent.pop_front();
+        }
+        LRESULT result = 0;
+        if (WindowRecord* window = Record(send->msg.hwnd))
+            result = CallProc(*window, send->msg.message, send->msg.wParam, send->msg.lParam);
+        {
+            std::lock_guard lock(m_lock);
+            send->result = result;
+            send->done = true;
+        }
+        m_sendDone.notify_all();
+    }
 }
 
 LRESULT WindowSystem::CallWindowProc(WNDPROC proc, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -109,6 +153,7 @@ void WindowSystem::PumpBackend()
 
 bool WindowSystem::FetchMessage(MSG& msg, HWND filter, UINT first, UINT last, bool remove)
 {
+    DeliverSentMessages();
     PumpBackend();
     const std::uint64_t now = m_clock->NowMs();
     {
