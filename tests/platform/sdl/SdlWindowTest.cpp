@@ -41,11 +41,17 @@ public:
     bool Start()
     {
         for (int number = 91; number < 160; ++number) {
-            const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
-            const std::string lock = "/tmp/.X" + std::to_string(number) + "-lock";
+            // Appended piece by piece: GCC 12 warns falsely about the operator+ chain here.
+            const std::string digits = std::to_string(number);
+            std::string socket = "/tmp/.X11-unix/X";
+            socket += digits;
+            std::string lock = "/tmp/.X";
+            lock += digits;
+            lock += "-lock";
             if (std::filesystem::exists(socket) || std::filesystem::exists(lock))
                 continue;
-            const std::string display = ":" + std::to_string(number);
+            std::string display = ":";
+            display += digits;
             const char* argv[] = {"Xvfb", display.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", nullptr};
             if (posix_spawnp(&m_pid, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) {
                 m_error = "Xvfb is not installed";
