@@ -657,11 +657,14 @@ void SdlBackend::Wake()
 
 } // namespace
 
-std::unique_ptr<IWindowBackend> CreateSdlBackend()
+std::unique_ptr<IWindowBackend> CreateSdlBackend(std::string* error)
 {
     auto backend = std::make_unique<SdlBackend>();
-    if (!backend->Start())
+    if (!backend->Start()) {
+        if (error)
+            *error = SDL_GetError();
         return nullptr;
+    }
     return backend;
 }
 

@@ -8,6 +8,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/keysym.h>
 #include <dlfcn.h>
 #include <signal.h>
 #include <spawn.h>
@@ -20,6 +21,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 extern char** environ;
 
@@ -52,7 +54,9 @@ public:
                 continue;
             std::string display = ":";
             display += digits;
-            const char* argv[] = {"Xvfb", display.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", nullptr};
+            // -noreset: the server must not restart each time its last client (a finished test) leaves.
+            const char* argv[] = {"Xvfb",      display.c_str(), "-screen",  "0",    "1024x768x24",
+                                  "-nolisten", "tcp",           "-noreset", nullptr};
             if (posix_spawnp(&m_pid, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) {
                 m_error = "Xvfb is not installed";
                 return false;
@@ -103,6 +107,7 @@ struct FakeInput
     void* library = nullptr;
     Motion motion = nullptr;
     Button button = nullptr;
+    Button key = nullptr; // XTestFakeKeyEvent has the same shape, with a key code
 
     bool Load()
     {
@@ -111,7 +116,8 @@ struct FakeInput
             return false;
         motion = reinterpret_cast<Motion>(dlsym(library, "XTestFakeMotionEvent"));
         button = reinterpret_cast<Button>(dlsym(library, "XTestFakeButtonEvent"));
-        return motion && button;
+        key = reinterpret_cast<Button>(dlsym(library, "XTestFakeKeyEvent"));
+        return motion && button && key;
     }
 };
 
@@ -122,6 +128,7 @@ struct FakeInput
 int g_paints = 0;
 int g_sizes = 0;
 bool g_destroyed = false;
+std::vector<MSG> g_input; // mouse and keyboard messages, in order
 
 LRESULT TestProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -147,6 +154,19 @@ LRESULT TestProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_SIZE:
         ++g_sizes;
         return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_CHAR: {
+        MSG msg;
+        msg.hwnd = hwnd;
+        msg.message = message;
+        msg.wParam = wParam;
+        msg.lParam = lParam;
+        g_input.push_back(msg);
+        return 0;
+    }
     case WM_DESTROY:
         g_destroyed = true;
         return 0;
@@ -180,8 +200,9 @@ protected:
     {
         if (s_server->Display().empty())
             GTEST_SKIP() << "real-window test skipped: " << s_server->Error();
-        auto backend = platform::CreateSdlBackend();
-        ASSERT_NE(backend, nullptr) << "SDL could not open the Xvfb display " << s_server->Display();
+        std::string error;
+        auto backend = platform::CreateSdlBackend(&error);
+        ASSERT_NE(backend, nullptr) << "SDL could not open the Xvfb display " << s_server->Display() << ": " << error;
         windows = &WindowSystem::Install(std::move(backend));
         display = XOpenDisplay(s_server->Display().c_str());
         ASSERT_NE(display, nullptr);
@@ -192,6 +213,7 @@ protected:
         g_paints = 0;
         g_sizes = 0;
         g_destroyed = false;
+        g_input.clear();
     }
 
     void TearDown() override
@@ -345,4 +367,31 @@ TEST_F(SdlWindowTest, TheDesktopsCloseRequestClosesTheWindow)
     ASSERT_TRUE(PumpUntil([&] { return g_destroyed; })) << "WM_SYSCOMMAND SC_CLOSE then WM_CLOSE destroy it";
     EXPECT_FALSE(windows->IsWindow(hwnd));
     EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(150, 110) != kRed; }));
+}
+
+TEST_F(SdlWindowTest, ClicksAndKeysArriveAsWin32Messages)
+{
+    FakeInput input;
+    if (!input.Load())
+        GTEST_SKIP() << "the X test extension library (libXtst.so.6) is missing";
+    HWND hwnd = CreateTestWindow(100, 100, 200, 150);
+    ASSERT_TRUE(PumpUntil([&] { return ScreenPixel(150, 200) == kBlue; }));
+    input.motion(display, -1, 160, 190, 0);
+    input.button(display, 1, True, 0);
+    input.button(display, 1, False, 0);
+    const KeyCode a = XKeysymToKeycode(display, XK_a);
+    input.key(display, a, True, 0);
+    input.key(display, a, False, 0);
+    XFlush(display);
+    ASSERT_TRUE(PumpUntil([&] { return g_input.size() >= 5; })) << g_input.size() << " input messages";
+    EXPECT_EQ(g_input[0].message, WM_LBUTTONDOWN);
+    EXPECT_EQ(g_input[0].lParam, MAKELPARAM(60, 90));
+    EXPECT_EQ(g_input[0].wParam, MK_LBUTTON);
+    EXPECT_EQ(g_input[1].message, WM_LBUTTONUP);
+    EXPECT_EQ(g_input[2].message, WM_KEYDOWN);
+    EXPECT_EQ(g_input[2].wParam, WPARAM('A'));
+    EXPECT_EQ(g_input[3].message, WM_CHAR);
+    EXPECT_EQ(g_input[3].wParam, WPARAM('a'));
+    EXPECT_EQ(g_input[4].message, WM_KEYUP);
+    EXPECT_EQ(windows->GetFocus(), hwnd);
 }
