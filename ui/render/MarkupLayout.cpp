@@ -55,6 +55,10 @@ int LastBreakPosition(const char16_t* s, int n, int count)
     return last;
 }
 
+// Numbers in tags are pixel sizes, font ids and cell counts; bounding them keeps every sum of
+// positions and heights far from overflow, whatever the text says.
+constexpr long long kMaxTagNumber = 1000000;
+
 // Reads a decimal number (optional sign, leading blanks) and moves `p` past it.
 int ReadInt(const char16_t*& p, const char16_t* end, int fallback)
 {
@@ -67,7 +71,7 @@ int ReadInt(const char16_t*& p, const char16_t* end, int fallback)
         return fallback;
     long long value = 0;
     for (; p < end && *p >= u'0' && *p <= u'9'; ++p)
-        value = std::min(value * 10 + (*p - u'0'), 0x7FFFFFFFll);
+        value = std::min(value * 10 + (*p - u'0'), kMaxTagNumber);
     return int(negative ? -value : value);
 }
 
@@ -148,7 +152,7 @@ void CMarkupLayout::Run()
         } else {
             end = ProcessLine(pos, Pass::Measure, line);
         }
-        y += line.height;
+        y = int(std::min<long long>(static_cast<long long>(y) + line.height, 0x3FFFFFFF));
         m_bottom = y;
         if (end == pos || SingleLine())
             break;
@@ -457,7 +461,8 @@ TagFlow CMarkupLayout::ApplyTag(const TMarkupTag& tag, Pass pass, LineBox& line)
         break;
     }
     case u'x':
-        line.x += ReadInt(arg, end, 0);
+        line.x = int(std::clamp<long long>(static_cast<long long>(line.x) + ReadInt(arg, end, 0), -kMaxTagNumber * 1000,
+                                           kMaxTagNumber * 1000));
         m_maxX = std::max(m_maxX, line.x);
         break;
     case u'y':

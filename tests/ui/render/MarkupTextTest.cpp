@@ -122,6 +122,8 @@ TEST_F(RenderTest, MeasuringGivesLineHeightsAndTheWidestPen)
     // The y tag sets the line height, the x tag moves the pen.
     EXPECT_EQ(Measure({0, 0, 400, 300}, u"{y 40}a").Height(), 40);
     EXPECT_EQ(Measure({0, 0, 400, 300}, u"{x 30}a").Width(), 30 + TextWidth(u"a"));
+    // Absurd numbers are bounded rather than overflowing the pen or the line height.
+    EXPECT_EQ(Measure({0, 0, 400, 300}, u"{x 99999999999}{x 99999999999}{y 99999999999}a{p 99999999999}b").right, 400);
     // Single-line text stops after its first line.
     EXPECT_EQ(Measure({0, 0, 400, 300}, u"ab\ncd", DT_SINGLELINE).Height(), line);
 }
