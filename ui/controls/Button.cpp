@@ -268,8 +268,7 @@ void CButtonUI::SetDisabledImage(const char16_t* descriptor)
 
 void CButtonUI::SetFiveStatusImage(const char16_t* descriptor)
 {
-    TImageDescriptor* const cells[5] = {&m_normalImage, &m_pushedImage, &m_hotImage, &m_focusedImage,
-                                        &m_disabledImage};
+    TImageDescriptor* const cells[5] = {&m_normalImage, &m_pushedImage, &m_hotImage, &m_focusedImage, &m_disabledImage};
     int cellWidth = 0;
     int cellHeight = 0;
     for (int i = 0; i < 5; ++i) {
@@ -422,8 +421,8 @@ void CButtonUI::PaintText(HDC dc)
 void CButtonUI::PaintBorder(HDC dc)
 {
     // The base border picks the focus colour itself; only the hot colour needs swapping in.
-    const bool useHot = !(IsFocused() && m_focusBorderColor != 0) && (m_buttonState & UISTATE_HOT) &&
-                        m_hotBorderColor != 0;
+    const bool useHot =
+        !(IsFocused() && m_focusBorderColor != 0) && (m_buttonState & UISTATE_HOT) && m_hotBorderColor != 0;
     if (!useHot) {
         CLabelUI::PaintBorder(dc);
         return;

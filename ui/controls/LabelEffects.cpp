@@ -94,8 +94,7 @@ void CLabelUI::PaintEffectText(HDC dc, const CUIRect& area, std::uint32_t color)
                 glowDC.DrawImage(small.Pixels(), {0, 0, double(smallWidth), double(smallHeight)},
                                  {dx, dy, double(width), double(height)}, platform::ImageFilter::Best);
             }
-            dc->DrawImage(glow.Pixels(), {0, 0, double(width), double(height)}, layout,
-                          platform::ImageFilter::Nearest);
+            dc->DrawImage(glow.Pixels(), {0, 0, double(width), double(height)}, layout, platform::ImageFilter::Nearest);
         }
     }
 
@@ -123,8 +122,8 @@ void CLabelUI::PaintSolidEffectText(HDC dc, const CUIRect& area, std::uint32_t c
         return;
     const CUIString text = ExpandedText();
     const platform::RectF layout{double(area.left), double(area.top), double(area.Width()), double(area.Height())};
-    dc->DrawString(text.CStr(), text.Length(), m_manager->LookupFont(m_font),
-                   layout, MakeStringFormat(m_textStyle, m_renderingHint), platform::Brush::Solid(color));
+    dc->DrawString(text.CStr(), text.Length(), m_manager->LookupFont(m_font), layout,
+                   MakeStringFormat(m_textStyle, m_renderingHint), platform::Brush::Solid(color));
 }
 
 } // namespace ui

@@ -100,10 +100,10 @@ TEST_F(AnimatedTest, SpinnerFirstFrameHasStartIndexOneAndTicksAdvanceIt)
 TEST_F(AnimatedTest, SpinnerDrawsRoundCappedSpokesWithTheHeadMovingClockwise)
 {
     auto* spinner = Add<CChrysanthemumLoadingUI>({20, 20, 80, 80}, {{u"outradius", u"25"},
-                                                                     {u"innerradius", u"10"},
-                                                                     {u"spokenum", u"4"},
-                                                                     {u"thickness", u"6"},
-                                                                     {u"bkcolor", u"#FFFFFFFF"}});
+                                                                    {u"innerradius", u"10"},
+                                                                    {u"spokenum", u"4"},
+                                                                    {u"thickness", u"6"},
+                                                                    {u"bkcolor", u"#FFFFFFFF"}});
     // The spoke count, the initialisation and the placement each rendered a frame: the head spoke
     // stands at position 3, 360 degrees.
     ASSERT_EQ(spinner->GetStartIndex(), 3);

@@ -33,8 +33,7 @@ protected:
         ControlTest::TearDown();
     }
     // A new control in the root at the rectangle.
-    template <class T>
-    T* Add(CUIRect rect)
+    template <class T> T* Add(CUIRect rect)
     {
         T* control = new T;
         root->Add(control);

@@ -28,8 +28,7 @@ protected:
         ControlTest::TearDown();
     }
     // A label attached to the manager and placed at the rectangle.
-    template <class T>
-    void Place(T& control, CUIRect rect)
+    template <class T> void Place(T& control, CUIRect rect)
     {
         control.SetManager(manager.get(), nullptr, false);
         control.SetPosition(rect, false);
@@ -212,8 +211,8 @@ TEST_F(LabelTest, EffectsDrawOutlineShadowGradientAndGlow)
     EXPECT_GT(count(*outlined, 0xFF0000FFu), 20);
     EXPECT_GT(count(*outlined, 0xFFFF0000u), 20);
 
-    const auto shadowed = paint({{u"enabledshadow", u"true"}, {u"textshadowcolora", u"#FF00FF00"},
-                                 {u"shadowoffset", u"3,-90"}});
+    const auto shadowed =
+        paint({{u"enabledshadow", u"true"}, {u"textshadowcolora", u"#FF00FF00"}, {u"shadowoffset", u"3,-90"}});
     EXPECT_GT(count(*shadowed, 0xFF00FF00u), 20);
 
     // Red at the top of the text area to blue at its bottom.
