@@ -27,8 +27,7 @@ namespace ui {
 
 namespace {
 
-template <class T>
-CControlUI* New()
+template <class T> CControlUI* New()
 {
     return new T;
 }
