@@ -103,6 +103,11 @@ struct RunFit
     int width = 0;     // the pen advance, ellipsis included
     bool cut = false;  // the run did not fit: the line ends after it
     bool ellipsis = false;
+    // Where the run stands, kept for a single line with an ellipsis, whose dots may have to move
+    // back into an earlier run.
+    const char16_t* text = nullptr;
+    int startX = 0;
+    platform::Font font;
 };
 
 bool IsHighSurrogate(char16_t c)
@@ -235,6 +240,8 @@ private:
     int PlaceRaw(const char16_t* p, Pass pass, LineBox& line);
     int RunLength(const char16_t* p) const;
     RunFit FitRun(const FontState& font, const char16_t* s, int n, int available, bool atLineStart) const;
+    RunFit EllipsisFit(const FontState& font, const char16_t* s, int count, int available) const;
+    bool MoveEllipsisBack();
     int FittingPrefix(const FontState& font, const char16_t* s, int n, int available) const;
     void DrawRun(const FontState& font, const char16_t* s, const RunFit& fit, const LineBox& line);
     int RunTop(const LineBox& line, int height, int externalLeading) const;
@@ -314,6 +321,8 @@ void MarkupLayout::Run()
             saved = m_state;
             LineBox measured = line;
             end = ProcessLine(pos, Pass::Measure, measured);
+            if (SingleLine() && (m_style & DT_END_ELLIPSIS))
+                MoveEllipsisBack();
             m_state = saved;
             line.height = measured.height;
             line.shift = LineShift(measured.x - measured.left);
@@ -414,6 +423,11 @@ int MarkupLayout::PlaceText(const char16_t* s, int n, Pass pass, LineBox& line)
         fit = m_lineFits[m_nextFit++];
     } else {
         fit = FitRun(font, s, n, m_rect.right - line.x, line.x == line.left);
+        if (Drawing() && SingleLine() && (m_style & DT_END_ELLIPSIS)) {
+            fit.text = s;
+            fit.startX = line.x;
+            fit.font = font.font;
+        }
         if (Drawing())
             m_lineFits.push_back(fit);
     }
@@ -453,23 +467,55 @@ RunFit MarkupLayout::FitRun(const FontState& font, const char16_t* s, int n, int
     }
     RunFit fit;
     fit.cut = true;
-    if (m_style & DT_END_ELLIPSIS) {
-        for (int i = 0; i < 2 && count > 0; ++i)
-            count = PreviousCharStart(s, count);
-        const int dots = font.font.Measure(u"...", 3).width;
-        // Dropping two characters is not always room enough for the dots in a proportional font.
-        while (count > 0 && font.font.Measure(s, count).width + dots > available)
-            count = PreviousCharStart(s, count);
-        fit.ellipsis = true;
-        fit.count = count;
-        fit.textWidth = count > 0 ? font.font.Measure(s, count).width : 0;
-        fit.width = fit.textWidth + dots;
-        return fit;
-    }
+    if (m_style & DT_END_ELLIPSIS)
+        return EllipsisFit(font, s, count, available);
     fit.count = count;
     fit.textWidth = count > 0 ? font.font.Measure(s, count).width : 0;
     fit.width = fit.textWidth;
     return fit;
+}
+
+RunFit MarkupLayout::EllipsisFit(const FontState& font, const char16_t* s, int count, int available) const
+{
+    for (int i = 0; i < 2 && count > 0; ++i)
+        count = PreviousCharStart(s, count);
+    const int dots = font.font.Measure(u"...", 3).width;
+    // Dropping two characters is not always room enough for the dots in a proportional font.
+    while (count > 0 && font.font.Measure(s, count).width + dots > available)
+        count = PreviousCharStart(s, count);
+    RunFit fit;
+    fit.cut = true;
+    fit.ellipsis = true;
+    fit.count = count;
+    fit.textWidth = count > 0 ? font.font.Measure(s, count).width : 0;
+    fit.width = fit.textWidth + dots;
+    return fit;
+}
+
+bool MarkupLayout::MoveEllipsisBack()
+{
+    // The run that overflowed may start so close to the edge that not even the dots fit after
+    // it; then the last earlier run that has room for some of its text carries them instead.
+    if (m_lineFits.empty() || !m_lineFits.back().ellipsis)
+        return false;
+    const RunFit& last = m_lineFits.back();
+    if (last.startX + last.width <= m_rect.right)
+        return false;
+    for (std::size_t i = m_lineFits.size() - 1; i-- > 0;) {
+        const RunFit& earlier = m_lineFits[i];
+        if (earlier.count == 0 || earlier.font.IsNull())
+            continue;
+        FontState font = CurrentFont();
+        font.font = earlier.font;
+        RunFit fit = EllipsisFit(font, earlier.text, earlier.count, m_rect.right - earlier.startX);
+        fit.text = earlier.text;
+        fit.startX = earlier.startX;
+        fit.font = earlier.font;
+        m_lineFits[i] = fit;
+        m_lineFits.resize(i + 1);
+        return true;
+    }
+    return false;
 }
 
 int MarkupLayout::FittingPrefix(const FontState& font, const char16_t* s, int n, int available) const
@@ -559,7 +605,8 @@ TagFlow MarkupLayout::ApplyTag(const TMarkupTag& tag, Pass pass, LineBox& line)
         PushFont(FontFromArgument(tag), pass, line);
         break;
     case u'i':
-        if (tag.argumentLength > 0)
+        // An argument makes the tag an image; "{i }" with nothing but blanks is still italic.
+        if (std::any_of(arg, end, [](char16_t c) { return c != u' '; }))
             return PlaceImage(tag, pass, line);
         PushFont(Variant(CurrentFont(), FontStyle::Italic), pass, line);
         break;
