@@ -50,10 +50,14 @@ void CRotateImageUI::OnInit()
 
 void CRotateImageUI::SetVisible(bool visible)
 {
-    if (visible)
-        StartRotate();
-    else
-        StopRotate();
+    // Only a change of visibility starts or stops: showing a control that is already visible does
+    // not restart a rotation stopped on purpose.
+    if (visible != m_visible) {
+        if (visible)
+            StartRotate();
+        else
+            StopRotate();
+    }
     CControlUI::SetVisible(visible);
 }
 

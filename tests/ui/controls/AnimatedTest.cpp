@@ -179,6 +179,10 @@ TEST_F(AnimatedTest, RotationStepsAndStopsByTheRules)
     image->SetVisible(false);
     EXPECT_FALSE(image->IsRunning());
     EXPECT_FALSE(Running(image));
+    image->SetVisible(true);
+    image->StopRotate();
+    image->SetVisible(true);
+    EXPECT_FALSE(image->IsRunning());
 }
 
 TEST_F(AnimatedTest, RotationRefusesToStartWithoutAPositiveStepOrWithoutAutoStart)
