@@ -125,6 +125,18 @@ TEST_F(ButtonTest, HotTrackingNotificationsAndLeaveWhileStillInside)
     EXPECT_FALSE(button->GetButtonState() & UISTATE_HOT);
     EXPECT_EQ(notes.Count(u"mouseleave"), 1);
 
+    // The cursor: the hand unless the attribute asks for the arrow.
+    auto cursorAfterSetCursor = [&] {
+        Send(button, EVT_SET_CURSOR, {20, 20});
+        return windows->SetCursor(nullptr);
+    };
+    ASSERT_NE(windows->LoadCursor(nullptr, IDC_HAND), windows->LoadCursor(nullptr, IDC_ARROW));
+    EXPECT_EQ(cursorAfterSetCursor(), windows->LoadCursor(nullptr, IDC_HAND));
+    button->SetAttribute(u"cursor", u"arrow");
+    EXPECT_EQ(cursorAfterSetCursor(), windows->LoadCursor(nullptr, IDC_ARROW));
+    button->SetAttribute(u"cursor", u"cross");
+    EXPECT_EQ(cursorAfterSetCursor(), windows->LoadCursor(nullptr, IDC_HAND));
+
     button->SetContextMenuEnabled(true);
     Send(button, EVT_CONTEXT_MENU, {20, 20}, 7);
     ASSERT_EQ(notes.Count(u"menu"), 1);

@@ -266,6 +266,10 @@ TEST_F(LabelTest, TextLinksAreReportedHoveredAndClicked)
     text.Event(leave);
     EXPECT_EQ(text.GetHoverLink(), -1);
 
+    TUIEvent cursor = MakeEvent(EVT_SET_CURSOR, &text, inSecond);
+    text.Event(cursor);
+    EXPECT_EQ(windows->SetCursor(nullptr), windows->LoadCursor(nullptr, IDC_HAND));
+
     TUIEvent up = MakeEvent(EVT_BUTTON_UP, &text, inSecond);
     text.Event(up);
     ASSERT_EQ(notes.Count(u"link"), 1);
