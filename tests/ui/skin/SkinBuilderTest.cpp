@@ -180,7 +180,8 @@ TEST_F(SkinBuilderTest, DefaultListIsKeyedByTheNameAsWrittenWindowTableFirst)
     EXPECT_EQ(box->GetItemAt(0)->GetFixedHeight(), 2);
     EXPECT_EQ(box->GetItemAt(0)->GetFixedWidth(), 0); // the shared "button" list is not merged in
     EXPECT_EQ(box->GetItemAt(1)->GetFixedHeight(), 1);
-    EXPECT_EQ(factory.asked, (std::vector<std::u16string>{u"button", u"Button"}));
+    // "Button" is a built-in class, so the table creates both elements and the callback is never asked.
+    EXPECT_TRUE(factory.asked.empty());
 
     CFakeButtonFactory second;
     CWindowManagerUI other;
