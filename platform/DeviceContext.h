@@ -139,6 +139,7 @@ public:
     // Back to the whole surface.
     void ResetClip();
     void IntersectClipRect(const Rect& rect);
+    // With Region::FromRoundRect's shape: GDI's round-rectangle region, last column and row left out.
     void IntersectClipRoundRect(const Rect& rect, int ellipseWidth, int ellipseHeight);
     void IntersectClipRegion(const Region& region);
     void ExcludeClipRect(const Rect& rect);
@@ -171,7 +172,9 @@ public:
     void DrawLine(int x1, int y1, int x2, int y2, const Pen& pen);
     // The outline of a rectangle, as Rectangle draws it with a null brush.
     void DrawRect(const Rect& rect, const Pen& pen);
-    // The outline of a rounded rectangle, as RoundRect draws it with a null brush.
+    // The outline of a rounded rectangle, as RoundRect draws it with a null brush: within
+    // [left, right) x [top, bottom), on the edge of Region::FromRoundRect of (left, top, right + 1,
+    // bottom + 1).
     void DrawRoundRect(const Rect& rect, int ellipseWidth, int ellipseHeight, const Pen& pen);
 
     // ---- text ----

@@ -9,7 +9,8 @@
 
 namespace platform {
 
-struct FontSpec
+// What a font is asked for by: the few fields of a GDI LOGFONT that the framework sets.
+struct LogFont
 {
     std::u16string face; // family name; empty means the default GUI face
     int pixelSize = 12;  // character (em) height in pixels; 0 or less means the default size
@@ -17,7 +18,7 @@ struct FontSpec
     bool italic = false;
     bool underline = false;
     bool strikeout = false;
-    friend bool operator==(const FontSpec&, const FontSpec&) = default;
+    friend bool operator==(const LogFont&, const LogFont&) = default;
 };
 
 // The fields of a GDI TEXTMETRIC that the framework uses, in whole pixels.
@@ -51,17 +52,17 @@ public:
     Font(const Font&);
     Font& operator=(const Font&);
 
-    // The font closest to `spec` that fontconfig finds; null only when no font can be loaded at all.
-    static Font Create(const FontSpec& spec);
+    // The font closest to `logFont` that fontconfig finds; null only when no font can be loaded at all.
+    static Font Create(const LogFont& logFont);
     // The default GUI font: a sans face at 12 pixels.
     static Font DefaultGui();
-    static FontSpec DefaultGuiSpec();
+    static LogFont DefaultGuiLogFont();
 
     bool IsNull() const { return !m_impl; }
     explicit operator bool() const { return !IsNull(); }
     bool operator==(const Font& other) const { return m_impl == other.m_impl; }
 
-    const FontSpec& Spec() const;
+    const LogFont& GetLogFont() const;
     // The family fontconfig actually picked for the face (for diagnostics).
     std::u16string ResolvedFamily() const;
     // Measured on first use and kept.

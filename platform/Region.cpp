@@ -52,36 +52,47 @@ Region::Region(const Rect& rect)
 
 Region Region::FromRoundRect(const Rect& rect, int ellipseWidth, int ellipseHeight)
 {
+    // Like GDI's round-rectangle regions (and our window regions), the shape leaves out the last
+    // column and row of the rectangle; callers that want [left, right) pass right + 1.
     Region region;
-    if (rect.IsEmpty())
+    const Rect box{rect.left, rect.top, rect.right - 1, rect.bottom - 1};
+    if (box.IsEmpty())
         return region;
-    const int w = std::clamp(ellipseWidth, 0, rect.Width());
-    const int h = std::clamp(ellipseHeight, 0, rect.Height());
-    if (w < 2 || h < 2)
-        return Region(rect);
+    const double rx = std::min(ellipseWidth, box.Width()) / 2.0;
+    const double ry = std::min(ellipseHeight, box.Height()) / 2.0;
+    if (rx <= 0 || ry <= 0)
+        return Region(box);
 
-    const double a = w / 2.0;
-    const double b = h / 2.0;
-    const double leftCentre = rect.left + a;
-    const double rightCentre = rect.right - a;
-    const double topCentre = rect.top + b;
-    const double bottomCentre = rect.bottom - b;
-    for (int y = rect.top; y < rect.bottom; ++y) {
-        const double yc = y + 0.5;
-        double dy = 0;
-        if (yc < topCentre)
-            dy = topCentre - yc;
-        else if (yc > bottomCentre)
-            dy = yc - bottomCentre;
-        int left = rect.left;
-        int right = rect.right;
-        if (dy > 0) {
-            const double t = dy / b;
-            const double dx = a * std::sqrt(std::max(0.0, 1.0 - t * t));
-            left = std::max(rect.left, static_cast<int>(std::ceil(leftCentre - dx - 0.5)));
-            right = std::min(rect.right, static_cast<int>(std::floor(rightCentre + dx - 0.5)) + 1);
-        }
-        if (left < right)
+    // A pixel belongs to the shape when its centre lies inside the quarter ellipse of its corner.
+    auto inside = [&](int x, int y) {
+        const double px = x + 0.5, py = y + 0.5;
+        double cx, cy;
+        if (px < box.left + rx)
+            cx = box.left + rx;
+        else if (px > box.right - rx)
+            cx = box.right - rx;
+        else
+            return true;
+        if (py < box.top + ry)
+            cy = box.top + ry;
+        else if (py > box.bottom - ry)
+            cy = box.bottom - ry;
+        else
+            return true;
+        const double dx = (px - cx) / rx, dy = (py - cy) / ry;
+        return dx * dx + dy * dy <= 1.0;
+    };
+    const int middle = box.left + box.Width() / 2;
+    for (int y = box.top; y < box.bottom; ++y) {
+        // Rows are convex, so the span runs from the first covered pixel from the left to the
+        // first from the right.
+        int left = box.left;
+        while (left < middle && !inside(left, y))
+            ++left;
+        int right = box.right;
+        while (right > middle && !inside(right - 1, y))
+            --right;
+        if (left < right && inside(left, y))
             region.AppendBand(y, y + 1, {left, right});
     }
     return region;

@@ -14,9 +14,10 @@ public:
     Region() = default;
     explicit Region(const Rect& rect);
 
-    // The rounded rectangle covering [left, right) x [top, bottom) whose corners are quarters of
-    // an ellipse of the given width and height (clamped to the rectangle's size). A pixel belongs
-    // to it when its centre lies inside the shape, so the result never depends on a rasteriser.
+    // The rounded-rectangle region GDI's CreateRoundRectRgn makes: the box [left, right - 1) x
+    // [top, bottom - 1) (GDI leaves out the last column and row of round-rectangle regions) with
+    // corners that are quarters of an ellipse of the given size, clamped to the box. A pixel
+    // belongs to it when its centre lies inside the shape, the rule window regions use too.
     static Region FromRoundRect(const Rect& rect, int ellipseWidth, int ellipseHeight);
 
     bool IsEmpty() const { return m_bands.empty(); }

@@ -17,20 +17,12 @@ namespace platform {
 
 namespace {
 
-// Premultiplied source-over of one pixel.
-inline std::uint32_t Over(std::uint32_t s, std::uint32_t d)
+// Two 8-bit lanes (0x00XX00XX) each multiplied by a / 255, rounded to nearest; exact, without
+// division.
+inline std::uint32_t ScaleLanes(std::uint32_t lanes, std::uint32_t a)
 {
-    const std::uint32_t inverse = 255 - (s >> 24);
-    if (inverse == 0)
-        return s;
-    if (s == 0)
-        return d;
-    auto channel = [&](int shift) {
-        const std::uint32_t sc = (s >> shift) & 0xFF;
-        const std::uint32_t dc = (d >> shift) & 0xFF;
-        return std::min<std::uint32_t>(255, sc + (dc * inverse + 127) / 255) << shift;
-    };
-    return channel(24) | channel(16) | channel(8) | channel(0);
+    std::uint32_t t = lanes * a + 0x00800080;
+    return ((t + ((t >> 8) & 0x00FF00FF)) >> 8) & 0x00FF00FF;
 }
 
 // Every channel of a premultiplied pixel scaled by alpha / 255.
@@ -38,8 +30,29 @@ inline std::uint32_t Scale(std::uint32_t p, std::uint32_t alpha)
 {
     if (alpha == 255)
         return p;
-    auto channel = [&](int shift) { return ((((p >> shift) & 0xFF) * alpha + 127) / 255) << shift; };
-    return channel(24) | channel(16) | channel(8) | channel(0);
+    return ScaleLanes(p & 0x00FF00FF, alpha) | (ScaleLanes((p >> 8) & 0x00FF00FF, alpha) << 8);
+}
+
+// Two lanes added, each saturating at 255 (a pixel whose colour exceeds its alpha must not carry
+// into the next channel).
+inline std::uint32_t AddLanes(std::uint32_t a, std::uint32_t b)
+{
+    const std::uint32_t sum = a + b;
+    const std::uint32_t saturated = (0x01000100 - ((sum >> 8) & 0x00010001)) & 0x00FF00FF;
+    return (sum | saturated) & 0x00FF00FF;
+}
+
+// Premultiplied source-over of one pixel.
+inline std::uint32_t Over(std::uint32_t s, std::uint32_t d)
+{
+    const std::uint32_t inverse = 255 - (s >> 24);
+    if (inverse == 0 || d == 0)
+        return s;
+    if (s == 0)
+        return d;
+    const std::uint32_t kept = Scale(d, inverse);
+    return AddLanes(s & 0x00FF00FF, kept & 0x00FF00FF) |
+           (AddLanes((s >> 8) & 0x00FF00FF, (kept >> 8) & 0x00FF00FF) << 8);
 }
 
 // A private copy of part of a source that shares memory with the target, so that reading and
@@ -285,25 +298,36 @@ void DeviceContext::FillGradient(const Rect& rect, std::uint32_t first, std::uin
 {
     if (!IsValid() || rect.IsEmpty())
         return;
+    // Colours are worked out only for the visible steps: the rectangle may be far larger than the
+    // surface.
+    const Rect visible = rect.Intersect(m_impl->clip.Bounds());
+    if (visible.IsEmpty())
+        return;
     const bool vertical = direction == GradientDirection::Vertical;
-    const int steps = vertical ? rect.Height() : rect.Width();
-    // Colour of step i: the ends are exactly the two colours.
-    std::vector<std::uint32_t> colors(static_cast<size_t>(steps));
-    for (int i = 0; i < steps; ++i) {
-        const std::uint32_t n = static_cast<std::uint32_t>(std::max(steps - 1, 1));
-        const std::uint32_t k = static_cast<std::uint32_t>(i);
-        auto mix = [&](std::uint32_t a, std::uint32_t b) { return (a * (n - k) + b * k + n / 2) / n; };
+    const long long steps =
+        vertical ? static_cast<long long>(rect.bottom) - rect.top : static_cast<long long>(rect.right) - rect.left;
+    const int from = vertical ? visible.top - rect.top : visible.left - rect.left;
+    const int count = vertical ? visible.Height() : visible.Width();
+    // Colour of step k: the ends are exactly the two colours.
+    const long long n = std::max(steps - 1, 1LL);
+    std::vector<std::uint32_t> colors(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const long long k = from + i;
+        auto mix = [&](std::uint32_t a, std::uint32_t b) {
+            return static_cast<std::uint32_t>((a * (n - k) + b * k + n / 2) / n);
+        };
         colors[i] = Premultiply(MakeArgb(mix(AlphaOf(first), AlphaOf(second)), mix(RedOf(first), RedOf(second)),
                                          mix(GreenOf(first), GreenOf(second)), mix(BlueOf(first), BlueOf(second))));
     }
     const PixelBuffer pb = m_impl->BeginPixels();
-    for (const Rect& r : m_impl->clip.RectsWithin(rect)) {
+    for (const Rect& r : m_impl->clip.RectsWithin(visible)) {
         for (int y = r.top; y < r.bottom; ++y) {
             std::uint32_t* row = pb.Row(y);
             if (vertical)
-                std::fill(row + r.left, row + r.right, colors[y - rect.top]);
+                std::fill(row + r.left, row + r.right, colors[y - visible.top]);
             else
-                std::copy(colors.begin() + (r.left - rect.left), colors.begin() + (r.right - rect.left), row + r.left);
+                std::copy(colors.begin() + (r.left - visible.left), colors.begin() + (r.right - visible.left),
+                          row + r.left);
         }
     }
     m_impl->EndPixels();

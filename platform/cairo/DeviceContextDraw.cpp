@@ -107,7 +107,11 @@ void DeviceContext::DrawLine(int x1, int y1, int x2, int y2, const Pen& pen)
         cairo_restore(m_impl->cr);
         return;
     }
-    // Bresenham, stopping before the end point like LineTo.
+    // Bresenham, stopping before the end point like LineTo. A line that misses the clip entirely
+    // is not walked at all.
+    const Rect box{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2) + 1, std::max(y1, y2) + 1};
+    if (box.Intersect(m_impl->clip.Bounds()).IsEmpty())
+        return;
     const PixelBuffer pb = m_impl->BeginPixels();
     PatternWalker walker(EffectivePattern(pen));
     const std::uint32_t pixel = PenPixel(pen);
@@ -208,13 +212,17 @@ void DeviceContext::DrawRoundRect(const Rect& rect, int ellipseWidth, int ellips
         return;
     }
     // Solid outlines are the difference of two rounded regions, so a border drawn on a control's
-    // rectangle matches a clip made from the same rectangle pixel for pixel.
+    // rectangle matches a rounded clip made for the same rectangle pixel for pixel.
     const int w = std::max(pen.width, 1);
     const Rect outer = pen.style == PS_INSIDEFRAME || w == 1 ? r : CentredPenBox(r, w);
     const int grow = outer.Width() - r.Width();
     const int ew = ellipseWidth + grow, eh = ellipseHeight + grow;
-    const Region ring = Region::FromRoundRect(outer, ew, eh)
-                            .Subtract(Region::FromRoundRect(outer.Inflate(-w, -w), ew - 2 * w, eh - 2 * w));
+    // RoundRect covers [left, right) like Rectangle; the region form leaves out the last column
+    // and row, hence the extra pixel.
+    auto shape = [](const Rect& box, int ellipseW, int ellipseH) {
+        return Region::FromRoundRect({box.left, box.top, box.right + 1, box.bottom + 1}, ellipseW, ellipseH);
+    };
+    const Region ring = shape(outer, ew, eh).Subtract(shape(outer.Inflate(-w, -w), ew - 2 * w, eh - 2 * w));
     FillRegion(ring, PenPixel(pen));
 }
 

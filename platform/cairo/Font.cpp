@@ -3,7 +3,7 @@
 #include "platform/Font.h"
 
 #include <cmath>
-#include <optional>
+#include <mutex>
 
 #include "platform/cairo/CairoShared.h"
 
@@ -11,9 +11,10 @@ namespace platform {
 
 struct Font::Impl
 {
-    FontSpec spec;
+    LogFont logFont;
     PangoFontDescription* description = nullptr;
-    mutable std::optional<TextMetrics> metrics;
+    mutable std::once_flag measured; // fonts may be shared between threads
+    mutable TextMetrics metrics;
     ~Impl()
     {
         if (description)
@@ -117,11 +118,11 @@ PangoLayout* CreateLayout(PangoContext* context, const Font& font, const std::st
 {
     PangoLayout* layout = pango_layout_new(context);
     pango_layout_set_font_description(layout, FontDescription(font));
-    if (!font.IsNull() && (font.Spec().underline || font.Spec().strikeout)) {
+    if (!font.IsNull() && (font.GetLogFont().underline || font.GetLogFont().strikeout)) {
         PangoAttrList* attrs = pango_attr_list_new();
-        if (font.Spec().underline)
+        if (font.GetLogFont().underline)
             pango_attr_list_insert(attrs, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
-        if (font.Spec().strikeout)
+        if (font.GetLogFont().strikeout)
             pango_attr_list_insert(attrs, pango_attr_strikethrough_new(TRUE));
         pango_layout_set_attributes(layout, attrs);
         pango_attr_list_unref(attrs);
@@ -144,40 +145,76 @@ int ToPixelsCeil(double v)
 
 } // namespace
 
+namespace {
+
+TextMetrics MeasureMetrics(const PangoFontDescription* description, const LogFont& logFont)
+{
+    TextMetrics m;
+    PangoContext* context = cairo::SharedPangoContext();
+    PangoFont* loaded = pango_context_load_font(context, description);
+    if (loaded) {
+        cairo_scaled_font_t* scaled = pango_cairo_font_get_scaled_font(PANGO_CAIRO_FONT(loaded));
+        if (scaled && cairo_scaled_font_status(scaled) == CAIRO_STATUS_SUCCESS) {
+            cairo_font_extents_t extents;
+            cairo_scaled_font_extents(scaled, &extents);
+            m.ascent = ToPixelsCeil(extents.ascent);
+            m.descent = ToPixelsCeil(extents.descent);
+            m.height = m.ascent + m.descent;
+            m.internalLeading = std::max(0, m.height - logFont.pixelSize);
+            m.externalLeading = std::max(0, static_cast<int>(std::lround(extents.height)) - m.height);
+            m.maxCharWidth = ToPixelsCeil(extents.max_x_advance);
+        }
+        PangoFontMetrics* pm = pango_font_get_metrics(loaded, nullptr);
+        m.averageCharWidth = PANGO_PIXELS(pango_font_metrics_get_approximate_char_width(pm));
+        pango_font_metrics_unref(pm);
+        g_object_unref(loaded);
+    }
+    if (m.height <= 0) {
+        // No usable font data: keep layout arithmetic sane with a line of the em size.
+        m.ascent = logFont.pixelSize;
+        m.height = m.ascent;
+    }
+    m.averageCharWidth = std::max(m.averageCharWidth, 1);
+    m.maxCharWidth = std::max(m.maxCharWidth, m.averageCharWidth);
+    return m;
+}
+
+} // namespace
+
 Font::Font() = default;
 Font::~Font() = default;
 Font::Font(const Font&) = default;
 Font& Font::operator=(const Font&) = default;
 
-FontSpec Font::DefaultGuiSpec()
+LogFont Font::DefaultGuiLogFont()
 {
-    FontSpec spec;
-    spec.face = kDefaultFace;
-    spec.pixelSize = kDefaultPixelSize;
-    return spec;
+    LogFont logFont;
+    logFont.face = kDefaultFace;
+    logFont.pixelSize = kDefaultPixelSize;
+    return logFont;
 }
 
 Font Font::DefaultGui()
 {
     // Every device context starts with this font, so each thread loads it once.
-    thread_local const Font font = Create(DefaultGuiSpec());
+    thread_local const Font font = Create(DefaultGuiLogFont());
     return font;
 }
 
-Font Font::Create(const FontSpec& requested)
+Font Font::Create(const LogFont& requested)
 {
-    FontSpec spec = requested;
-    if (spec.face.empty())
-        spec.face = kDefaultFace;
-    if (spec.pixelSize <= 0)
-        spec.pixelSize = kDefaultPixelSize;
+    LogFont logFont = requested;
+    if (logFont.face.empty())
+        logFont.face = kDefaultFace;
+    if (logFont.pixelSize <= 0)
+        logFont.pixelSize = kDefaultPixelSize;
 
     PangoFontDescription* description = pango_font_description_new();
-    const std::string family = cairo::ToUtf8(spec.face.data(), static_cast<int>(spec.face.size()));
+    const std::string family = cairo::ToUtf8(logFont.face.data(), static_cast<int>(logFont.face.size()));
     pango_font_description_set_family(description, family.c_str());
-    pango_font_description_set_absolute_size(description, spec.pixelSize * double(PANGO_SCALE));
-    pango_font_description_set_weight(description, spec.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
-    pango_font_description_set_style(description, spec.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+    pango_font_description_set_absolute_size(description, logFont.pixelSize * double(PANGO_SCALE));
+    pango_font_description_set_weight(description, logFont.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+    pango_font_description_set_style(description, logFont.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
 
     PangoFont* loaded = pango_context_load_font(cairo::SharedPangoContext(), description);
     if (!loaded) {
@@ -188,15 +225,15 @@ Font Font::Create(const FontSpec& requested)
 
     Font font;
     font.m_impl = std::make_shared<Impl>();
-    font.m_impl->spec = std::move(spec);
+    font.m_impl->logFont = std::move(logFont);
     font.m_impl->description = description;
     return font;
 }
 
-const FontSpec& Font::Spec() const
+const LogFont& Font::GetLogFont() const
 {
-    static const FontSpec kNone;
-    return m_impl ? m_impl->spec : kNone;
+    static const LogFont kNone;
+    return m_impl ? m_impl->logFont : kNone;
 }
 
 std::u16string Font::ResolvedFamily() const
@@ -223,38 +260,9 @@ const TextMetrics& Font::Metrics() const
     static const TextMetrics kNone;
     if (!m_impl)
         return kNone;
-    if (m_impl->metrics)
-        return *m_impl->metrics;
-
-    TextMetrics m;
-    PangoContext* context = cairo::SharedPangoContext();
-    PangoFont* loaded = pango_context_load_font(context, m_impl->description);
-    if (loaded) {
-        cairo_scaled_font_t* scaled = pango_cairo_font_get_scaled_font(PANGO_CAIRO_FONT(loaded));
-        if (scaled && cairo_scaled_font_status(scaled) == CAIRO_STATUS_SUCCESS) {
-            cairo_font_extents_t extents;
-            cairo_scaled_font_extents(scaled, &extents);
-            m.ascent = ToPixelsCeil(extents.ascent);
-            m.descent = ToPixelsCeil(extents.descent);
-            m.height = m.ascent + m.descent;
-            m.internalLeading = std::max(0, m.height - m_impl->spec.pixelSize);
-            m.externalLeading = std::max(0, static_cast<int>(std::lround(extents.height)) - m.height);
-            m.maxCharWidth = ToPixelsCeil(extents.max_x_advance);
-        }
-        PangoFontMetrics* pm = pango_font_get_metrics(loaded, nullptr);
-        m.averageCharWidth = PANGO_PIXELS(pango_font_metrics_get_approximate_char_width(pm));
-        pango_font_metrics_unref(pm);
-        g_object_unref(loaded);
-    }
-    if (m.height <= 0) {
-        // No usable font data: keep layout arithmetic sane with a line of the em size.
-        m.ascent = m_impl->spec.pixelSize;
-        m.height = m.ascent;
-    }
-    m.averageCharWidth = std::max(m.averageCharWidth, 1);
-    m.maxCharWidth = std::max(m.maxCharWidth, m.averageCharWidth);
-    m_impl->metrics = m;
-    return *m_impl->metrics;
+    std::call_once(m_impl->measured,
+                   [this] { m_impl->metrics = MeasureMetrics(m_impl->description, m_impl->logFont); });
+    return m_impl->metrics;
 }
 
 Size Font::Measure(const char16_t* text, int length) const

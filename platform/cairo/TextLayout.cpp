@@ -90,7 +90,9 @@ void TextLayout::BreakParagraph(const std::u16string& text, const std::vector<in
     const std::string utf8 = cairo::ToUtf8(text.data(), static_cast<int>(text.size()), &offsets);
     PangoLayout* layout = cairo::CreateLayout(cairo::SharedPangoContext(), m_font, utf8);
     pango_layout_set_width(layout, m_rect.Width() * PANGO_SCALE);
-    pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
+    // As with GDI, lines break between words only; a word wider than the line keeps a line of its
+    // own and is clipped (or cut with an ellipsis).
+    pango_layout_set_wrap(layout, PANGO_WRAP_WORD);
 
     // Byte offsets back to UTF-16 indices.
     auto toIndex = [&offsets](int byte) {

@@ -32,5 +32,7 @@ int ReportZipError(ui::zip::ZipResult code);
 int RunPack(const Arguments& args);
 int RunList(const Arguments& args);
 int RunCat(const Arguments& args);
+int RunCheck(const Arguments& args);
+int RunRender(const Arguments& args);
 
 } // namespace skintool

@@ -18,6 +18,8 @@ constexpr Command kCommands[] = {
     {"pack", "pack DIR OUT.zip [--password P]", skintool::RunPack},
     {"list", "list ARCHIVE [--password P]", skintool::RunList},
     {"cat", "cat ARCHIVE MEMBER [--password P]", skintool::RunCat},
+    {"check", "check FILE.xml | check ARCHIVE MEMBER [--password P]", skintool::RunCheck},
+    {"render", "render SKIN [--password P] --size WxH --out FILE.png", skintool::RunRender},
 };
 
 int PrintUsage()

@@ -431,7 +431,7 @@ private:
     int m_count = 0;
 };
 
-struct FormatSpec
+struct TConversion
 {
     bool leftAlign = false;
     bool alternate = false;
@@ -440,28 +440,28 @@ struct FormatSpec
     int precision = -1;
 };
 
-void PutPadded(ShortWriter& out, const FormatSpec& spec, const char16_t* body, int bodyLength, const char16_t* prefix)
+void PutPadded(ShortWriter& out, const TConversion& conv, const char16_t* body, int bodyLength, const char16_t* prefix)
 {
     const int prefixLength = TextLength(prefix);
-    const int padding = spec.width > bodyLength + prefixLength ? spec.width - bodyLength - prefixLength : 0;
-    if (!spec.leftAlign && !spec.zeroPad) {
+    const int padding = conv.width > bodyLength + prefixLength ? conv.width - bodyLength - prefixLength : 0;
+    if (!conv.leftAlign && !conv.zeroPad) {
         out.Repeat(u' ', padding);
     }
     for (int i = 0; i < prefixLength; ++i) {
         out.Put(prefix[i]);
     }
-    if (!spec.leftAlign && spec.zeroPad) {
+    if (!conv.leftAlign && conv.zeroPad) {
         out.Repeat(u'0', padding);
     }
     for (int i = 0; i < bodyLength; ++i) {
         out.Put(body[i]);
     }
-    if (spec.leftAlign) {
+    if (conv.leftAlign) {
         out.Repeat(u' ', padding);
     }
 }
 
-void PutInteger(ShortWriter& out, FormatSpec spec, std::uint64_t magnitude, bool negative, unsigned base, bool upper,
+void PutInteger(ShortWriter& out, TConversion conv, std::uint64_t magnitude, bool negative, unsigned base, bool upper,
                 bool hexPrefix)
 {
     char16_t digits[32];
@@ -471,7 +471,7 @@ void PutInteger(ShortWriter& out, FormatSpec spec, std::uint64_t magnitude, bool
         digits[n++] = static_cast<char16_t>(alphabet[magnitude % base]);
         magnitude /= base;
     }
-    int minDigits = spec.precision >= 0 ? spec.precision : 1;
+    int minDigits = conv.precision >= 0 ? conv.precision : 1;
     if (minDigits > 24) {
         minDigits = 24;
     }
@@ -482,19 +482,19 @@ void PutInteger(ShortWriter& out, FormatSpec spec, std::uint64_t magnitude, bool
     for (int i = 0; i < n; ++i) {
         body[i] = digits[n - 1 - i];
     }
-    if (spec.precision >= 0) {
-        spec.zeroPad = false;
+    if (conv.precision >= 0) {
+        conv.zeroPad = false;
     }
     const char16_t* prefix = negative ? u"-" : (hexPrefix ? (upper ? u"0X" : u"0x") : u"");
-    PutPadded(out, spec, body, n, prefix);
+    PutPadded(out, conv, body, n, prefix);
 }
 
-template <typename Char> void PutText(ShortWriter& out, const FormatSpec& spec, const Char* text)
+template <typename Char> void PutText(ShortWriter& out, const TConversion& conv, const Char* text)
 {
     static const char16_t kNull[] = u"(null)";
     char16_t body[64];
     int n = 0;
-    const int limit = spec.precision >= 0 && spec.precision < 64 ? spec.precision : 64;
+    const int limit = conv.precision >= 0 && conv.precision < 64 ? conv.precision : 64;
     if (text == nullptr) {
         for (; n < limit && kNull[n] != 0; ++n) {
             body[n] = kNull[n];
@@ -505,7 +505,7 @@ template <typename Char> void PutText(ShortWriter& out, const FormatSpec& spec, 
             body[n] = static_cast<char16_t>(static_cast<std::make_unsigned_t<Char>>(text[n]));
         }
     }
-    PutPadded(out, spec, body, n, u"");
+    PutPadded(out, conv, body, n, u"");
 }
 
 } // namespace
@@ -534,31 +534,31 @@ int CUIString::FormatShortV(const char16_t* format, va_list args)
             out.Put(*p++);
             continue;
         }
-        FormatSpec spec;
+        TConversion conv;
         for (;; ++p) {
             if (*p == u'-') {
-                spec.leftAlign = true;
+                conv.leftAlign = true;
             } else if (*p == u'#') {
-                spec.alternate = true;
+                conv.alternate = true;
             } else if (*p == u'0') {
-                spec.zeroPad = true;
+                conv.zeroPad = true;
             } else {
                 break;
             }
         }
         while (*p >= u'0' && *p <= u'9') {
-            spec.width = spec.width * 10 + (*p++ - u'0');
-            if (spec.width > 64) {
-                spec.width = 64;
+            conv.width = conv.width * 10 + (*p++ - u'0');
+            if (conv.width > 64) {
+                conv.width = 64;
             }
         }
         if (*p == u'.') {
             ++p;
-            spec.precision = 0;
+            conv.precision = 0;
             while (*p >= u'0' && *p <= u'9') {
-                spec.precision = spec.precision * 10 + (*p++ - u'0');
-                if (spec.precision > 64) {
-                    spec.precision = 64;
+                conv.precision = conv.precision * 10 + (*p++ - u'0');
+                if (conv.precision > 64) {
+                    conv.precision = 64;
                 }
             }
         }
@@ -602,7 +602,7 @@ int CUIString::FormatShortV(const char16_t* format, va_list args)
             const bool negative = value < 0;
             const std::uint64_t magnitude =
                 negative ? static_cast<std::uint64_t>(0) - static_cast<std::uint64_t>(value) : std::uint64_t(value);
-            PutInteger(out, spec, magnitude, negative, 10, false, false);
+            PutInteger(out, conv, magnitude, negative, 10, false, false);
             break;
         }
         case u'u':
@@ -613,13 +613,13 @@ int CUIString::FormatShortV(const char16_t* format, va_list args)
                 value = static_cast<unsigned short>(value);
             }
             const unsigned base = type == u'u' ? 10 : 16;
-            PutInteger(out, spec, value, false, base, type == u'X', spec.alternate && base == 16 && value != 0);
+            PutInteger(out, conv, value, false, base, type == u'X', conv.alternate && base == 16 && value != 0);
             break;
         }
         case u'p': {
-            FormatSpec pointerSpec;
-            pointerSpec.precision = static_cast<int>(2 * sizeof(void*));
-            PutInteger(out, pointerSpec, reinterpret_cast<std::uintptr_t>(va_arg(args, void*)), false, 16, true, false);
+            TConversion pointerConv;
+            pointerConv.precision = static_cast<int>(2 * sizeof(void*));
+            PutInteger(out, pointerConv, reinterpret_cast<std::uintptr_t>(va_arg(args, void*)), false, 16, true, false);
             break;
         }
         case u'c':
@@ -629,16 +629,16 @@ int CUIString::FormatShortV(const char16_t* format, va_list args)
             const int raw = va_arg(args, int);
             const char16_t ch =
                 isNarrow ? static_cast<char16_t>(static_cast<unsigned char>(raw)) : static_cast<char16_t>(raw);
-            PutPadded(out, spec, &ch, 1, u"");
+            PutPadded(out, conv, &ch, 1, u"");
             break;
         }
         case u's':
         case u'S': {
             const bool isNarrow = narrow || (type == u'S' && !wide);
             if (isNarrow) {
-                PutText(out, spec, va_arg(args, const char*));
+                PutText(out, conv, va_arg(args, const char*));
             } else {
-                PutText(out, spec, va_arg(args, const char16_t*));
+                PutText(out, conv, va_arg(args, const char16_t*));
             }
             break;
         }

@@ -42,11 +42,12 @@ public:
     bool IsEmpty() const { return m_data[0] == 0; }
     void Clear();
     const char16_t* CStr() const { return m_data; }
+    // Lets a string be passed wherever a text is taken.
+    operator const char16_t*() const { return m_data; }
 
     // Unchecked access.
     char16_t CharAt(int i) const { return m_data[i]; }
     void SetCharAt(int i, char16_t ch) { m_data[i] = ch; }
-    char16_t operator[](int i) const { return m_data[i]; }
 
     // Ordinal comparison of code units: negative, 0 or positive.
     int Compare(const char16_t* text) const;

@@ -286,7 +286,7 @@ CWindowManagerUI::CWindowManagerUI()
     detail::SharedState& s = Shared();
     if (!s.initialised) {
         // The first manager of the process sets up the shared default font from the system's GUI font.
-        const platform::FontSpec gui = platform::Font::DefaultGuiSpec();
+        const platform::LogFont gui = platform::Font::DefaultGuiLogFont();
         s.defaultFont.font = platform::Font::Create(gui);
         s.defaultFont.faceName = gui.face.c_str();
         s.defaultFont.size = gui.pixelSize;

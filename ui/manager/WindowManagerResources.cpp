@@ -21,7 +21,7 @@ namespace detail {
 
 platform::Font CreateUiFont(const char16_t* face, int size, bool bold, bool underline, bool italic, bool strikeout)
 {
-    platform::FontSpec request = platform::Font::DefaultGuiSpec();
+    platform::LogFont request = platform::Font::DefaultGuiLogFont();
     // A face name holds at most 31 characters, as the logical font record's field does.
     if (face != nullptr)
         request.face = std::u16string(face).substr(0, 31);

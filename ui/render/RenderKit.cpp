@@ -474,7 +474,7 @@ bool IsTagClose(char16_t c)
 // A variant of `font` with one style switched on; the same font when it already has the style.
 platform::Font FontVariant(const platform::Font& font, char16_t style)
 {
-    platform::FontSpec spec = font ? font.Spec() : platform::Font::DefaultGuiSpec();
+    platform::LogFont spec = font ? font.GetLogFont() : platform::Font::DefaultGuiLogFont();
     bool& flag = style == u'b' ? spec.bold : style == u'i' ? spec.italic : spec.underline;
     if (flag)
         return font;
@@ -485,7 +485,7 @@ platform::Font FontVariant(const platform::Font& font, char16_t style)
 // "face [size [style words]]" as a font (size 10 by default).
 platform::Font FontFromFace(const CUIString& argument)
 {
-    platform::FontSpec spec;
+    platform::LogFont spec;
     const char16_t* p = argument.CStr();
     while (*p && *p != u' ')
         spec.face.push_back(*p++);

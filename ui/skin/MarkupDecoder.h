@@ -16,9 +16,16 @@ enum class MarkupEncoding : std::int32_t
     Ansi = 2,  // the ANSI code page; Windows-1252 on this platform
 };
 
+// Zeroed code units kept after the terminator of every markup text, so that the parser may read a
+// few units past any position up to the terminator (it scans several units at a time).
+constexpr std::size_t kMarkupTextPadding = 8;
+
+// A text buffer for at most capacity code units, the terminator and the padding.
+std::unique_ptr<char16_t[]> AllocateMarkupText(std::size_t capacity);
+
 struct TDecodedText
 {
-    std::unique_ptr<char16_t[]> text; // NUL-terminated; null when the bytes could not be decoded
+    std::unique_ptr<char16_t[]> text; // NUL-terminated and padded; null when the bytes could not be decoded
     std::size_t length = 0;           // code units before the terminator
 };
 

@@ -1,11 +1,21 @@
 // CXmlDocument: loading, and the in-place markup parser that fills the element table.
 #include "ui/skin/XmlDocument.h"
 
+#include "ui/manager/WindowManager.h"
 #include "ui/skin/MarkupChars.h"
+#include "ui/skin/ZipArchive.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace ui {
 
@@ -40,6 +50,36 @@ template <char16_t T, bool Preserve> inline bool IsPlain(char16_t ch)
     return ch >= 0x80 || kPlain<T, Preserve>.plain[ch];
 }
 
+// Advances over plain text characters. The text is padded after its terminator, so eight units
+// may be read from any position up to the terminator.
+template <char16_t T, bool Preserve> inline char16_t* SkipPlain(char16_t* p)
+{
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i term = _mm_set1_epi16(static_cast<short>(T));
+    const __m128i amp = _mm_set1_epi16(u'&');
+    const __m128i space = _mm_set1_epi16(u' ');
+    for (;;) {
+        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        __m128i stop = _mm_or_si128(_mm_cmpeq_epi16(units, zero),
+                                    _mm_or_si128(_mm_cmpeq_epi16(units, term), _mm_cmpeq_epi16(units, amp)));
+        if (!Preserve) {
+            stop = _mm_or_si128(stop, _mm_cmpeq_epi16(units, space));
+        }
+        const int mask = _mm_movemask_epi8(stop);
+        if (mask != 0) {
+            return p + __builtin_ctz(static_cast<unsigned>(mask)) / 2;
+        }
+        p += 8;
+    }
+#else
+    while (IsPlain<T, Preserve>(*p)) {
+        ++p;
+    }
+    return p;
+#endif
+}
+
 // Decodes the entity after '&' (p points just after it) into *out; false for anything that is not
 // one of the five named entities, which then stays literal.
 inline bool DecodeEntity(char16_t*& p, char16_t* out)
@@ -72,9 +112,7 @@ template <char16_t T, bool Preserve> char16_t* ScanText(char16_t*& p)
     char16_t* r = p;
     // As long as nothing has been decoded, reading and writing positions coincide: just advance.
     for (;;) {
-        while (IsPlain<T, Preserve>(*r)) {
-            ++r;
-        }
+        r = SkipPlain<T, Preserve>(r);
         if (!Preserve && *r == u' ') {
             ++r;
             if (IsWhitespace(*r)) {
@@ -408,8 +446,9 @@ bool CXmlDocument::LoadText(const char16_t* text)
     while (text[length] != 0) {
         ++length;
     }
-    m_text = std::make_unique_for_overwrite<char16_t[]>(length + 1);
-    std::memcpy(m_text.get(), text, (length + 1) * sizeof(char16_t));
+    m_text = AllocateMarkupText(length);
+    std::memcpy(m_text.get(), text, length * sizeof(char16_t));
+    std::fill_n(m_text.get() + length, 1 + kMarkupTextPadding, char16_t(0));
     m_textLength = length;
     return Parse();
 }
@@ -435,6 +474,134 @@ bool CXmlDocument::LoadBytes(const void* bytes, std::size_t size, MarkupEncoding
     m_elementCount = 0;
     m_elementCapacity = 0;
     return Parse();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Loading skin files
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+
+// A skin path as this system's file functions take it: UTF-8, with the backslashes that skins and
+// the skin folder use turned into slashes.
+std::string ToFileSystemPath(const std::u16string& path)
+{
+    std::string out;
+    out.reserve(path.size());
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        std::uint32_t cp = path[i];
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < path.size() && path[i + 1] >= 0xDC00 && path[i + 1] <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (path[++i] - 0xDC00);
+        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+            cp = 0xFFFD;
+        }
+        if (cp == u'\\') {
+            cp = u'/';
+        }
+        if (cp < 0x80) {
+            out += static_cast<char>(cp);
+        } else if (cp < 0x800) {
+            out += static_cast<char>(0xC0 | (cp >> 6));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else if (cp < 0x10000) {
+            out += static_cast<char>(0xE0 | (cp >> 12));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (cp >> 18));
+            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+bool CXmlDocument::FailLoad(const char16_t* message)
+{
+    SetError(message, nullptr);
+    Clear();
+    return false;
+}
+
+bool CXmlDocument::LoadFile(const char16_t* fileName, MarkupEncoding encoding)
+{
+    Clear();
+    if (fileName == nullptr) {
+        fileName = u"";
+    }
+    const char16_t* archiveName = CWindowManagerUI::SkinArchiveName();
+    if (archiveName == nullptr || archiveName[0] == 0) {
+        return LoadFromFolder(fileName, encoding);
+    }
+    return LoadFromArchive(fileName, encoding);
+}
+
+bool CXmlDocument::LoadFromFolder(const char16_t* fileName, MarkupEncoding encoding)
+{
+    const std::string path = ToFileSystemPath(std::u16string(CWindowManagerUI::SkinFolder()) + fileName);
+    std::error_code ec;
+    // Only an existing regular file counts; a folder of that name cannot be read as one.
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        return FailLoad(u"Error opening file");
+    }
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        return FailLoad(u"Error opening file");
+    }
+    const auto size = std::filesystem::file_size(path, ec);
+    if (ec) {
+        return FailLoad(u"Error opening file");
+    }
+    if (size == 0) {
+        return FailLoad(u"File is empty");
+    }
+    if (size > kMaxFileSize) {
+        return FailLoad(u"File too large");
+    }
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    file.read(bytes.data(), static_cast<std::streamsize>(size));
+    if (static_cast<std::uintmax_t>(file.gcount()) < size) {
+        return FailLoad(u"Could not read file");
+    }
+    return LoadBytes(bytes.data(), bytes.size(), encoding);
+}
+
+bool CXmlDocument::LoadFromArchive(const char16_t* fileName, MarkupEncoding encoding)
+{
+    // An archive the window manager keeps open (always so for one given as a memory block) is used
+    // as it is and stays open; otherwise the archive file is opened for this load only.
+    zip::HARCHIVE archive = CWindowManagerUI::OpenArchive();
+    zip::ZipArchivePtr openedHere;
+    if (archive == nullptr) {
+        const std::u16string path =
+            std::u16string(CWindowManagerUI::SkinFolder()) + CWindowManagerUI::SkinArchiveName();
+        openedHere.reset(zip::OpenFromFile(path.c_str(), CWindowManagerUI::SkinArchivePassword()));
+        archive = openedHere.get();
+    }
+    if (archive == nullptr) {
+        return FailLoad(u"Error opening zip file");
+    }
+    std::int32_t index = -1;
+    zip::TZipEntry entry;
+    if (zip::FindMember(archive, fileName, true, &index, &entry) != zip::kZipOk || index < 0) {
+        return FailLoad(u"Could not find ziped file");
+    }
+    if (entry.uncompressedSize <= 0) {
+        return FailLoad(u"File is empty");
+    }
+    if (static_cast<std::uint64_t>(entry.uncompressedSize) > kMaxFileSize) {
+        return FailLoad(u"File too large");
+    }
+    std::string bytes(static_cast<std::size_t>(entry.uncompressedSize), '\0');
+    const zip::ZipResult result = zip::ExtractToMemory(archive, index, bytes.data(), bytes.size());
+    if (result != zip::kZipOk && result != zip::kZipMoreData) {
+        return FailLoad(u"Could not unzip file");
+    }
+    openedHere.reset();
+    return LoadBytes(bytes.data(), bytes.size(), encoding);
 }
 
 bool CXmlDocument::Parse()

@@ -36,6 +36,9 @@ public:
     bool LoadText(const char16_t* text);
     // Converts bytes in the given encoding to UTF-16 and parses them. Does not clear first.
     bool LoadBytes(const void* bytes, std::size_t size, MarkupEncoding encoding);
+    // Loads a file of the skin: from the skin folder of the shared skin settings, or, when a skin
+    // archive is configured, the member of that name (case ignored) from the archive.
+    bool LoadFile(const char16_t* fileName, MarkupEncoding encoding = MarkupEncoding::Utf8);
 
     void Clear();
     bool IsLoaded() const { return m_text != nullptr; }
@@ -64,8 +67,10 @@ private:
     friend class CMarkupParser;
 
     bool Parse();
+    bool LoadFromFolder(const char16_t* fileName, MarkupEncoding encoding);
+    bool LoadFromArchive(const char16_t* fileName, MarkupEncoding encoding);
+    bool FailLoad(const char16_t* message);
     void SetError(const char16_t* message, const char16_t* location);
-    bool Fail(const char16_t* message);
 
     std::unique_ptr<char16_t[]> m_text;
     std::size_t m_textLength = 0;

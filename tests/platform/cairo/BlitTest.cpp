@@ -44,6 +44,23 @@ TEST(SurfaceTest, CreateWrapAndInvalidSizes)
     EXPECT_FALSE(Surface::Wrap(tooNarrow).IsValid());
 }
 
+TEST(ColorTest, PremultiplyAndBack)
+{
+    EXPECT_EQ(Premultiply(0xFF123456), 0xFF123456u);
+    EXPECT_EQ(Premultiply(0x80FF8000), 0x80804000u);
+    EXPECT_EQ(Premultiply(0x00FFFFFF), 0u);
+    EXPECT_EQ(Unpremultiply(0x80804000), 0x80FF8000u);
+    EXPECT_EQ(Unpremultiply(0xFF123456), 0xFF123456u);
+    EXPECT_EQ(Unpremultiply(0), 0u);
+    // Translucent colours come back to within a rounding step of the original.
+    for (std::uint32_t a : {1u, 7u, 128u, 254u}) {
+        const std::uint32_t c = MakeArgb(a, 200, 100, 50);
+        const std::uint32_t back = Unpremultiply(Premultiply(c));
+        EXPECT_EQ(AlphaOf(back), a);
+        EXPECT_NEAR(double(RedOf(back)), 200.0, 255.0 / a + 1);
+    }
+}
+
 TEST(SurfaceTest, ClearPremultipliesAndCloneCopies)
 {
     Surface s = Surface::Create(2, 2);
@@ -92,10 +109,13 @@ TEST(DeviceContextClipTest, RoundRectClipLeavesCornersUntouched)
     DeviceContext dc(s);
     dc.IntersectClipRoundRect({0, 0, 40, 30}, 12, 12);
     dc.FillSolid({0, 0, 40, 30}, kRed);
-    for (const auto& [x, y] : {std::pair{0, 0}, {39, 0}, {0, 29}, {39, 29}, {1, 1}, {38, 1}, {1, 28}, {38, 28}})
+    for (const auto& [x, y] : {std::pair{0, 0}, {38, 0}, {0, 28}, {38, 28}, {1, 1}, {37, 1}, {1, 27}, {37, 27}})
         EXPECT_PIXEL(s, x, y, kBlack);
-    for (const auto& [x, y] : {std::pair{20, 0}, {0, 15}, {39, 15}, {20, 29}, {20, 15}, {6, 6}})
+    for (const auto& [x, y] : {std::pair{20, 0}, {0, 15}, {38, 15}, {20, 28}, {20, 15}, {6, 6}})
         EXPECT_PIXEL(s, x, y, kRed);
+    // A round-rectangle region leaves out the last column and row, as GDI's does.
+    EXPECT_PIXEL(s, 39, 15, kBlack);
+    EXPECT_PIXEL(s, 20, 29, kBlack);
 }
 
 TEST(DeviceContextFillTest, TranslucentWhiteOverBlackIsMidGrey)
@@ -137,6 +157,11 @@ TEST(DeviceContextFillTest, GradientsRunFromFirstToSecondColour)
     EXPECT_PIXEL(s, 9, 4, kBlack);
     EXPECT_EQ(s.GetPixel(4, 0), s.GetPixel(4, 10)); // columns are uniform
     EXPECT_GT(GreenOf(s.GetPixel(3, 0)), GreenOf(s.GetPixel(6, 0)));
+
+    // Only the visible part is worked out: a gradient far larger than the surface is fine, and
+    // its colours are those of its own position.
+    dc.FillGradient({0, -1000000000, 10, 1000000001}, kRed, kBlue, GradientDirection::Vertical);
+    EXPECT_PIXEL(s, 3, 5, 0xFF7F0080u); // just past the middle
 
     // Alpha interpolates too and the result is premultiplied.
     dc.FillGradient({0, 0, 10, 1}, 0x00FFFFFF, 0xFFFFFFFF, GradientDirection::Horizontal);
@@ -220,6 +245,15 @@ TEST(DeviceContextBlitTest, AlphaBlendCombinesSourceAndConstantAlpha)
     std::uint32_t halfWhite = Premultiply(0x80FFFFFF);
     dc.AlphaBlend({2, 0, 3, 1}, PixelBuffer{&halfWhite, 1, 1, 4}, {0, 0, 1, 1}, 128);
     EXPECT_PIXEL(s, 2, 0, 0xFF404040u);
+
+    // A pixel whose colour exceeds its alpha (not validly premultiplied) saturates instead of
+    // spilling into the neighbouring channel.
+    Surface g = Surface::Create(1, 1);
+    g.Clear(kGreen);
+    DeviceContext dg(g);
+    std::uint32_t invalid = 0x10FF0000;
+    dg.AlphaBlend({0, 0, 1, 1}, PixelBuffer{&invalid, 1, 1, 4}, {0, 0, 1, 1}, 255);
+    EXPECT_PIXEL(g, 0, 0, 0xFFFFEF00u);
 
     // Ignoring the source alpha blends the colour as if opaque, with the constant alpha only.
     Surface t = Surface::Create(1, 1);

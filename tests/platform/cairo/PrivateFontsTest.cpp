@@ -73,17 +73,17 @@ TEST(PrivateFontsTest, AnAddedFaceIsFoundByNameUntilRemoved)
     if (bytes.empty())
         GTEST_SKIP() << kFontPath << " is not installed (package fonts-dejavu-core)";
     Rename(bytes, "DejaVu Sans Mono", "Tarvion Test Fnt");
-    const FontSpec spec{u"Tarvion Test Fnt", 14};
-    EXPECT_NE(Font::Create(spec).ResolvedFamily(), u"Tarvion Test Fnt");
+    const LogFont logFont{u"Tarvion Test Fnt", 14};
+    EXPECT_NE(Font::Create(logFont).ResolvedFamily(), u"Tarvion Test Fnt");
     const FontResource id = AddPrivateFontData(bytes.data(), bytes.size());
     ASSERT_NE(id, 0);
     EXPECT_EQ(PrivateFontFamilies(id), std::vector<std::u16string>{u"Tarvion Test Fnt"});
-    const Font font = Font::Create(spec);
+    const Font font = Font::Create(logFont);
     EXPECT_EQ(font.ResolvedFamily(), u"Tarvion Test Fnt");
     // A monospaced face: every character has the same advance.
     EXPECT_EQ(font.Measure(u"iiii", 4).width, font.Measure(u"MMMM", 4).width);
     EXPECT_TRUE(RemovePrivateFont(id));
-    EXPECT_NE(Font::Create(spec).ResolvedFamily(), u"Tarvion Test Fnt");
+    EXPECT_NE(Font::Create(logFont).ResolvedFamily(), u"Tarvion Test Fnt");
 }
 
 TEST(PrivateFontsTest, NonFontsAreRefused)

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/WindowRegion.h"
+
 using platform::Rect;
 using platform::Region;
 
@@ -74,28 +76,57 @@ TEST(RegionTest, OffsetAndRectsWithin)
 
 TEST(RegionTest, RoundRectCutsCornersSymmetrically)
 {
-    const Rect box{0, 0, 40, 30};
-    const Region r = Region::FromRoundRect(box, 16, 16);
-    EXPECT_EQ(r.Bounds(), box);
-    for (const auto& [x, y] : {std::pair{0, 0}, {39, 0}, {0, 29}, {39, 29}, {1, 1}, {38, 28}})
+    const Region r = Region::FromRoundRect({0, 0, 40, 30}, 16, 16);
+    // As with GDI's round-rectangle regions, the last column and row are left out.
+    EXPECT_EQ(r.Bounds(), (Rect{0, 0, 39, 29}));
+    for (const auto& [x, y] : {std::pair{0, 0}, {38, 0}, {0, 28}, {38, 28}, {1, 1}, {37, 27}, {39, 15}, {20, 29}})
         EXPECT_FALSE(r.Contains(x, y)) << x << "," << y;
-    for (const auto& [x, y] : {std::pair{20, 0}, {0, 15}, {39, 15}, {20, 29}, {8, 8}, {31, 21}})
+    for (const auto& [x, y] : {std::pair{20, 0}, {0, 15}, {38, 15}, {20, 28}, {8, 8}, {30, 20}})
         EXPECT_TRUE(r.Contains(x, y)) << x << "," << y;
     // Mirror symmetry: the shape does not lean towards any corner.
-    for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 40; ++x)
-            ASSERT_EQ(r.Contains(x, y), r.Contains(39 - x, 29 - y)) << x << "," << y;
+    for (int y = 0; y < 29; ++y)
+        for (int x = 0; x < 39; ++x)
+            ASSERT_EQ(r.Contains(x, y), r.Contains(38 - x, 28 - y)) << x << "," << y;
 }
 
-TEST(RegionTest, RoundRectWithTinyEllipseIsTheRectangle)
+TEST(RegionTest, RoundRectCoversTheSamePixelsAsAWindowRegion)
 {
-    EXPECT_EQ(Region::FromRoundRect({0, 0, 10, 10}, 1, 1), Region(Rect{0, 0, 10, 10}));
-    EXPECT_EQ(Region::FromRoundRect({0, 0, 10, 10}, 0, 20), Region(Rect{0, 0, 10, 10}));
+    // A rounded window and a rounded clip made from the same numbers must agree pixel for pixel.
+    const int sizes[][4] = {{
+                                0,
+                                0,
+                                40,
+                                30,
+                            },
+                            {3, 5, 60, 17},
+                            {0, 0, 7, 7},
+                            {-4, 2, 100, 80}};
+    const int ellipses[][2] = {{16, 16}, {5, 9}, {1, 1}, {200, 200}, {0, 12}, {3, 3}};
+    for (const auto& b : sizes) {
+        for (const auto& e : ellipses) {
+            const Rect rect{b[0], b[1], b[2], b[3]};
+            const Region region = Region::FromRoundRect(rect, e[0], e[1]);
+            const platform::WindowRegion window =
+                platform::WindowRegion::RoundRect(RECT{b[0], b[1], b[2], b[3]}, e[0], e[1]);
+            for (int y = rect.top - 1; y <= rect.bottom; ++y)
+                for (int x = rect.left - 1; x <= rect.right; ++x)
+                    ASSERT_EQ(region.Contains(x, y), window.Contains(x, y))
+                        << "rect " << b[0] << "," << b[1] << "," << b[2] << "," << b[3] << " ellipse " << e[0] << "x"
+                        << e[1] << " at " << x << "," << y;
+        }
+    }
+}
+
+TEST(RegionTest, RoundRectWithTinyEllipseIsTheBox)
+{
+    EXPECT_EQ(Region::FromRoundRect({0, 0, 10, 10}, 1, 1), Region(Rect{0, 0, 9, 9}));
+    EXPECT_EQ(Region::FromRoundRect({0, 0, 10, 10}, 0, 20), Region(Rect{0, 0, 9, 9}));
+    EXPECT_TRUE(Region::FromRoundRect({0, 0, 1, 10}, 4, 4).IsEmpty());
     // An ellipse larger than the box is clamped to it: an ellipse filling the box.
     const Region round = Region::FromRoundRect({0, 0, 10, 10}, 100, 100);
     EXPECT_FALSE(round.Contains(0, 1));
     EXPECT_FALSE(round.Contains(1, 0));
-    EXPECT_TRUE(round.Contains(5, 0));
+    EXPECT_TRUE(round.Contains(4, 0));
 }
 
 } // namespace

@@ -140,7 +140,8 @@ TEST(PenTest, RoundedFrameFollowsTheRoundedClip)
     DeviceContext dc(s);
     const Rect box{0, 0, 40, 30};
     dc.DrawRoundRect(box, 12, 12, MakePen(PS_SOLID));
-    const Region shape = Region::FromRoundRect(box, 12, 12);
+    // The outline covers [left, right) like Rectangle, so its shape is the region one pixel larger.
+    const Region shape = Region::FromRoundRect({0, 0, 41, 31}, 12, 12);
     EXPECT_PIXEL(s, 0, 0, 0u);
     EXPECT_PIXEL(s, 20, 0, kRed);
     EXPECT_PIXEL(s, 0, 15, kRed);

@@ -33,7 +33,7 @@ TEST(FontTest, DefaultGuiFontIsASans12PixelFontWithConsistentMetrics)
 {
     const Font font = Font::DefaultGui();
     ASSERT_FALSE(font.IsNull());
-    EXPECT_EQ(font.Spec().pixelSize, 12);
+    EXPECT_EQ(font.GetLogFont().pixelSize, 12);
     EXPECT_FALSE(font.ResolvedFamily().empty());
     const TextMetrics& m = font.Metrics();
     EXPECT_EQ(m.height, m.ascent + m.descent);
@@ -59,7 +59,7 @@ TEST(FontTest, SizeAndStylesChangeTheFont)
     // An unknown face still gives a usable font, and defaults fill in missing values.
     const Font fallback = Font::Create({u"No Such Face Anywhere", 0});
     ASSERT_FALSE(fallback.IsNull());
-    EXPECT_EQ(fallback.Spec().pixelSize, 12);
+    EXPECT_EQ(fallback.GetLogFont().pixelSize, 12);
     EXPECT_GT(fallback.Measure(text, Len(text)).width, 0);
     // Copies share the font.
     Font copy = bold;
@@ -178,6 +178,17 @@ TEST(TextLayoutTest, WordBreakWrapsAtSpacesWithinTheWidth)
     EXPECT_EQ(layout.Lines()[1].rect.top - layout.Lines()[0].rect.top, font.Metrics().height);
     EXPECT_LE(layout.CalcRect().Width(), rect.Width());
     EXPECT_EQ(layout.CalcRect().Height(), static_cast<int>(layout.Lines().size()) * font.Metrics().height);
+
+    // A word wider than the line is not split; with an end ellipsis it is cut instead.
+    const char16_t* path = u"see TarvionVirtualPrivateNetworkUninstaller";
+    const TextLayout longWord(font, path, Len(path), {0, 0, 80, 100}, DT_WORDBREAK);
+    ASSERT_EQ(longWord.Lines().size(), 2u);
+    EXPECT_EQ(longWord.Lines()[1].text, std::u16string(path + 4));
+    EXPECT_GT(longWord.Lines()[1].rect.Width(), 80);
+    const TextLayout cut(font, path, Len(path), {0, 0, 80, 100}, DT_WORDBREAK | DT_END_ELLIPSIS);
+    ASSERT_EQ(cut.Lines().size(), 2u);
+    EXPECT_EQ(cut.Lines()[1].text.substr(cut.Lines()[1].text.size() - 3), u"...");
+    EXPECT_LE(cut.Lines()[1].rect.Width(), 80);
 
     // Without DT_WORDBREAK the same text stays on one line.
     const TextLayout unwrapped(font, text, Len(text), rect, 0);

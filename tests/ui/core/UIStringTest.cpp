@@ -90,6 +90,11 @@ TEST(UIString, CopyMoveAndConcatenationKeepValues)
     a += u'z';
     a += static_cast<const char16_t*>(nullptr);
     EXPECT_EQ(a, u"ab-z");
+    // A string passes as a text, and compares as a string rather than as a pointer.
+    EXPECT_EQ(ui::TextLength(a), 4);
+    EXPECT_EQ(a[3], u'z');
+    EXPECT_TRUE(a == CUIString(u"ab-z"));
+    EXPECT_TRUE(a < CUIString(u"b"));
 }
 
 TEST(UIString, ComparisonIsOrdinalAndNoCaseFoldsAsciiOnly)

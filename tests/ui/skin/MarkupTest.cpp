@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -36,15 +37,16 @@ std::u16string Dump(CXmlNode node)
         if (node.HasAttributes()) {
             out += u"[";
             for (int i = 0; i < node.AttributeCount(); ++i) {
-                out += (i ? u"," : u"") + S(node.AttributeName(i)) + u"=" + S(node.AttributeValue(i));
+                out.append(i ? u"," : u"").append(S(node.AttributeName(i))).append(u"=");
+                out.append(S(node.AttributeValue(i)));
             }
             out += u"]";
         }
         if (node.Value()[0] != 0) {
-            out += u"{" + S(node.Value()) + u"}";
+            out.append(u"{").append(S(node.Value())).append(u"}");
         }
         if (node.HasChildren()) {
-            out += u"(" + Dump(node.FirstChild()) + u")";
+            out.append(u"(").append(Dump(node.FirstChild())).append(u")");
         }
         if (node.HasSiblings()) {
             out += u" ";
@@ -259,6 +261,15 @@ TEST(Markup, BytesInEveryEncodingParseAlike)
     const std::string bad = "<a v=\"\xC3(\xE2\x82\xF0\"/>";
     ASSERT_TRUE(doc.LoadBytes(bad.data(), bad.size(), MarkupEncoding::Utf8));
     EXPECT_EQ(S(doc.Root().AttributeValue(u"v")), u"\ufffd(\ufffd\ufffd");
+    // Overlong forms, encoded surrogates and code points above U+10FFFF are malformed too.
+    const std::string overlong = "<a v=\"\xC0\xAF|\xED\xA0\x80|\xF4\x90\x80\x80|\xE0\x80\xAF\"/>";
+    ASSERT_TRUE(doc.LoadBytes(overlong.data(), overlong.size(), MarkupEncoding::Utf8));
+    EXPECT_EQ(S(doc.Root().AttributeValue(u"v")), u"\ufffd\ufffd|\ufffd\ufffd\ufffd|\ufffd\ufffd\ufffd\ufffd|"
+                                                  u"\ufffd\ufffd\ufffd");
+    // Long ASCII runs take the wide path; a multi-byte character right after one must survive it.
+    const std::string run = "<a v=\"" + std::string(37, 'x') + "\xC3\xA9" + std::string(20, 'y') + "\"/>";
+    ASSERT_TRUE(doc.LoadBytes(run.data(), run.size(), MarkupEncoding::Utf8));
+    EXPECT_EQ(S(doc.Root().AttributeValue(u"v")), std::u16string(37, u'x') + u"\u00e9" + std::u16string(20, u'y'));
 
     const std::string ansi = "<a v=\"\x80\xE9\x81\x9F\"/>";
     ASSERT_TRUE(doc.LoadBytes(ansi.data(), ansi.size(), MarkupEncoding::Ansi));
@@ -301,4 +312,62 @@ TEST(Markup, DeepNestingDoesNotExhaustTheStack)
     CXmlDocument doc;
     ASSERT_TRUE(doc.LoadText(text.c_str()));
     EXPECT_EQ(doc.GetElementCount(), depth);
+}
+
+// Every prefix and many single-character corruptions of a realistic skin either load into a tree
+// whose nodes and attributes can all be read, or fail with one of the parser's messages.
+TEST(Markup, TruncatedAndCorruptedInputsFailCleanly)
+{
+    const std::u16string skin =
+        u"<?xml version=\"1.0\"?><!-- c --><Window size=\"400,300\" caption=\"0,0,0,30\">\n"
+        u"  <VerticalLayout bkcolor=\"#FFFFFFFF\"><Label name=\"l\" text=\"a &amp; b &lt;\"/>\n"
+        u"    <Button name=\"b\" normalimage=\"file='x.png' corner='1,1,1,1'\">Go &gt;</Button>\n"
+        u"  </VerticalLayout>\n</Window>\n";
+    const std::vector<std::u16string> messages = {
+        u"Expected start tag",         u"Error parsing element name",
+        u"Expected start-tag closing", u"Expected end-tag start",
+        u"Unmatched closing tag",      u"Error while parsing attributes",
+        u"Expected attribute value",   u"Error while parsing attribute string",
+    };
+    auto check = [&messages](const std::u16string& text, bool preserve) {
+        CXmlDocument doc;
+        doc.SetPreserveWhitespace(preserve);
+        if (!doc.LoadText(text.c_str())) {
+            EXPECT_NE(std::find(messages.begin(), messages.end(), S(doc.GetErrorMessage())), messages.end())
+                << Narrow(S(doc.GetErrorMessage()));
+            return;
+        }
+        std::vector<CXmlNode> pending;
+        if (doc.Root().IsValid()) {
+            pending.push_back(doc.Root());
+        }
+        int visited = 0;
+        while (!pending.empty()) {
+            CXmlNode node = pending.back();
+            pending.pop_back();
+            ++visited;
+            std::u16string all = S(node.Name()) + S(node.Value());
+            for (int i = 0; i < node.AttributeCount(); ++i) {
+                all += S(node.AttributeName(i)) + S(node.AttributeValue(i));
+            }
+            if (node.NextSibling().IsValid()) {
+                pending.push_back(node.NextSibling());
+            }
+            if (node.FirstChild().IsValid()) {
+                pending.push_back(node.FirstChild());
+            }
+        }
+        EXPECT_EQ(visited, doc.GetElementCount());
+    };
+    const std::u16string specials = u"<>/=\"&! ?-;";
+    for (std::size_t cut = 0; cut <= skin.size(); ++cut) {
+        check(skin.substr(0, cut), true);
+    }
+    for (std::size_t i = 0; i < skin.size(); ++i) {
+        for (char16_t c : specials) {
+            std::u16string mutated = skin;
+            mutated[i] = c;
+            check(mutated, (i & 1) != 0);
+        }
+    }
 }

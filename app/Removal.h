@@ -1,0 +1,53 @@
+// The removal work of the uninstaller: registry and path utilities, and the four removal steps
+// the worker runs one after the other. Nothing here talks to the user; a deletion that fails is
+// skipped silently and never stops a step.
+#pragma once
+
+#include "platform/Registry.h"
+
+#include <atomic>
+#include <string>
+#include <string_view>
+
+inline constexpr std::u16string_view kUninstallKey =
+    u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tarvion VPN";
+inline constexpr std::u16string_view kUninstallStringValue = u"UninstallString";
+inline constexpr std::u16string_view kDisplayShortcutValue = u"DisplayShortcut";
+inline constexpr std::u16string_view kProductKey = u"Software\\Tarvion VPN";
+inline constexpr std::u16string_view kManifestFileName = u"uninstall.dat";
+inline constexpr std::u16string_view kProductWord = u"Tarvion";
+
+// The largest value, in bytes, that QueryRegistryValue reads.
+inline constexpr unsigned kRegistryValueLimit = 10240;
+
+// Reads one value into text, formed by the kind asked for (REG_SZ: the string; REG_DWORD and
+// REG_BINARY: the first 32-bit word in signed decimal). When the value is missing from the key in
+// the default view, the key is opened once more in the 64-bit view and asked again. False when
+// the key or value cannot be read, or the value is larger than kRegistryValueLimit bytes.
+bool QueryRegistryValue(HKEY root, std::u16string_view subKey, std::u16string_view valueName, DWORD kind,
+                        std::u16string& text);
+
+// The folder of the installed uninstaller with its trailing separator, or empty when unknown.
+std::u16string GetInstallDirectory();
+
+// The text up to and including the last '/' or '\\'; a path with neither is returned whole.
+std::u16string GetDirectoryPart(std::u16string_view path);
+
+// UTF-8 to UTF-16; the narrow text ends at its first zero byte.
+std::u16string Utf8ToWide(std::string_view text);
+
+// Deletes a key with all its subkeys and values in the default view. True on success.
+bool DeleteRegistryTree(HKEY root, std::u16string_view subKey);
+
+// Step 1: deletes what the manifest lists, then the installation directory if it is left empty.
+// A stop request, checked before every entry, ends the step where it is. Always true.
+bool RemoveListedFiles(const std::atomic<bool>* stopRequested = nullptr);
+
+// Step 2: deletes the file "DisplayShortcut" names, if any. Always true.
+bool RemoveRecordedShortcut();
+
+// Step 3: deletes the uninstall key and both product keys. True when the uninstall key went.
+bool RemoveRegistryKeys();
+
+// Step 4: deletes the product's two Start Menu shortcuts and then its folder if empty.
+void RemoveStartMenuEntries();

@@ -1,0 +1,61 @@
+// File services: existence, reading, emptiness of a folder, single deletes and the deletion of
+// names confined to one directory. Paths are UTF-16; '\\' and '/' both separate components.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// The UTF-8 path the operating system is given for a UTF-16 path ('\\' becomes '/').
+std::string NativePath(std::u16string_view path);
+
+// False for an empty path; otherwise true when anything exists there (folders count), without
+// following a final symbolic link.
+bool FileExists(std::u16string_view path);
+
+// The bytes of a regular file up to its first zero byte; empty when it cannot be opened, is not a
+// regular file, or is empty. Devices and pipes are refused so that a read can never block.
+std::string ReadFileBytes(std::u16string_view path);
+
+// True when the folder can be listed and holds nothing besides "." and "..".
+bool IsDirectoryEmpty(std::u16string_view path);
+
+// Deletes one file or symbolic link (never a folder). True on success.
+bool DeleteFile(std::u16string_view path);
+// Removes one empty folder. True on success.
+bool RemoveDirectory(std::u16string_view path);
+
+// A directory held open, below which names are deleted without ever leaving it: a name that is
+// absolute, has a ".." component, or reaches outside through a symbolic link is refused, and
+// deletion never follows a symbolic link (a link is removed, its target kept).
+class ConfinedDirectory
+{
+public:
+    ConfinedDirectory();
+    ~ConfinedDirectory();
+    ConfinedDirectory(const ConfinedDirectory&) = delete;
+    ConfinedDirectory& operator=(const ConfinedDirectory&) = delete;
+
+    // Opens an absolute path to a directory that is not the file-system root. False otherwise.
+    bool Open(std::u16string_view directory);
+    bool IsOpen() const;
+
+    // Deletes the file, link or folder (with everything in it) the relative name gives. Returns 0
+    // on success, else ERROR_INVALID_PARAMETER for a refused name, ERROR_FILE_NOT_FOUND or
+    // ERROR_PATH_NOT_FOUND when it is missing or not reachable, ERROR_ACCESS_DENIED otherwise.
+    int DeleteBelow(std::u16string_view relativeName);
+    // The same for a name already in UTF-8, the form paths take on disk.
+    int DeleteBelowUtf8(std::string_view relativeName);
+
+    // The same refusal rules without touching the disk: false for names DeleteBelow never deletes.
+    static bool IsAcceptableName(std::u16string_view relativeName);
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
+
+} // namespace platform

@@ -1,0 +1,252 @@
+// Linux file services over POSIX descriptors; confinement of deletions through openat2 with
+// RESOLVE_BENEATH, or a walk that refuses every symbolic link where the kernel lacks it.
+#include "platform/FileSystem.h"
+
+#include "platform/TextEncoding.h"
+#include "platform/Win32Defs.h"
+#include "platform/linux/FileTree.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <linux/openat2.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace platform {
+
+using linux_impl::ErrorFromErrno;
+
+std::string NativePath(std::u16string_view path)
+{
+    std::string native = Utf16ToUtf8(path);
+    for (char& c : native) {
+        if (c == '\\')
+            c = '/';
+    }
+    return native;
+}
+
+bool FileExists(std::u16string_view path)
+{
+    if (path.empty())
+        return false;
+    struct stat st;
+    return lstat(NativePath(path).c_str(), &st) == 0;
+}
+
+std::string ReadFileBytes(std::u16string_view path)
+{
+    if (path.empty())
+        return {};
+    const int fd = open(NativePath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    std::string data;
+    struct stat st;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        // Four spare bytes, as the file may have grown since its size was taken; the text ends at
+        // the first zero byte either way.
+        const std::size_t capacity = std::size_t(st.st_size) + 4;
+        data.resize(capacity);
+        std::size_t filled = 0;
+        while (filled < capacity) {
+            const ssize_t n = read(fd, data.data() + filled, capacity - filled);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            filled += std::size_t(n);
+        }
+        data.resize(filled);
+        const std::size_t zero = data.find('\0');
+        if (zero != std::string::npos)
+            data.resize(zero);
+    }
+    close(fd);
+    return data;
+}
+
+bool IsDirectoryEmpty(std::u16string_view path)
+{
+    if (path.empty())
+        return false;
+    DIR* dir = opendir(NativePath(path).c_str());
+    if (dir == nullptr)
+        return false;
+    bool empty = true;
+    while (const dirent* e = readdir(dir)) {
+        const char* n = e->d_name;
+        if (!(n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))) {
+            empty = false;
+            break;
+        }
+    }
+    closedir(dir);
+    return empty;
+}
+
+bool DeleteFile(std::u16string_view path)
+{
+    return !path.empty() && unlink(NativePath(path).c_str()) == 0;
+}
+
+bool RemoveDirectory(std::u16string_view path)
+{
+    return !path.empty() && rmdir(NativePath(path).c_str()) == 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// ConfinedDirectory
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+
+// Checks a relative name and cuts it into the folder part (components joined by '/', without
+// empty and "." components) and the last component. False when the name is absolute, has a ".."
+// component, or names nothing below the directory.
+bool SplitRelativeName(std::string_view name, std::string& parent, std::string_view& leaf)
+{
+    parent.clear();
+    leaf = {};
+    if (name.empty() || name.front() == '/' || name.front() == '\\')
+        return false;
+    std::size_t start = 0;
+    while (start <= name.size()) {
+        std::size_t end = start;
+        while (end < name.size() && name[end] != '/' && name[end] != '\\')
+            ++end;
+        const std::string_view part = name.substr(start, end - start);
+        if (part == "..")
+            return false;
+        if (!part.empty() && part != ".") {
+            if (!leaf.empty()) {
+                if (!parent.empty())
+                    parent.push_back('/');
+                parent.append(leaf);
+            }
+            leaf = part;
+        }
+        start = end + 1;
+    }
+    return !leaf.empty();
+}
+
+int OpenBeneath(int baseFd, const std::string& relative)
+{
+    open_how how{};
+    how.flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS;
+    const long fd = syscall(SYS_openat2, baseFd, relative.c_str(), &how, sizeof how);
+    if (fd >= 0 || errno != ENOSYS)
+        return int(fd);
+    // Without openat2, refuse every symbolic link on the way instead of resolving it.
+    int current = baseFd;
+    std::size_t start = 0;
+    while (start < relative.size()) {
+        std::size_t end = relative.find('/', start);
+        if (end == std::string::npos)
+            end = relative.size();
+        const std::string part = relative.substr(start, end - start);
+        const int next = openat(current, part.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        const int savedErrno = errno;
+        if (current != baseFd)
+            close(current);
+        if (next < 0) {
+            errno = savedErrno;
+            return -1;
+        }
+        current = next;
+        start = end + 1;
+    }
+    return current == baseFd ? fcntl(baseFd, F_DUPFD_CLOEXEC, 0) : current;
+}
+
+} // namespace
+
+struct ConfinedDirectory::State
+{
+    int baseFd = -1;
+    // The parent folder of the previous name stays open: manifests list many names per folder.
+    std::string cachedParent;
+    int cachedFd = -1;
+
+    ~State()
+    {
+        if (cachedFd >= 0)
+            close(cachedFd);
+        if (baseFd >= 0)
+            close(baseFd);
+    }
+};
+
+ConfinedDirectory::ConfinedDirectory() = default;
+ConfinedDirectory::~ConfinedDirectory() = default;
+
+bool ConfinedDirectory::Open(std::u16string_view directory)
+{
+    m_state.reset();
+    const std::string native = NativePath(directory);
+    if (native.empty() || native.front() != '/')
+        return false;
+    const int fd = open(native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat dirStat, rootStat;
+    if (fstat(fd, &dirStat) != 0 || stat("/", &rootStat) != 0 ||
+        (dirStat.st_dev == rootStat.st_dev && dirStat.st_ino == rootStat.st_ino)) {
+        close(fd);
+        return false;
+    }
+    m_state = std::make_unique<State>();
+    m_state->baseFd = fd;
+    return true;
+}
+
+bool ConfinedDirectory::IsOpen() const
+{
+    return m_state != nullptr;
+}
+
+bool ConfinedDirectory::IsAcceptableName(std::u16string_view relativeName)
+{
+    std::string parent;
+    std::string_view leaf;
+    const std::string utf8 = Utf16ToUtf8(relativeName);
+    return SplitRelativeName(utf8, parent, leaf);
+}
+
+int ConfinedDirectory::DeleteBelow(std::u16string_view relativeName)
+{
+    return DeleteBelowUtf8(Utf16ToUtf8(relativeName));
+}
+
+int ConfinedDirectory::DeleteBelowUtf8(std::string_view relativeName)
+{
+    if (!m_state)
+        return ERROR_INVALID_PARAMETER;
+    std::string parent;
+    std::string_view leafView;
+    if (!SplitRelativeName(relativeName, parent, leafView))
+        return ERROR_INVALID_PARAMETER;
+    const std::string leaf(leafView);
+
+    int parentFd = m_state->baseFd;
+    if (!parent.empty()) {
+        if (m_state->cachedFd < 0 || parent != m_state->cachedParent) {
+            const int fd = OpenBeneath(m_state->baseFd, parent);
+            if (fd < 0)
+                return errno == EXDEV || errno == ELOOP ? ERROR_INVALID_PARAMETER : ErrorFromErrno(errno);
+            if (m_state->cachedFd >= 0)
+                close(m_state->cachedFd);
+            m_state->cachedFd = fd;
+            m_state->cachedParent = std::move(parent);
+        }
+        parentFd = m_state->cachedFd;
+    }
+    return linux_impl::RemoveTreeAt(parentFd, leaf.c_str());
+}
+
+} // namespace platform

@@ -1,0 +1,160 @@
+// File and shell services: existence, reading, emptiness, recursive deletion that never follows a
+// link, deletion confined to one directory, the Start Menu folder and text conversion.
+#include "platform/FileSystem.h"
+#include "platform/Shell.h"
+#include "platform/TextEncoding.h"
+#include "platform/Win32Defs.h"
+
+#include "tests/app/TestSandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+using namespace tvu_test;
+
+namespace {
+
+std::u16string U(const fs::path& p)
+{
+    return platform::Utf8ToUtf16(p.string());
+}
+
+} // namespace
+
+TEST(TextEncoding, RoundTripsAndReplacesMalformedSequences)
+{
+    const std::string text = "a\xC3\xA9\xE6\x96\x87\xF0\x9F\x98\x80";
+    EXPECT_EQ(platform::Utf8ToUtf16(text), u"a\u00e9\u6587\U0001F600");
+    EXPECT_EQ(platform::Utf16ToUtf8(platform::Utf8ToUtf16(text)), text);
+    EXPECT_EQ(platform::Utf8ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD");           // overlong '/'
+    EXPECT_EQ(platform::Utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD"); // encoded surrogate
+    EXPECT_EQ(platform::Utf8ToUtf16("ab\xE6\x96"), u"ab\uFFFD\uFFFD");       // truncated at the end
+    EXPECT_EQ(platform::Utf16ToUtf8(std::u16string(1, char16_t(0xD800)) + u"x"), "\xEF\xBF\xBDx");
+    for (const char* bad : {"\xC0\xAF", "\xED\xA0\x80", "ab\xE6\x96", "\xF4\x90\x80\x80", "\xFF", "\x80"})
+        EXPECT_FALSE(platform::IsValidUtf8(bad)) << bad;
+    EXPECT_TRUE(platform::IsValidUtf8(text));
+    EXPECT_TRUE(platform::IsValidUtf8(""));
+}
+
+TEST(FileSystem, ExistenceReadingAndEmptiness)
+{
+    Sandbox sandbox;
+    const fs::path dir = sandbox.Dir();
+    WriteText(dir / "f.txt", std::string("text\0after", 10));
+    fs::create_symlink(dir / "nowhere", dir / "dangling");
+    fs::create_directories(dir / "empty");
+    ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+
+    EXPECT_FALSE(platform::FileExists(u""));
+    EXPECT_TRUE(platform::FileExists(U(dir / "f.txt")));
+    EXPECT_TRUE(platform::FileExists(U(dir / "empty")));
+    EXPECT_TRUE(platform::FileExists(U(dir / "dangling")));
+    EXPECT_FALSE(platform::FileExists(U(dir / "missing")));
+
+    EXPECT_EQ(platform::ReadFileBytes(U(dir / "f.txt")), "text");
+    EXPECT_EQ(platform::ReadFileBytes(U(dir / "missing")), "");
+    EXPECT_EQ(platform::ReadFileBytes(U(dir / "empty")), "");
+    EXPECT_EQ(platform::ReadFileBytes(U(dir / "fifo")), ""); // returns at once instead of blocking
+    EXPECT_EQ(platform::ReadFileBytes(U(dir) + u"\\f.txt"), "text");
+
+    EXPECT_TRUE(platform::IsDirectoryEmpty(U(dir / "empty")));
+    EXPECT_TRUE(platform::IsDirectoryEmpty(U(dir / "empty") + u"/"));
+    EXPECT_FALSE(platform::IsDirectoryEmpty(U(dir)));
+    EXPECT_FALSE(platform::IsDirectoryEmpty(U(dir / "missing")));
+    EXPECT_FALSE(platform::IsDirectoryEmpty(u""));
+
+    EXPECT_FALSE(platform::DeleteFile(U(dir / "empty")));
+    EXPECT_TRUE(platform::DeleteFile(U(dir / "dangling")));
+    EXPECT_FALSE(platform::RemoveDirectory(U(dir)));
+    EXPECT_TRUE(platform::RemoveDirectory(U(dir / "empty")));
+}
+
+TEST(ShellDelete, RemovesTreesButNeverFollowsLinks)
+{
+    Sandbox sandbox;
+    const fs::path dir = sandbox.Dir();
+    WriteText(dir / "outside" / "keep.txt", "keep");
+    WriteText(dir / "tree" / "a" / "b" / "c.txt", "c");
+    fs::create_symlink(dir / "outside", dir / "tree" / "a" / "link-dir");
+    fs::create_symlink(dir / "outside" / "keep.txt", dir / "tree" / "link-file");
+    fs::create_symlink(dir / "outside", dir / "top-link");
+    const auto before = Sandbox::Snapshot(dir / "outside");
+
+    EXPECT_EQ(platform::ShellDeletePath(U(dir / "tree")), 0);
+    EXPECT_FALSE(fs::exists(dir / "tree"));
+    EXPECT_EQ(platform::ShellDeletePath(U(dir / "top-link")), 0);
+    EXPECT_FALSE(fs::is_symlink(dir / "top-link"));
+    EXPECT_EQ(Sandbox::Snapshot(dir / "outside"), before);
+
+    EXPECT_EQ(platform::ShellDeletePath(U(dir / "tree")), int(ERROR_FILE_NOT_FOUND));
+    EXPECT_NE(platform::ShellDeletePath(U(dir / "no" / "parent")), 0);
+    EXPECT_EQ(platform::ShellDeletePath(u""), int(ERROR_INVALID_PARAMETER));
+    EXPECT_EQ(platform::ShellDeletePath(u"/"), int(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(platform::ShellDeletePath(U(dir / "outside") + u"/.."), int(ERROR_INVALID_PARAMETER));
+    WriteText(dir / "single.txt", "x");
+    EXPECT_EQ(platform::ShellDeletePath(U(dir) + u"\\single.txt"), 0);
+    EXPECT_TRUE(fs::exists(dir / "outside" / "keep.txt"));
+}
+
+TEST(ConfinedDirectory, OpensOnlyAbsoluteDirectoriesOtherThanTheRoot)
+{
+    Sandbox sandbox;
+    platform::ConfinedDirectory d;
+    EXPECT_FALSE(d.Open(u""));
+    EXPECT_FALSE(d.Open(u"relative/"));
+    EXPECT_FALSE(d.Open(u"/"));
+    EXPECT_FALSE(d.Open(U(sandbox.Dir()) + u"/../../../../../../.."));
+    EXPECT_FALSE(d.Open(U(sandbox.Dir() / "missing")));
+    EXPECT_FALSE(d.IsOpen());
+    EXPECT_NE(d.DeleteBelow(u"x"), 0);
+    EXPECT_TRUE(d.Open(U(sandbox.Dir()) + u"/"));
+    EXPECT_TRUE(d.IsOpen());
+}
+
+TEST(ConfinedDirectory, RefusesNamesThatLeaveAndDeletesThoseThatStay)
+{
+    for (const char16_t* bad : {u"", u"/etc", u"\\etc", u"..", u"a/../b", u"a\\..\\b", u".", u"./", u"a/./.."})
+        EXPECT_FALSE(platform::ConfinedDirectory::IsAcceptableName(bad)) << platform::Utf16ToUtf8(bad);
+    for (const char16_t* good : {u"a", u"a/b", u"a\\b", u"./a", u"a//b/", u"..a", u"a..", u"...", u"C:\\x"})
+        EXPECT_TRUE(platform::ConfinedDirectory::IsAcceptableName(good)) << platform::Utf16ToUtf8(good);
+
+    Sandbox sandbox;
+    const fs::path base = sandbox.Dir() / "base";
+    WriteText(sandbox.Dir() / "outside" / "f", "keep");
+    WriteText(base / "sub" / "f", "x");
+    WriteText(base / "sub" / "g", "x");
+    fs::create_symlink(sandbox.Dir() / "outside", base / "abs-link");
+    fs::create_symlink("../outside", base / "rel-link");
+    platform::ConfinedDirectory d;
+    ASSERT_TRUE(d.Open(U(base)));
+    EXPECT_EQ(d.DeleteBelow(u"abs-link/f"), int(ERROR_INVALID_PARAMETER));
+    EXPECT_EQ(d.DeleteBelow(u"rel-link/f"), int(ERROR_INVALID_PARAMETER));
+    EXPECT_EQ(d.DeleteBelow(u"../outside/f"), int(ERROR_INVALID_PARAMETER));
+    EXPECT_EQ(d.DeleteBelow(u"sub\\f"), 0);
+    EXPECT_EQ(d.DeleteBelow(u"sub/f"), int(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(d.DeleteBelow(u"sub"), 0);
+    EXPECT_EQ(d.DeleteBelow(u"sub/g"), int(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(d.DeleteBelow(u"abs-link"), 0);
+    EXPECT_EQ(ReadText(sandbox.Dir() / "outside" / "f"), "keep");
+}
+
+TEST(StartMenuFolder, EnvironmentOverrideThenXdgThenHome)
+{
+    std::u16string folder;
+    setenv("TVU_STARTMENU", "/sandbox/menu/", 1);
+    EXPECT_TRUE(platform::GetStartMenuFolder(folder));
+    EXPECT_EQ(folder, u"/sandbox/menu");
+    setenv("TVU_STARTMENU", "", 1);
+    setenv("XDG_DATA_HOME", "/data", 1);
+    setenv("HOME", "/home/u", 1);
+    EXPECT_TRUE(platform::GetStartMenuFolder(folder));
+    EXPECT_EQ(folder, u"/data/applications");
+    setenv("XDG_DATA_HOME", "relative", 1);
+    EXPECT_TRUE(platform::GetStartMenuFolder(folder));
+    EXPECT_EQ(folder, u"/home/u/.local/share/applications");
+    unsetenv("XDG_DATA_HOME");
+    unsetenv("HOME");
+    EXPECT_FALSE(platform::GetStartMenuFolder(folder));
+    EXPECT_EQ(folder, u"");
+}
