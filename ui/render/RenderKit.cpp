@@ -474,21 +474,21 @@ bool IsTagClose(char16_t c)
 // A variant of `font` with one style switched on; the same font when it already has the style.
 platform::Font FontVariant(const platform::Font& font, char16_t style)
 {
-    platform::LogFont spec = font ? font.GetLogFont() : platform::Font::DefaultGuiLogFont();
-    bool& flag = style == u'b' ? spec.bold : style == u'i' ? spec.italic : spec.underline;
+    platform::LogFont request = font ? font.GetLogFont() : platform::Font::DefaultGuiLogFont();
+    bool& flag = style == u'b' ? request.bold : style == u'i' ? request.italic : request.underline;
     if (flag)
         return font;
     flag = true;
-    return platform::Font::Create(spec);
+    return platform::Font::Create(request);
 }
 
 // "face [size [style words]]" as a font (size 10 by default).
 platform::Font FontFromFace(const CUIString& argument)
 {
-    platform::LogFont spec;
+    platform::LogFont request;
     const char16_t* p = argument.CStr();
     while (*p && *p != u' ')
-        spec.face.push_back(*p++);
+        request.face.push_back(*p++);
     while (*p == u' ')
         ++p;
     int size = 0;
@@ -497,14 +497,14 @@ platform::Font FontFromFace(const CUIString& argument)
         size = size * 10 + (*p - u'0');
         digits = true;
     }
-    spec.pixelSize = digits ? size : 10;
+    request.pixelSize = digits ? size : 10;
     CUIString rest(p);
     rest.ToLower();
-    spec.bold = rest.FindText(u"bold") >= 0;
-    spec.underline = rest.FindText(u"underline") >= 0;
-    spec.italic = rest.FindText(u"italic") >= 0;
-    spec.strikeout = rest.FindText(u"strikeout") >= 0;
-    return platform::Font::Create(spec);
+    request.bold = rest.FindText(u"bold") >= 0;
+    request.underline = rest.FindText(u"underline") >= 0;
+    request.italic = rest.FindText(u"italic") >= 0;
+    request.strikeout = rest.FindText(u"strikeout") >= 0;
+    return platform::Font::Create(request);
 }
 
 int LineHeightOf(const platform::Font& font)
