@@ -1,7 +1,11 @@
 // The platform's tooltip class ("tooltips_class32"): a small undecorated pop-up that shows one
-// tool's text where it is told to (tracking tooltips), sized to the text, painted through the hook
-// the drawing layer's user installs, or as a plain box without one.
+// tool's text where it is told to (tracking tooltips), sized to the text, and drawn with the hook
+// the program installs or, without one, with the system's sans face.
 #include "platform/WindowSystem.h"
+
+#include "platform/WindowTextCodec.h"
+
+#include <pango/pangocairo.h>
 
 #include <algorithm>
 #include <map>
@@ -12,7 +16,7 @@ namespace {
 
 constexpr std::uint32_t kTipBackground = 0xFFFFFFE1;
 constexpr std::uint32_t kTipBorder = 0xFF767676;
-constexpr int kTipPadding = 4;
+constexpr int kTipPadding = 4; // DrawTipText starts the text here too
 constexpr int kTipOffsetBelowCursor = 20;
 
 struct TooltipState
@@ -31,18 +35,51 @@ std::map<HWND, TooltipState>& States()
     return states;
 }
 
+// A Pango layout of the tip's text in the default GUI face, wrapped at the maximum width.
+PangoLayout* MakeLayout(cairo_t* cr, const std::u16string& text, int maxWidth)
+{
+    PangoLayout* layout = pango_cairo_create_layout(cr);
+    PangoFontDescription* font = pango_font_description_from_string("Sans");
+    pango_font_description_set_absolute_size(font, 12 * PANGO_SCALE);
+    pango_layout_set_font_description(layout, font);
+    pango_font_description_free(font);
+    const std::string utf8 = WindowTextToUtf8(text);
+    pango_layout_set_text(layout, utf8.c_str(), int(utf8.size()));
+    if (maxWidth > 0) {
+        pango_layout_set_width(layout, maxWidth * PANGO_SCALE);
+        pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
+    }
+    return layout;
+}
+
 SIZE MeasureTip(WindowSystem& system, const std::u16string& text, int maxWidth)
 {
     if (const auto& measure = system.GetTooltipMeasurer())
         return measure(text, maxWidth);
-    // Without a text measurer: an average character of 7 by 16 pixels, wrapped at the maximum width.
-    int width = int(text.size()) * 7;
-    int lines = 1;
-    if (maxWidth > 0 && width > maxWidth) {
-        lines = (width + maxWidth - 1) / maxWidth;
-        width = maxWidth;
-    }
-    return SIZE{width, lines * 16};
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
+    cairo_t* cr = cairo_create(surface);
+    PangoLayout* layout = MakeLayout(cr, text, maxWidth);
+    int width = 0, height = 0;
+    pango_layout_get_pixel_size(layout, &width, &height);
+    g_object_unref(layout);
+    cairo_destroy(cr);
+    cairo_surface_destroy(surface);
+    return SIZE{width, height};
+}
+
+void DrawTipText(PixelBuffer& px, const std::u16string& text, int maxWidth)
+{
+    cairo_surface_t* surface = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(px.pixels),
+                                                                   CAIRO_FORMAT_ARGB32, px.width, px.height, px.stride);
+    cairo_t* cr = cairo_create(surface);
+    PangoLayout* layout = MakeLayout(cr, text, maxWidth);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_move_to(cr, 4, 4);
+    pango_cairo_show_layout(cr, layout);
+    g_object_unref(layout);
+    cairo_destroy(cr);
+    cairo_surface_flush(surface);
+    cairo_surface_destroy(surface);
 }
 
 void Relayout(WindowSystem& system, HWND hwnd, const TooltipState& state)
@@ -66,8 +103,12 @@ void Paint(WindowSystem& system, HWND hwnd, const TooltipState& state)
             row[x] = edge ? kTipBorder : kTipBackground;
         }
     }
-    if (const auto& painter = system.GetTooltipPainter(); painter && !px.IsEmpty())
+    if (px.IsEmpty())
+        return;
+    if (const auto& painter = system.GetTooltipPainter())
         painter(px, state.text);
+    else
+        DrawTipText(px, state.text, state.maxWidth);
     paint.dirty = RECT{0, 0, px.width, px.height};
     system.EndPaint(hwnd, paint);
 }

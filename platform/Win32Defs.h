@@ -192,16 +192,46 @@ struct MONITORINFO
 };
 
 // Packing helpers for wParam/lParam, with the sign extension the GET_*_LPARAM forms imply.
-constexpr WORD LOWORD(std::uintptr_t v) { return WORD(v & 0xFFFF); }
-constexpr WORD HIWORD(std::uintptr_t v) { return WORD((v >> 16) & 0xFFFF); }
-constexpr LPARAM MAKELPARAM(int lo, int hi) { return LPARAM(DWORD((WORD(lo)) | (DWORD(WORD(hi)) << 16))); }
-constexpr WPARAM MAKEWPARAM(int lo, int hi) { return WPARAM(DWORD((WORD(lo)) | (DWORD(WORD(hi)) << 16))); }
-constexpr int GET_X_LPARAM(LPARAM lp) { return int(std::int16_t(LOWORD(std::uintptr_t(lp)))); }
-constexpr int GET_Y_LPARAM(LPARAM lp) { return int(std::int16_t(HIWORD(std::uintptr_t(lp)))); }
-constexpr int GET_WHEEL_DELTA_WPARAM(WPARAM wp) { return int(std::int16_t(HIWORD(wp))); }
-constexpr WORD GET_KEYSTATE_WPARAM(WPARAM wp) { return LOWORD(wp); }
-inline const char16_t* MAKEINTRESOURCEW(int id) { return reinterpret_cast<const char16_t*>(std::uintptr_t(WORD(id))); }
-inline bool IS_INTRESOURCE(const void* p) { return (std::uintptr_t(p) >> 16) == 0; }
+constexpr WORD LOWORD(std::uintptr_t v)
+{
+    return WORD(v & 0xFFFF);
+}
+constexpr WORD HIWORD(std::uintptr_t v)
+{
+    return WORD((v >> 16) & 0xFFFF);
+}
+constexpr LPARAM MAKELPARAM(int lo, int hi)
+{
+    return LPARAM(DWORD((WORD(lo)) | (DWORD(WORD(hi)) << 16)));
+}
+constexpr WPARAM MAKEWPARAM(int lo, int hi)
+{
+    return WPARAM(DWORD((WORD(lo)) | (DWORD(WORD(hi)) << 16)));
+}
+constexpr int GET_X_LPARAM(LPARAM lp)
+{
+    return int(std::int16_t(LOWORD(std::uintptr_t(lp))));
+}
+constexpr int GET_Y_LPARAM(LPARAM lp)
+{
+    return int(std::int16_t(HIWORD(std::uintptr_t(lp))));
+}
+constexpr int GET_WHEEL_DELTA_WPARAM(WPARAM wp)
+{
+    return int(std::int16_t(HIWORD(wp)));
+}
+constexpr WORD GET_KEYSTATE_WPARAM(WPARAM wp)
+{
+    return LOWORD(wp);
+}
+inline const char16_t* MAKEINTRESOURCEW(int id)
+{
+    return reinterpret_cast<const char16_t*>(std::uintptr_t(WORD(id)));
+}
+inline bool IS_INTRESOURCE(const void* p)
+{
+    return (std::uintptr_t(p) >> 16) == 0;
+}
 
 // ---------------------------------------------------------------------------------------------
 // Window messages (WM_*)

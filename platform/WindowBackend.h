@@ -31,7 +31,7 @@ enum class InputKind
     Activated,
     Deactivated,
     Exposed,          // the window's picture was lost and needs painting again
-    CaptionDragStart, // a press on a draggable band that the desktop did not take over
+    CaptionDragStart, // a press on a caption or border (hit) that the desktop did not take over
 };
 
 enum MouseButton
@@ -53,6 +53,7 @@ struct InputEvent
     bool repeat = false;
     std::u16string text;
     RECT rect;
+    LRESULT hit = HTCAPTION; // CaptionDragStart: HTCAPTION, or the border being dragged
 };
 
 // Bits of UpdateNative: which parts of a record changed.
@@ -96,7 +97,11 @@ public:
     virtual RECT MonitorRect(int index) = 0;
     virtual RECT WorkArea(int index) = 0;
     // A system metric (SM_*), or -1 to take the window system's default.
-    virtual int SystemMetric(int index) { (void)index; return -1; }
+    virtual int SystemMetric(int index)
+    {
+        (void)index;
+        return -1;
+    }
 
     // A modal message box; returns an ID* answer.
     virtual int ShowMessageBox(WindowRecord* owner, const std::u16string& text, const std::u16string& caption,

@@ -24,7 +24,7 @@ struct WindowRecord
     std::u16string title;
     DWORD style = 0;
     DWORD exStyle = 0;
-    RECT rect; // screen coordinates for a top-level window, the parent's client coordinates for a child
+    RECT rect;             // screen coordinates for a top-level window, the parent's client coordinates for a child
     HWND parent = nullptr; // WS_CHILD windows only
     HWND owner = nullptr;  // top-level windows only
     LONG_PTR userData = 0;
@@ -34,12 +34,13 @@ struct WindowRecord
     std::optional<WindowRegion> region;
     HICON bigIcon = nullptr;
     HICON smallIcon = nullptr;
-    RECT restoreRect;     // the rectangle to come back to from the minimised state
-    RECT updateRect;      // bounding box of what needs painting, client coordinates
+    RECT restoreRect; // the rectangle to come back to from the minimised state
+    RECT normalRect;  // the rectangle to come back to from the maximised state
+    RECT updateRect;  // bounding box of what needs painting, client coordinates
     bool needsPaint = false;
     bool creating = true; // until CreateWindowEx has finished sending WM_CREATE
     bool destroying = false;
-    std::vector<HWND> children; // in creation order
+    std::vector<HWND> children;       // in creation order
     std::vector<std::uint32_t> store; // backing store of a top-level window (children paint into theirs)
     PixelBuffer pixels;               // view of the store: width and height are the client size
     void* native = nullptr;           // the backend's own data for this window

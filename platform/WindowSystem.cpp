@@ -11,10 +11,22 @@ namespace {
 
 thread_local DWORD t_lastError = ERROR_SUCCESS;
 
+// The process's window system. When the process ends with windows still open, they are dropped
+// silently, as a process's windows vanish at exit.
+struct InstanceHolder
+{
+    std::unique_ptr<WindowSystem> system;
+    ~InstanceHolder()
+    {
+        if (system)
+            system->AbandonWindows();
+    }
+};
+
 std::unique_ptr<WindowSystem>& Instance()
 {
-    static std::unique_ptr<WindowSystem> instance;
-    return instance;
+    static InstanceHolder holder;
+    return holder.system;
 }
 
 std::uintptr_t Key(HWND hwnd)
@@ -57,6 +69,29 @@ void WindowSystem::Shutdown()
     Instance().reset();
 }
 
+WindowSystem* WindowSystem::Current()
+{
+    return Instance().get();
+}
+
+void WindowSystem::AbandonWindows()
+{
+    for (auto& [key, window] : m_windows)
+        if (!window->IsChild())
+            m_backend->DestroyNative(*window);
+    {
+        std::lock_guard lock(m_lock);
+        m_live.clear();
+        m_timers.clear();
+    }
+    m_windows.clear();
+    m_zOrder.clear();
+    m_focus = m_active = m_capture = nullptr;
+    m_drag = DragState{};
+    m_hover = HoverState{};
+    m_lastClick = ClickState{};
+}
+
 WindowSystem::WindowSystem(std::unique_ptr<IWindowBackend> backend) : m_backend(std::move(backend))
 {
     m_uiThread = std::this_thread::get_id();
@@ -68,6 +103,15 @@ WindowSystem::WindowSystem(std::unique_ptr<IWindowBackend> backend) : m_backend(
 WindowSystem::~WindowSystem()
 {
     DestroyAll();
+    // Senders still waiting get 0: their windows are gone.
+    {
+        std::lock_guard lock(m_lock);
+        m_closing = true;
+        for (auto& send : m_sent)
+            send->done = true;
+        m_sent.clear();
+    }
+    m_sendDone.notify_all();
     if (m_clock != &m_steadyClock)
         m_clock->SetChangeListener(nullptr);
     m_backend.reset();
@@ -193,11 +237,16 @@ bool WindowSystem::UnregisterClass(const char16_t* className, HINSTANCE instance
 bool WindowSystem::GetClassInfoEx(HINSTANCE instance, const char16_t* className, WNDCLASSEXW& out)
 {
     const std::u16string name = Text(className);
-    for (auto& cls : m_classes) {
-        if (cls.name == name && cls.system == (instance == nullptr)) {
-            out = cls.info;
-            out.lpszClassName = className;
-            return true;
+    for (int pass = 0; pass < 2; ++pass) {
+        const bool system = pass == 0;
+        if (system && instance)
+            continue;
+        for (auto& cls : m_classes) {
+            if (cls.name == name && cls.system == system) {
+                out = cls.info;
+                out.lpszClassName = className;
+                return true;
+            }
         }
     }
     SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
@@ -255,9 +304,9 @@ const WindowRecord* WindowSystem::TopLevelOf(HWND hwnd) const
 // Creation and destruction
 // ---------------------------------------------------------------------------------------------
 
-HWND WindowSystem::CreateWindowEx(DWORD exStyle, const char16_t* className, const char16_t* title, DWORD style,
-                                  int x, int y, int width, int height, HWND parent, HMENU menu,
-                                  HINSTANCE instance, void* param)
+HWND WindowSystem::CreateWindowEx(DWORD exStyle, const char16_t* className, const char16_t* title, DWORD style, int x,
+                                  int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+                                  void* param)
 {
     WindowClass* cls = className ? FindClass(className, instance) : nullptr;
     if (!cls) {
@@ -384,7 +433,8 @@ void WindowSystem::PlaceOnTop(HWND hwnd)
         m_zOrder.push_back(hwnd);
         return;
     }
-    auto it = std::find_if(m_zOrder.begin(), m_zOrder.end(), [&](HWND h) { return Record(h) && Record(h)->IsTopmost(); });
+    auto it =
+        std::find_if(m_zOrder.begin(), m_zOrder.end(), [&](HWND h) { return Record(h) && Record(h)->IsTopmost(); });
     m_zOrder.insert(it, hwnd);
 }
 
@@ -605,10 +655,10 @@ LONG_PTR WindowSystem::SetWindowLongPtr(HWND hwnd, int index, LONG_PTR value)
         window->userData = value;
         return old;
     case GWL_STYLE: {
-        // Visibility and the minimised state change through ShowWindow, never by writing the style.
+        // Visibility, minimised and maximised state change through ShowWindow, never by writing the style.
         old = LONG_PTR(window->style);
-        const DWORD kept = window->style & (WS_VISIBLE | WS_MINIMIZE | WS_CHILD);
-        window->style = (DWORD(value) & ~(WS_VISIBLE | WS_MINIMIZE | WS_CHILD)) | kept;
+        const DWORD kept = window->style & (WS_VISIBLE | WS_MINIMIZE | WS_MAXIMIZE | WS_CHILD);
+        window->style = (DWORD(value) & ~(WS_VISIBLE | WS_MINIMIZE | WS_MAXIMIZE | WS_CHILD)) | kept;
         if (!window->IsChild())
             m_backend->UpdateNative(*window, kChangeStyle);
         return old;
@@ -773,7 +823,7 @@ bool WindowSystem::AdjustWindowRectEx(RECT& rect, DWORD style, bool menu, DWORD 
     return true;
 }
 
-void WindowSystem::ApplyRect(WindowRecord& window, const RECT& rect, bool fromDesktop)
+void WindowSystem::ApplyRect(WindowRecord& window, const RECT& rect, bool fromDesktop, WPARAM sizeKind)
 {
     const HWND hwnd = window.handle;
     if (window.IsMinimized() && !fromDesktop) {
@@ -794,13 +844,14 @@ void WindowSystem::ApplyRect(WindowRecord& window, const RECT& rect, bool fromDe
     if (window.IsChild() && window.IsVisibleFlag())
         InvalidateRect(window.parent, &window.rect, true);
     if (!window.IsChild() && !fromDesktop)
-        m_backend->UpdateNative(window, (moved ? unsigned(kChangePosition) : 0u) | (sized ? unsigned(kChangeSize) : 0u));
+        m_backend->UpdateNative(window,
+                                (moved ? unsigned(kChangePosition) : 0u) | (sized ? unsigned(kChangeSize) : 0u));
     if (moved) {
         const POINT origin = window.IsChild() ? POINT{rect.left, rect.top} : ClientOriginOnScreen(window);
         SendMessage(hwnd, WM_MOVE, 0, MAKELPARAM(origin.x, origin.y));
     }
     if (sized && Record(hwnd))
-        SendMessage(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(rect.right - rect.left, rect.bottom - rect.top));
+        SendMessage(hwnd, WM_SIZE, sizeKind, MAKELPARAM(rect.right - rect.left, rect.bottom - rect.top));
 }
 
 bool WindowSystem::SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int width, int height, UINT flags)
@@ -960,6 +1011,26 @@ void WindowSystem::SetMinimized(WindowRecord& window, bool minimized, bool fromD
     }
 }
 
+void WindowSystem::SetMaximized(WindowRecord& window, bool maximized)
+{
+    const bool isMaximized = (window.style & WS_MAXIMIZE) != 0;
+    if (maximized == isMaximized || window.IsChild() || window.IsMinimized())
+        return;
+    if (maximized) {
+        MONITORINFO monitor;
+        if (!GetMonitorInfo(MonitorFromWindow(window.handle, MONITOR_DEFAULTTONEAREST), monitor))
+            return;
+        window.normalRect = window.rect;
+        window.style |= WS_MAXIMIZE;
+        ApplyRect(window, monitor.rcWork, false, SIZE_MAXIMIZED);
+    } else {
+        window.style &= ~WS_MAXIMIZE;
+        const RECT normal = window.normalRect;
+        window.normalRect = RECT{};
+        ApplyRect(window, normal, false, SIZE_RESTORED);
+    }
+}
+
 bool WindowSystem::ShowWindow(HWND hwnd, int command)
 {
     WindowRecord* window = Record(hwnd);
@@ -1021,8 +1092,16 @@ bool WindowSystem::ShowWindow(HWND hwnd, int command)
     case SW_SHOWNORMAL:
     case SW_RESTORE:
     case SW_SHOWDEFAULT:
+        // Restoring a minimised window brings back what it was before, maximised or not.
+        if (window->IsMinimized())
+            SetMinimized(*window, false, false);
+        else
+            SetMaximized(*window, false);
+        break;
     case SW_SHOWMAXIMIZED:
         SetMinimized(*window, false, false);
+        if (WindowRecord* w = Record(hwnd))
+            SetMaximized(*w, true);
         break;
     default:
         break;

@@ -5,7 +5,8 @@
 // The model is Win32's: a window has a procedure (window, message, wParam, lParam) -> result that is
 // called with WM_NCCREATE, WM_CREATE ... WM_DESTROY, WM_NCDESTROY in Win32 order; one UI thread runs
 // GetMessage/PeekMessage/DispatchMessage; PostMessage, PostThreadMessage, SetTimer and KillTimer
-// may be called from any thread, everything else belongs to the UI thread.
+// may be called from any thread, and SendMessage from another thread waits until the UI thread's
+// loop has delivered the message; everything else belongs to the UI thread.
 #pragma once
 
 #include "platform/Clock.h"
@@ -57,6 +58,8 @@ public:
     static WindowSystem& Install(std::unique_ptr<IWindowBackend> backend);
     // Destroys the process's window system and all its windows.
     static void Shutdown();
+    // The process's window system if one exists; never creates one.
+    static WindowSystem* Current();
     // The backend TVU_PLATFORM selects.
     static std::unique_ptr<IWindowBackend> CreateDefaultBackend();
 
@@ -66,6 +69,9 @@ public:
     WindowSystem& operator=(const WindowSystem&) = delete;
 
     IWindowBackend& Backend() { return *m_backend; }
+    // Drops every window without calling its procedure: at process exit the objects behind the
+    // windows may be gone already, and nothing may be told anything any more.
+    void AbandonWindows();
     // Replaces the clock (tests step a ManualClock). The system keeps a reference: the clock must outlive it.
     void SetClock(IClock* clock);
     DWORD GetTickCount() const;
@@ -76,7 +82,7 @@ public:
     // ---- classes --------------------------------------------------------------------------------
     ATOM RegisterClassEx(const WNDCLASSEXW& wc);
     bool UnregisterClass(const char16_t* className, HINSTANCE instance);
-    // Looks the class up among the system classes when instance is null, else among the program's.
+    // With a null instance: the system classes, then the program's; otherwise the program's only.
     bool GetClassInfoEx(HINSTANCE instance, const char16_t* className, WNDCLASSEXW& out);
     std::u16string GetClassName(HWND hwnd) const;
 
@@ -236,6 +242,7 @@ private:
     struct DragState
     {
         HWND hwnd = nullptr;
+        LRESULT hit = HTCAPTION; // HTCAPTION moves; a border code sizes from that border
         POINT startCursor;
         RECT startRect;
     };
@@ -259,7 +266,8 @@ private:
     const WindowRecord* TopLevelOf(HWND hwnd) const;
     POINT ClientOriginOnScreen(const WindowRecord& window) const;
     void ResizeStore(WindowRecord& window);
-    void ApplyRect(WindowRecord& window, const RECT& rect, bool fromDesktop);
+    void ApplyRect(WindowRecord& window, const RECT& rect, bool fromDesktop, WPARAM sizeKind = SIZE_RESTORED);
+    void SetMaximized(WindowRecord& window, bool maximized);
     void SetMinimized(WindowRecord& window, bool minimized, bool fromDesktop);
     void Activate(HWND hwnd, bool fromDesktop);
     void ActivateAnotherThan(HWND hwnd);
@@ -272,6 +280,8 @@ private:
     int MillisecondsToNextDeadline();
     void ServiceHover();
     void Wake();
+    LRESULT SendFromOtherThread(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void DeliverSentMessages();
 
     HWND MouseTarget(const InputEvent& event, POINT& screen);
     void HandleMouse(const InputEvent& event);
@@ -279,7 +289,8 @@ private:
     void PostMouseMessage(HWND hwnd, UINT clientMessage, WPARAM keys, POINT screen, LRESULT hit);
     WPARAM MouseKeyState() const;
     void UpdateHoverOnMove(HWND hwnd, POINT screen);
-    void StartCaptionDrag(HWND hwnd, POINT screen);
+    void StartMoveSize(HWND hwnd, POINT screen, LRESULT hit);
+    void FollowMoveSize(POINT screen);
 
     std::unique_ptr<IWindowBackend> m_backend;
     SteadyClock m_steadyClock;
@@ -288,7 +299,7 @@ private:
 
     std::vector<WindowClass> m_classes;
     std::map<std::uintptr_t, std::unique_ptr<WindowRecord>> m_windows; // ordered by creation
-    std::vector<HWND> m_zOrder;                                          // top-level windows, bottom first
+    std::vector<HWND> m_zOrder;                                        // top-level windows, bottom first
     std::uintptr_t m_nextHandle = 0x10;
 
     HWND m_focus = nullptr;
@@ -310,12 +321,25 @@ private:
     // live handles those threads may name.
     mutable std::mutex m_lock;
     std::deque<MSG> m_posted;
+    // Messages other threads send, waiting for the UI thread; each sender waits for its answer.
+    struct CrossThreadSend
+    {
+        MSG msg;
+        LRESULT result = 0;
+        bool done = false;
+    };
+    std::deque<std::shared_ptr<CrossThreadSend>> m_sent;
+    std::condition_variable m_sendDone;
+    bool m_closing = false;
     bool m_quitPosted = false;
     int m_quitCode = 0;
     std::vector<Timer> m_timers;
     std::unordered_map<std::uintptr_t, bool> m_live;
     UINT_PTR m_nextThreadTimer = 0x7FFF;
 };
+
+// The default window procedure as a plain procedure, for places that keep a WNDPROC to fall back on.
+LRESULT DefaultWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The process's window system (WindowSystem::Get()).
 inline WindowSystem& Windows()

@@ -3,15 +3,16 @@
 // desktop's requests (close, move, size, minimise, activation).
 #include "platform/WindowSystem.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace platform {
 
 namespace {
 
-constexpr DWORD kDoubleClickTime = 500;   // GetDoubleClickTime's default
-constexpr DWORD kDefaultHoverTime = 400;  // SPI_GETMOUSEHOVERTIME's default
-constexpr int kHoverTolerance = 2;        // half of SM_CXMOUSEHOVER
+constexpr DWORD kDoubleClickTime = 500;  // GetDoubleClickTime's default
+constexpr DWORD kDefaultHoverTime = 400; // SPI_GETMOUSEHOVERTIME's default
+constexpr int kHoverTolerance = 2;       // half of SM_CXMOUSEHOVER
 constexpr int kMA_ACTIVATEANDEAT = 2;
 constexpr int kMA_NOACTIVATEANDEAT = 4;
 
@@ -151,22 +152,65 @@ void WindowSystem::UpdateHoverOnMove(HWND hwnd, POINT screen)
             PostMessage(left, WM_MOUSELEAVE, 0, 0);
         return;
     }
-    if (m_hover.hover &&
-        (std::abs(screen.x - m_hover.anchor.x) > kHoverTolerance || std::abs(screen.y - m_hover.anchor.y) > kHoverTolerance)) {
+    if (m_hover.hover && (std::abs(screen.x - m_hover.anchor.x) > kHoverTolerance ||
+                          std::abs(screen.y - m_hover.anchor.y) > kHoverTolerance)) {
         m_hover.anchor = screen;
         m_hover.since = m_clock->NowMs();
     }
 }
 
-void WindowSystem::StartCaptionDrag(HWND hwnd, POINT screen)
+void WindowSystem::StartMoveSize(HWND hwnd, POINT screen, LRESULT hit)
 {
     WindowRecord* window = Record(hwnd);
     if (!window || window->IsChild() || window->IsMinimized())
         return;
+    // Input is read ahead of dispatching: when the button came up before the press was dispatched,
+    // the drag is already over.
+    if (!m_keyDown[VK_LBUTTON])
+        return;
     m_drag.hwnd = hwnd;
+    m_drag.hit = hit;
     m_drag.startCursor = screen;
     m_drag.startRect = window->rect;
     SendMessage(hwnd, WM_ENTERSIZEMOVE, 0, 0);
+}
+
+void WindowSystem::FollowMoveSize(POINT screen)
+{
+    const HWND hwnd = m_drag.hwnd;
+    const int dx = screen.x - m_drag.startCursor.x, dy = screen.y - m_drag.startCursor.y;
+    RECT r = m_drag.startRect;
+    const LRESULT hit = m_drag.hit;
+    if (hit == HTCAPTION) {
+        SetWindowPos(hwnd, nullptr, r.left + dx, r.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return;
+    }
+    const bool left = hit == HTLEFT || hit == HTTOPLEFT || hit == HTBOTTOMLEFT;
+    const bool right = hit == HTRIGHT || hit == HTTOPRIGHT || hit == HTBOTTOMRIGHT;
+    const bool top = hit == HTTOP || hit == HTTOPLEFT || hit == HTTOPRIGHT;
+    const bool bottom = hit == HTBOTTOM || hit == HTBOTTOMLEFT || hit == HTBOTTOMRIGHT;
+    if (left)
+        r.left += dx;
+    if (right)
+        r.right += dx;
+    if (top)
+        r.top += dy;
+    if (bottom)
+        r.bottom += dy;
+    // The window's own limits (WM_GETMINMAXINFO) hold while it is sized by hand.
+    MINMAXINFO limits;
+    limits.ptMinTrackSize = POINT{1, 1};
+    limits.ptMaxTrackSize = POINT{32767, 32767};
+    SendMessage(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    const int width = std::clamp(int(r.right - r.left), int(limits.ptMinTrackSize.x),
+                                 std::max(int(limits.ptMinTrackSize.x), int(limits.ptMaxTrackSize.x)));
+    const int height = std::clamp(int(r.bottom - r.top), int(limits.ptMinTrackSize.y),
+                                  std::max(int(limits.ptMinTrackSize.y), int(limits.ptMaxTrackSize.y)));
+    if (left)
+        r.left = r.right - width;
+    if (top)
+        r.top = r.bottom - height;
+    SetWindowPos(hwnd, nullptr, r.left, r.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void WindowSystem::PostMouseMessage(HWND hwnd, UINT clientMessage, WPARAM keys, POINT screen, LRESULT hit)
@@ -234,7 +278,7 @@ void WindowSystem::HandleInput(const InputEvent& event)
     case InputKind::CaptionDragStart:
         m_cursorPos = event.screen;
         m_keyDown[VK_LBUTTON] = 1;
-        StartCaptionDrag(event.window, event.screen);
+        StartMoveSize(event.window, event.screen, event.hit);
         break;
     }
 }
@@ -245,11 +289,11 @@ void WindowSystem::HandleMouse(const InputEvent& event)
     if (event.kind != InputKind::Wheel)
         m_cursorPos = screen;
 
-    // A caption drag moves the window with the pointer until the left button comes up.
+    // A caption or border drag moves or sizes the window with the pointer until the left button comes up.
     if (m_drag.hwnd) {
-        const bool released = (event.kind == InputKind::MouseUp && event.button == kLeftButton) ||
-                              (event.kind == InputKind::MouseMove && event.buttons != ~0u &&
-                               !(event.buttons & MK_LBUTTON));
+        const bool released =
+            (event.kind == InputKind::MouseUp && event.button == kLeftButton) ||
+            (event.kind == InputKind::MouseMove && event.buttons != ~0u && !(event.buttons & MK_LBUTTON));
         const HWND hwnd = m_drag.hwnd;
         if (released) {
             m_drag = DragState{};
@@ -258,12 +302,8 @@ void WindowSystem::HandleMouse(const InputEvent& event)
             return;
         }
         if (event.kind == InputKind::MouseMove) {
-            if (WindowRecord* window = Record(hwnd)) {
-                const int dx = screen.x - m_drag.startCursor.x, dy = screen.y - m_drag.startCursor.y;
-                SetWindowPos(hwnd, nullptr, m_drag.startRect.left + dx, m_drag.startRect.top + dy, 0, 0,
-                             SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-                (void)window;
-            }
+            if (Record(hwnd))
+                FollowMoveSize(screen);
             return;
         }
     }

@@ -27,15 +27,59 @@ LRESULT WindowSystem::CallProc(WindowRecord& window, UINT message, WPARAM wParam
 
 LRESULT WindowSystem::SendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    // Windows belong to the UI thread; other threads talk to them by posting.
     if (!IsUiThread())
-        return 0;
+        return SendFromOtherThread(hwnd, message, wParam, lParam);
     WindowRecord* window = Record(hwnd);
     if (!window) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
     return CallProc(*window, message, wParam, lParam);
+}
+
+LRESULT WindowSystem::SendFromOtherThread(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto send = std::make_shared<CrossThreadSend>();
+    send->msg.hwnd = hwnd;
+    send->msg.message = message;
+    send->msg.wParam = wParam;
+    send->msg.lParam = lParam;
+    {
+        std::unique_lock lock(m_lock);
+        if (m_closing || !m_live.count(reinterpret_cast<std::uintptr_t>(hwnd))) {
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            return 0;
+        }
+        m_sent.push_back(send);
+    }
+    Wake();
+    // Like Win32, the sender waits until the UI thread's loop gets round to it.
+    std::unique_lock lock(m_lock);
+    m_sendDone.wait(lock, [&] { return send->done; });
+    return send->result;
+}
+
+void WindowSystem::DeliverSentMessages()
+{
+    for (;;) {
+        std::shared_ptr<CrossThreadSend> send;
+        {
+            std::lock_guard lock(m_lock);
+            if (m_sent.empty())
+                return;
+            send = m_sent.front();
+            m_sent.pop_front();
+        }
+        LRESULT result = 0;
+        if (WindowRecord* window = Record(send->msg.hwnd))
+            result = CallProc(*window, send->msg.message, send->msg.wParam, send->msg.lParam);
+        {
+            std::lock_guard lock(m_lock);
+            send->result = result;
+            send->done = true;
+        }
+        m_sendDone.notify_all();
+    }
 }
 
 LRESULT WindowSystem::CallWindowProc(WNDPROC proc, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -109,6 +153,7 @@ void WindowSystem::PumpBackend()
 
 bool WindowSystem::FetchMessage(MSG& msg, HWND filter, UINT first, UINT last, bool remove)
 {
+    DeliverSentMessages();
     PumpBackend();
     const std::uint64_t now = m_clock->NowMs();
     {
@@ -332,6 +377,11 @@ bool WindowSystem::KillTimer(HWND hwnd, UINT_PTR id)
 // Default processing
 // ---------------------------------------------------------------------------------------------
 
+LRESULT DefaultWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return WindowSystem::Get().DefWindowProc(hwnd, message, wParam, lParam);
+}
+
 LRESULT WindowSystem::DefWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     WindowRecord* window = Record(hwnd);
@@ -402,6 +452,9 @@ LRESULT WindowSystem::DefWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         case SC_MINIMIZE:
             ShowWindow(hwnd, SW_MINIMIZE);
             break;
+        case SC_MAXIMIZE:
+            ShowWindow(hwnd, SW_SHOWMAXIMIZED);
+            break;
         case SC_RESTORE:
             ShowWindow(hwnd, SW_RESTORE);
             break;
@@ -417,10 +470,15 @@ LRESULT WindowSystem::DefWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         }
         return 0;
     case WM_NCLBUTTONDOWN:
-        if (LRESULT(wParam) == HTCAPTION) {
+        if ((LRESULT(wParam) == HTCAPTION || (LRESULT(wParam) >= HTLEFT && LRESULT(wParam) <= HTBOTTOMRIGHT))) {
             if (const WindowRecord* top = TopLevelOf(hwnd))
-                StartCaptionDrag(top->handle, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+                StartMoveSize(top->handle, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, LRESULT(wParam));
         }
+        return 0;
+    case WM_NCLBUTTONDBLCLK:
+        // A double click on the caption of a window with a maximise box toggles the maximised state.
+        if (LRESULT(wParam) == HTCAPTION && (window->style & WS_MAXIMIZEBOX) && !window->IsChild())
+            SendMessage(hwnd, WM_SYSCOMMAND, (window->style & WS_MAXIMIZE) ? SC_RESTORE : SC_MAXIMIZE, lParam);
         return 0;
     case WM_ACTIVATE:
         if (LOWORD(wParam) != WA_INACTIVE && !window->IsMinimized())

@@ -347,9 +347,8 @@ HMONITOR WindowSystem::MonitorFromWindow(HWND hwnd, DWORD flags) const
     int bestIndex = -1;
     for (int i = 0; i < count; ++i) {
         const RECT overlap = Intersect(rect, m_backend->MonitorRect(i));
-        const long long area = Empty(overlap) ? 0
-                                              : (long long)(overlap.right - overlap.left) *
-                                                    (long long)(overlap.bottom - overlap.top);
+        const long long area =
+            Empty(overlap) ? 0 : (long long)(overlap.right - overlap.left) * (long long)(overlap.bottom - overlap.top);
         if (area > bestArea) {
             bestArea = area;
             bestIndex = i;

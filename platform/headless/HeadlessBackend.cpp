@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 namespace platform {
@@ -102,6 +103,10 @@ void HeadlessBackend::SetMessageBoxScript(const std::string& script)
 void HeadlessBackend::SetFrames(const std::string& folder, int maxFrames)
 {
     m_framesFolder = folder;
+    if (!folder.empty()) {
+        std::error_code error;
+        std::filesystem::create_directories(folder, error); // an unwritable folder just gets no frames
+    }
     m_framesMax = maxFrames > 0 ? maxFrames : 1;
 }
 

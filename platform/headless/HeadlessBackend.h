@@ -2,7 +2,8 @@
 //
 // Supported:
 //  [x] Windows as records with rectangles, styles, regions and an in-memory picture (read it with
-//      WindowSystem::WindowPixels); one virtual monitor whose size and work area tests may set.
+//      WindowSystem::WindowPixels); one virtual monitor, 1920 x 1080 with a work area of 1920 x 1040,
+//      that tests may change (SetScreen), and system metrics they may set.
 //  [x] Input injected by tests: mouse moves, buttons, wheel, keys, text, the desktop's close request,
 //      moves and resizes by the desktop; caption dragging through WM_NCHITTEST = HTCAPTION.
 //  [x] Message boxes answered from a script: TVU_MSGBOX="ok,cancel" gives the answers in order; without

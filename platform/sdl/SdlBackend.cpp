@@ -5,7 +5,7 @@
 #include "platform/WindowSystem.h"
 #include "platform/WindowTextCodec.h"
 #include "platform/sdl/SdlKeys.h"
-#include "platform/sdl/SdlShape.h"
+#include "platform/sdl/SdlX11.h"
 
 #include <SDL.h>
 
@@ -136,6 +136,7 @@ private:
     bool m_started = false;
     Uint32 m_wakeEvent = 0;
     HWND m_lastHitWindow = nullptr;
+    HWND m_dragWindow = nullptr; // a caption drag that this backend follows itself
     LRESULT m_lastHit = HTNOWHERE;
     POINT m_lastHitPoint;
 };
@@ -146,6 +147,9 @@ bool SdlBackend::Start()
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     SDL_SetHint("SDL_QUIT_ON_LAST_WINDOW_CLOSE", "0");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+    // Pictures go through the system's own framebuffer: an accelerated one would recreate the native
+    // window behind our back (losing its shape) and buys nothing for a copied picture.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         return false;
     m_started = true;
@@ -215,6 +219,8 @@ void SdlBackend::DestroyNative(WindowRecord& window)
     }
     if (m_lastHitWindow == window.handle)
         m_lastHitWindow = nullptr;
+    if (m_dragWindow == window.handle)
+        m_dragWindow = nullptr;
 }
 
 void SdlBackend::SyncShown(WindowRecord& window)
@@ -327,12 +333,13 @@ void SdlBackend::Present(WindowRecord& window, const RECT& dirty)
     const Uint32 format = surface->format->format;
     if (format == SDL_PIXELFORMAT_ARGB8888 || format == SDL_PIXELFORMAT_RGB888) {
         for (int y = top; y < bottom; ++y) {
-            auto* dst = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(surface->pixels) + y * surface->pitch);
+            auto* dst =
+                reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(surface->pixels) + y * surface->pitch);
             std::memcpy(dst + left, px.Row(y) + left, std::size_t(right - left) * 4);
         }
     } else {
-        auto* dst = static_cast<std::uint8_t*>(surface->pixels) + top * surface->pitch +
-                    left * surface->format->BytesPerPixel;
+        auto* dst =
+            static_cast<std::uint8_t*>(surface->pixels) + top * surface->pitch + left * surface->format->BytesPerPixel;
         SDL_ConvertPixels(right - left, bottom - top, SDL_PIXELFORMAT_ARGB8888, px.Row(top) + left, px.stride, format,
                           dst, surface->pitch);
     }
@@ -425,7 +432,8 @@ int SdlBackend::ShowMessageBox(WindowRecord* owner, const std::u16string& text, 
         buttons = {{IDOK, "OK"}};
         break;
     }
-    const bool hasCancel = std::any_of(buttons.begin(), buttons.end(), [](const Button& b) { return b.id == IDCANCEL; });
+    const bool hasCancel =
+        std::any_of(buttons.begin(), buttons.end(), [](const Button& b) { return b.id == IDCANCEL; });
     const int dismissed = hasCancel ? IDCANCEL : buttons.back().id;
     std::vector<SDL_MessageBoxButtonData> data;
     const int defaultIndex = (type & MB_DEFBUTTON2) && buttons.size() > 1 ? 1 : 0;
@@ -494,6 +502,9 @@ void SdlBackend::Translate(const SDL_Event& e)
         event.window = HandleOf(e.motion.windowID);
         const POINT origin = WindowOrigin(e.motion.windowID);
         event.screen = POINT{origin.x + e.motion.x, origin.y + e.motion.y};
+        // While following a caption drag the pointer is read directly (see PollEvents).
+        if (m_dragWindow)
+            return;
         event.buttons = MouseKeysFromSdl(e.motion.state);
         break;
     }
@@ -576,13 +587,15 @@ void SdlBackend::Translate(const SDL_Event& e)
             event.kind = InputKind::MouseLeave;
             break;
         case SDL_WINDOWEVENT_HIT_TEST:
-            // SDL handed a caption press to the desktop. A window manager moves the window from here;
-            // on a bare X server nobody would, so the window system follows the pointer itself (and
-            // stops at the first move without the button, which is all it sees when a manager did it).
-            if (m_lastHitWindow != event.window || m_lastHit != HTCAPTION)
+            // SDL handed a caption or border press to the desktop. A window manager moves or sizes the
+            // window from here; on a bare X server nobody would, so the window system follows the pointer.
+            if (m_lastHitWindow != event.window || SdlHitFor(m_lastHit) == SDL_HITTEST_NORMAL ||
+                SdlDesktopMovesWindows(native))
                 return;
             event.kind = InputKind::CaptionDragStart;
             event.screen = m_lastHitPoint;
+            event.hit = m_lastHit;
+            m_dragWindow = event.window;
             break;
         default:
             return;
@@ -600,6 +613,25 @@ void SdlBackend::PollEvents(std::vector<InputEvent>& out)
     SDL_Event e;
     while (SDL_PollEvent(&e))
         Translate(e);
+    if (m_dragWindow) {
+        // SDL gave the press away, so its own motion events during the drag are unreliable: follow
+        // the pointer's real position and button instead, until the button comes up.
+        InputEvent move;
+        move.kind = InputKind::MouseMove;
+        move.window = m_dragWindow;
+        int x = 0, y = 0;
+        const Uint32 state = SDL_GetGlobalMouseState(&x, &y);
+        move.screen = POINT{x, y};
+        move.buttons = MouseKeysFromSdl(state);
+        m_pending.push_back(move);
+        if (!(state & SDL_BUTTON_LMASK)) {
+            InputEvent up = move;
+            up.kind = InputKind::MouseUp;
+            up.button = kLeftButton;
+            m_pending.push_back(up);
+            m_dragWindow = nullptr;
+        }
+    }
     for (InputEvent& event : m_pending)
         out.push_back(std::move(event));
     m_pending.clear();
@@ -607,6 +639,8 @@ void SdlBackend::PollEvents(std::vector<InputEvent>& out)
 
 void SdlBackend::WaitEvents(int timeoutMs)
 {
+    if (m_dragWindow)
+        timeoutMs = timeoutMs < 0 ? 10 : std::min(timeoutMs, 10);
     SDL_Event e;
     if (SDL_WaitEventTimeout(&e, timeoutMs < 0 ? -1 : timeoutMs))
         Translate(e);
@@ -623,11 +657,14 @@ void SdlBackend::Wake()
 
 } // namespace
 
-std::unique_ptr<IWindowBackend> CreateSdlBackend()
+std::unique_ptr<IWindowBackend> CreateSdlBackend(std::string* error)
 {
     auto backend = std::make_unique<SdlBackend>();
-    if (!backend->Start())
+    if (!backend->Start()) {
+        if (error)
+            *error = SDL_GetError();
         return nullptr;
+    }
     return backend;
 }
 

@@ -18,10 +18,12 @@
 #include "platform/WindowBackend.h"
 
 #include <memory>
+#include <string>
 
 namespace platform {
 
-// A started SDL backend, or null when SDL's video cannot start (no display).
-std::unique_ptr<IWindowBackend> CreateSdlBackend();
+// A started SDL backend, or null when SDL's video cannot start (no display); then error, when given,
+// receives SDL's reason.
+std::unique_ptr<IWindowBackend> CreateSdlBackend(std::string* error = nullptr);
 
 } // namespace platform

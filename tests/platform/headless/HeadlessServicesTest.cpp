@@ -20,8 +20,9 @@ namespace {
 
 std::filesystem::path TempFolder(const char* name)
 {
-    auto path = std::filesystem::temp_directory_path() / (std::string("tvu-platform-") + name + "-" +
-                                                          std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    auto path =
+        std::filesystem::temp_directory_path() /
+        (std::string("tvu-platform-") + name + "-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
     std::filesystem::remove_all(path);
     std::filesystem::create_directories(path);
     return path;
@@ -228,9 +229,9 @@ TEST_F(HeadlessTest, MonitorWorkAreaAndSystemMetricsComeFromTheBackend)
 TEST_F(HeadlessTest, TooltipsAreSmallTopmostPopupsThatIgnoreTheMouse)
 {
     HWND owner = MakeWindow(0, 0, 300, 300);
-    HWND tip = windows->CreateWindowEx(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
-                                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
-                                       nullptr, nullptr);
+    HWND tip =
+        windows->CreateWindowEx(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, nullptr, nullptr);
     ASSERT_NE(tip, nullptr);
     TOOLINFOW tool;
     tool.uFlags = TTF_IDISHWND;
@@ -250,7 +251,13 @@ TEST_F(HeadlessTest, TooltipsAreSmallTopmostPopupsThatIgnoreTheMouse)
     EXPECT_TRUE(windows->GetWindowLongPtr(tip, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_EQ(windows->WindowFromPoint(POINT{r.left + 2, r.top + 2}), owner) << "the mouse passes through";
     Pump();
-    EXPECT_EQ(windows->WindowPixels(tip).Row(0)[0], 0xFF767676u);
+    const platform::PixelBuffer px = windows->WindowPixels(tip);
+    EXPECT_EQ(px.Row(0)[0], 0xFF767676u);
+    int dark = 0;
+    for (int y = 1; y < px.height - 1; ++y)
+        for (int x = 1; x < px.width - 1; ++x)
+            dark += (px.Row(y)[x] & 0xFF) < 0x60;
+    EXPECT_GT(dark, 20) << "the text is drawn";
     windows->SendMessage(tip, TTM_TRACKACTIVATE, 0, reinterpret_cast<LPARAM>(&tool));
     EXPECT_FALSE(windows->IsWindowVisible(tip));
 }
@@ -286,4 +293,45 @@ TEST_F(HeadlessTest, IconsLoadFromEmbeddedPngAtTheAskedSize)
     EXPECT_EQ(windows->SendMessage(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon)), 0);
     EXPECT_EQ(windows->SendMessage(hwnd, WM_GETICON, ICON_BIG, 0), reinterpret_cast<LRESULT>(icon));
     EXPECT_TRUE(windows->DestroyIcon(icon));
+}
+
+TEST_F(HeadlessTest, MaximisingFillsTheWorkAreaAndRestoringGoesBack)
+{
+    headless->SetScreen(RECT{0, 0, 1000, 800}, RECT{0, 0, 1000, 760});
+    HWND hwnd = MakeWindow(10, 20, 100, 80, WS_POPUP | WS_VISIBLE | WS_MAXIMIZEBOX);
+    ClearLog();
+    windows->SendMessage(hwnd, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    EXPECT_TRUE(windows->IsZoomed(hwnd));
+    RECT r;
+    windows->GetWindowRect(hwnd, r);
+    EXPECT_EQ(r.right, 1000);
+    EXPECT_EQ(r.bottom, 760);
+    EXPECT_EQ(Find(WM_SIZE).back().wParam, SIZE_MAXIMIZED);
+
+    // Minimised and restored, it comes back maximised; restored once more, it has its old place.
+    windows->ShowWindow(hwnd, SW_MINIMIZE);
+    windows->ShowWindow(hwnd, SW_RESTORE);
+    EXPECT_TRUE(windows->IsZoomed(hwnd));
+    windows->GetWindowRect(hwnd, r);
+    EXPECT_EQ(r.bottom, 760);
+    windows->ShowWindow(hwnd, SW_RESTORE);
+    EXPECT_FALSE(windows->IsZoomed(hwnd));
+    windows->GetWindowRect(hwnd, r);
+    EXPECT_EQ(r.left, 10);
+    EXPECT_EQ(r.bottom, 100);
+
+    // A double click on a caption toggles it.
+    s_handler = [](HWND, UINT message, WPARAM, LPARAM, LRESULT& result) {
+        if (message != WM_NCHITTEST)
+            return false;
+        result = HTCAPTION;
+        return true;
+    };
+    for (int i = 0; i < 2; ++i) {
+        headless->InjectButton(platform::kLeftButton, true, 50, 30);
+        headless->InjectButton(platform::kLeftButton, false, 50, 30);
+        clock.Advance(50);
+        Pump();
+    }
+    EXPECT_TRUE(windows->IsZoomed(hwnd));
 }

@@ -43,6 +43,12 @@ TEST_F(HeadlessTest, ClickInTheClientAreaArrivesInClientCoordinates)
     EXPECT_EQ(Find(WM_LBUTTONUP).size(), 1u);
     // The class cursor (the hand) was set by default processing of WM_SETCURSOR.
     EXPECT_EQ(headless->CursorShape(), IDC_HAND);
+    // The wheel goes to the focus window with the screen position; a notch toward the user is -120.
+    headless->InjectWheel(-WHEEL_DELTA, 130, 150);
+    Pump();
+    ASSERT_EQ(Find(WM_MOUSEWHEEL).size(), 1u);
+    EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(Find(WM_MOUSEWHEEL)[0].wParam), -WHEEL_DELTA);
+    EXPECT_EQ(Find(WM_MOUSEWHEEL)[0].lParam, MAKELPARAM(130, 150));
     // A point outside every window reaches nobody.
     ClearLog();
     headless->InjectButton(kLeftButton, true, 10, 10);
@@ -142,7 +148,9 @@ TEST_F(HeadlessTest, DraggingTheCaptionBandMovesTheWindow)
     EXPECT_EQ(r.top, 160);
     EXPECT_EQ(r.right - r.left, 200);
     EXPECT_FALSE(Find(WM_MOVE).empty());
-    // After the release the pointer moves alone again.
+    // After the release the pointer moves alone again, also after a click too quick to start a drag.
+    headless->InjectButton(kLeftButton, true, 150, 170);
+    headless->InjectButton(kLeftButton, false, 150, 170);
     headless->InjectMouseMove(400, 400);
     Pump();
     windows->GetWindowRect(hwnd, r);
@@ -274,4 +282,43 @@ TEST_F(HeadlessTest, DisabledWindowsGetNoMouseInput)
     ASSERT_FALSE(Find(WM_NCDESTROY).empty());
     EXPECT_EQ(Find(WM_NCDESTROY)[0].hwnd, dialog);
     EXPECT_FALSE(windows->IsWindow(dialog));
+}
+
+TEST_F(HeadlessTest, DraggingABorderSizesTheWindowWithinItsLimits)
+{
+    s_handler = [](HWND hwnd, UINT message, WPARAM, LPARAM lParam, LRESULT& result) {
+        if (message == WM_GETMINMAXINFO) {
+            reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = POINT{150, 120};
+            result = 0;
+            return true;
+        }
+        if (message != WM_NCHITTEST)
+            return false;
+        POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        platform::Windows().ScreenToClient(hwnd, p);
+        result = p.x < 5 ? HTLEFT : (p.x >= 195 && p.y >= 145) ? HTBOTTOMRIGHT : HTCLIENT;
+        return true;
+    };
+    HWND hwnd = MakeWindow(100, 100, 200, 150);
+    headless->InjectButton(kLeftButton, true, 298, 248);
+    Pump();
+    headless->InjectMouseMove(338, 278);
+    headless->InjectButton(kLeftButton, false, 338, 278);
+    Pump();
+    RECT r;
+    windows->GetWindowRect(hwnd, r);
+    EXPECT_EQ(r.left, 100);
+    EXPECT_EQ(r.right - r.left, 240);
+    EXPECT_EQ(r.bottom - r.top, 180);
+    EXPECT_EQ(Find(WM_SIZE).back().lParam, MAKELPARAM(240, 180));
+
+    // Dragging the left border far to the right stops at the minimum width, the right edge staying.
+    headless->InjectButton(kLeftButton, true, 101, 150);
+    Pump();
+    headless->InjectMouseMove(301, 150);
+    headless->InjectButton(kLeftButton, false, 301, 150);
+    Pump();
+    windows->GetWindowRect(hwnd, r);
+    EXPECT_EQ(r.right, 340);
+    EXPECT_EQ(r.right - r.left, 150);
 }

@@ -87,7 +87,8 @@ TEST_F(HeadlessTest, ClassRegistrationReportsAnExistingClass)
     EXPECT_EQ(windows->LastError(), ERROR_CLASS_ALREADY_EXISTS);
     WNDCLASSEXW info;
     EXPECT_TRUE(windows->GetClassInfoEx(nullptr, TOOLTIPS_CLASSW, info)); // a system class
-    EXPECT_FALSE(windows->GetClassInfoEx(nullptr, u"TestWnd", info));     // a program class
+    EXPECT_TRUE(windows->GetClassInfoEx(nullptr, u"TestWnd", info));      // a program class
+    EXPECT_FALSE(windows->GetClassInfoEx(reinterpret_cast<HINSTANCE>(1), TOOLTIPS_CLASSW, info));
     EXPECT_TRUE(windows->GetClassInfoEx(reinterpret_cast<HINSTANCE>(1), u"TestWnd", info));
 }
 
@@ -125,11 +126,25 @@ TEST_F(HeadlessTest, PostsFromAnotherThreadReachTheUiThreadInOrder)
         EXPECT_EQ(received[i], WPARAM(i));
     EXPECT_TRUE(std::all_of(threads.begin(), threads.end(),
                             [](std::thread::id id) { return id == std::this_thread::get_id(); }));
-    // Sending is for the UI thread only.
-    LRESULT fromWorker = 1;
-    std::thread([&] { fromWorker = windows->SendMessage(hwnd, WM_APP + 2, 0, 0); }).join();
-    EXPECT_EQ(fromWorker, 0);
-    EXPECT_TRUE(Find(WM_APP + 2).empty());
+    // A send from another thread waits until the UI thread's loop delivers it, on the UI thread.
+    std::thread::id handledOn;
+    s_handler = [&](HWND, UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+        if (message != WM_APP + 2)
+            return false;
+        handledOn = std::this_thread::get_id();
+        result = LRESULT(wParam * 2);
+        return true;
+    };
+    std::atomic<LRESULT> fromWorker{-1};
+    std::thread sender([&] { fromWorker = windows->SendMessage(hwnd, WM_APP + 2, 21, 0); });
+    while (fromWorker.load() == -1) {
+        MSG pending;
+        windows->PeekMessage(pending);
+        std::this_thread::yield();
+    }
+    sender.join();
+    EXPECT_EQ(fromWorker.load(), 42);
+    EXPECT_EQ(handledOn, std::this_thread::get_id());
     // Posting to a window that is gone fails.
     windows->DestroyWindow(hwnd);
     EXPECT_FALSE(windows->PostMessage(hwnd, WM_APP + 1, 0, 0));

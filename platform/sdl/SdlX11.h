@@ -1,4 +1,4 @@
-// Window shapes for SDL windows on X11 (the shape extension); other video drivers keep rectangles.
+// What SDL leaves out on X11: window shapes (the shape extension) and whether a window manager runs.
 #pragma once
 
 #include "platform/WindowRegion.h"
@@ -12,5 +12,8 @@ namespace platform {
 // Applies the region (window coordinates) to the window; nullopt restores the rectangle. False when
 // the video driver cannot shape windows.
 bool ApplySdlWindowShape(SDL_Window* window, const std::optional<WindowRegion>& region, int width, int height);
+
+// False only on an X server without a window manager, where nobody takes over a caption drag.
+bool SdlDesktopMovesWindows(SDL_Window* window);
 
 } // namespace platform

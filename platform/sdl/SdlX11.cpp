@@ -1,11 +1,12 @@
-// X11 shape of SDL windows: the region's pixel rows as rectangles of the bounding shape.
+// X11 services beside SDL: window shapes from the region's pixel rows, and the window manager check.
 // This file does not include the Win32 vocabulary, whose names clash with Xlib's.
-#include "platform/sdl/SdlShape.h"
+#include "platform/sdl/SdlX11.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
 
 #ifdef TVU_HAVE_XSHAPE
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/shape.h>
 #endif
@@ -45,8 +46,7 @@ bool ApplySdlWindowShape(SDL_Window* window, const std::optional<WindowRegion>& 
                 runs.push_back(XRectangle{short(start), short(y), static_cast<unsigned short>(x - start), 1});
         }
     }
-    XShapeCombineRectangles(display, xwindow, ShapeBounding, 0, 0, runs.data(), int(runs.size()), ShapeSet,
-                            YXBanded);
+    XShapeCombineRectangles(display, xwindow, ShapeBounding, 0, 0, runs.data(), int(runs.size()), ShapeSet, YXBanded);
     XFlush(display);
     return true;
 #else
@@ -55,6 +55,34 @@ bool ApplySdlWindowShape(SDL_Window* window, const std::optional<WindowRegion>& 
     (void)width;
     (void)height;
     return false;
+#endif
+}
+
+bool SdlDesktopMovesWindows(SDL_Window* window)
+{
+#ifdef TVU_HAVE_XSHAPE
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
+        return true;
+    // A running window manager announces itself in this root window property.
+    Display* display = info.info.x11.display;
+    const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
+    if (check == None)
+        return false;
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    const int status = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW, &type,
+                                          &format, &count, &after, &data);
+    const bool present = status == Success && type == XA_WINDOW && count == 1;
+    if (data)
+        XFree(data);
+    return present;
+#else
+    (void)window;
+    return true;
 #endif
 }
 

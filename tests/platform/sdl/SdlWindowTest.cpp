@@ -1,0 +1,397 @@
+// A real window on the SDL backend under a private Xvfb server: created, painted and read back from
+// the screen, dragged by its caption band, resized, shaped with rounded corners and closed by the
+// desktop. Skipped only where Xvfb cannot start.
+#include "platform/WindowSystem.h"
+#include "platform/sdl/SdlBackend.h"
+
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+#include <dlfcn.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using platform::WindowSystem;
+
+constexpr std::uint32_t kRed = 0xFFFF0000;
+constexpr std::uint32_t kBlue = 0xFF0000FF;
+constexpr int kCaptionHeight = 30;
+
+// ---------------------------------------------------------------------------------------------
+// The private X server
+// ---------------------------------------------------------------------------------------------
+
+class XServer
+{
+public:
+    bool Start()
+    {
+        for (int number = 91; number < 160; ++number) {
+            // Appended piece by piece: GCC 12 warns falsely about the operator+ chain here.
+            const std::string digits = std::to_string(number);
+            std::string socket = "/tmp/.X11-unix/X";
+            socket += digits;
+            std::string lock = "/tmp/.X";
+            lock += digits;
+            lock += "-lock";
+            if (std::filesystem::exists(socket) || std::filesystem::exists(lock))
+                continue;
+            std::string display = ":";
+            display += digits;
+            // -noreset: the server must not restart each time its last client (a finished test) leaves.
+            const char* argv[] = {"Xvfb",      display.c_str(), "-screen",  "0",    "1024x768x24",
+                                  "-nolisten", "tcp",           "-noreset", nullptr};
+            if (posix_spawnp(&m_pid, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) {
+                m_error = "Xvfb is not installed";
+                return false;
+            }
+            for (int i = 0; i < 100; ++i) {
+                if (std::filesystem::exists(socket)) {
+                    m_display = display;
+                    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                    return true;
+                }
+                int status = 0;
+                if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
+                    m_pid = 0;
+                    break; // that number was taken after all; try the next
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
+            Stop();
+        }
+        if (m_error.empty())
+            m_error = "Xvfb did not start on any display number from :91 to :159";
+        return false;
+    }
+
+    void Stop()
+    {
+        if (m_pid > 0) {
+            kill(m_pid, SIGTERM);
+            waitpid(m_pid, nullptr, 0);
+            m_pid = 0;
+        }
+    }
+
+    const std::string& Display() const { return m_display; }
+    const std::string& Error() const { return m_error; }
+
+private:
+    pid_t m_pid = 0;
+    std::string m_display;
+    std::string m_error;
+};
+
+// XTest is loaded at run time: only its shared library is needed, not its headers.
+struct FakeInput
+{
+    using Motion = int (*)(::Display*, int, int, int, unsigned long);
+    using Button = int (*)(::Display*, unsigned int, int, unsigned long);
+    void* library = nullptr;
+    Motion motion = nullptr;
+    Button button = nullptr;
+    Button key = nullptr; // XTestFakeKeyEvent has the same shape, with a key code
+
+    bool Load()
+    {
+        library = dlopen("libXtst.so.6", RTLD_NOW);
+        if (!library)
+            return false;
+        motion = reinterpret_cast<Motion>(dlsym(library, "XTestFakeMotionEvent"));
+        button = reinterpret_cast<Button>(dlsym(library, "XTestFakeButtonEvent"));
+        key = reinterpret_cast<Button>(dlsym(library, "XTestFakeKeyEvent"));
+        return motion && button && key;
+    }
+};
+
+// ---------------------------------------------------------------------------------------------
+// The window under test
+// ---------------------------------------------------------------------------------------------
+
+int g_paints = 0;
+int g_sizes = 0;
+bool g_destroyed = false;
+std::vector<MSG> g_input; // mouse and keyboard messages, in order
+
+LRESULT TestProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto& windows = platform::Windows();
+    switch (message) {
+    case WM_NCHITTEST: {
+        POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        windows.ScreenToClient(hwnd, p);
+        return p.y < kCaptionHeight ? HTCAPTION : HTCLIENT;
+    }
+    case WM_PAINT: {
+        platform::PaintInfo paint;
+        windows.BeginPaint(hwnd, paint);
+        const platform::PixelBuffer& px = paint.pixels;
+        for (int y = 0; y < px.height; ++y)
+            for (int x = 0; x < px.width; ++x)
+                px.Row(y)[x] = y < px.height / 2 ? kRed : kBlue;
+        paint.dirty = RECT{0, 0, px.width, px.height};
+        windows.EndPaint(hwnd, paint);
+        ++g_paints;
+        return 0;
+    }
+    case WM_SIZE:
+        ++g_sizes;
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_CHAR: {
+        MSG msg;
+        msg.hwnd = hwnd;
+        msg.message = message;
+        msg.wParam = wParam;
+        msg.lParam = lParam;
+        g_input.push_back(msg);
+        return 0;
+    }
+    case WM_DESTROY:
+        g_destroyed = true;
+        return 0;
+    default:
+        return windows.DefWindowProc(hwnd, message, wParam, lParam);
+    }
+}
+
+class SdlWindowTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_server = new XServer;
+        if (!s_server->Start())
+            return;
+        setenv("DISPLAY", s_server->Display().c_str(), 1);
+        unsetenv("WAYLAND_DISPLAY");
+        setenv("SDL_VIDEODRIVER", "x11", 1);
+    }
+    static void TearDownTestSuite()
+    {
+        WindowSystem::Shutdown();
+        if (s_server)
+            s_server->Stop();
+        delete s_server;
+        s_server = nullptr;
+    }
+
+    void SetUp() override
+    {
+        if (s_server->Display().empty())
+            GTEST_SKIP() << "real-window test skipped: " << s_server->Error();
+        std::string error;
+        auto backend = platform::CreateSdlBackend(&error);
+        ASSERT_NE(backend, nullptr) << "SDL could not open the Xvfb display " << s_server->Display() << ": " << error;
+        windows = &WindowSystem::Install(std::move(backend));
+        display = XOpenDisplay(s_server->Display().c_str());
+        ASSERT_NE(display, nullptr);
+        WNDCLASSEXW wc;
+        wc.lpfnWndProc = TestProc;
+        wc.lpszClassName = u"SdlTestWindow";
+        windows->RegisterClassEx(wc);
+        g_paints = 0;
+        g_sizes = 0;
+        g_destroyed = false;
+        g_input.clear();
+    }
+
+    void TearDown() override
+    {
+        if (display)
+            XCloseDisplay(display);
+        display = nullptr;
+        if (windows)
+            WindowSystem::Shutdown();
+    }
+
+    // Runs the message loop until the condition holds or two seconds pass.
+    bool PumpUntil(const std::function<bool()>& condition)
+    {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (std::chrono::steady_clock::now() < end) {
+            windows->DispatchPending();
+            if (condition())
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        windows->DispatchPending();
+        return condition();
+    }
+
+    // The screen's colour at (x, y) as 0xFFRRGGBB.
+    std::uint32_t ScreenPixel(int x, int y)
+    {
+        XImage* image = XGetImage(display, DefaultRootWindow(display), x, y, 1, 1, AllPlanes, ZPixmap);
+        if (!image)
+            return 0;
+        const unsigned long pixel = XGetPixel(image, 0, 0);
+        XDestroyImage(image);
+        return 0xFF000000u | std::uint32_t(pixel & 0xFFFFFF);
+    }
+
+    ::Window FindXWindow(const char* title)
+    {
+        ::Window root = DefaultRootWindow(display), parent = 0, *children = nullptr;
+        unsigned count = 0;
+        ::Window found = 0;
+        if (XQueryTree(display, root, &root, &parent, &children, &count)) {
+            for (unsigned i = 0; i < count && !found; ++i) {
+                char* name = nullptr;
+                if (XFetchName(display, children[i], &name) && name) {
+                    if (std::string(name) == title)
+                        found = children[i];
+                    XFree(name);
+                }
+            }
+            XFree(children);
+        }
+        return found;
+    }
+
+    HWND CreateTestWindow(int x, int y, int width, int height)
+    {
+        return windows->CreateWindowEx(0, u"SdlTestWindow", u"tvu-sdl-test", WS_POPUP | WS_VISIBLE, x, y, width, height,
+                                       nullptr, nullptr, nullptr, nullptr);
+    }
+
+    static XServer* s_server;
+    WindowSystem* windows = nullptr;
+    ::Display* display = nullptr;
+};
+
+XServer* SdlWindowTest::s_server = nullptr;
+
+} // namespace
+
+TEST_F(SdlWindowTest, APaintedWindowShowsItsColoursOnTheScreen)
+{
+    EXPECT_STREQ(windows->Backend().Name(), "sdl");
+    HWND hwnd = CreateTestWindow(100, 100, 200, 150);
+    ASSERT_NE(hwnd, nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return g_paints > 0 && ScreenPixel(150, 110) == kRed; }))
+        << std::hex << "top half: " << ScreenPixel(150, 110);
+    EXPECT_EQ(ScreenPixel(150, 230), kBlue) << std::hex << ScreenPixel(150, 230);
+    EXPECT_NE(ScreenPixel(320, 110), kRed) << "nothing outside the window";
+}
+
+TEST_F(SdlWindowTest, DraggingTheCaptionBandMovesTheWindow)
+{
+    FakeInput input;
+    if (!input.Load())
+        GTEST_SKIP() << "the X test extension library (libXtst.so.6) is missing";
+    HWND hwnd = CreateTestWindow(100, 100, 200, 150);
+    ASSERT_TRUE(PumpUntil([&] { return ScreenPixel(150, 110) == kRed; }));
+    input.motion(display, -1, 150, 110, 0);
+    XFlush(display);
+    PumpUntil([] { return false; });
+    input.button(display, 1, True, 0);
+    XFlush(display);
+    windows->DispatchPending();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    for (int step = 1; step <= 5; ++step) {
+        input.motion(display, -1, 150 + step * 40, 110 + step * 30, 0);
+        XFlush(display);
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        windows->DispatchPending();
+    }
+    input.button(display, 1, False, 0);
+    XFlush(display);
+    RECT r;
+    ASSERT_TRUE(PumpUntil([&] {
+        windows->GetWindowRect(hwnd, r);
+        return r.left == 300 && r.top == 250;
+    })) << "window at "
+        << r.left << "," << r.top;
+    ASSERT_TRUE(PumpUntil([&] { return ScreenPixel(350, 260) == kRed; }))
+        << std::hex << ScreenPixel(350, 260) << " where the moved window's caption should be";
+}
+
+TEST_F(SdlWindowTest, ResizingRepaintsTheNewSize)
+{
+    HWND hwnd = CreateTestWindow(100, 100, 200, 150);
+    ASSERT_TRUE(PumpUntil([&] { return ScreenPixel(150, 110) == kRed; }));
+    const int sizesBefore = g_sizes;
+    windows->SetWindowPos(hwnd, nullptr, 0, 0, 400, 300, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_GT(g_sizes, sizesBefore);
+    ASSERT_TRUE(PumpUntil([&] { return ScreenPixel(450, 120) == kRed && ScreenPixel(450, 380) == kBlue; }))
+        << std::hex << ScreenPixel(450, 120) << " " << ScreenPixel(450, 380);
+}
+
+TEST_F(SdlWindowTest, RoundedRegionsCutTheCorners)
+{
+    HWND hwnd = CreateTestWindow(100, 100, 200, 150);
+    windows->SetWindowRegion(hwnd, platform::WindowRegion::RoundRect(RECT{0, 0, 201, 151}, 40, 40), true);
+    ASSERT_TRUE(PumpUntil([&] { return ScreenPixel(150, 110) == kRed; }));
+    ASSERT_TRUE(PumpUntil([&] { return ScreenPixel(101, 101) != kRed; }))
+        << "the corner is cut away " << std::hex << ScreenPixel(100, 100) << " " << ScreenPixel(103, 103) << " "
+        << ScreenPixel(106, 106) << " " << ScreenPixel(99, 99);
+    EXPECT_EQ(ScreenPixel(200, 101), kRed) << "the top edge between the corners stays";
+}
+
+TEST_F(SdlWindowTest, TheDesktopsCloseRequestClosesTheWindow)
+{
+    HWND hwnd = CreateTestWindow(100, 100, 200, 150);
+    ASSERT_TRUE(PumpUntil([&] { return ScreenPixel(150, 110) == kRed; }));
+    ::Window xwindow = FindXWindow("tvu-sdl-test");
+    ASSERT_NE(xwindow, 0u);
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = xwindow;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = long(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, xwindow, False, NoEventMask, &event);
+    XFlush(display);
+    ASSERT_TRUE(PumpUntil([&] { return g_destroyed; })) << "WM_SYSCOMMAND SC_CLOSE then WM_CLOSE destroy it";
+    EXPECT_FALSE(windows->IsWindow(hwnd));
+    EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(150, 110) != kRed; }));
+}
+
+TEST_F(SdlWindowTest, ClicksAndKeysArriveAsWin32Messages)
+{
+    FakeInput input;
+    if (!input.Load())
+        GTEST_SKIP() << "the X test extension library (libXtst.so.6) is missing";
+    HWND hwnd = CreateTestWindow(100, 100, 200, 150);
+    ASSERT_TRUE(PumpUntil([&] { return ScreenPixel(150, 200) == kBlue; }));
+    input.motion(display, -1, 160, 190, 0);
+    input.button(display, 1, True, 0);
+    input.button(display, 1, False, 0);
+    const KeyCode a = XKeysymToKeycode(display, XK_a);
+    input.key(display, a, True, 0);
+    input.key(display, a, False, 0);
+    XFlush(display);
+    ASSERT_TRUE(PumpUntil([&] { return g_input.size() >= 5; })) << g_input.size() << " input messages";
+    EXPECT_EQ(g_input[0].message, WM_LBUTTONDOWN);
+    EXPECT_EQ(g_input[0].lParam, MAKELPARAM(60, 90));
+    EXPECT_EQ(g_input[0].wParam, MK_LBUTTON);
+    EXPECT_EQ(g_input[1].message, WM_LBUTTONUP);
+    EXPECT_EQ(g_input[2].message, WM_KEYDOWN);
+    EXPECT_EQ(g_input[2].wParam, WPARAM('A'));
+    EXPECT_EQ(g_input[3].message, WM_CHAR);
+    EXPECT_EQ(g_input[3].wParam, WPARAM('a'));
+    EXPECT_EQ(g_input[4].message, WM_KEYUP);
+    EXPECT_EQ(windows->GetFocus(), hwnd);
+}

@@ -1,0 +1,87 @@
+// The window base: binds one object to one native window, routes the window's messages to the
+// object's ProcessMessage, runs a modal loop and tells the object when its window is gone.
+#pragma once
+
+#include "platform/Win32Defs.h"
+#include "ui/core/UIRect.h"
+
+#include <memory>
+
+namespace ui {
+
+class CWindowWnd
+{
+public:
+    // Offers a message of the modal loop to the window managers before it is dispatched; true when
+    // one of them consumed it.
+    using PreTranslator = bool (*)(const MSG& msg);
+
+    CWindowWnd();
+    // Does not destroy a native window that still exists, but detaches from it: the window's later
+    // messages get default processing instead of reaching a destroyed object.
+    virtual ~CWindowWnd();
+    CWindowWnd(const CWindowWnd&) = delete;
+    CWindowWnd& operator=(const CWindowWnd&) = delete;
+
+    // ---- overridable ----
+    // The class name to register and create.
+    virtual const char16_t* WindowClassName() const = 0;
+    // A class to derive from (its procedure becomes the previous procedure), or null for a class of its own.
+    virtual const char16_t* SuperclassName() const;
+    virtual UINT ClassStyle() const;
+    virtual LRESULT ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // Called once after the native window has processed its last message; the object may delete itself here.
+    virtual void OnWindowGone(HWND hwnd);
+
+    // ---- binding ----
+    HWND WindowHandle() const { return m_hWnd; }
+    operator HWND() const { return m_hWnd; }
+    bool RegisterWindowClass();
+    bool RegisterSuperclass();
+    HWND CreateNativeWindow(HWND parent, const char16_t* title, DWORD style, DWORD exStyle, int x, int y, int width,
+                            int height, HMENU menu = nullptr);
+    HWND CreateNativeWindow(HWND parent, const char16_t* title, DWORD style, DWORD exStyle, const CUIRect& rect);
+    HWND CreateNativeWindow(HWND parent, const char16_t* title, DWORD style, DWORD exStyle);
+    HWND SubclassWindow(HWND hwnd);
+    void UnsubclassWindow();
+
+    // ---- operations on the bound window ----
+    void ShowNativeWindow(bool show = true, bool takeFocus = true);
+    int RunModal();
+    int RunModalShown(bool show, bool takeFocus);
+    // Posts WM_CLOSE carrying the result; the modal loop returns it.
+    void CloseWithResult(int result = 0);
+    void CenterOnOwner();
+    void SetWindowIcon(int resourceId);
+    void ResizeClient(int width = -1, int height = -1);
+    LRESULT SendToWindow(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+    bool PostToWindow(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+    LRESULT CallPreviousProc(UINT message, WPARAM wParam, LPARAM lParam);
+
+    // Installed by the window manager; null offers nothing.
+    static void SetPreTranslator(PreTranslator translator);
+
+    // The procedure of classes registered by RegisterWindowClass (object in the user-data slot) and of
+    // superclassed classes (object in the window property "WndX").
+    static LRESULT UserDataProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT PropertyProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+protected:
+    HWND m_hWnd = nullptr;
+    WNDPROC m_previousProc;
+    bool m_isSubclassed = false;
+    int m_modalResult = 0;
+
+private:
+    enum class ShowChoice
+    {
+        Normal,
+        AsAsked,
+    };
+    int RunModalLoop(ShowChoice choice, bool show, bool takeFocus);
+
+    // Lets a modal loop notice that OnWindowGone deleted the object under it.
+    std::shared_ptr<bool> m_alive;
+};
+
+} // namespace ui
