@@ -33,5 +33,6 @@ int RunPack(const Arguments& args);
 int RunList(const Arguments& args);
 int RunCat(const Arguments& args);
 int RunCheck(const Arguments& args);
+int RunRender(const Arguments& args);
 
 } // namespace skintool

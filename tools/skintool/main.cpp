@@ -19,6 +19,7 @@ constexpr Command kCommands[] = {
     {"list", "list ARCHIVE [--password P]", skintool::RunList},
     {"cat", "cat ARCHIVE MEMBER [--password P]", skintool::RunCat},
     {"check", "check FILE.xml | check ARCHIVE MEMBER [--password P]", skintool::RunCheck},
+    {"render", "render SKIN [--password P] --size WxH --out FILE.png", skintool::RunRender},
 };
 
 int PrintUsage()

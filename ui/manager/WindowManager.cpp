@@ -1,38 +1,72 @@
-// The window manager. This file holds, so far, the process-wide skin settings: plain static storage
-// written at start-up and read by every skin load, all on the UI thread and without locks.
+// The window manager: process-wide skin settings, construction and destruction, attachment to a
+// window and a control tree, the control-name map, the searches and the manager's control lists.
 #include "ui/manager/WindowManager.h"
 
+#include "platform/Surface.h"
+#include "platform/WindowSystem.h"
+#include "ui/controls/Control.h"
+#include "ui/manager/WindowManagerShared.h"
+
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 namespace ui {
+
+namespace detail {
+
+SharedState::~SharedState()
+{
+    if (openArchive != nullptr)
+        zip::Close(openArchive);
+    FreeFontTable(fonts);
+    FreeImageTable(images);
+    FreeStringTable(defaultLists);
+    FreeStringTable(languageTexts);
+}
+
+SharedState& Shared()
+{
+    static SharedState state;
+    return state;
+}
+
+void FreeFontTable(CStringPtrMap& table)
+{
+    for (int i = 0; const char16_t* key = table.KeyAt(i); ++i)
+        delete static_cast<TFontInfo*>(table.Lookup(key, false));
+    table.RemoveAll();
+}
+
+void FreeImageTable(CStringPtrMap& table)
+{
+    for (int i = 0; const char16_t* key = table.KeyAt(i); ++i)
+        CImageLoader::FreeImageRecord(static_cast<TImageRecord*>(table.Lookup(key, false)), true);
+    table.RemoveAll();
+}
+
+void FreeStringTable(CStringPtrMap& table)
+{
+    for (int i = 0; const char16_t* key = table.KeyAt(i); ++i)
+        delete static_cast<CUIString*>(table.Lookup(key, false));
+    table.RemoveAll();
+}
+
+CUIString IdKey(int id)
+{
+    CUIString key;
+    key.FormatShort(u"%d", id);
+    return key;
+}
+
+} // namespace detail
+
+using detail::Shared;
 
 namespace {
 
 constexpr char16_t kMemoryArchiveName[] = u"membuffer";
-
-struct SharedSettings
-{
-    HINSTANCE appInstance = nullptr;
-    HINSTANCE resourceInstance = nullptr;
-    std::u16string skinFolder;
-    std::u16string skinArchiveName;
-    char skinArchivePassword[CWindowManagerUI::kPasswordCapacity] = {};
-    bool keepArchiveOpen = true;
-    zip::HARCHIVE openArchive = nullptr;
-
-    ~SharedSettings()
-    {
-        if (openArchive != nullptr)
-            zip::Close(openArchive);
-    }
-};
-
-SharedSettings& Shared()
-{
-    static SharedSettings settings;
-    return settings;
-}
 
 // Longer passwords are cut to what the buffer holds.
 void StorePassword(const char* password)
@@ -43,7 +77,58 @@ void StorePassword(const char* password)
         std::strncpy(stored, password, CWindowManagerUI::kPasswordCapacity - 1);
 }
 
+platform::WindowSystem& Win()
+{
+    return platform::Windows();
+}
+
+// ---- search callbacks ----
+
+CControlUI* RegisterName(CControlUI* control, void* data)
+{
+    auto* names = static_cast<CStringPtrMap*>(data);
+    const CUIString name = control->GetName();
+    if (!name.IsEmpty())
+        names->Set(name.CStr(), control);
+    return nullptr;
+}
+
+CControlUI* MatchPoint(CControlUI* control, void* data)
+{
+    const auto* point = static_cast<const CUIPoint*>(data);
+    return control->GetPosition().Contains(*point) ? control : nullptr;
+}
+
+CControlUI* MatchNameNoCase(CControlUI* control, void* data)
+{
+    const auto* name = static_cast<const char16_t*>(data);
+    return control->GetName().CompareNoCase(name) == 0 ? control : nullptr;
+}
+
+struct ClassSearch
+{
+    const char16_t* className;
+    int wanted; // index of the match that ends the search, -1 to collect all
+    CPtrArray* found;
+};
+
+CControlUI* CollectClass(CControlUI* control, void* data)
+{
+    auto* search = static_cast<ClassSearch*>(data);
+    const bool all = search->className[0] == u'*' && search->className[1] == 0;
+    if (!all && CUIString(control->GetClassName()) != search->className)
+        return nullptr;
+    search->found->Add(control);
+    if (search->wanted >= 0 && search->found->GetSize() > search->wanted)
+        return control;
+    return nullptr;
+}
+
 } // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Process-wide settings
+// ---------------------------------------------------------------------------------------------
 
 void CWindowManagerUI::SetAppInstance(HINSTANCE instance)
 {
@@ -53,6 +138,42 @@ void CWindowManagerUI::SetAppInstance(HINSTANCE instance)
 HINSTANCE CWindowManagerUI::AppInstance()
 {
     return Shared().appInstance;
+}
+
+CUIString CWindowManagerUI::AppDirectory()
+{
+    if (Shared().appInstance == nullptr)
+        return CUIString();
+    // The instance stands for this program; its image is the running executable.
+    std::error_code error;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error)
+        return CUIString();
+    std::u16string text = exe.parent_path().u16string();
+    text += u'/';
+    return CUIString(text.c_str());
+}
+
+CUIString CWindowManagerUI::CurrentDirectory()
+{
+    std::error_code error;
+    const std::filesystem::path current = std::filesystem::current_path(error);
+    if (error)
+        return CUIString();
+    return CUIString(current.u16string().c_str());
+}
+
+bool CWindowManagerUI::SetCurrentDirectory(const char16_t* path)
+{
+    if (path == nullptr || *path == 0)
+        return false;
+    std::u16string local(path);
+    for (char16_t& c : local)
+        if (c == u'\\')
+            c = u'/';
+    std::error_code error;
+    std::filesystem::current_path(std::filesystem::path(local), error);
+    return !error;
 }
 
 void CWindowManagerUI::SetResourceInstance(HINSTANCE instance)
@@ -80,7 +201,7 @@ const char16_t* CWindowManagerUI::SkinFolder()
 
 void CWindowManagerUI::SetSkinArchive(const char16_t* name, ArchiveMode mode, const char* password)
 {
-    SharedSettings& s = Shared();
+    detail::SharedState& s = Shared();
     StorePassword(password);
     const std::u16string newName = name != nullptr ? name : u"";
     const bool keepOpen = mode == ArchiveMode::KeepOpen;
@@ -97,7 +218,7 @@ void CWindowManagerUI::SetSkinArchive(const char16_t* name, ArchiveMode mode, co
 
 void CWindowManagerUI::SetSkinArchiveMemory(const void* data, std::size_t size, const char* password)
 {
-    SharedSettings& s = Shared();
+    detail::SharedState& s = Shared();
     StorePassword(password);
     if (s.skinArchiveName == kMemoryArchiveName)
         return;
@@ -131,11 +252,456 @@ zip::HARCHIVE CWindowManagerUI::OpenArchive()
 
 void CWindowManagerUI::CloseArchive()
 {
-    SharedSettings& s = Shared();
+    detail::SharedState& s = Shared();
     if (s.openArchive != nullptr) {
         zip::Close(s.openArchive);
         s.openArchive = nullptr;
     }
+}
+
+const CPtrArray& CWindowManagerUI::Managers()
+{
+    return Shared().managers;
+}
+
+CWindowManagerUI* CWindowManagerUI::FindManager(const char16_t* name)
+{
+    if (name == nullptr || *name == 0)
+        return nullptr;
+    const CPtrArray& managers = Shared().managers;
+    for (int i = 0; i < managers.GetSize(); ++i) {
+        auto* manager = static_cast<CWindowManagerUI*>(managers[i]);
+        if (manager->m_name == name)
+            return manager;
+    }
+    return nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Construction and destruction
+// ---------------------------------------------------------------------------------------------
+
+CWindowManagerUI::CWindowManagerUI()
+{
+    detail::SharedState& s = Shared();
+    if (!s.initialised) {
+        // The first manager of the process sets up the shared default font from the system's GUI font.
+        const platform::FontSpec gui = platform::Font::DefaultGuiSpec();
+        s.defaultFont.font = platform::Font::Create(gui);
+        s.defaultFont.faceName = gui.face.c_str();
+        s.defaultFont.size = gui.pixelSize;
+        s.defaultFont.bold = gui.bold;
+        s.defaultFont.underline = gui.underline;
+        s.defaultFont.italic = gui.italic;
+        s.defaultFont.strikeout = gui.strikeout;
+        s.defaultFont.metrics = platform::TextMetrics{};
+        s.initialised = true;
+    }
+    m_disabledColor = s.colors[detail::kDisabledColor];
+    m_fontColor = s.colors[detail::kFontColor];
+    m_linkColor = s.colors[detail::kLinkColor];
+    m_linkHoverColor = s.colors[detail::kLinkHoverColor];
+    m_selectedColor = s.colors[detail::kSelectedColor];
+}
+
+CWindowManagerUI::~CWindowManagerUI()
+{
+    DeleteQueuedControls();
+    DropPendingNotifications();
+    m_nameMap.RemoveAll();
+    if (m_root != nullptr) {
+        CControlUI* root = m_root;
+        m_root = nullptr;
+        root->DeleteSelf();
+    }
+    m_defaultFont = TFontInfo{};
+    detail::FreeFontTable(m_fonts);
+    detail::FreeImageTable(m_images);
+    detail::FreeStringTable(m_defaultLists);
+    DropAllWindowExtras();
+    DropAllOptionGroups();
+    KillAllTimers();
+    DestroyTooltip();
+    m_offscreen.reset();
+    m_measureDC.reset();
+    m_measureSurface.reset();
+    CPtrArray& managers = Shared().managers;
+    const int index = managers.IndexOf(this);
+    if (index >= 0)
+        managers.RemoveAt(index);
+}
+
+void CWindowManagerUI::ResetWindowTables()
+{
+    m_nameMap.Resize(CStringPtrMap::kDefaultBuckets);
+    detail::FreeFontTable(m_fonts);
+    detail::FreeImageTable(m_images);
+    detail::FreeStringTable(m_defaultLists);
+    DropAllWindowExtras();
+    DropAllOptionGroups();
+    KillAllTimers();
+}
+
+void CWindowManagerUI::AttachWindow(HWND window, const char16_t* name)
+{
+    ResetWindowTables();
+    if (name != nullptr && *name != 0)
+        m_name = name;
+    if (window == m_window)
+        return;
+    m_window = window;
+    // Measuring text needs a device context; painting makes its own over the window's picture.
+    m_measureDC.reset();
+    m_measureSurface = std::make_unique<platform::Surface>(platform::Surface::Create(1, 1));
+    m_measureDC = std::make_unique<platform::DeviceContext>(*m_measureSurface);
+    // A manager attached to a second window is still one entry: the list must never name it twice,
+    // or its destruction would leave a dangling entry behind.
+    CPtrArray& managers = Shared().managers;
+    if (managers.IndexOf(this) < 0)
+        managers.Add(this);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The control tree
+// ---------------------------------------------------------------------------------------------
+
+bool CWindowManagerUI::AttachRoot(CControlUI* root)
+{
+    if (root == nullptr)
+        return false;
+    SetFocusControl(nullptr, false);
+    m_keyTarget = nullptr;
+    m_hover = nullptr;
+    m_capture = nullptr;
+    m_tooltipOwner = nullptr;
+    if (m_root != nullptr) {
+        DeleteQueuedControls();
+        DropPendingNotifications();
+        m_nameMap.RemoveAll();
+        m_postPaint.Clear();
+        m_nativeWindows.Clear();
+        m_nativeWindowControls.Clear();
+        QueueForDeletion(m_root);
+    }
+    m_root = root;
+    m_layoutNeeded = true;
+    m_firstLayout = true;
+    m_focusNeeded = true;
+    return InitControlTree(root, root->GetParent());
+}
+
+bool CWindowManagerUI::InitControlTree(CControlUI* control, CControlUI* parent)
+{
+    if (control == nullptr)
+        return false;
+    control->SetManager(this, parent != nullptr ? parent : control->GetParent(), true);
+    control->FindControl(RegisterName, &m_nameMap, FIND_ALL);
+    return true;
+}
+
+bool CWindowManagerUI::RenameControl(CControlUI* control, const char16_t* newName)
+{
+    if (control == nullptr || control->GetManager() != this || newName == nullptr || *newName == 0)
+        return false;
+    const CUIString oldName = control->GetName();
+    if (oldName == newName)
+        return true;
+    if (m_nameMap.Lookup(newName) != nullptr)
+        return false;
+    if (!oldName.IsEmpty() && m_nameMap.Lookup(oldName.CStr()) == control)
+        m_nameMap.Erase(oldName.CStr());
+    if (!m_nameMap.Insert(newName, control))
+        return false;
+    control->SetName(newName);
+    return true;
+}
+
+void CWindowManagerUI::ForgetControl(CControlUI* control)
+{
+    if (control == nullptr)
+        return;
+    if (m_keyTarget == control)
+        m_keyTarget = nullptr;
+    if (m_hover == control)
+        m_hover = nullptr;
+    if (m_capture == control)
+        m_capture = nullptr;
+    if (m_focus == control)
+        m_focus = nullptr;
+    if (m_tooltipOwner == control)
+        m_tooltipOwner = nullptr;
+    KillControlTimers(control);
+    const CUIString name = control->GetName();
+    if (!name.IsEmpty() && m_nameMap.Lookup(name.CStr()) == control)
+        m_nameMap.Erase(name.CStr());
+    for (int i = 0; i < m_asyncNotify.GetSize(); ++i) {
+        auto* msg = static_cast<TNotifyMsg*>(m_asyncNotify[i]);
+        if (msg->sender == control)
+            msg->sender = nullptr;
+    }
+    // The lists hold borrowed pointers too; a dead control left in them would be painted, sent
+    // events or deleted a second time.
+    for (CPtrArray* list : {&m_postPaint, &m_mouseLeaveControls, &m_foundControls, &m_delayedCleanup}) {
+        for (int i = list->IndexOf(control); i >= 0; i = list->IndexOf(control))
+            list->RemoveAt(i);
+    }
+}
+
+CControlUI* CWindowManagerUI::ControlByName(const char16_t* name)
+{
+    if (name == nullptr || *name == 0)
+        return nullptr;
+    return static_cast<CControlUI*>(m_nameMap.Lookup(name));
+}
+
+CControlUI* CWindowManagerUI::ControlAt(CUIPoint point) const
+{
+    return SubControlAt(nullptr, point);
+}
+
+CControlUI* CWindowManagerUI::SubControlAt(CControlUI* parent, CUIPoint point) const
+{
+    CControlUI* start = parent != nullptr ? parent : m_root;
+    if (start == nullptr)
+        return nullptr;
+    return start->FindControl(MatchPoint, &point, FIND_VISIBLE | FIND_HITTEST | FIND_TOPFIRST);
+}
+
+CControlUI* CWindowManagerUI::SubControlByName(CControlUI* parent, const char16_t* name) const
+{
+    CControlUI* start = parent != nullptr ? parent : m_root;
+    if (start == nullptr || name == nullptr)
+        return nullptr;
+    return start->FindControl(MatchNameNoCase, const_cast<char16_t*>(name), FIND_ALL);
+}
+
+CControlUI* CWindowManagerUI::SubControlByClass(CControlUI* parent, const char16_t* className, int index)
+{
+    CControlUI* start = parent != nullptr ? parent : m_root;
+    m_foundControls.Clear();
+    if (start == nullptr || className == nullptr || index < 0)
+        return nullptr;
+    ClassSearch search{className, index, &m_foundControls};
+    return start->FindControl(CollectClass, &search, FIND_ALL);
+}
+
+CPtrArray* CWindowManagerUI::SubControlsByClass(CControlUI* parent, const char16_t* className)
+{
+    CControlUI* start = parent != nullptr ? parent : m_root;
+    m_foundControls.Clear();
+    if (start != nullptr && className != nullptr) {
+        ClassSearch search{className, -1, &m_foundControls};
+        start->FindControl(CollectClass, &search, FIND_ALL);
+    }
+    return &m_foundControls;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Option groups and the manager's lists
+// ---------------------------------------------------------------------------------------------
+
+bool CWindowManagerUI::JoinOptionGroup(const char16_t* group, CControlUI* control)
+{
+    if (group == nullptr || *group == 0 || control == nullptr)
+        return false;
+    auto* members = static_cast<CPtrArray*>(m_optionGroups.Lookup(group));
+    if (members == nullptr) {
+        members = new CPtrArray(6);
+        if (!m_optionGroups.Insert(group, members)) {
+            delete members;
+            return false;
+        }
+    }
+    if (members->IndexOf(control) >= 0)
+        return true;
+    return members->Add(control);
+}
+
+CPtrArray* CWindowManagerUI::OptionGroup(const char16_t* group)
+{
+    if (group == nullptr || *group == 0)
+        return nullptr;
+    return static_cast<CPtrArray*>(m_optionGroups.Lookup(group));
+}
+
+void CWindowManagerUI::LeaveOptionGroup(const char16_t* group, CControlUI* control)
+{
+    CPtrArray* members = OptionGroup(group);
+    if (members == nullptr)
+        return;
+    const int index = members->IndexOf(control);
+    if (index < 0)
+        return;
+    members->RemoveAt(index);
+    if (members->IsEmpty()) {
+        m_optionGroups.Erase(group);
+        delete members;
+    }
+}
+
+void CWindowManagerUI::DropAllOptionGroups()
+{
+    for (int i = 0; const char16_t* key = m_optionGroups.KeyAt(i); ++i)
+        delete static_cast<CPtrArray*>(m_optionGroups.Lookup(key, false));
+    m_optionGroups.RemoveAll();
+}
+
+namespace {
+
+bool AddUnique(CPtrArray& list, void* item)
+{
+    if (item == nullptr)
+        return false;
+    return list.Add(item);
+}
+
+bool RemoveFirst(CPtrArray& list, void* item)
+{
+    const int index = list.IndexOf(item);
+    if (index < 0)
+        return false;
+    return list.RemoveAt(index);
+}
+
+} // namespace
+
+bool CWindowManagerUI::AddNotifyListener(INotifyUI* listener)
+{
+    return AddUnique(m_notifyListeners, listener);
+}
+
+bool CWindowManagerUI::RemoveNotifyListener(INotifyUI* listener)
+{
+    return RemoveFirst(m_notifyListeners, listener);
+}
+
+bool CWindowManagerUI::AddPreMessageFilter(IMessageFilterUI* filter)
+{
+    return AddUnique(m_preMessageFilters, filter);
+}
+
+bool CWindowManagerUI::RemovePreMessageFilter(IMessageFilterUI* filter)
+{
+    return RemoveFirst(m_preMessageFilters, filter);
+}
+
+bool CWindowManagerUI::AddMessageFilter(IMessageFilterUI* filter)
+{
+    return AddUnique(m_messageFilters, filter);
+}
+
+bool CWindowManagerUI::RemoveMessageFilter(IMessageFilterUI* filter)
+{
+    return RemoveFirst(m_messageFilters, filter);
+}
+
+bool CWindowManagerUI::AddAcceleratorTranslator(ITranslateAccelerator* translator)
+{
+    return AddUnique(m_translators, translator);
+}
+
+bool CWindowManagerUI::RemoveAcceleratorTranslator(ITranslateAccelerator* translator)
+{
+    return RemoveFirst(m_translators, translator);
+}
+
+bool CWindowManagerUI::AddPostPaint(CControlUI* control)
+{
+    if (control == nullptr || m_postPaint.IndexOf(control) >= 0)
+        return false;
+    return m_postPaint.Add(control);
+}
+
+bool CWindowManagerUI::RemovePostPaint(CControlUI* control)
+{
+    return RemoveFirst(m_postPaint, control);
+}
+
+bool CWindowManagerUI::SetPostPaintIndex(CControlUI* control, int index)
+{
+    RemovePostPaint(control);
+    return control != nullptr && m_postPaint.InsertAt(index, control);
+}
+
+bool CWindowManagerUI::AddNativeWindow(CControlUI* control, HWND window)
+{
+    if (control == nullptr || window == nullptr || m_nativeWindows.IndexOf(window) >= 0)
+        return false;
+    if (!m_nativeWindows.Add(window))
+        return false;
+    if (!m_nativeWindowControls.Add(control)) {
+        m_nativeWindows.RemoveAt(m_nativeWindows.GetSize() - 1);
+        return false;
+    }
+    const CUIRect rect = NativeWindowRect(window);
+    if (m_window != nullptr) {
+        const RECT r{rect.left, rect.top, rect.right, rect.bottom};
+        Win().InvalidateRect(m_window, &r, false);
+    }
+    return true;
+}
+
+bool CWindowManagerUI::RemoveNativeWindow(HWND window)
+{
+    const int index = m_nativeWindows.IndexOf(window);
+    if (index < 0)
+        return false;
+    m_nativeWindows.RemoveAt(index);
+    m_nativeWindowControls.RemoveAt(index);
+    return true;
+}
+
+CUIRect CWindowManagerUI::NativeWindowRect(HWND window) const
+{
+    RECT r;
+    if (window == nullptr || !Win().GetWindowRect(window, r))
+        return CUIRect();
+    POINT topLeft{r.left, r.top}, bottomRight{r.right, r.bottom};
+    if (m_window != nullptr) {
+        Win().ScreenToClient(m_window, topLeft);
+        Win().ScreenToClient(m_window, bottomRight);
+    }
+    return CUIRect(topLeft.x, topLeft.y, bottomRight.x, bottomRight.y);
+}
+
+void CWindowManagerUI::QueueForDeletion(CControlUI* control)
+{
+    if (control == nullptr)
+        return;
+    control->SetManager(this, nullptr, false);
+    m_delayedCleanup.Add(control);
+    if (m_window != nullptr && !m_asyncPosted)
+        m_asyncPosted = Win().PostMessage(m_window, WM_APP + 1, 0, 0);
+}
+
+void CWindowManagerUI::DeleteQueuedControls()
+{
+    // Taken one at a time from the live list: a dying control makes the manager forget it, which
+    // also drops any queued descendant that dies with it, so nothing is deleted twice.
+    while (!m_delayedCleanup.IsEmpty()) {
+        auto* control = static_cast<CControlUI*>(m_delayedCleanup[0]);
+        m_delayedCleanup.RemoveAt(0);
+        control->DeleteSelf();
+    }
+}
+
+void CWindowManagerUI::DropPendingNotifications()
+{
+    for (int i = 0; i < m_asyncNotify.GetSize(); ++i)
+        delete static_cast<TNotifyMsg*>(m_asyncNotify[i]);
+    m_asyncNotify.Clear();
+}
+
+bool CWindowManagerUI::WantMouseLeave(CControlUI* control)
+{
+    if (control == nullptr || m_mouseLeaveControls.IndexOf(control) >= 0)
+        return false;
+    return m_mouseLeaveControls.Add(control);
+}
+
+void CWindowManagerUI::StopMouseLeave(CControlUI* control)
+{
+    RemoveFirst(m_mouseLeaveControls, control);
 }
 
 } // namespace ui

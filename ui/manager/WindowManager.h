@@ -1,12 +1,32 @@
-// The window manager: the per-window hub of the framework. So far it holds the process-wide settings
-// that say where skin files come from: the program instance, the skin folder and the skin archive.
+// The window manager: the per-window hub of the framework. It owns a window's control tree, its
+// resource tables (fonts, images, default attribute lists, colours) and its timers, routes window
+// messages to controls as events, keeps focus and Tab order, delivers notifications and paints.
+// Process-wide settings and the shared resource tables live here too, as statics.
 #pragma once
 
+#include "platform/DeviceContext.h"
+#include "platform/Font.h"
+#include "platform/Win32Defs.h"
+#include "ui/core/PtrArray.h"
+#include "ui/core/StringPtrMap.h"
+#include "ui/core/UIRect.h"
+#include "ui/core/UIString.h"
+#include "ui/manager/UIEvent.h"
+#include "ui/render/ImageLoader.h"
 #include "ui/skin/ZipArchive.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace platform {
+class Surface;
+}
 
 namespace ui {
+
+class CControlUI;
 
 // A module handle stands for a loaded program image. On this system it is an opaque token that
 // the program hands over at start-up (the platform layer's embedded resources and module path of
@@ -20,15 +40,49 @@ enum class ArchiveMode
     KeepOpen,
 };
 
+// Which level of a resource table a registration or removal addresses.
+enum class ResourceScope
+{
+    Window,
+    Shared,
+};
+
+// A factory exported as "CreateControl" by a plug-in library: a control for a class name the skin
+// builder does not know, or null.
+using PluginFactory = CControlUI* (*)(const char16_t* className);
+
+// An entry of a font table. The font is a shared handle; the metrics are measured on first use
+// (a zero height means not measured yet).
+struct TFontInfo
+{
+    platform::Font font;
+    CUIString faceName;
+    int size = 0;
+    bool bold = false;
+    bool underline = false;
+    bool italic = false;
+    bool strikeout = false;
+    platform::TextMetrics metrics;
+};
+
 class CWindowManagerUI
 {
 public:
+    CWindowManagerUI();
+    ~CWindowManagerUI();
+    CWindowManagerUI(const CWindowManagerUI&) = delete;
+    CWindowManagerUI& operator=(const CWindowManagerUI&) = delete;
+
     // -----------------------------------------------------------------------------------------
     // Process-wide settings, shared by every manager and set once at start-up on the UI thread.
     // -----------------------------------------------------------------------------------------
 
     static void SetAppInstance(HINSTANCE instance);
     static HINSTANCE AppInstance();
+    // The directory of the program's executable with its trailing separator; empty without instance.
+    static CUIString AppDirectory();
+    static CUIString CurrentDirectory();
+    static bool SetCurrentDirectory(const char16_t* path);
     // The module whose resources hold skins; falls back to the app instance when not set.
     static void SetResourceInstance(HINSTANCE instance);
     static HINSTANCE ResourceInstance();
@@ -55,6 +109,393 @@ public:
 
     // Capacity of the stored password, terminating zero included.
     static constexpr std::size_t kPasswordCapacity = 64;
+
+    // Every manager attached to a window, in attach order (CWindowManagerUI*).
+    static const CPtrArray& Managers();
+    // The first manager of that name; null for an empty name.
+    static CWindowManagerUI* FindManager(const char16_t* name);
+
+    // Loads a shared library and keeps its "CreateControl" export; false when the name is null or
+    // empty, or the library or the export is missing.
+    static bool LoadPluginLibrary(const char16_t* file);
+    // The plug-in factories (PluginFactory values), in load order.
+    static const CPtrArray& Plugins();
+
+    // Recolouring of images and colours: hue 0..360 (180 = unchanged), saturation and lightness
+    // 0..200 (100 = unchanged). Values are clamped into those ranges.
+    static void SetColorShift(bool enabled, short hue, short saturation, short lightness);
+    // The stored values; returns whether the shift is on.
+    static bool ColorShift(short& hue, short& saturation, short& lightness);
+    static bool IsColorShiftOn();
+    // Reloads every shared image, then every manager's own images.
+    static void ReloadAllSkins();
+    static void ReloadSharedImages();
+
+    // Texts for the %{n} tokens of control texts.
+    static bool RegisterLanguageText(int id, const char16_t* text);
+    static const char16_t* LookupLanguageText(int id);
+    static bool DropLanguageText(int id);
+    static void DropAllLanguageTexts();
+    // Replaces every %{n} token whose id has a text; others stay as written.
+    static void ExpandLanguageTokens(CUIString& text);
+
+    // Private fonts for this process (from memory or a file); handles are 0 on failure.
+    static int AddFontData(const void* data, std::size_t size);
+    static int LoadFontFile(const char16_t* path);
+    static bool RemoveFontData(int handle);
+    static void RemoveAllFontData();
+
+    // Shared colours as the shared tables hold them.
+    static std::uint32_t SharedDefaultFontColor();
+
+    // -----------------------------------------------------------------------------------------
+    // Attachment and the control tree
+    // -----------------------------------------------------------------------------------------
+
+    void AttachWindow(HWND window, const char16_t* name = nullptr);
+    HWND Window() const { return m_window; }
+    // A device context for measuring text outside painting; null while no window is attached.
+    platform::DeviceContext* WindowDC() const { return m_measureDC.get(); }
+    CControlUI* Root() const { return m_root; }
+    const CUIString& Name() const { return m_name; }
+
+    // Takes ownership of the tree; the previous root is deleted through the delayed clean-up.
+    bool AttachRoot(CControlUI* root);
+    // Attaches a subtree to this manager (initialising it) and registers its names.
+    bool InitControlTree(CControlUI* control, CControlUI* parent);
+    bool RenameControl(CControlUI* control, const char16_t* newName);
+    // Drops every reference to a dying control: pointers, timers, its name, queued notifications.
+    void ForgetControl(CControlUI* control);
+
+    CControlUI* ControlByName(const char16_t* name);
+    // The topmost visible, mouse-enabled control at a client point.
+    CControlUI* ControlAt(CUIPoint point) const;
+    CControlUI* SubControlAt(CControlUI* parent, CUIPoint point) const;
+    CControlUI* SubControlByName(CControlUI* parent, const char16_t* name) const;
+    CControlUI* SubControlByClass(CControlUI* parent, const char16_t* className, int index);
+    // Every control of the class ("*": every control) below parent; the list is the manager's own.
+    CPtrArray* SubControlsByClass(CControlUI* parent, const char16_t* className);
+
+    bool JoinOptionGroup(const char16_t* group, CControlUI* control);
+    CPtrArray* OptionGroup(const char16_t* group);
+    void LeaveOptionGroup(const char16_t* group, CControlUI* control);
+    void DropAllOptionGroups();
+
+    bool AddNotifyListener(INotifyUI* listener);
+    bool RemoveNotifyListener(INotifyUI* listener);
+    bool AddPreMessageFilter(IMessageFilterUI* filter);
+    bool RemovePreMessageFilter(IMessageFilterUI* filter);
+    bool AddMessageFilter(IMessageFilterUI* filter);
+    bool RemoveMessageFilter(IMessageFilterUI* filter);
+    bool AddAcceleratorTranslator(ITranslateAccelerator* translator);
+    bool RemoveAcceleratorTranslator(ITranslateAccelerator* translator);
+
+    // Controls whose PostPaint runs after every paint.
+    bool AddPostPaint(CControlUI* control);
+    bool RemovePostPaint(CControlUI* control);
+    bool SetPostPaintIndex(CControlUI* control, int index);
+    int PostPaintCount() const { return m_postPaint.GetSize(); }
+
+    // Native child windows hosted by controls.
+    bool AddNativeWindow(CControlUI* control, HWND window);
+    bool RemoveNativeWindow(HWND window);
+    CUIRect NativeWindowRect(HWND window) const;
+
+    // Detaches the control and deletes it when the manager's queued delivery runs next.
+    void QueueForDeletion(CControlUI* control);
+
+    // Controls that see every EVT_MOUSE_LEAVE the hover control gets.
+    bool WantMouseLeave(CControlUI* control);
+    void StopMouseLeave(CControlUI* control);
+
+    // -----------------------------------------------------------------------------------------
+    // Resource tables: window-local first, then shared
+    // -----------------------------------------------------------------------------------------
+
+    bool ChangeDefaultFont(const char16_t* name, int size, bool bold, bool underline, bool italic, bool strikeout,
+                           ResourceScope scope = ResourceScope::Window);
+    // The window default font when it has a name, else the shared one; measured on first use.
+    TFontInfo* DefaultFontInfo();
+    platform::Font RegisterFont(int id, const char16_t* name, int size, bool bold, bool underline, bool italic,
+                                bool strikeout, ResourceScope scope = ResourceScope::Window);
+    // The font of that id; the default font when there is none (or id < 0).
+    platform::Font LookupFont(int id);
+    TFontInfo* LookupFontInfo(int id);
+    TFontInfo* LookupFontInfo(const platform::Font& font);
+    // A registered font with exactly these attributes; null if none.
+    platform::Font FindFont(const char16_t* name, int size, bool bold, bool underline, bool italic, bool strikeout);
+    int FindFontId(const platform::Font& font, ResourceScope scope) const;
+    int FindFontId(const char16_t* name, int size, bool bold, bool underline, bool italic, bool strikeout,
+                   ResourceScope scope) const;
+    bool DropFont(const platform::Font& font, ResourceScope scope);
+    bool DropFontById(int id, ResourceScope scope);
+    void DropAllFonts(ResourceScope scope);
+    int FontCount(ResourceScope scope) const;
+
+    // Loads and stores an image; type null: skin file, else an embedded resource of that type
+    // (names beginning with a digit are numeric ids). Null on failure.
+    TImageRecord* RegisterImage(const char16_t* name, const char16_t* type = nullptr, std::uint32_t mask = 0,
+                                bool keepPristine = false, ResourceScope scope = ResourceScope::Window);
+    // Stores a bitmap made elsewhere (ownership passes to the table).
+    TImageRecord* RegisterBitmap(const char16_t* name, HBITMAP bitmap, int width, int height, bool alpha,
+                                 ResourceScope scope = ResourceScope::Window);
+    // Straight B, G, R, A pixels, always into the shared table.
+    TImageRecord* RegisterPixels(const char16_t* name, const std::uint8_t* pixels, int width, int height);
+    TImageRecord* LookupImage(const char16_t* name);
+    TImageRecord* LookupOrLoadImage(const char16_t* name, const char16_t* type = nullptr, std::uint32_t mask = 0,
+                                    bool keepPristine = false);
+    bool DropImage(const char16_t* name, ResourceScope scope);
+    void DropAllImages(ResourceScope scope);
+    void ReloadImages();
+
+    void RegisterDefaultAttributes(const char16_t* className, const char16_t* text,
+                                   ResourceScope scope = ResourceScope::Window);
+    const char16_t* LookupDefaultAttributes(const char16_t* className);
+    bool DropDefaultAttributes(const char16_t* className, ResourceScope scope);
+    void DropAllDefaultAttributes(ResourceScope scope);
+
+    // One attribute of the skin's window element.
+    void SetWindowAttribute(const char16_t* name, const char16_t* value);
+    // Extras: window attributes nothing else knows. The first value of a name wins.
+    bool RegisterWindowExtra(const char16_t* name, const char16_t* value);
+    const char16_t* LookupWindowExtra(const char16_t* name);
+    bool DropWindowExtra(const char16_t* name);
+    void DropAllWindowExtras();
+
+    std::uint32_t DisabledColor() const { return m_disabledColor; }
+    std::uint32_t FontColor() const { return m_fontColor; }
+    std::uint32_t LinkColor() const { return m_linkColor; }
+    std::uint32_t LinkHoverColor() const { return m_linkHoverColor; }
+    std::uint32_t SelectedColor() const { return m_selectedColor; }
+    // The window colour; with Shared also the shared one, and the window colour only when it
+    // still followed the shared colour.
+    void SetDisabledColor(std::uint32_t color, ResourceScope scope = ResourceScope::Window);
+    void SetFontColor(std::uint32_t color, ResourceScope scope = ResourceScope::Window);
+    void SetLinkColor(std::uint32_t color, ResourceScope scope = ResourceScope::Window);
+    void SetLinkHoverColor(std::uint32_t color, ResourceScope scope = ResourceScope::Window);
+    void SetSelectedColor(std::uint32_t color, ResourceScope scope = ResourceScope::Window);
+
+    // Every registration goes to the shared tables while set.
+    void SetForceShared(bool force) { m_forceShared = force; }
+    bool IsForceShared() const { return m_forceShared; }
+
+    // -----------------------------------------------------------------------------------------
+    // Window geometry and appearance
+    // -----------------------------------------------------------------------------------------
+
+    void SetInitialSize(int cx, int cy);
+    CUISize InitialSize() const { return m_initialSize; }
+    CUISize ClientSize() const;
+    void SetMinTrackSize(int cx, int cy) { m_minTrack = CUISize(cx, cy); }
+    CUISize MinTrackSize() const { return m_minTrack; }
+    void SetMaxTrackSize(int cx, int cy) { m_maxTrack = CUISize(cx, cy); }
+    CUISize MaxTrackSize() const { return m_maxTrack; }
+    void SetSizeBox(const CUIRect& box) { m_sizeBox = box; }
+    const CUIRect& SizeBox() const { return m_sizeBox; }
+    // A bottom of -1 stands for the window's height; it is replaced on the first read.
+    void SetCaptionRect(const CUIRect& rect) { m_captionRect = rect; }
+    CUIRect& CaptionRect();
+    void SetRoundCorner(int cx, int cy) { m_roundCorner = CUISize(cx, cy); }
+    CUISize RoundCorner() const { return m_roundCorner; }
+    void SetShowDirty(bool show) { m_showDirty = show; }
+    bool IsShowDirty() const { return m_showDirty; }
+    void SetNoActivate(bool noActivate) { m_noActivate = noActivate; }
+    bool IsNoActivate() const { return m_noActivate; }
+    void SetHoverTime(int ms) { m_hoverTime = ms; }
+    int HoverTime() const { return m_hoverTime; }
+    CUIPoint LastMousePos() const { return m_lastMousePos; }
+
+    // Window shadow and layering. The shadow is stored for the skin's sake; this platform draws none.
+    void SetShadowSize(int size) { m_shadowSize = size; }
+    int ShadowSize() const { return m_shadowSize; }
+    void SetShadowColor(std::uint32_t color) { m_shadowColor = color; }
+    std::uint32_t ShadowColor() const { return m_shadowColor; }
+    void SetShadowFocusScale(float scale) { m_shadowFocusScale = scale; }
+    float ShadowFocusScale() const { return m_shadowFocusScale; }
+    // Whole-window opacity (255 = opaque); below 255 the window is painted layered.
+    void SetOpacity(int opacity);
+    int Opacity() const { return m_opacity; }
+    void SetLayered(bool layered);
+    bool IsLayered() const { return m_layered; }
+    // Opacity of the layered image behind the tree.
+    void SetLayeredOpacity(int opacity);
+    int LayeredOpacity() const { return m_layeredOpacity; }
+    // An image descriptor text drawn behind the tree in layered mode.
+    void SetLayeredImage(const char16_t* descriptor);
+    const CUIString& LayeredImage() const { return m_layeredImage; }
+    void SetLayeredInset(const CUIRect& inset) { m_layeredInset = inset; }
+    const CUIRect& LayeredInset() const { return m_layeredInset; }
+
+    // -----------------------------------------------------------------------------------------
+    // Messages, focus, timers, notifications, painting
+    // -----------------------------------------------------------------------------------------
+
+    bool HandleWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool PreHandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // Offers a queued message to the managers before dispatch; true consumes it.
+    static bool PreTranslate(const MSG& msg);
+    static void RunMessageLoop();
+
+    void SendNotify(CControlUI* control, const char16_t* type, WPARAM wParam = 0, LPARAM lParam = 0,
+                    bool async = false, bool allowRepeat = true);
+    void SendNotify(TNotifyMsg& msg, bool async = false, bool allowRepeat = true);
+    int PendingNotifyCount() const { return m_asyncNotify.GetSize(); }
+
+    CControlUI* FocusControl() const { return m_focus; }
+    CControlUI* HoverControl() const { return m_hover; }
+    CControlUI* CaptureControl() const { return m_capture; }
+    CControlUI* KeyTarget() const { return m_keyTarget; }
+    void SetFocusControl(CControlUI* control, bool focusWindow = true);
+    void SetFocusNeeded(CControlUI* control);
+    bool MoveFocus(bool forward);
+
+    bool SetControlTimer(CControlUI* control, std::uint32_t key, UINT elapseMs);
+    bool KillControlTimer(CControlUI* control, std::uint32_t key);
+    void KillControlTimers(CControlUI* control);
+    void KillAllTimers();
+    // The native timer id of a control timer, 0 when there is none (tests and diagnostics).
+    UINT_PTR ControlTimerId(CControlUI* control, std::uint32_t key) const;
+
+    void CaptureMouse();
+    void ReleaseMouse();
+    bool IsMouseCaptured() const { return m_mouseCaptured; }
+
+    void SetVirtualWindowOption(bool use) { m_virtualWindowOption = use; }
+    bool IsVirtualWindowOption() const { return m_virtualWindowOption; }
+
+    // Asks for a repaint of a rectangle in client coordinates (negative coordinates are clamped).
+    void Invalidate(const CUIRect& rect);
+    // Asks for the tree to be laid out before the next paint.
+    void SetLayoutNeeded() { m_layoutNeeded = true; }
+    bool IsLayoutNeeded() const { return m_layoutNeeded; }
+    // Lays the tree out now when a layout is pending (the paint path does this itself).
+    void LayoutIfNeeded();
+
+private:
+    struct TTimerInfo;
+
+    void ResetWindowTables();
+    void MeasureFont(TFontInfo& info) const;
+    TFontInfo* DefaultFontLevel(ResourceScope scope);
+    bool IsShared(ResourceScope scope) const { return scope == ResourceScope::Shared || m_forceShared; }
+    CStringPtrMap& FontTable(ResourceScope scope);
+    CStringPtrMap& ImageTable(ResourceScope scope);
+    CStringPtrMap& DefaultListTable(ResourceScope scope);
+    void SetColor(std::uint32_t& windowColor, std::uint32_t& sharedColor, std::uint32_t color, ResourceScope scope);
+
+    TUIEvent MakeEvent(int kind, CControlUI* sender, CUIPoint point, WPARAM wParam = 0, LPARAM lParam = 0) const;
+    void SendEvent(CControlUI* control, TUIEvent& event);
+    CControlUI* OwnControlAt(CUIPoint point) const;
+    void DeliverQueuedNotifications();
+    void DeleteQueuedControls();
+    void DropPendingNotifications();
+    void OnMouseMove(WPARAM wParam, LPARAM lParam);
+    bool OnMouseHover(WPARAM wParam, LPARAM lParam);
+    void OnMouseLeave();
+    bool OnSetCursor(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnKillFocus(WPARAM wParam);
+    void OnClose();
+    void OnTimer(WPARAM wParam, LPARAM lParam);
+    void OnButtonDown(UINT msg, WPARAM wParam, LPARAM lParam);
+    void OnButtonUp(UINT msg, WPARAM wParam, LPARAM lParam);
+    void OnMouseWheel(WPARAM wParam, LPARAM lParam);
+    void OnContextMenu(LPARAM lParam);
+    bool HasNativeFocus() const;
+    void TakeNativeFocus();
+    void HideTooltip();
+    void DestroyTooltip();
+    CControlUI* FindShortcutTarget(char16_t shortcut);
+    CControlUI* FindTabStop(CControlUI* current, bool forward);
+    CUIPoint ScreenToClientPoint(LPARAM lParam) const;
+    std::uint16_t KeyStateNow() const;
+    void Paint();
+    void PaintTree(platform::DeviceContext& dc, const CUIRect& dirty);
+    void ApplyLayeredStyle();
+
+    CUIString m_name;
+    HWND m_window = nullptr;
+    std::unique_ptr<platform::Surface> m_measureSurface;
+    std::unique_ptr<platform::DeviceContext> m_measureDC;
+    std::unique_ptr<platform::Surface> m_offscreen;
+
+    HWND m_tooltipWindow = nullptr;
+    TOOLINFOW m_toolInfo;
+    int m_tooltipWidth = -1;
+    int m_hoverTime = 1000;
+    CUIString m_tooltipText;
+
+    bool m_noActivate = false;
+    bool m_showDirty = false;
+
+    CControlUI* m_root = nullptr;
+    CControlUI* m_focus = nullptr;
+    CControlUI* m_hover = nullptr;
+    CControlUI* m_capture = nullptr;
+    CControlUI* m_keyTarget = nullptr;
+    CControlUI* m_tooltipOwner = nullptr;
+    CUIPoint m_lastMousePos{-1, -1};
+
+    CUISize m_minTrack;
+    CUISize m_maxTrack;
+    CUISize m_initialSize;
+    CUIRect m_sizeBox;
+    CUISize m_roundCorner;
+    CUIRect m_captionRect;
+
+    std::uint32_t m_nextTimerId = 0x1000;
+
+    bool m_firstLayout = true;
+    bool m_layoutNeeded = false;
+    bool m_focusNeeded = false;
+
+    int m_shadowSize = 0;
+    std::uint32_t m_shadowColor = 0xFF000000;
+    float m_shadowFocusScale = -1.0f;
+    bool m_shadowDirty = false;
+    int m_opacity = 255;
+    int m_layeredOpacity = 255;
+    bool m_layered = false;
+    bool m_layeredChanged = false;
+    CUIRect m_layeredDirty;
+    CUIString m_layeredImage;
+    CUIRect m_layeredInset;
+
+    bool m_mouseTracking = false;
+    bool m_mouseCaptured = false;
+    bool m_painting = false;
+    bool m_virtualWindowOption = false;
+    bool m_asyncPosted = false;
+
+    CPtrArray m_notifyListeners;
+    CPtrArray m_timers;
+    CPtrArray m_preMessageFilters;
+    CPtrArray m_messageFilters;
+    CPtrArray m_postPaint;
+    CPtrArray m_nativeWindows;
+    CPtrArray m_nativeWindowControls;
+    CPtrArray m_delayedCleanup;
+    CPtrArray m_asyncNotify;
+    CPtrArray m_foundControls;
+    CPtrArray m_mouseLeaveControls;
+
+    CStringPtrMap m_nameMap;
+    CStringPtrMap m_windowExtras;
+    CStringPtrMap m_optionGroups;
+
+    bool m_forceShared = false;
+
+    std::uint32_t m_disabledColor;
+    std::uint32_t m_fontColor;
+    std::uint32_t m_linkColor;
+    std::uint32_t m_linkHoverColor;
+    std::uint32_t m_selectedColor;
+
+    TFontInfo m_defaultFont;
+    CStringPtrMap m_fonts;
+    CStringPtrMap m_images;
+    CStringPtrMap m_defaultLists;
+
+    CPtrArray m_translators;
 };
 
 } // namespace ui

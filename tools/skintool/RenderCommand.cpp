@@ -1,0 +1,284 @@
+// skintool render SKIN [--password P] --size WxH --out FILE.png: builds a skin's control tree on a
+// headless window of the given client size, lays it out, paints it once and writes the picture.
+// SKIN is a markup file, or a skin archive whose "main.xml" is built.
+#include "tools/skintool/Commands.h"
+
+#include "platform/PngFile.h"
+#include "platform/WindowSystem.h"
+#include "platform/headless/HeadlessBackend.h"
+#include "ui/controls/Control.h"
+#include "ui/manager/WindowManager.h"
+#include "ui/skin/MarkupDecoder.h"
+#include "ui/skin/SkinBuilder.h"
+
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace skintool {
+
+namespace {
+
+constexpr const char16_t* kWindowClass = u"SkintoolRender";
+
+struct TRenderOptions
+{
+    std::string skin;
+    std::string password;
+    bool hasPassword = false;
+    int width = 0;
+    int height = 0;
+    std::string out;
+};
+
+// "WxH" with positive numbers.
+bool ParseSize(std::string_view text, int& width, int& height)
+{
+    const std::size_t x = text.find('x');
+    if (x == std::string_view::npos) {
+        return false;
+    }
+    const auto parse = [](std::string_view digits, int& value) {
+        if (digits.empty() || digits.size() > 5) {
+            return false;
+        }
+        value = 0;
+        for (char c : digits) {
+            if (c < '0' || c > '9') {
+                return false;
+            }
+            value = value * 10 + (c - '0');
+        }
+        return value > 0;
+    };
+    return parse(text.substr(0, x), width) && parse(text.substr(x + 1), height);
+}
+
+bool ParseRenderOptions(const Arguments& args, TRenderOptions& out)
+{
+    std::string size;
+    bool hasSize = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string_view arg = args[i];
+        std::string_view name = arg;
+        std::string value;
+        bool hasValue = false;
+        if (arg.starts_with("--")) {
+            if (const std::size_t eq = arg.find('='); eq != std::string_view::npos) {
+                name = arg.substr(0, eq);
+                value = std::string(arg.substr(eq + 1));
+                hasValue = true;
+            }
+            if (name != "--password" && name != "--size" && name != "--out") {
+                return false;
+            }
+            if (!hasValue) {
+                if (i + 1 >= args.size()) {
+                    return false;
+                }
+                value = args[++i];
+            }
+            if (name == "--password") {
+                out.password = value;
+                out.hasPassword = true;
+            } else if (name == "--size") {
+                size = value;
+                hasSize = true;
+            } else {
+                out.out = value;
+            }
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return false;
+        } else if (out.skin.empty()) {
+            out.skin = std::string(arg);
+        } else {
+            return false;
+        }
+    }
+    return !out.skin.empty() && !out.out.empty() && hasSize && ParseSize(size, out.width, out.height);
+}
+
+std::u16string Widen(const std::string& text)
+{
+    const ui::TDecodedText decoded = ui::DecodeMarkup(text.data(), text.size(), ui::MarkupEncoding::Utf8);
+    return std::u16string(decoded.text.get());
+}
+
+std::string Narrow(const char16_t* text)
+{
+    std::string out;
+    for (const char16_t* p = text; *p != 0; ++p) {
+        std::uint32_t cp = *p;
+        if (cp >= 0xD800 && cp <= 0xDBFF && p[1] >= 0xDC00 && p[1] <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (p[1] - 0xDC00);
+            ++p;
+        }
+        // Line breaks and tabs are shown escaped, as skintool check shows them, so the report
+        // stays on one line.
+        if (cp == '\n') {
+            out += "\\n";
+        } else if (cp == '\r') {
+            out += "\\r";
+        } else if (cp == '\t') {
+            out += "\\t";
+        } else if (cp < 0x80) {
+            out += static_cast<char>(cp);
+        } else if (cp < 0x800) {
+            out += static_cast<char>(0xC0 | (cp >> 6));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else if (cp < 0x10000) {
+            out += static_cast<char>(0xE0 | (cp >> 12));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (cp >> 18));
+            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        }
+    }
+    return out;
+}
+
+// A skin archive is a ZIP file: it starts with a local header signature.
+bool IsArchive(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    char magic[4] = {};
+    return in.read(magic, 4) && magic[0] == 'P' && magic[1] == 'K' && magic[2] == 3 && magic[3] == 4;
+}
+
+// The render window hands every message to the manager first.
+ui::CWindowManagerUI* s_manager = nullptr;
+
+LRESULT RenderWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    LRESULT result = 0;
+    if (s_manager != nullptr && s_manager->Window() == hwnd &&
+        s_manager->HandleWindowMessage(message, wParam, lParam, result)) {
+        return result;
+    }
+    return platform::Windows().DefWindowProc(hwnd, message, wParam, lParam);
+}
+
+// Owns the headless window system, the window and the manager for one render.
+class CRenderSession
+{
+public:
+    CRenderSession()
+    {
+        platform::WindowSystem::Install(std::make_unique<platform::HeadlessBackend>());
+        WNDCLASSEXW wc;
+        wc.lpfnWndProc = RenderWindowProc;
+        wc.lpszClassName = kWindowClass;
+        platform::Windows().RegisterClassEx(wc);
+    }
+    ~CRenderSession()
+    {
+        s_manager = nullptr;
+        m_manager.reset();
+        platform::WindowSystem::Shutdown();
+    }
+    CRenderSession(const CRenderSession&) = delete;
+    CRenderSession& operator=(const CRenderSession&) = delete;
+
+    int Render(const TRenderOptions& options, const char16_t* source)
+    {
+        platform::WindowSystem& windows = platform::Windows();
+        m_window = windows.CreateWindowEx(0, kWindowClass, u"skintool render", WS_POPUP, 0, 0, options.width,
+                                          options.height, nullptr, nullptr, nullptr, nullptr);
+        if (m_window == nullptr) {
+            std::cerr << "cannot create the render window\n";
+            return kExitFailure;
+        }
+        m_manager = std::make_unique<ui::CWindowManagerUI>();
+        s_manager = m_manager.get();
+        m_manager->AttachWindow(m_window, u"skintool");
+
+        ui::CSkinBuilder builder;
+        ui::CControlUI* root = builder.Create(source, nullptr, nullptr, m_manager.get(), nullptr);
+        if (root == nullptr) {
+            char16_t message[100];
+            char16_t location[50];
+            builder.ErrorMessage(message, 100);
+            builder.ErrorLocation(location, 50);
+            if (message[0] == 0) {
+                std::cerr << "the skin has no controls\n";
+            } else {
+                std::cerr << Narrow(message);
+                if (location[0] != 0) {
+                    std::cerr << " at \"" << Narrow(location) << '"';
+                }
+                std::cerr << '\n';
+            }
+            return kExitFailure;
+        }
+        m_manager->AttachRoot(root);
+        // The window's "size" attribute resizes the window; the picture keeps the asked size.
+        windows.SetWindowPos(m_window, nullptr, 0, 0, options.width, options.height,
+                             SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        windows.ShowWindow(m_window, SW_SHOWNOACTIVATE);
+        windows.InvalidateRect(m_window, nullptr, false);
+        windows.UpdateWindow(m_window);
+
+        if (!platform::WritePng(windows.WindowPixels(m_window), options.out)) {
+            std::cerr << "cannot write " << options.out << '\n';
+            return kExitFailure;
+        }
+        return kExitOk;
+    }
+
+private:
+    HWND m_window = nullptr;
+    std::unique_ptr<ui::CWindowManagerUI> m_manager;
+};
+
+// The directory part of a path with its trailing separator; empty for a bare file name.
+std::string DirectoryOf(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string FileNameOf(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+} // namespace
+
+int RunRender(const Arguments& args)
+{
+    TRenderOptions options;
+    if (!ParseRenderOptions(args, options)) {
+        return kExitUsage;
+    }
+    if (!std::ifstream(options.skin)) {
+        std::cerr << "cannot open " << options.skin << '\n';
+        return kExitFailure;
+    }
+    const std::u16string folder = Widen(DirectoryOf(options.skin));
+    const std::u16string file = Widen(FileNameOf(options.skin));
+    ui::CWindowManagerUI::SetSkinFolder(folder.c_str());
+
+    CRenderSession session;
+    if (IsArchive(options.skin)) {
+        ui::CWindowManagerUI::SetSkinArchive(file.c_str(), ui::ArchiveMode::KeepOpen,
+                                             options.hasPassword ? options.password.c_str() : nullptr);
+        if (ui::CWindowManagerUI::OpenArchive() == nullptr) {
+            std::cerr << "cannot open the skin archive " << options.skin << '\n';
+            return kExitFailure;
+        }
+        const int code = session.Render(options, u"main.xml");
+        ui::CWindowManagerUI::CloseArchive();
+        ui::CWindowManagerUI::SetSkinArchive(u"", ui::ArchiveMode::OpenPerLoad, nullptr);
+        return code;
+    }
+    ui::CWindowManagerUI::SetSkinArchive(u"", ui::ArchiveMode::OpenPerLoad, nullptr);
+    return session.Render(options, file.c_str());
+}
+
+} // namespace skintool

@@ -1,0 +1,29 @@
+// CChildLayoutUI ("ChildLayout"): a container whose single child is built from another skin file
+// when the layout is initialised; placement is the plain container's.
+#pragma once
+
+#include "ui/controls/Container.h"
+
+namespace ui {
+
+class CChildLayoutUI : public CContainerUI
+{
+public:
+    CChildLayoutUI();
+
+    const char16_t* GetClassName() const override;
+    // Answers only its own name and "Control": a child layout is not offered as a container.
+    void* CastTo(const char16_t* typeName) override;
+    // Builds the child from the markup file; replaces the base Init, so no init delegates run.
+    void Init() override;
+    void SetAttribute(const char16_t* name, const char16_t* value) override;
+
+    // Only stored; the child is built at Init.
+    void SetChildLayoutXML(const char16_t* fileName) { m_xmlFile = fileName; }
+    const CUIString& GetChildLayoutXML() const { return m_xmlFile; }
+
+private:
+    CUIString m_xmlFile;
+};
+
+} // namespace ui

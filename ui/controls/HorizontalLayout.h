@@ -1,0 +1,20 @@
+// CHorizontalLayoutUI ("HorizontalLayout", "HBox"): places its children left to right; children
+// without a width share what the others leave, the last of them taking the rounding remainder.
+#pragma once
+
+#include "ui/controls/LinearLayout.h"
+
+namespace ui {
+
+class CHorizontalLayoutUI : public CLinearLayoutUI
+{
+public:
+    CHorizontalLayoutUI();
+
+    const char16_t* GetClassName() const override;
+    void* CastTo(const char16_t* typeName) override;
+    void SetPosition(CUIRect rect, bool needInvalidate = true) override;
+    void SetAttribute(const char16_t* name, const char16_t* value) override;
+};
+
+} // namespace ui

@@ -1,0 +1,41 @@
+// Readers for the value forms of markup attributes: decimal integers as the C library reads them,
+// lists of integers with one separator character between numbers, hexadecimal colours, fractions.
+#pragma once
+
+#include "ui/core/UIRect.h"
+
+#include <cstdint>
+
+namespace ui::markup {
+
+// Leading white space and a sign allowed; stops at the first non-digit; no digits give 0 (and *end
+// is the start of the text). Values beyond 32 bits are clamped.
+std::int32_t ParseInt(const char16_t* text, const char16_t** end = nullptr);
+// As ParseInt for a real number in the C locale's form.
+double ParseDouble(const char16_t* text, const char16_t** end = nullptr);
+// Hexadecimal after optional white space; stops at the first non-hexadecimal character; clamped to
+// 32 bits.
+std::uint32_t ParseHex(const char16_t* text, const char16_t** end = nullptr);
+
+// n integers, each parsed from the character after the one that ended the previous number; numbers
+// missing at the end of the text read as 0.
+void ParseIntList(const char16_t* text, std::int32_t* out, int n);
+void ParseDoubleList(const char16_t* text, double* out, int n);
+CUIRect ParseRect(const char16_t* text);
+
+// Background form: characters up to space skipped, one optional '#', then hexadecimal.
+std::uint32_t ParseColor(const char16_t* text);
+// Border form: a '#' skipped only as the very first character, then hexadecimal.
+std::uint32_t ParseBorderColor(const char16_t* text);
+
+// Exactly "true".
+bool ParseBool(const char16_t* text);
+// "true" in any letter case.
+bool ParseBoolNoCase(const char16_t* text);
+
+bool TextEquals(const char16_t* a, const char16_t* b);
+bool TextEqualsNoCase(const char16_t* a, const char16_t* b);
+// True when ch occurs in text.
+bool TextHasChar(const char16_t* text, char16_t ch);
+
+} // namespace ui::markup

@@ -1,0 +1,1009 @@
+// The window manager between the native window and the control tree: window messages become events
+// for the hover, capture, focus or key-target control; focus and Tab order, control timers, tooltips,
+// and notifications delivered at once or through the posted queue.
+#include "ui/manager/WindowManager.h"
+
+#include "platform/WindowSystem.h"
+#include "ui/controls/Control.h"
+#include "ui/manager/WindowManagerShared.h"
+
+#include <cwctype>
+
+namespace ui {
+
+using detail::Shared;
+
+namespace {
+
+// The message that delivers queued notifications and runs the delayed clean-up.
+constexpr UINT kAsyncMessage = WM_APP + 1;
+// The timer that refreshes a layered window's dirty rectangle.
+constexpr WPARAM kLayeredRefreshTimer = 0x2000;
+// Offset at which notifications and commands are reflected back to the child window that sent them.
+constexpr UINT kReflectOffset = 0x2000;
+
+// The header every WM_NOTIFY record starts with: the child window that sends it comes first.
+struct NotifyHeader
+{
+    HWND hwndFrom = nullptr;
+    UINT_PTR idFrom = 0;
+    UINT code = 0;
+};
+
+struct TTimerEntry
+{
+    CControlUI* control = nullptr;
+    std::uint32_t key = 0;
+    HWND window = nullptr;
+    UINT_PTR id = 0;
+    bool killed = false;
+};
+
+platform::WindowSystem& Win()
+{
+    return platform::Windows();
+}
+
+CUIPoint PointOf(LPARAM lParam)
+{
+    return CUIPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+}
+
+char16_t UpperChar(char16_t c)
+{
+    return char16_t(std::towupper(wint_t(c)));
+}
+
+// ---- Tab traversal ----
+
+struct TabSearch
+{
+    CControlUI* current;
+    CControlUI* last;
+    bool forward;
+    bool passed;
+};
+
+CControlUI* VisitTabStop(CControlUI* control, void* data)
+{
+    auto* search = static_cast<TabSearch*>(data);
+    if (control == search->current) {
+        if (search->forward)
+            search->passed = true;
+        else
+            return search->last;
+    } else if ((control->GetControlFlags() & CF_TABSTOP) != 0) {
+        search->last = control;
+        if (search->passed || search->current == nullptr)
+            return control;
+    }
+    return nullptr;
+}
+
+// ---- Alt shortcuts ----
+
+struct ShortcutSearch
+{
+    char16_t shortcut;
+    bool matched;
+};
+
+CControlUI* VisitShortcut(CControlUI* control, void* data)
+{
+    auto* search = static_cast<ShortcutSearch*>(data);
+    if (!control->IsVisible())
+        return nullptr;
+    if (UpperChar(control->GetShortcut()) == search->shortcut)
+        search->matched = true;
+    // A label only names the control that comes after it in the search.
+    if (search->matched && CUIString(control->GetClassName()).CompareNoCase(u"Label") != 0)
+        return control;
+    return nullptr;
+}
+
+} // namespace
+
+struct CWindowManagerUI::TTimerInfo : TTimerEntry
+{
+};
+
+// ---------------------------------------------------------------------------------------------
+// Events
+// ---------------------------------------------------------------------------------------------
+
+std::uint16_t CWindowManagerUI::KeyStateNow() const
+{
+    std::uint16_t state = 0;
+    if (Win().GetKeyState(VK_CONTROL) < 0)
+        state |= KEYSTATE_CONTROL;
+    if (Win().GetKeyState(VK_RBUTTON) < 0)
+        state |= KEYSTATE_RBUTTON;
+    if (Win().GetKeyState(VK_LBUTTON) < 0)
+        state |= KEYSTATE_LBUTTON;
+    if (Win().GetKeyState(VK_SHIFT) < 0)
+        state |= KEYSTATE_SHIFT;
+    if (Win().GetKeyState(VK_MENU) < 0)
+        state |= KEYSTATE_ALT;
+    return state;
+}
+
+TUIEvent CWindowManagerUI::MakeEvent(int kind, CControlUI* sender, CUIPoint point, WPARAM wParam,
+                                     LPARAM lParam) const
+{
+    TUIEvent event;
+    event.kind = kind;
+    event.sender = sender;
+    event.timestamp = Win().GetTickCount();
+    event.point = point;
+    event.keyState = KeyStateNow();
+    event.wParam = wParam;
+    event.lParam = lParam;
+    return event;
+}
+
+void CWindowManagerUI::SendEvent(CControlUI* control, TUIEvent& event)
+{
+    if (control != nullptr)
+        control->Event(event);
+}
+
+CControlUI* CWindowManagerUI::OwnControlAt(CUIPoint point) const
+{
+    CControlUI* control = ControlAt(point);
+    if (control != nullptr && control->GetManager() != this)
+        return nullptr;
+    return control;
+}
+
+CUIPoint CWindowManagerUI::ScreenToClientPoint(LPARAM lParam) const
+{
+    POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    Win().ScreenToClient(m_window, pt);
+    return CUIPoint(pt.x, pt.y);
+}
+
+bool CWindowManagerUI::HasNativeFocus() const
+{
+    return m_window != nullptr && Win().GetFocus() == m_window;
+}
+
+void CWindowManagerUI::TakeNativeFocus()
+{
+    if (m_window != nullptr && Win().GetFocus() != m_window)
+        Win().SetFocus(m_window);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The window's messages
+// ---------------------------------------------------------------------------------------------
+
+bool CWindowManagerUI::HandleWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    if (m_window == nullptr)
+        return false;
+
+    // Filters see the message first; the mouse position is still tracked for what they swallow.
+    CPtrArray filters = m_messageFilters;
+    for (int i = 0; i < filters.GetSize(); ++i) {
+        bool handled = false;
+        const LRESULT answer = static_cast<IMessageFilterUI*>(filters[i])->MessageHandler(msg, wParam, lParam, handled);
+        if (!handled)
+            continue;
+        result = answer;
+        switch (msg) {
+        case WM_MOUSEMOVE:
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+        case WM_LBUTTONUP:
+            m_lastMousePos = PointOf(lParam);
+            break;
+        case WM_MOUSEWHEEL:
+        case WM_CONTEXTMENU:
+            m_lastMousePos = ScreenToClientPoint(lParam);
+            break;
+        default:
+            break;
+        }
+        return true;
+    }
+
+    if (m_layered) {
+        switch (msg) {
+        case WM_NCCALCSIZE:
+        case WM_NCPAINT:
+            result = 0;
+            return true;
+        case WM_NCACTIVATE:
+            if (!Win().IsIconic(m_window)) {
+                result = wParam == 0 ? 1 : 0;
+                return true;
+            }
+            break;
+        default:
+            break;
+        }
+    }
+
+    switch (msg) {
+    case kAsyncMessage:
+        DeliverQueuedNotifications();
+        return false;
+    case WM_MOUSELEAVE:
+        OnMouseLeave();
+        return false;
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+        Paint();
+        result = 0;
+        return true;
+    case WM_MOUSEHOVER:
+        result = 0;
+        return OnMouseHover(wParam, lParam);
+    case WM_SIZE: {
+        if (m_focus != nullptr) {
+            TUIEvent event = MakeEvent(EVT_WINDOW_SIZE, m_focus, m_lastMousePos, wParam, lParam);
+            SendEvent(m_focus, event);
+        }
+        if (m_root != nullptr)
+            m_root->RequestLayout();
+        m_layoutNeeded = true;
+        if (m_layered) {
+            const CUISize size = ClientSize();
+            m_layeredDirty = CUIRect(0, 0, size.cx, size.cy);
+        }
+        result = 0;
+        return true;
+    }
+    case WM_KILLFOCUS:
+        return OnKillFocus(wParam);
+    case WM_CLOSE:
+        OnClose();
+        return false;
+    case WM_ERASEBKGND:
+        result = 1;
+        return true;
+    case WM_SETCURSOR:
+        return OnSetCursor(wParam, lParam, result);
+    case WM_MOUSEACTIVATE:
+        if (!m_noActivate)
+            return false;
+        result = MA_NOACTIVATE;
+        return true;
+    case WM_GETMINMAXINFO:
+        if (auto* info = reinterpret_cast<MINMAXINFO*>(lParam)) {
+            if (m_minTrack.cx > 0)
+                info->ptMinTrackSize.x = m_minTrack.cx;
+            if (m_minTrack.cy > 0)
+                info->ptMinTrackSize.y = m_minTrack.cy;
+            if (m_maxTrack.cx > 0)
+                info->ptMaxTrackSize.x = m_maxTrack.cx;
+            if (m_maxTrack.cy > 0)
+                info->ptMaxTrackSize.y = m_maxTrack.cy;
+        }
+        return false;
+    case WM_NOTIFY:
+        if (lParam == 0)
+            return false;
+        result = Win().SendMessage(reinterpret_cast<const NotifyHeader*>(lParam)->hwndFrom, msg + kReflectOffset,
+                                   wParam, lParam);
+        return true;
+    case WM_COMMAND:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+        if (lParam == 0)
+            return false;
+        result = Win().SendMessage(reinterpret_cast<HWND>(lParam), msg + kReflectOffset, wParam, lParam);
+        return true;
+    case WM_CONTEXTMENU:
+        OnContextMenu(lParam);
+        return false;
+    case WM_KEYDOWN:
+        if (m_root != nullptr && m_focus != nullptr) {
+            TUIEvent event = MakeEvent(EVT_KEY_DOWN, m_focus, m_lastMousePos, wParam, lParam);
+            event.keyChar = char16_t(wParam);
+            m_keyTarget = m_focus;
+            SendEvent(m_focus, event);
+        }
+        return false;
+    case WM_KEYUP:
+        if (m_root != nullptr && m_keyTarget != nullptr) {
+            CControlUI* target = m_keyTarget;
+            TUIEvent event = MakeEvent(EVT_KEY_UP, target, m_lastMousePos, wParam, lParam);
+            event.keyChar = char16_t(wParam);
+            m_keyTarget = nullptr;
+            SendEvent(target, event);
+        }
+        return false;
+    case WM_CHAR:
+        if (m_root != nullptr && m_focus != nullptr) {
+            TUIEvent event = MakeEvent(EVT_CHAR, m_focus, m_lastMousePos, wParam, lParam);
+            event.keyChar = char16_t(wParam);
+            SendEvent(m_focus, event);
+        }
+        return false;
+    case WM_TIMER:
+        OnTimer(wParam, lParam);
+        return false;
+    case WM_MOUSEMOVE:
+        OnMouseMove(wParam, lParam);
+        return false;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+        OnButtonDown(msg, wParam, lParam);
+        return false;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+        OnButtonUp(msg, wParam, lParam);
+        return false;
+    case WM_MOUSEWHEEL:
+        OnMouseWheel(wParam, lParam);
+        return false;
+    default:
+        return false;
+    }
+}
+
+void CWindowManagerUI::OnMouseMove(WPARAM wParam, LPARAM lParam)
+{
+    if (m_root == nullptr)
+        return;
+    if (!m_mouseTracking) {
+        TRACKMOUSEEVENT track;
+        track.dwFlags = TME_HOVER | TME_LEAVE;
+        track.hwndTrack = m_window;
+        track.dwHoverTime = m_tooltipWindow != nullptr
+                                ? DWORD(Win().SendMessage(m_tooltipWindow, TTM_GETDELAYTIME, TTDT_INITIAL, 0))
+                                : DWORD(m_hoverTime);
+        Win().TrackMouseEvent(track);
+        m_mouseTracking = true;
+    }
+    const CUIPoint point = PointOf(lParam);
+    m_lastMousePos = point;
+    CControlUI* found = OwnControlAt(point);
+    TUIEvent event = MakeEvent(0, nullptr, point, wParam, lParam);
+    if (!m_mouseCaptured) {
+        if (found != m_hover && m_hover != nullptr) {
+            CControlUI* left = m_hover;
+            event.kind = EVT_MOUSE_LEAVE;
+            event.sender = left;
+            // Controls that asked for it hear about every leave, whichever control the mouse left.
+            CPtrArray listeners = m_mouseLeaveControls;
+            for (int i = 0; i < listeners.GetSize(); ++i) {
+                if (m_mouseLeaveControls.IndexOf(listeners[i]) >= 0)
+                    SendEvent(static_cast<CControlUI*>(listeners[i]), event);
+            }
+            if (m_hover == left)
+                SendEvent(left, event);
+            m_hover = nullptr;
+            HideTooltip();
+        }
+        if (found != m_hover && found != nullptr) {
+            event.kind = EVT_MOUSE_ENTER;
+            event.sender = found;
+            m_hover = found;
+            SendEvent(found, event);
+        }
+    }
+    CControlUI* target = m_capture != nullptr ? m_capture : found;
+    if (target != nullptr) {
+        event.kind = EVT_MOUSE_MOVE;
+        event.sender = target;
+        SendEvent(target, event);
+    }
+}
+
+void CWindowManagerUI::OnMouseLeave()
+{
+    if (m_root != nullptr)
+        HideTooltip();
+    if (!m_mouseTracking)
+        return;
+    POINT cursor;
+    RECT window;
+    bool inside = !Win().IsIconic(m_window) && Win().GetActiveWindow() == m_window && Win().GetCursorPos(cursor) &&
+                  Win().GetWindowRect(m_window, window) && cursor.x >= window.left && cursor.x < window.right &&
+                  cursor.y >= window.top && cursor.y < window.bottom;
+    if (inside)
+        inside = Win().SendMessage(m_window, WM_NCHITTEST, 0, MAKELPARAM(cursor.x, cursor.y)) == HTCLIENT;
+    if (inside) {
+        Win().ScreenToClient(m_window, cursor);
+        Win().SendMessage(m_window, WM_MOUSEMOVE, 0, MAKELPARAM(cursor.x, cursor.y));
+    } else {
+        Win().SendMessage(m_window, WM_MOUSEMOVE, 0, MAKELPARAM(-1, -1));
+    }
+    m_mouseTracking = false;
+}
+
+bool CWindowManagerUI::OnMouseHover(WPARAM wParam, LPARAM lParam)
+{
+    if (m_root == nullptr)
+        return false;
+    m_mouseTracking = false;
+    const CUIPoint point = PointOf(lParam);
+    CControlUI* control = OwnControlAt(point);
+    if (control == nullptr)
+        return false;
+    if (m_hover != nullptr) {
+        TUIEvent event = MakeEvent(EVT_MOUSE_HOVER, m_hover, point, wParam, lParam);
+        SendEvent(m_hover, event);
+    }
+    CUIString tip = control->GetToolTip();
+    if (tip.IsEmpty())
+        return true;
+    ExpandLanguageTokens(tip);
+    m_tooltipText = tip;
+    const CUIRect& pos = control->GetPosition();
+    m_toolInfo = TOOLINFOW{};
+    m_toolInfo.cbSize = 44; // the record's size in the layout tooltip windows have always read
+    m_toolInfo.uFlags = TTF_IDISHWND;
+    m_toolInfo.hwnd = m_window;
+    m_toolInfo.uId = reinterpret_cast<UINT_PTR>(m_window);
+    m_toolInfo.hinst = static_cast<::HINSTANCE>(AppInstance());
+    m_toolInfo.lpszText = m_tooltipText.CStr();
+    m_toolInfo.rect = RECT{pos.left, pos.top, pos.right, pos.bottom};
+    const LPARAM tool = reinterpret_cast<LPARAM>(&m_toolInfo);
+    const int width = control->GetToolTipWidth();
+    if (m_tooltipWindow == nullptr) {
+        m_tooltipWindow = Win().CreateWindowEx(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_window,
+                                               nullptr, static_cast<::HINSTANCE>(AppInstance()), nullptr);
+        Win().SendMessage(m_tooltipWindow, TTM_ADDTOOLW, 0, tool);
+        Win().SendMessage(m_tooltipWindow, TTM_SETMAXTIPWIDTH, 0, width);
+        m_tooltipWidth = width;
+        Win().SendMessage(m_tooltipWindow, TTM_SETTOOLINFOW, 0, tool);
+        Win().SendMessage(m_tooltipWindow, TTM_TRACKACTIVATE, 1, tool);
+    } else {
+        // The width is applied again only when another control's tip shows or the width changed.
+        if (m_tooltipOwner != control || width != m_tooltipWidth) {
+            Win().SendMessage(m_tooltipWindow, TTM_SETMAXTIPWIDTH, 0, width);
+            m_tooltipWidth = width;
+        }
+        Win().SendMessage(m_tooltipWindow, TTM_SETTOOLINFOW, 0, tool);
+        Win().SendMessage(m_tooltipWindow, TTM_TRACKACTIVATE, 1, tool);
+    }
+    m_tooltipOwner = control;
+    POINT screen{point.x, point.y};
+    Win().ClientToScreen(m_window, screen);
+    Win().SendMessage(m_tooltipWindow, TTM_TRACKPOSITION, 0, MAKELPARAM(screen.x, screen.y));
+    return true;
+}
+
+void CWindowManagerUI::HideTooltip()
+{
+    if (m_tooltipWindow != nullptr)
+        Win().SendMessage(m_tooltipWindow, TTM_TRACKACTIVATE, 0, reinterpret_cast<LPARAM>(&m_toolInfo));
+}
+
+void CWindowManagerUI::DestroyTooltip()
+{
+    if (m_tooltipWindow != nullptr) {
+        if (Win().IsWindow(m_tooltipWindow))
+            Win().DestroyWindow(m_tooltipWindow);
+        m_tooltipWindow = nullptr;
+    }
+    m_tooltipOwner = nullptr;
+    m_tooltipWidth = -1;
+}
+
+bool CWindowManagerUI::OnSetCursor(WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    if (m_root == nullptr || LRESULT(LOWORD(std::uintptr_t(lParam))) != HTCLIENT)
+        return false;
+    if (m_mouseCaptured) {
+        result = 1;
+        return true;
+    }
+    POINT cursor;
+    if (!Win().GetCursorPos(cursor))
+        return false;
+    Win().ScreenToClient(m_window, cursor);
+    const CUIPoint point(cursor.x, cursor.y);
+    CControlUI* control = OwnControlAt(point);
+    if (control == nullptr || (control->GetControlFlags() & CF_SETCURSOR) == 0)
+        return false;
+    TUIEvent event = MakeEvent(EVT_SET_CURSOR, control, point, wParam, lParam);
+    SendEvent(control, event);
+    result = 1;
+    return true;
+}
+
+bool CWindowManagerUI::OnKillFocus(WPARAM wParam)
+{
+    if (wParam == 0)
+        return false;
+    HWND child = Win().GetFocus();
+    while (child != nullptr && Win().GetParent(child) != m_window)
+        child = Win().GetParent(child);
+    if (child == nullptr)
+        return false;
+    const int index = m_nativeWindows.IndexOf(child);
+    if (index >= 0) {
+        auto* control = static_cast<CControlUI*>(m_nativeWindowControls[index]);
+        if (control != m_focus)
+            SetFocusControl(control, false);
+    }
+    return false;
+}
+
+void CWindowManagerUI::OnClose()
+{
+    if (m_hover != nullptr) {
+        TUIEvent event = MakeEvent(EVT_MOUSE_LEAVE, m_hover, m_lastMousePos);
+        SendEvent(m_hover, event);
+    }
+    if (m_capture != nullptr) {
+        TUIEvent event = MakeEvent(EVT_BUTTON_UP, m_capture, m_lastMousePos);
+        SendEvent(m_capture, event);
+    }
+    SetFocusControl(nullptr, true);
+    if (Win().GetActiveWindow() == m_window) {
+        if (HWND owner = Win().GetParent(m_window))
+            Win().SetFocus(owner);
+    }
+    DestroyTooltip();
+}
+
+void CWindowManagerUI::OnButtonDown(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (!m_noActivate)
+        TakeNativeFocus();
+    if (m_root == nullptr)
+        return;
+    const CUIPoint point = PointOf(lParam);
+    m_lastMousePos = point;
+    CControlUI* control = OwnControlAt(point);
+    if (control == nullptr)
+        return;
+    TUIEvent event = MakeEvent(0, control, point, wParam, lParam);
+    event.keyState = std::uint16_t(wParam);
+    if (msg == WM_LBUTTONDOWN) {
+        m_capture = control;
+        control->SetFocus();
+        CaptureMouse();
+        event.kind = EVT_BUTTON_DOWN;
+        SendEvent(control, event);
+    } else if (msg == WM_LBUTTONDBLCLK) {
+        CaptureMouse();
+        event.kind = EVT_DOUBLE_CLICK;
+        SendEvent(control, event);
+        m_capture = control;
+    } else {
+        control->SetFocus();
+        event.kind = EVT_RBUTTON_DOWN;
+        SendEvent(control, event);
+        m_capture = control;
+    }
+}
+
+void CWindowManagerUI::OnButtonUp(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    const CUIPoint point = PointOf(lParam);
+    m_lastMousePos = point;
+    if (m_capture == nullptr)
+        return;
+    CControlUI* control = m_capture;
+    if (msg == WM_LBUTTONUP)
+        ReleaseMouse();
+    m_capture = nullptr;
+    TUIEvent event = MakeEvent(msg == WM_LBUTTONUP ? EVT_BUTTON_UP : EVT_RBUTTON_UP, control, point, wParam, lParam);
+    event.keyState = std::uint16_t(wParam);
+    SendEvent(control, event);
+}
+
+void CWindowManagerUI::OnMouseWheel(WPARAM wParam, LPARAM lParam)
+{
+    if (m_root == nullptr || !HasNativeFocus())
+        return;
+    const CUIPoint point = ScreenToClientPoint(lParam);
+    m_lastMousePos = point;
+    if (CControlUI* control = OwnControlAt(point)) {
+        // Toward the user (a negative delta) scrolls down: the scroll-bar code for a line down.
+        const WPARAM code = GET_WHEEL_DELTA_WPARAM(wParam) < 0 ? 1 : 0;
+        TUIEvent event = MakeEvent(EVT_SCROLL_WHEEL, control, point, code, lParam);
+        SendEvent(control, event);
+    }
+    // The tree may have scrolled under the mouse.
+    Win().SendMessage(m_window, WM_MOUSEMOVE, 0, MAKELPARAM(m_lastMousePos.x, m_lastMousePos.y));
+}
+
+void CWindowManagerUI::OnContextMenu(LPARAM lParam)
+{
+    if (m_root == nullptr || m_mouseCaptured)
+        return;
+    m_lastMousePos = ScreenToClientPoint(lParam);
+    // The context-menu message follows the right-button release, which has already let go of the
+    // control that got the press; the control under the mouse then takes the menu.
+    CControlUI* control = m_capture != nullptr ? m_capture : OwnControlAt(m_lastMousePos);
+    m_capture = nullptr;
+    if (control != nullptr) {
+        TUIEvent event = MakeEvent(EVT_CONTEXT_MENU, control, m_lastMousePos, 0, lParam);
+        SendEvent(control, event);
+    }
+}
+
+void CWindowManagerUI::OnTimer(WPARAM wParam, LPARAM lParam)
+{
+    if (wParam == kLayeredRefreshTimer) {
+        if (m_layered && !m_layeredDirty.IsEmpty() && !Win().IsIconic(m_window)) {
+            const RECT dirty{m_layeredDirty.left, m_layeredDirty.top, m_layeredDirty.right, m_layeredDirty.bottom};
+            Win().InvalidateRect(m_window, &dirty, false);
+            Win().UpdateWindow(m_window);
+        }
+        return;
+    }
+    for (int i = 0; i < m_timers.GetSize(); ++i) {
+        auto* timer = static_cast<TTimerInfo*>(m_timers[i]);
+        if (timer->window == m_window && timer->id == wParam && !timer->killed) {
+            TUIEvent event = MakeEvent(EVT_TIMER, timer->control, m_lastMousePos, timer->key, lParam);
+            SendEvent(timer->control, event);
+            return;
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Pre-translation and the message loop
+// ---------------------------------------------------------------------------------------------
+
+bool CWindowManagerUI::PreHandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    CPtrArray filters = m_preMessageFilters;
+    for (int i = 0; i < filters.GetSize(); ++i) {
+        bool handled = false;
+        const LRESULT answer = static_cast<IMessageFilterUI*>(filters[i])->MessageHandler(msg, wParam, lParam, handled);
+        if (handled) {
+            result = answer;
+            return true;
+        }
+    }
+    switch (msg) {
+    case WM_KEYDOWN:
+        if (wParam != VK_TAB)
+            return false;
+        // A rich edit that takes Tab characters would keep the key here; no control of this
+        // framework does, so Tab always moves the focus.
+        MoveFocus(Win().GetKeyState(VK_SHIFT) >= 0);
+        return true;
+    case WM_SYSKEYDOWN:
+        if (m_focus != nullptr) {
+            TUIEvent event = MakeEvent(EVT_SYS_KEY, m_focus, m_lastMousePos, wParam, lParam);
+            event.keyChar = char16_t(wParam);
+            SendEvent(m_focus, event);
+        }
+        return false;
+    case WM_SYSCHAR: {
+        if (m_root == nullptr)
+            return false;
+        CControlUI* target = FindShortcutTarget(UpperChar(char16_t(wParam)));
+        if (target == nullptr)
+            return false;
+        target->SetFocus();
+        target->Activate();
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+CControlUI* CWindowManagerUI::FindShortcutTarget(char16_t shortcut)
+{
+    ShortcutSearch search{shortcut, false};
+    return m_root->FindControl(VisitShortcut, &search, FIND_ENABLED | FIND_TOPFIRST | FIND_MEFIRST);
+}
+
+bool CWindowManagerUI::PreTranslate(const MSG& msg)
+{
+    const CPtrArray& managers = Shared().managers;
+    auto translate = [&msg](CWindowManagerUI* manager) {
+        CPtrArray translators = manager->m_translators;
+        for (int i = 0; i < translators.GetSize(); ++i) {
+            MSG copy = msg;
+            if (static_cast<ITranslateAccelerator*>(translators[i])->TranslateAccelerator(&copy))
+                return true;
+        }
+        return false;
+    };
+    if ((DWORD(Win().GetWindowLongPtr(msg.hwnd, GWL_STYLE)) & WS_CHILD) != 0) {
+        for (int i = managers.GetSize() - 1; i >= 0; --i) {
+            auto* manager = static_cast<CWindowManagerUI*>(managers[i]);
+            for (HWND ancestor = Win().GetParent(msg.hwnd); ancestor != nullptr; ancestor = Win().GetParent(ancestor)) {
+                if (manager->m_window != msg.hwnd && manager->m_window != ancestor)
+                    continue;
+                if (translate(manager))
+                    return true;
+                LRESULT ignored = 0;
+                manager->PreHandleMessage(msg.message, msg.wParam, msg.lParam, ignored);
+                // Once per manager: a Tab must not move the focus once for every ancestor.
+                break;
+            }
+        }
+        return false;
+    }
+    for (int i = 0; i < managers.GetSize(); ++i) {
+        auto* manager = static_cast<CWindowManagerUI*>(managers[i]);
+        if (manager->m_window != msg.hwnd)
+            continue;
+        if (translate(manager))
+            return true;
+        LRESULT ignored = 0;
+        return manager->PreHandleMessage(msg.message, msg.wParam, msg.lParam, ignored);
+    }
+    return false;
+}
+
+void CWindowManagerUI::RunMessageLoop()
+{
+    MSG msg;
+    while (Win().GetMessage(msg) != 0) {
+        if (!PreTranslate(msg)) {
+            Win().TranslateMessage(msg);
+            Win().DispatchMessage(msg);
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Notifications
+// ---------------------------------------------------------------------------------------------
+
+void CWindowManagerUI::SendNotify(CControlUI* control, const char16_t* type, WPARAM wParam, LPARAM lParam, bool async,
+                                  bool allowRepeat)
+{
+    TNotifyMsg msg;
+    msg.sender = control;
+    msg.type = type;
+    msg.wParam = wParam;
+    msg.lParam = lParam;
+    SendNotify(msg, async, allowRepeat);
+}
+
+namespace {
+
+void Deliver(TNotifyMsg& msg, const CPtrArray& listeners)
+{
+    if (msg.sender != nullptr && msg.sender->OnNotifyDelegates().HasAny())
+        msg.sender->OnNotifyDelegates().InvokeAll(&msg);
+    for (int i = 0; i < listeners.GetSize(); ++i)
+        static_cast<INotifyUI*>(listeners[i])->Notify(msg);
+}
+
+} // namespace
+
+void CWindowManagerUI::SendNotify(TNotifyMsg& msg, bool async, bool allowRepeat)
+{
+    msg.point = m_lastMousePos;
+    msg.timestamp = Win().GetTickCount();
+    if (m_virtualWindowOption)
+        msg.virtualWindow = msg.sender != nullptr ? msg.sender->GetVirtualWindow() : CUIString();
+    if (!async) {
+        // A listener may remove itself while it is being told.
+        const CPtrArray listeners = m_notifyListeners;
+        Deliver(msg, listeners);
+        return;
+    }
+    if (!allowRepeat) {
+        for (int i = 0; i < m_asyncNotify.GetSize(); ++i) {
+            auto* queued = static_cast<TNotifyMsg*>(m_asyncNotify[i]);
+            if (queued->sender == msg.sender && queued->type == msg.type) {
+                if (m_virtualWindowOption)
+                    queued->virtualWindow = msg.virtualWindow;
+                queued->wParam = msg.wParam;
+                queued->lParam = msg.lParam;
+                queued->point = msg.point;
+                queued->timestamp = msg.timestamp;
+                return;
+            }
+        }
+    }
+    m_asyncNotify.Add(new TNotifyMsg(msg));
+    if (!m_asyncPosted && m_window != nullptr)
+        m_asyncPosted = Win().PostMessage(m_window, kAsyncMessage, 0, 0);
+}
+
+void CWindowManagerUI::DeliverQueuedNotifications()
+{
+    m_asyncPosted = false;
+    while (!m_asyncNotify.IsEmpty()) {
+        auto* msg = static_cast<TNotifyMsg*>(m_asyncNotify[0]);
+        m_asyncNotify.RemoveAt(0);
+        const CPtrArray listeners = m_notifyListeners;
+        Deliver(*msg, listeners);
+        delete msg;
+    }
+    DeleteQueuedControls();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Focus
+// ---------------------------------------------------------------------------------------------
+
+void CWindowManagerUI::SetFocusControl(CControlUI* control, bool focusWindow)
+{
+    if (focusWindow && !HasNativeFocus() && control != m_focus && !m_noActivate)
+        TakeNativeFocus();
+    if (control == m_focus)
+        return;
+    if (m_focus != nullptr) {
+        CControlUI* old = m_focus;
+        TUIEvent event = MakeEvent(EVT_KILL_FOCUS, control, m_lastMousePos);
+        SendEvent(old, event);
+        SendNotify(old, u"killfocus");
+        m_focus = nullptr;
+    }
+    if (control != nullptr && control->GetManager() == this && control->IsVisible() && control->IsEnabled()) {
+        m_focus = control;
+        TUIEvent event = MakeEvent(EVT_SET_FOCUS, control, m_lastMousePos);
+        SendEvent(control, event);
+        SendNotify(control, u"setfocus");
+    }
+}
+
+void CWindowManagerUI::SetFocusNeeded(CControlUI* control)
+{
+    if (!m_noActivate)
+        TakeNativeFocus();
+    if (control == nullptr) {
+        m_focusNeeded = false;
+        return;
+    }
+    if (m_focus != nullptr) {
+        CControlUI* old = m_focus;
+        TUIEvent event = MakeEvent(EVT_KILL_FOCUS, control, m_lastMousePos);
+        SendEvent(old, event);
+        SendNotify(old, u"killfocus");
+        m_focus = nullptr;
+    }
+    // The tab stop before the control: the forward move after the next layout lands on the control.
+    m_focus = FindTabStop(control, false);
+    m_focusNeeded = true;
+    if (m_root != nullptr)
+        m_root->RequestLayout();
+    m_layoutNeeded = true;
+}
+
+CControlUI* CWindowManagerUI::FindTabStop(CControlUI* current, bool forward)
+{
+    if (m_root == nullptr)
+        return nullptr;
+    constexpr std::uint32_t kFlags = FIND_VISIBLE | FIND_ENABLED | FIND_MEFIRST;
+    TabSearch search{current, nullptr, forward, false};
+    CControlUI* found = m_root->FindControl(VisitTabStop, &search, kFlags);
+    if (found != nullptr)
+        return found;
+    if (!forward)
+        return search.last;
+    TabSearch again{nullptr, nullptr, true, false};
+    return m_root->FindControl(VisitTabStop, &again, kFlags);
+}
+
+bool CWindowManagerUI::MoveFocus(bool forward)
+{
+    if (m_layoutNeeded && forward) {
+        m_focusNeeded = true;
+        if (m_window != nullptr)
+            Win().InvalidateRect(m_window, nullptr, false);
+        return true;
+    }
+    if (CControlUI* found = FindTabStop(m_focus, forward))
+        SetFocusControl(found, true);
+    m_focusNeeded = false;
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Control timers
+// ---------------------------------------------------------------------------------------------
+
+bool CWindowManagerUI::SetControlTimer(CControlUI* control, std::uint32_t key, UINT elapseMs)
+{
+    if (control == nullptr || m_window == nullptr)
+        return false;
+    for (int i = 0; i < m_timers.GetSize(); ++i) {
+        auto* timer = static_cast<TTimerInfo*>(m_timers[i]);
+        if (timer->control == control && timer->window == m_window && timer->key == key) {
+            if (!timer->killed)
+                return false;
+            if (Win().SetTimer(m_window, timer->id, elapseMs) == 0)
+                return false;
+            timer->killed = false;
+            return true;
+        }
+    }
+    // Native ids cycle below 255. An id still held by an entry of this window is skipped, and so
+    // is 0: two entries sharing an id would steal each other's ticks.
+    UINT_PTR id = 0;
+    for (int attempt = 0; attempt < 255; ++attempt) {
+        m_nextTimerId = (m_nextTimerId + 1) % 255;
+        bool taken = m_nextTimerId == 0;
+        for (int i = 0; i < m_timers.GetSize() && !taken; ++i) {
+            auto* timer = static_cast<TTimerInfo*>(m_timers[i]);
+            taken = timer->window == m_window && timer->id == m_nextTimerId;
+        }
+        if (!taken) {
+            id = m_nextTimerId;
+            break;
+        }
+    }
+    if (id == 0 || Win().SetTimer(m_window, id, elapseMs) == 0)
+        return false;
+    auto* timer = new TTimerInfo;
+    timer->control = control;
+    timer->key = key;
+    timer->window = m_window;
+    timer->id = id;
+    timer->killed = false;
+    if (!m_timers.Add(timer)) {
+        Win().KillTimer(m_window, id);
+        delete timer;
+        return false;
+    }
+    return true;
+}
+
+bool CWindowManagerUI::KillControlTimer(CControlUI* control, std::uint32_t key)
+{
+    for (int i = 0; i < m_timers.GetSize(); ++i) {
+        auto* timer = static_cast<TTimerInfo*>(m_timers[i]);
+        if (timer->control == control && timer->window == m_window && timer->key == key && !timer->killed) {
+            if (Win().IsWindow(m_window))
+                Win().KillTimer(timer->window, timer->id);
+            timer->killed = true;
+            return true;
+        }
+    }
+    return false;
+}
+
+void CWindowManagerUI::KillControlTimers(CControlUI* control)
+{
+    for (int i = m_timers.GetSize() - 1; i >= 0; --i) {
+        auto* timer = static_cast<TTimerInfo*>(m_timers[i]);
+        if (timer->window != m_window || (control != nullptr && timer->control != control))
+            continue;
+        if (!timer->killed && timer->window != nullptr && Win().IsWindow(timer->window))
+            Win().KillTimer(timer->window, timer->id);
+        delete timer;
+        m_timers.RemoveAt(i);
+    }
+}
+
+void CWindowManagerUI::KillAllTimers()
+{
+    // Entries of another window are left by KillControlTimers; when the manager moved to a new
+    // window they can never fire again, so they go too.
+    for (int i = m_timers.GetSize() - 1; i >= 0; --i) {
+        auto* timer = static_cast<TTimerInfo*>(m_timers[i]);
+        if (!timer->killed && timer->window != nullptr && Win().IsWindow(timer->window))
+            Win().KillTimer(timer->window, timer->id);
+        delete timer;
+    }
+    m_timers.Clear();
+}
+
+UINT_PTR CWindowManagerUI::ControlTimerId(CControlUI* control, std::uint32_t key) const
+{
+    for (int i = 0; i < m_timers.GetSize(); ++i) {
+        auto* timer = static_cast<TTimerInfo*>(m_timers[i]);
+        if (timer->control == control && timer->key == key)
+            return timer->id;
+    }
+    return 0;
+}
+
+void CWindowManagerUI::CaptureMouse()
+{
+    if (m_window != nullptr)
+        Win().SetCapture(m_window);
+    m_mouseCaptured = true;
+}
+
+void CWindowManagerUI::ReleaseMouse()
+{
+    if (m_mouseCaptured)
+        Win().ReleaseCapture();
+    m_mouseCaptured = false;
+}
+
+} // namespace ui

@@ -1,0 +1,205 @@
+// The window-level paint path: layout before paint, "windowinit" after the first layout, double
+// buffered painting of the dirty rectangle through the tree, the post-paint list, the dirty outline,
+// and the window geometry and layering settings that painting reads.
+//
+// Supported:
+//  [x] layout of the root over the client rectangle when pending, then a full repaint
+//  [x] "windowinit" once, right after the first layout; a pending focus move completed afterwards
+//  [x] painting into an offscreen surface, copied to the window's picture for the dirty rectangle
+//  [x] post-paint controls; "showdirty" outlines each painted rectangle in red
+//  [x] opacity and layered settings stored; the window carries WS_EX_LAYERED while they apply
+//  [ ] per-pixel translucency of the window itself and the drop shadow: the window system shows
+//      every window opaque, so they are stored for the skin's sake only
+#include "ui/manager/WindowManager.h"
+
+#include "platform/Surface.h"
+#include "platform/WindowSystem.h"
+#include "ui/controls/Control.h"
+
+namespace ui {
+
+namespace {
+
+platform::WindowSystem& Win()
+{
+    return platform::Windows();
+}
+
+// The outline of painted regions: solid, one pixel, red 220.
+constexpr platform::Pen kDirtyPen{PS_SOLID, 1, 0xFFDC0000};
+
+} // namespace
+
+void CWindowManagerUI::Invalidate(const CUIRect& rect)
+{
+    CUIRect clamped = rect;
+    if (clamped.left < 0)
+        clamped.left = 0;
+    if (clamped.top < 0)
+        clamped.top = 0;
+    if (clamped.right < 0)
+        clamped.right = 0;
+    if (clamped.bottom < 0)
+        clamped.bottom = 0;
+    if (clamped.IsEmpty())
+        return;
+    if (m_layered)
+        m_layeredDirty.Union(clamped);
+    if (m_window != nullptr) {
+        const RECT r{clamped.left, clamped.top, clamped.right, clamped.bottom};
+        Win().InvalidateRect(m_window, &r, false);
+    }
+}
+
+void CWindowManagerUI::LayoutIfNeeded()
+{
+    if (m_root == nullptr || m_window == nullptr)
+        return;
+    if (!m_layoutNeeded && !m_root->IsLayoutPending())
+        return;
+    m_layoutNeeded = false;
+    const CUISize size = ClientSize();
+    if (size.cx > 0 && size.cy > 0)
+        m_root->SetPosition(CUIRect(0, 0, size.cx, size.cy), false);
+    // Everything may have moved: the paint that follows covers the whole client area.
+    Win().InvalidateRect(m_window, nullptr, false);
+    if (m_firstLayout) {
+        m_firstLayout = false;
+        SendNotify(m_root, u"windowinit", 0, 0, false);
+    }
+    if (m_focusNeeded && !m_layoutNeeded)
+        MoveFocus(true);
+}
+
+void CWindowManagerUI::Paint()
+{
+    if (m_painting || m_window == nullptr)
+        return;
+    m_painting = true;
+    // Layout (and what "windowinit" listeners do) happens before the paint begins, so that a modal
+    // loop they run cannot nest inside this paint.
+    LayoutIfNeeded();
+    platform::PaintInfo paint;
+    if (!Win().BeginPaint(m_window, paint)) {
+        m_painting = false;
+        return;
+    }
+    const CUIRect dirty(paint.dirty.left, paint.dirty.top, paint.dirty.right, paint.dirty.bottom);
+    if (m_root != nullptr && !dirty.IsEmpty() && !paint.pixels.IsEmpty()) {
+        const int width = paint.pixels.width, height = paint.pixels.height;
+        if (!m_offscreen || m_offscreen->Width() != width || m_offscreen->Height() != height)
+            m_offscreen = std::make_unique<platform::Surface>(platform::Surface::Create(width, height));
+        if (m_offscreen->IsValid()) {
+            {
+                platform::DeviceContext dc(*m_offscreen);
+                PaintTree(dc, dirty);
+            }
+            platform::DeviceContext window(paint.pixels);
+            window.BitBlt(dirty.left, dirty.top, dirty.Width(), dirty.Height(), m_offscreen->Pixels(), dirty.left,
+                          dirty.top);
+        }
+    }
+    if (m_layered)
+        m_layeredDirty.Clear();
+    Win().EndPaint(m_window, paint);
+    m_painting = false;
+}
+
+void CWindowManagerUI::PaintTree(platform::DeviceContext& dc, const CUIRect& dirty)
+{
+    const platform::Rect clip{dirty.left, dirty.top, dirty.right, dirty.bottom};
+    dc.SetClipRect(clip);
+    // The buffer starts transparent: a layered window shows through where the tree paints nothing.
+    dc.FillSolid(clip, 0);
+    m_root->Paint(&dc, dirty, nullptr);
+    // A post-paint control may leave the list while it runs.
+    const CPtrArray postPaint = m_postPaint;
+    for (int i = 0; i < postPaint.GetSize(); ++i) {
+        if (m_postPaint.IndexOf(postPaint[i]) >= 0)
+            static_cast<CControlUI*>(postPaint[i])->PostPaint(&dc, dirty);
+    }
+    if (m_showDirty) {
+        dc.ResetClip();
+        dc.DrawRect(clip, kDirtyPen);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Geometry and layering
+// ---------------------------------------------------------------------------------------------
+
+void CWindowManagerUI::SetInitialSize(int cx, int cy)
+{
+    m_initialSize = CUISize(cx, cy);
+    if (m_root == nullptr && m_window != nullptr)
+        Win().SetWindowPos(m_window, nullptr, 0, 0, cx, cy, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+}
+
+CUISize CWindowManagerUI::ClientSize() const
+{
+    RECT client;
+    if (m_window == nullptr || !Win().GetClientRect(m_window, client))
+        return CUISize();
+    return CUISize(client.right - client.left, client.bottom - client.top);
+}
+
+CUIRect& CWindowManagerUI::CaptionRect()
+{
+    if (m_captionRect.bottom == -1 && m_window != nullptr)
+        m_captionRect.bottom = ClientSize().cy;
+    return m_captionRect;
+}
+
+void CWindowManagerUI::ApplyLayeredStyle()
+{
+    if (m_window == nullptr)
+        return;
+    const bool wanted = m_layered || m_opacity < 255;
+    const LONG_PTR style = Win().GetWindowLongPtr(m_window, GWL_EXSTYLE);
+    const LONG_PTR changed = wanted ? (style | WS_EX_LAYERED) : (style & ~LONG_PTR(WS_EX_LAYERED));
+    if (changed != style)
+        Win().SetWindowLongPtr(m_window, GWL_EXSTYLE, changed);
+}
+
+void CWindowManagerUI::SetOpacity(int opacity)
+{
+    m_opacity = opacity < 0 ? 0 : (opacity > 255 ? 255 : opacity);
+    ApplyLayeredStyle();
+    if (m_window != nullptr)
+        Win().InvalidateRect(m_window, nullptr, false);
+}
+
+void CWindowManagerUI::SetLayered(bool layered)
+{
+    if (layered == m_layered)
+        return;
+    m_layered = layered;
+    m_layeredChanged = true;
+    ApplyLayeredStyle();
+    const CUISize size = ClientSize();
+    m_layeredDirty = CUIRect(0, 0, size.cx, size.cy);
+    if (m_window != nullptr)
+        Win().InvalidateRect(m_window, nullptr, false);
+}
+
+void CWindowManagerUI::SetLayeredOpacity(int opacity)
+{
+    m_layeredOpacity = opacity < 0 ? 0 : (opacity > 255 ? 255 : opacity);
+    const CUISize size = ClientSize();
+    m_layeredDirty = CUIRect(0, 0, size.cx, size.cy);
+    if (m_window != nullptr)
+        Win().InvalidateRect(m_window, nullptr, false);
+}
+
+void CWindowManagerUI::SetLayeredImage(const char16_t* descriptor)
+{
+    m_layeredImage = descriptor != nullptr ? descriptor : u"";
+    // A layered image only makes sense on a layered window.
+    SetLayered(true);
+    const CUISize size = ClientSize();
+    m_layeredDirty = CUIRect(0, 0, size.cx, size.cy);
+    if (m_window != nullptr)
+        Win().InvalidateRect(m_window, nullptr, false);
+}
+
+} // namespace ui

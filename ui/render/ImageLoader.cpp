@@ -1,0 +1,393 @@
+// Image loading: locating an image's bytes, decoding them with stb_image, converting to premultiplied
+// records with the colour-key rule, and the hue/saturation/lightness recolouring of records and colours.
+#include "ui/render/ImageLoader.h"
+
+#include "platform/WindowTextCodec.h"
+#include "ui/manager/WindowManager.h"
+#include "ui/skin/ZipArchive.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <new>
+#include <string>
+
+// The decoder's implementation lives in this translation unit and nowhere else.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wunused-function"
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#pragma GCC diagnostic ignored "-Wsign-compare"
+#pragma GCC diagnostic ignored "-Wunused-but-set-variable"
+#pragma GCC diagnostic ignored "-Wimplicit-fallthrough"
+#define STB_IMAGE_IMPLEMENTATION
+#define STBI_NO_STDIO
+#include <stb_image.h>
+#pragma GCC diagnostic pop
+
+namespace ui {
+
+namespace {
+
+ResourceReader& InstalledResourceReader()
+{
+    static ResourceReader reader;
+    return reader;
+}
+
+// Skin paths are written for Windows; a backslash separates folders here too.
+std::string LocalPath(const std::u16string& path)
+{
+    std::string local = platform::WindowTextToUtf8(path);
+    std::replace(local.begin(), local.end(), '\\', '/');
+    return local;
+}
+
+// The whole file, or nothing when it is missing, unreadable or comes up short.
+std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path)
+{
+    std::vector<std::uint8_t> bytes;
+    if (path.empty())
+        return bytes;
+    std::ifstream in(LocalPath(path), std::ios::binary);
+    if (!in)
+        return bytes;
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    if (size <= 0)
+        return bytes;
+    in.seekg(0, std::ios::beg);
+    try {
+        // One spare zero byte after the data, so that text formats can be read as strings.
+        bytes.resize(std::size_t(size) + 1, 0);
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), size))
+        return {};
+    bytes.pop_back();
+    return bytes;
+}
+
+std::vector<std::uint8_t> ReadArchiveMember(const char16_t* name)
+{
+    std::vector<std::uint8_t> bytes;
+    zip::HARCHIVE archive = CWindowManagerUI::IsArchiveKeptOpen() ? CWindowManagerUI::OpenArchive() : nullptr;
+    bool openedHere = false;
+    if (archive == nullptr) {
+        const std::u16string path = std::u16string(CWindowManagerUI::SkinFolder()) + CWindowManagerUI::SkinArchiveName();
+        archive = zip::OpenFromFile(path.c_str(), CWindowManagerUI::SkinArchivePassword());
+        openedHere = archive != nullptr;
+    }
+    if (archive == nullptr)
+        return bytes;
+    std::int32_t index = -1;
+    zip::TZipEntry entry;
+    if (zip::FindMember(archive, name, true, &index, &entry) == zip::kZipOk && entry.uncompressedSize > 0) {
+        try {
+            bytes.resize(std::size_t(entry.uncompressedSize));
+            const zip::ZipResult r = zip::ExtractToMemory(archive, index, bytes.data(), bytes.size());
+            if (r != zip::kZipOk && r != zip::kZipMoreData)
+                bytes.clear();
+        } catch (const std::bad_alloc&) {
+            bytes.clear();
+        }
+    }
+    if (openedHere)
+        zip::Close(archive);
+    return bytes;
+}
+
+std::vector<std::uint8_t> LocateBytes(const char16_t* name, const char16_t* type)
+{
+    std::vector<std::uint8_t> bytes;
+    if (type != nullptr) {
+        if (const ResourceReader& reader = InstalledResourceReader())
+            bytes = reader(type, name);
+    } else if (CWindowManagerUI::SkinArchiveName()[0] == 0) {
+        bytes = ReadWholeFile(std::u16string(CWindowManagerUI::SkinFolder()) + name);
+    } else {
+        bytes = ReadArchiveMember(name);
+    }
+    // A name that is itself a full or working-directory-relative path still loads.
+    if (bytes.empty())
+        bytes = ReadWholeFile(name);
+    return bytes;
+}
+
+// "#AARRGGBB" or "AARRGGBB"; parsing stops at the first character that is not a hexadecimal digit.
+std::uint32_t ParseColorName(const char16_t* name)
+{
+    if (*name == u'#')
+        ++name;
+    std::uint32_t value = 0;
+    for (; *name != 0; ++name) {
+        const char16_t c = *name;
+        int digit;
+        if (c >= u'0' && c <= u'9')
+            digit = c - u'0';
+        else if (c >= u'a' && c <= u'f')
+            digit = c - u'a' + 10;
+        else if (c >= u'A' && c <= u'F')
+            digit = c - u'A' + 10;
+        else
+            break;
+        value = (value << 4) | std::uint32_t(digit);
+    }
+    return value;
+}
+
+// Fills a new record from 4-byte pixels; swapRedBlue reads R, G, B, A input, otherwise B, G, R, A.
+TImageRecord* MakeRecord(const std::uint8_t* source, int width, int height, bool swapRedBlue, std::uint32_t mask)
+{
+    HBITMAP bitmap = CreateBitmap32(width, height);
+    if (bitmap == nullptr)
+        return nullptr;
+    auto* record = new (std::nothrow) TImageRecord;
+    if (record == nullptr) {
+        DeleteBitmap(bitmap);
+        return nullptr;
+    }
+    record->bitmap = bitmap;
+    record->pixels = bitmap->pixels.get();
+    record->width = width;
+    record->height = height;
+    const std::size_t count = std::size_t(width) * std::size_t(height);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint8_t* in = source + i * 4;
+        std::uint32_t r = swapRedBlue ? in[0] : in[2];
+        std::uint32_t g = in[1];
+        std::uint32_t b = swapRedBlue ? in[2] : in[0];
+        const std::uint32_t a = in[3];
+        if (a != 255) {
+            r = r * a / 255;
+            g = g * a / 255;
+            b = b * a / 255;
+            record->hasAlpha = true;
+        }
+        std::uint32_t pixel = (a << 24) | (r << 16) | (g << 8) | b;
+        if (mask != 0 && pixel == mask) {
+            pixel = 0;
+            record->hasAlpha = true;
+        }
+        record->pixels[i] = pixel;
+    }
+    return record;
+}
+
+struct Hsl
+{
+    double h = 0; // degrees
+    double s = 0;
+    double l = 0;
+};
+
+Hsl RgbToHsl(double r, double g, double b)
+{
+    const double maxc = std::max({r, g, b});
+    const double minc = std::min({r, g, b});
+    Hsl out;
+    out.l = (maxc + minc) / 2;
+    const double d = maxc - minc;
+    if (d <= 0)
+        return out;
+    out.s = out.l > 0.5 ? d / (2 - maxc - minc) : d / (maxc + minc);
+    if (maxc == r)
+        out.h = (g - b) / d + (g < b ? 6 : 0);
+    else if (maxc == g)
+        out.h = (b - r) / d + 2;
+    else
+        out.h = (r - g) / d + 4;
+    out.h *= 60;
+    return out;
+}
+
+double HueToChannel(double p, double q, double t)
+{
+    if (t < 0)
+        t += 1;
+    if (t > 1)
+        t -= 1;
+    if (t < 1.0 / 6)
+        return p + (q - p) * 6 * t;
+    if (t < 0.5)
+        return q;
+    if (t < 2.0 / 3)
+        return p + (q - p) * (2.0 / 3 - t) * 6;
+    return p;
+}
+
+std::uint32_t ToByte(double v)
+{
+    const double scaled = v * 255;
+    if (scaled <= 0)
+        return 0;
+    if (scaled >= 255)
+        return 255;
+    return std::uint32_t(scaled);
+}
+
+// The colour part (0x00RRGGBB) of a shifted colour.
+std::uint32_t ShiftRgb(std::uint32_t rgb, int hue, int saturation, int lightness)
+{
+    const Hsl hsl = RgbToHsl(((rgb >> 16) & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0, (rgb & 0xFF) / 255.0);
+    double h = hsl.h + (hue - 180);
+    if (h <= 0)
+        h += 360;
+    h = std::fmod(h, 360.0);
+    const double s = hsl.s * saturation / 100.0;
+    const double l = hsl.l * lightness / 100.0;
+    double r, g, b;
+    if (s <= 0) {
+        r = g = b = l;
+    } else {
+        const double q = l < 0.5 ? l * (1 + s) : l + s - l * s;
+        const double p = 2 * l - q;
+        const double t = h / 360.0;
+        r = HueToChannel(p, q, t + 1.0 / 3);
+        g = HueToChannel(p, q, t);
+        b = HueToChannel(p, q, t - 1.0 / 3);
+    }
+    return (ToByte(r) << 16) | (ToByte(g) << 8) | ToByte(b);
+}
+
+bool IsIdentityShift(int hue, int saturation, int lightness)
+{
+    return hue == 180 && saturation == 100 && lightness == 100;
+}
+
+} // namespace
+
+HBITMAP CreateBitmap32(int width, int height)
+{
+    if (width <= 0 || height <= 0 || std::size_t(width) > (std::size_t(1) << 30) / std::size_t(height))
+        return nullptr;
+    auto* bitmap = new (std::nothrow) TBitmap;
+    if (bitmap == nullptr)
+        return nullptr;
+    bitmap->pixels.reset(new (std::nothrow) std::uint32_t[std::size_t(width) * std::size_t(height)]());
+    if (!bitmap->pixels) {
+        delete bitmap;
+        return nullptr;
+    }
+    bitmap->width = width;
+    bitmap->height = height;
+    return bitmap;
+}
+
+void DeleteBitmap(HBITMAP bitmap)
+{
+    delete bitmap;
+}
+
+platform::PixelBuffer TImageRecord::View() const
+{
+    platform::PixelBuffer view;
+    if (bitmap == nullptr || !bitmap->pixels)
+        return view;
+    view.pixels = bitmap->pixels.get();
+    view.width = bitmap->width;
+    view.height = bitmap->height;
+    view.stride = bitmap->width * 4;
+    return view;
+}
+
+void CImageLoader::SetResourceReader(ResourceReader reader)
+{
+    InstalledResourceReader() = std::move(reader);
+}
+
+bool CImageLoader::DecodeImage(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& out, int& width,
+                               int& height)
+{
+    if (data == nullptr || size == 0 || size > std::size_t(INT32_MAX))
+        return false;
+    int channels = 0;
+    stbi_uc* decoded = stbi_load_from_memory(data, int(size), &width, &height, &channels, 4);
+    if (decoded == nullptr)
+        return false;
+    bool ok = width > 0 && height > 0;
+    if (ok) {
+        try {
+            out.assign(decoded, decoded + std::size_t(width) * std::size_t(height) * 4);
+        } catch (const std::bad_alloc&) {
+            ok = false;
+        }
+    }
+    stbi_image_free(decoded);
+    return ok;
+}
+
+TImageRecord* CImageLoader::LoadImageRecord(const char16_t* name, const char16_t* type, std::uint32_t maskColor)
+{
+    if (name == nullptr)
+        return nullptr;
+    const bool isColor = type != nullptr && std::u16string_view(type) == kColorType;
+    if (isColor) {
+        const std::uint32_t argb = ParseColorName(name);
+        const std::uint8_t rgba[4] = {std::uint8_t(argb >> 16), std::uint8_t(argb >> 8), std::uint8_t(argb),
+                                      std::uint8_t(argb >> 24)};
+        return MakeRecord(rgba, 1, 1, true, maskColor);
+    }
+    const std::vector<std::uint8_t> bytes = LocateBytes(name, type);
+    if (bytes.empty())
+        return nullptr;
+    std::vector<std::uint8_t> rgba;
+    int width = 0, height = 0;
+    if (!DecodeImage(bytes.data(), bytes.size(), rgba, width, height))
+        return nullptr;
+    return MakeRecord(rgba.data(), width, height, true, maskColor);
+}
+
+TImageRecord* CImageLoader::ImageRecordFromPixels(const std::uint8_t* pixels, int width, int height)
+{
+    if (pixels == nullptr)
+        return nullptr;
+    return MakeRecord(pixels, width, height, false, 0);
+}
+
+void CImageLoader::FreeImageRecord(TImageRecord* record, bool deleteRecord)
+{
+    if (record == nullptr)
+        return;
+    DeleteBitmap(record->bitmap);
+    record->bitmap = nullptr;
+    record->pixels = nullptr;
+    record->pristinePixels.reset();
+    if (deleteRecord)
+        delete record;
+}
+
+void CImageLoader::ShiftImageHsl(bool enable, TImageRecord* record, int hue, int saturation, int lightness)
+{
+    if (record == nullptr || !record->useHsl || record->bitmap == nullptr || record->pixels == nullptr ||
+        !record->pristinePixels)
+        return;
+    const std::size_t count = std::size_t(record->width) * std::size_t(record->height);
+    if (!enable || IsIdentityShift(hue, saturation, lightness)) {
+        std::memcpy(record->pixels, record->pristinePixels.get(), count * 4);
+        return;
+    }
+    const auto* pristine = reinterpret_cast<const std::uint32_t*>(record->pristinePixels.get());
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint32_t a = pristine[i] >> 24;
+        std::uint32_t rgb = ShiftRgb(pristine[i] & 0xFFFFFF, hue, saturation, lightness);
+        if (a != 255) {
+            // A premultiplied colour byte never exceeds its alpha; brightening a translucent pixel
+            // must not push it past that, or blending would add light that is not there.
+            const std::uint32_t r = std::min((rgb >> 16) & 0xFF, a), g = std::min((rgb >> 8) & 0xFF, a),
+                                b = std::min(rgb & 0xFF, a);
+            rgb = (r << 16) | (g << 8) | b;
+        }
+        record->pixels[i] = (a << 24) | rgb;
+    }
+}
+
+std::uint32_t CImageLoader::ShiftColorHsl(std::uint32_t color, int hue, int saturation, int lightness)
+{
+    if (IsIdentityShift(hue, saturation, lightness))
+        return color;
+    return (color & 0xFF000000) | ShiftRgb(color & 0xFFFFFF, hue, saturation, lightness);
+}
+
+} // namespace ui

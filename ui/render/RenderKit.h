@@ -1,0 +1,102 @@
+// CRenderKit: the static drawing operations controls paint with (colour fills, gradients, lines,
+// frames, plain text, image descriptors), and TImageDescriptor, the parsed form of an image attribute.
+//
+// Supported so far:
+//  [x] FillColor, FillGradient, DrawLine, DrawFrameRect, DrawFrameRoundRect, DrawPlainText
+//  [x] image descriptors: parsing, loading through the manager, nine-slice blitting with fade, hole
+//      and tiling (BlitImage)
+//  [ ] DrawMarkupText draws its text as plain text without interpreting tags (no links reported)
+#pragma once
+
+#include "ui/core/UIRect.h"
+#include "ui/core/UIString.h"
+
+#include <cstdint>
+
+namespace platform {
+class DeviceContext;
+}
+
+namespace ui {
+
+class CWindowManagerUI;
+struct TImageRecord;
+
+// The device context controls and the render kit paint into.
+using HDC = platform::DeviceContext*;
+
+// One image attribute of a control: the descriptor text and what parsing and loading made of it.
+struct TImageDescriptor
+{
+    CUIString text;
+    CUIString imageName;
+    bool parsed = false;
+    TImageRecord* image = nullptr; // owned by the manager's image table
+    CUIRect destOffset;
+    CUIRect source;
+    CUIRect corners;
+    std::uint8_t fade = 255;
+    bool hole = false;
+    bool xTiled = false;
+    bool yTiled = false;
+
+    // Back to "no image, not parsed".
+    void Reset();
+};
+
+// What a descriptor text says, before the image is looked up.
+struct TImageDescriptorText
+{
+    CUIString imageName;
+    CUIString resourceType; // "restype" with "res", "*COLOR*" with "color", else empty
+    bool hasType = false;
+    std::uint32_t mask = 0;
+    bool hsl = false;
+    CUIRect destOffset;
+    CUIRect source;
+    CUIRect corners;
+    std::uint8_t fade = 255;
+    bool hole = false;
+    bool xTiled = false;
+    bool yTiled = false;
+};
+
+class CRenderKit
+{
+public:
+    // ---- image descriptors and bitmaps ----
+    // Parses key='value' pairs (or a plain image name) into `out`.
+    static void ParseImageDescriptor(const char16_t* text, TImageDescriptorText& out);
+    // Resolves the descriptor's image through the manager and draws it into `rect`, clipped by
+    // `paintRect`. A null device context only resolves.
+    static bool DrawImageDescriptor(HDC dc, CWindowManagerUI* manager, const CUIRect& rect, const CUIRect& paintRect,
+                                    TImageDescriptor& descriptor);
+    // Draws `source` of the image record into `dest`, nine-sliced by `corners` (left, top, right,
+    // bottom sizes).
+    static void BlitImage(HDC dc, const TImageRecord* bitmap, const CUIRect& dest, const CUIRect& paintRect,
+                          const CUIRect& source, const CUIRect& corners, bool hasAlpha, std::uint8_t fade, bool hole,
+                          bool xTiled, bool yTiled);
+
+    // ---- fills, lines and frames ----
+    // Blends the colour over the rectangle; a colour with alpha 0 draws nothing.
+    static void FillColor(HDC dc, const CUIRect& rect, std::uint32_t color);
+    static void FillGradient(HDC dc, const CUIRect& rect, std::uint32_t first, std::uint32_t second, bool vertical,
+                             int steps);
+    // From (left, top) to (right, bottom).
+    static void DrawLine(HDC dc, const CUIRect& rect, int width, std::uint32_t color, int penStyle);
+    static void DrawFrameRect(HDC dc, const CUIRect& rect, int width, std::uint32_t color, int penStyle);
+    static void DrawFrameRoundRect(HDC dc, const CUIRect& rect, int width, int ellipseWidth, int ellipseHeight,
+                                   std::uint32_t color, int penStyle);
+
+    // ---- text ----
+    static void DrawPlainText(HDC dc, CWindowManagerUI* manager, CUIRect& rect, const char16_t* text,
+                              std::uint32_t color, int fontIndex, unsigned style);
+    static void DrawMarkupText(HDC dc, CWindowManagerUI* manager, CUIRect& rect, const char16_t* text,
+                               std::uint32_t color, CUIRect* linkRects, CUIString* linkTexts, int& linkCount,
+                               int fontIndex, unsigned style);
+
+    // Black (0 or opaque 0xFF000000) as the almost-black every pen and text colour uses instead.
+    static std::uint32_t SubstituteBlack(std::uint32_t color);
+};
+
+} // namespace ui

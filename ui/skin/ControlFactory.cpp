@@ -1,0 +1,96 @@
+// The builder's class table. A class whose control is not built yet has a null creator and is
+// treated as unknown (a plug-in or the builder's callback may still supply it); its row gets the
+// creator when the control arrives, one line each.
+#include "ui/skin/ControlFactory.h"
+
+#include "ui/controls/ChildLayout.h"
+#include "ui/controls/Container.h"
+#include "ui/controls/HorizontalLayout.h"
+#include "ui/controls/ListControls.h"
+#include "ui/controls/MinimalControls.h"
+#include "ui/controls/ScrollBar.h"
+#include "ui/controls/TabLayout.h"
+#include "ui/controls/TileLayout.h"
+#include "ui/controls/VerticalLayout.h"
+#include "ui/core/UIString.h"
+
+#include <iterator>
+
+namespace ui {
+
+namespace {
+
+template <class T>
+CControlUI* New()
+{
+    return new T;
+}
+
+struct TClassEntry
+{
+    const char16_t* name;
+    ControlCreator create;
+};
+
+// The lookup compares lengths before names, so most rows cost one integer comparison.
+constexpr TClassEntry kClasses[] = {
+    {u"Edit", New<CEditUI>},
+    {u"List", New<CListUI>},
+    {u"Text", nullptr}, // CTextUI
+    {u"Tree", New<CTreeViewUI>},
+    {u"HBox", New<CHorizontalLayoutUI>},
+    {u"VBox", New<CVerticalLayoutUI>},
+    {u"Combo", New<CComboUI>},
+    {u"Label", nullptr},  // CLabelUI
+    {u"Button", nullptr}, // CButtonUI
+    {u"Option", nullptr}, // COptionUI
+    {u"Slider", New<CSliderUI>},
+    {u"Control", New<CControlUI>},
+    {u"ActiveX", New<CActiveXUI>},
+    {u"GifAnim", New<CGifAnimUI>},
+    {u"Progress", New<CProgressUI>},
+    {u"RichEdit", New<CRichEditUI>},
+    {u"CheckBox", nullptr}, // CCheckBoxUI
+    {u"ComboBox", New<CComboUI>},
+    {u"DateTime", New<CDateTimeUI>},
+    {u"TreeView", New<CTreeViewUI>},
+    {u"ApngAnim", New<CApngAnimUI>},
+    {u"Container", New<CContainerUI>},
+    {u"TabLayout", New<CTabLayoutUI>},
+    {u"ScrollBar", New<CScrollBarUI>},
+    {u"GifButton", New<CGifButtonUI>},
+    {u"ListHeader", New<CListHeaderUI>},
+    {u"TileLayout", New<CTileLayoutUI>},
+    {u"WebBrowser", New<CWebBrowserUI>},
+    {u"ApngButton", New<CApngButtonUI>},
+    {u"ChildLayout", New<CChildLayoutUI>},
+    {u"RotateImage", nullptr}, // CRotateImageUI
+    {u"VerticalLayout", New<CVerticalLayoutUI>},
+    {u"ListHeaderItem", New<CListHeaderItemUI>},
+    {u"ListTextElement", New<CListTextElementUI>},
+    {u"ListHBoxElement", New<CListHBoxElementUI>},
+    {u"HorizontalLayout", New<CHorizontalLayoutUI>},
+    {u"ListLabelElement", New<CListLabelElementUI>},
+    {u"ListContainerElement", New<CListContainerElementUI>},
+    {u"ChrysanthemumLoading", nullptr}, // CChrysanthemumLoadingUI
+    {u"TreeNode", New<CTreeNodeUI>},
+};
+
+} // namespace
+
+CControlUI* CreateControlForClass(const char16_t* className)
+{
+    if (className == nullptr) {
+        return nullptr;
+    }
+    const int length = TextLength(className);
+    const CUIString name(className);
+    for (const TClassEntry& entry : kClasses) {
+        if (TextLength(entry.name) == length && name.CompareNoCase(entry.name) == 0) {
+            return entry.create != nullptr ? entry.create() : nullptr;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace ui
