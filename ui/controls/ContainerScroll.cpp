@@ -170,6 +170,8 @@ void CContainerUI::EnableScrollBar(bool vertical, bool horizontal)
 {
     auto create = [this](bool isHorizontal) {
         auto* bar = new CScrollBarUI;
+        // A new bar waits hidden until a layout finds content that overflows.
+        bar->SetVisible(false);
         bar->SetScrollRange(0);
         if (isHorizontal)
             bar->SetHorizontal(true);

@@ -59,9 +59,16 @@ void CControlUI::SetName(const char16_t* name)
     // The manager's rename sets the name through this operation again; that inner call only stores.
     static CControlUI* s_renaming = nullptr;
     if (m_manager && s_renaming != this) {
+        const bool registered = !m_name.IsEmpty() && m_manager->ControlByName(m_name.CStr()) == this;
         s_renaming = this;
-        m_manager->RenameControl(this, name);
+        const bool accepted =
+            m_manager->RenameControl(this, name) || (name && *name && m_manager->ControlByName(name) == this);
         s_renaming = nullptr;
+        // A refused rename of a registered control keeps the old name: the manager drops a dying
+        // control's entry under its current name, so an entry under a name the control no longer
+        // carries would outlive it.
+        if (!accepted && registered)
+            return;
     }
     m_name = name;
 }
@@ -719,7 +726,9 @@ std::uint32_t CControlUI::GetAdjustedColor(std::uint32_t color) const
     if (!m_colorHsl)
         return color;
     short h = 180, s = 100, l = 100;
-    CWindowManagerUI::ColorShift(h, s, l);
+    // With the shift off the stored values mean nothing; the colour stays as it is.
+    if (!CWindowManagerUI::ColorShift(h, s, l))
+        return color;
     return CImageLoader::ShiftColorHsl(color, h, s, l);
 }
 

@@ -286,7 +286,7 @@ CWindowManagerUI::CWindowManagerUI()
     detail::SharedState& s = Shared();
     if (!s.initialised) {
         // The first manager of the process sets up the shared default font from the system's GUI font.
-        const platform::FontSpec gui = platform::Font::DefaultGuiSpec();
+        const platform::LogFont gui = platform::Font::DefaultGuiLogFont();
         s.defaultFont.font = platform::Font::Create(gui);
         s.defaultFont.faceName = gui.face.c_str();
         s.defaultFont.size = gui.pixelSize;
@@ -333,6 +333,7 @@ CWindowManagerUI::~CWindowManagerUI()
 
 void CWindowManagerUI::ResetWindowTables()
 {
+    UnresolveLayeredImage();
     m_nameMap.Resize(CStringPtrMap::kDefaultBuckets);
     detail::FreeFontTable(m_fonts);
     detail::FreeImageTable(m_images);
@@ -381,7 +382,9 @@ bool CWindowManagerUI::AttachRoot(CControlUI* root)
         m_postPaint.Clear();
         m_nativeWindows.Clear();
         m_nativeWindowControls.Clear();
-        QueueForDeletion(m_root);
+        // Attaching the same tree again must not queue it for deletion while it stays the root.
+        if (m_root != root)
+            QueueForDeletion(m_root);
     }
     m_root = root;
     m_layoutNeeded = true;
@@ -424,8 +427,12 @@ void CWindowManagerUI::ForgetControl(CControlUI* control)
         m_keyTarget = nullptr;
     if (m_hover == control)
         m_hover = nullptr;
-    if (m_capture == control)
+    if (m_capture == control) {
         m_capture = nullptr;
+        // Nobody is left to get the button release that would end the capture: without this the
+        // window would hold the mouse and the hover control would never change again.
+        ReleaseMouse();
+    }
     if (m_focus == control)
         m_focus = nullptr;
     if (m_tooltipOwner == control)

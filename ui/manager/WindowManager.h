@@ -13,6 +13,7 @@
 #include "ui/core/UIString.h"
 #include "ui/manager/UIEvent.h"
 #include "ui/render/ImageLoader.h"
+#include "ui/render/RenderKit.h"
 #include "ui/skin/ZipArchive.h"
 
 #include <cstddef>
@@ -322,7 +323,7 @@ public:
     int LayeredOpacity() const { return m_layeredOpacity; }
     // An image descriptor text drawn behind the tree in layered mode.
     void SetLayeredImage(const char16_t* descriptor);
-    const CUIString& LayeredImage() const { return m_layeredImage; }
+    const CUIString& LayeredImage() const { return m_layeredImage.text; }
     void SetLayeredInset(const CUIRect& inset) { m_layeredInset = inset; }
     const CUIRect& LayeredInset() const { return m_layeredInset; }
 
@@ -336,8 +337,8 @@ public:
     static bool PreTranslate(const MSG& msg);
     static void RunMessageLoop();
 
-    void SendNotify(CControlUI* control, const char16_t* type, WPARAM wParam = 0, LPARAM lParam = 0,
-                    bool async = false, bool allowRepeat = true);
+    void SendNotify(CControlUI* control, const char16_t* type, WPARAM wParam = 0, LPARAM lParam = 0, bool async = false,
+                    bool allowRepeat = true);
     void SendNotify(TNotifyMsg& msg, bool async = false, bool allowRepeat = true);
     int PendingNotifyCount() const { return m_asyncNotify.GetSize(); }
 
@@ -411,6 +412,8 @@ private:
     void Paint();
     void PaintTree(platform::DeviceContext& dc, const CUIRect& dirty);
     void ApplyLayeredStyle();
+    // Forgets the layered image's resolved record (the tables that own it are changing).
+    void UnresolveLayeredImage();
 
     CUIString m_name;
     HWND m_window = nullptr;
@@ -457,7 +460,7 @@ private:
     bool m_layered = false;
     bool m_layeredChanged = false;
     CUIRect m_layeredDirty;
-    CUIString m_layeredImage;
+    TImageDescriptor m_layeredImage;
     CUIRect m_layeredInset;
 
     bool m_mouseTracking = false;

@@ -127,8 +127,7 @@ std::uint16_t CWindowManagerUI::KeyStateNow() const
     return state;
 }
 
-TUIEvent CWindowManagerUI::MakeEvent(int kind, CControlUI* sender, CUIPoint point, WPARAM wParam,
-                                     LPARAM lParam) const
+TUIEvent CWindowManagerUI::MakeEvent(int kind, CControlUI* sender, CUIPoint point, WPARAM wParam, LPARAM lParam) const
 {
     TUIEvent event;
     event.kind = kind;

@@ -111,6 +111,10 @@ void CWindowManagerUI::PaintTree(platform::DeviceContext& dc, const CUIRect& dir
     dc.SetClipRect(clip);
     // The buffer starts transparent: a layered window shows through where the tree paints nothing.
     dc.FillSolid(clip, 0);
+    if (m_layered && !m_layeredImage.text.IsEmpty()) {
+        const CUISize size = ClientSize();
+        CRenderKit::DrawImageDescriptor(&dc, this, CUIRect(0, 0, size.cx, size.cy), dirty, m_layeredImage);
+    }
     m_root->Paint(&dc, dirty, nullptr);
     // A post-paint control may leave the list while it runs.
     const CPtrArray postPaint = m_postPaint;
@@ -191,9 +195,17 @@ void CWindowManagerUI::SetLayeredOpacity(int opacity)
         Win().InvalidateRect(m_window, nullptr, false);
 }
 
+void CWindowManagerUI::UnresolveLayeredImage()
+{
+    const CUIString text = m_layeredImage.text;
+    m_layeredImage.Reset();
+    m_layeredImage.text = text;
+}
+
 void CWindowManagerUI::SetLayeredImage(const char16_t* descriptor)
 {
-    m_layeredImage = descriptor != nullptr ? descriptor : u"";
+    m_layeredImage.Reset();
+    m_layeredImage.text = descriptor != nullptr ? descriptor : u"";
     // A layered image only makes sense on a layered window.
     SetLayered(true);
     const CUISize size = ClientSize();

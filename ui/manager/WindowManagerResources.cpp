@@ -21,7 +21,7 @@ namespace detail {
 
 platform::Font CreateUiFont(const char16_t* face, int size, bool bold, bool underline, bool italic, bool strikeout)
 {
-    platform::FontSpec spec = platform::Font::DefaultGuiSpec();
+    platform::LogFont spec = platform::Font::DefaultGuiLogFont();
     // A face name holds at most 31 characters, as the logical font record's field does.
     if (face != nullptr)
         spec.face = std::u16string(face).substr(0, 31);
@@ -306,8 +306,8 @@ int CWindowManagerUI::FindFontId(const platform::Font& font, ResourceScope scope
     return -1;
 }
 
-int CWindowManagerUI::FindFontId(const char16_t* name, int size, bool bold, bool underline, bool italic,
-                                 bool strikeout, ResourceScope scope) const
+int CWindowManagerUI::FindFontId(const char16_t* name, int size, bool bold, bool underline, bool italic, bool strikeout,
+                                 ResourceScope scope) const
 {
     auto& table = const_cast<CWindowManagerUI*>(this)->FontTable(scope);
     for (int i = 0; TFontInfo* info = FontAt(table, i); ++i) {
@@ -431,11 +431,12 @@ TImageRecord* CWindowManagerUI::RegisterImage(const char16_t* name, const char16
     record->maskColor = mask;
     TakePristineCopy(*record);
     ApplyCurrentShift(*record);
+    UnresolveLayeredImage();
     return StoreImage(ImageTable(scope), name, record);
 }
 
-TImageRecord* CWindowManagerUI::RegisterBitmap(const char16_t* name, HBITMAP bitmap, int width, int height,
-                                               bool alpha, ResourceScope scope)
+TImageRecord* CWindowManagerUI::RegisterBitmap(const char16_t* name, HBITMAP bitmap, int width, int height, bool alpha,
+                                               ResourceScope scope)
 {
     if (name == nullptr || *name == 0 || bitmap == nullptr || width <= 0 || height <= 0)
         return nullptr;
@@ -444,17 +445,18 @@ TImageRecord* CWindowManagerUI::RegisterBitmap(const char16_t* name, HBITMAP bit
     record->width = width;
     record->height = height;
     record->hasAlpha = alpha;
+    UnresolveLayeredImage();
     return StoreImage(ImageTable(scope), name, record);
 }
 
-TImageRecord* CWindowManagerUI::RegisterPixels(const char16_t* name, const std::uint8_t* pixels, int width,
-                                               int height)
+TImageRecord* CWindowManagerUI::RegisterPixels(const char16_t* name, const std::uint8_t* pixels, int width, int height)
 {
     if (name == nullptr || *name == 0)
         return nullptr;
     TImageRecord* record = CImageLoader::ImageRecordFromPixels(pixels, width, height);
     if (record == nullptr)
         return nullptr;
+    UnresolveLayeredImage();
     return StoreImage(Shared().images, name, record);
 }
 
@@ -484,12 +486,15 @@ bool CWindowManagerUI::DropImage(const char16_t* name, ResourceScope scope)
     auto* record = static_cast<TImageRecord*>(table.Lookup(name));
     if (record == nullptr)
         return false;
+    if (m_layeredImage.image == record)
+        UnresolveLayeredImage();
     CImageLoader::FreeImageRecord(record, true);
     return table.Erase(name);
 }
 
 void CWindowManagerUI::DropAllImages(ResourceScope scope)
 {
+    UnresolveLayeredImage();
     detail::FreeImageTable(ImageTable(scope));
 }
 
@@ -517,8 +522,7 @@ void CWindowManagerUI::ReloadAllSkins()
 // Default attribute lists, window attributes and extras
 // ---------------------------------------------------------------------------------------------
 
-void CWindowManagerUI::RegisterDefaultAttributes(const char16_t* className, const char16_t* text,
-                                                 ResourceScope scope)
+void CWindowManagerUI::RegisterDefaultAttributes(const char16_t* className, const char16_t* text, ResourceScope scope)
 {
     if (className == nullptr || *className == 0 || text == nullptr)
         return;

@@ -40,9 +40,9 @@ struct SharedState
     std::vector<void*> pluginLibraries;
     std::vector<int> memoryFonts;
 
-    CStringPtrMap fonts;       // decimal id -> TFontInfo*
-    CStringPtrMap images;      // name -> TImageRecord*
-    CStringPtrMap defaultLists; // class name -> CUIString*
+    CStringPtrMap fonts;         // decimal id -> TFontInfo*
+    CStringPtrMap images;        // name -> TImageRecord*
+    CStringPtrMap defaultLists;  // class name -> CUIString*
     CStringPtrMap languageTexts; // decimal id -> CUIString*
 
     TFontInfo defaultFont;

@@ -75,7 +75,8 @@ std::vector<std::uint8_t> ReadArchiveMember(const char16_t* name)
     zip::HARCHIVE archive = CWindowManagerUI::IsArchiveKeptOpen() ? CWindowManagerUI::OpenArchive() : nullptr;
     bool openedHere = false;
     if (archive == nullptr) {
-        const std::u16string path = std::u16string(CWindowManagerUI::SkinFolder()) + CWindowManagerUI::SkinArchiveName();
+        const std::u16string path =
+            std::u16string(CWindowManagerUI::SkinFolder()) + CWindowManagerUI::SkinArchiveName();
         archive = zip::OpenFromFile(path.c_str(), CWindowManagerUI::SkinArchivePassword());
         openedHere = archive != nullptr;
     }

@@ -407,13 +407,422 @@ void CRenderKit::DrawPlainText(HDC dc, CWindowManagerUI* manager, CUIRect& rect,
         rect = {r.left, r.top, r.right, r.bottom};
 }
 
-void CRenderKit::DrawMarkupText(HDC dc, CWindowManagerUI* manager, CUIRect& rect, const char16_t* text,
-                                std::uint32_t color, CUIRect*, CUIString*, int& linkCount, int fontIndex,
-                                unsigned style)
+// ---- markup text ---------------------------------------------------------------------------------
+//
+// A subset: the style tags b, i, u, the colour tag c, fonts by number or face (f), links (a), line
+// breaks (n, p and line feeds), raw text (r), pen moves (x) and line heights (y), and the bracket
+// escapes. Not drawn yet: inline images, selection (s), vertical alignment (v), paragraph spacing,
+// word breaking and end ellipsis; those tags are read and skipped.
+
+namespace {
+
+struct TMarkupRun
 {
-    // Not interpreting tags yet: the text is drawn as it stands, and no links are reported.
+    std::u16string text;
+    platform::Font font;
+    std::uint32_t color = 0;
+    int x = 0;
+    int width = 0;
+    int line = 0;
+};
+
+struct TMarkupLink
+{
+    CUIString text;
+    int line = 0;
+    int left = 0;
+    int right = 0;
+};
+
+bool IsTagOpen(char16_t c)
+{
+    return c == u'<' || c == u'{';
+}
+
+bool IsTagClose(char16_t c)
+{
+    return c == u'>' || c == u'}';
+}
+
+// A variant of `font` with one style switched on; the same font when it already has the style.
+platform::Font FontVariant(const platform::Font& font, char16_t style)
+{
+    platform::LogFont spec = font ? font.GetLogFont() : platform::Font::DefaultGuiLogFont();
+    bool& flag = style == u'b' ? spec.bold : style == u'i' ? spec.italic : spec.underline;
+    if (flag)
+        return font;
+    flag = true;
+    return platform::Font::Create(spec);
+}
+
+// "face [size [style words]]" as a font (size 10 by default).
+platform::Font FontFromFace(const CUIString& argument)
+{
+    platform::LogFont spec;
+    const char16_t* p = argument.CStr();
+    while (*p && *p != u' ')
+        spec.face.push_back(*p++);
+    while (*p == u' ')
+        ++p;
+    int size = 0;
+    bool digits = false;
+    for (; *p >= u'0' && *p <= u'9'; ++p) {
+        size = size * 10 + (*p - u'0');
+        digits = true;
+    }
+    spec.pixelSize = digits ? size : 10;
+    CUIString rest(p);
+    rest.ToLower();
+    spec.bold = rest.FindText(u"bold") >= 0;
+    spec.underline = rest.FindText(u"underline") >= 0;
+    spec.italic = rest.FindText(u"italic") >= 0;
+    spec.strikeout = rest.FindText(u"strikeout") >= 0;
+    return platform::Font::Create(spec);
+}
+
+int LineHeightOf(const platform::Font& font)
+{
+    const platform::TextMetrics& tm = font.Metrics();
+    return tm.height + tm.externalLeading;
+}
+
+// Lays the text out into runs on lines; the pen never passes `width` for a single line of text
+// (runs are cut there), and lines are only broken where the text asks for it.
+class CMarkupLayout
+{
+public:
+    CMarkupLayout(CWindowManagerUI* manager, int fontIndex, std::uint32_t color, int width, const CUIRect* linkRects,
+                  const CUIString* linkTexts, int previousLinks, CUIPoint mouse)
+        : m_manager(manager), m_width(width)
+    {
+        m_fonts.push_back(manager->LookupFont(fontIndex));
+        m_colors.push_back(color);
+        // The hovered link is found among the rectangles of the previous paint.
+        for (int i = 0; linkRects && linkTexts && i < previousLinks; ++i) {
+            if (linkRects[i].Contains(mouse)) {
+                m_hoverLink = linkTexts[i];
+                m_hasHover = true;
+                break;
+            }
+        }
+        StartLine();
+    }
+
+    void Run(const char16_t* text)
+    {
+        const char16_t* p = text;
+        while (*p) {
+            if (*p == u'\n') {
+                NewLine();
+                ++p;
+            } else if (IsTagOpen(*p)) {
+                p = Tag(p);
+            } else {
+                const char16_t* start = p;
+                while (*p && *p != u'\n' && !IsTagOpen(*p))
+                    ++p;
+                AddText(std::u16string(start, p));
+            }
+        }
+        CloseOpenLinks();
+    }
+
+    std::vector<TMarkupRun> runs;
+    std::vector<int> lineHeights;
+    std::vector<int> lineWidths;
+    std::vector<TMarkupLink> links;
+
+private:
+    const char16_t* Tag(const char16_t* p)
+    {
+        // Escapes: <{> <}> print a brace, {<} {>} an angle bracket.
+        if (p[0] == u'<' && (p[1] == u'{' || p[1] == u'}') && p[2] == u'>') {
+            AddText(std::u16string(1, p[1]));
+            return p + 3;
+        }
+        if (p[0] == u'{' && (p[1] == u'<' || p[1] == u'>') && p[2] == u'}') {
+            AddText(std::u16string(1, p[1]));
+            return p + 3;
+        }
+        const bool closing = p[1] == u'/';
+        const char16_t letter = closing ? p[2] : p[1];
+        const char16_t after = closing ? p[3] : p[2];
+        const bool isTag = letter >= u'a' && letter <= u'z' && (closing || after == u' ' || IsTagClose(after));
+        if (!isTag) {
+            AddText(std::u16string(1, p[0]));
+            return p + 1;
+        }
+        const char16_t* q = p + (closing ? 3 : 2);
+        if (!closing && *q == u' ')
+            ++q;
+        const char16_t* argStart = q;
+        while (*q && !IsTagClose(*q))
+            ++q;
+        const CUIString argument(argStart, int(q - argStart));
+        if (*q)
+            ++q;
+        if (closing)
+            CloseTag(letter);
+        else if (letter == u'r')
+            return Raw(q);
+        else
+            OpenTag(letter, argument);
+        return q;
+    }
+
+    const char16_t* Raw(const char16_t* p)
+    {
+        const char16_t* start = p;
+        while (*p && !(IsTagOpen(p[0]) && p[1] == u'/' && p[2] == u'r'))
+            ++p;
+        AddText(std::u16string(start, p));
+        if (!*p)
+            return p;
+        p += 3;
+        while (*p && !IsTagClose(*p))
+            ++p;
+        return *p ? p + 1 : p;
+    }
+
+    void OpenTag(char16_t letter, const CUIString& argument)
+    {
+        switch (letter) {
+        case u'b':
+        case u'u':
+            PushFont(FontVariant(m_fonts.back(), letter));
+            break;
+        case u'i':
+            // With an argument the tag names an inline image, which is not drawn yet.
+            if (argument.IsEmpty())
+                PushFont(FontVariant(m_fonts.back(), u'i'));
+            break;
+        case u'c': {
+            const char16_t* v = argument.CStr();
+            if (*v == u'#')
+                ++v;
+            CUIString hex(v);
+            m_colors.push_back(SubstituteBlackColor(ParseHexColor(hex)));
+            break;
+        }
+        case u'f':
+            if (!argument.IsEmpty() && argument[0] >= u'0' && argument[0] <= u'9')
+                PushFont(m_manager->LookupFont(ParseFour(argument).left));
+            else
+                PushFont(FontFromFace(argument));
+            break;
+        case u'a': {
+            const bool hovered = m_hasHover && m_hoverLink == argument;
+            m_colors.push_back(SubstituteBlackColor(hovered ? m_manager->LinkHoverColor() : m_manager->LinkColor()));
+            PushFont(FontVariant(m_fonts.back(), u'u'));
+            m_openLinks.push_back({argument, int(lineHeights.size()) - 1, m_pen, m_pen});
+            break;
+        }
+        case u'n':
+            NewLine();
+            break;
+        case u'p':
+            if (m_pen > 0)
+                NewLine();
+            break;
+        case u'x':
+            m_pen += ParseFour(argument).left;
+            break;
+        case u'y':
+            lineHeights.back() = ParseFour(argument).left;
+            break;
+        default:
+            break;
+        }
+    }
+
+    void CloseTag(char16_t letter)
+    {
+        switch (letter) {
+        case u'b':
+        case u'u':
+        case u'i':
+        case u'f':
+            PopFont();
+            break;
+        case u'c':
+            if (m_colors.size() > 1)
+                m_colors.pop_back();
+            break;
+        case u'a':
+            if (!m_openLinks.empty()) {
+                TMarkupLink link = m_openLinks.back();
+                m_openLinks.pop_back();
+                link.right = m_pen;
+                links.push_back(link);
+            }
+            if (m_colors.size() > 1)
+                m_colors.pop_back();
+            PopFont();
+            break;
+        case u'p':
+            if (m_pen > 0)
+                NewLine();
+            break;
+        default:
+            break;
+        }
+    }
+
+    static std::uint32_t SubstituteBlackColor(std::uint32_t color) { return CRenderKit::SubstituteBlack(color); }
+
+    void PushFont(const platform::Font& font)
+    {
+        m_fonts.push_back(font ? font : m_fonts.back());
+        GrowLine();
+    }
+
+    void PopFont()
+    {
+        if (m_fonts.size() > 1)
+            m_fonts.pop_back();
+        GrowLine();
+    }
+
+    void GrowLine() { lineHeights.back() = std::max(lineHeights.back(), LineHeightOf(m_fonts.back())); }
+
+    void StartLine()
+    {
+        lineHeights.push_back(LineHeightOf(m_fonts.back()));
+        lineWidths.push_back(0);
+        m_pen = 0;
+    }
+
+    void NewLine()
+    {
+        // A link that goes on past the line end gets one rectangle per line.
+        for (TMarkupLink& link : m_openLinks) {
+            TMarkupLink piece = link;
+            piece.right = m_pen;
+            links.push_back(piece);
+            link.line = int(lineHeights.size());
+            link.left = 0;
+        }
+        StartLine();
+    }
+
+    void CloseOpenLinks()
+    {
+        while (!m_openLinks.empty()) {
+            TMarkupLink link = m_openLinks.back();
+            m_openLinks.pop_back();
+            link.right = m_pen;
+            links.push_back(link);
+        }
+    }
+
+    void AddText(std::u16string text)
+    {
+        if (text.empty())
+            return;
+        const platform::Font& font = m_fonts.back();
+        int width = font.Measure(text.data(), int(text.size())).width;
+        // Text beyond the right edge is cut off, keeping at least one character.
+        while (m_pen + width > m_width && text.size() > 1) {
+            text.pop_back();
+            width = font.Measure(text.data(), int(text.size())).width;
+        }
+        runs.push_back({text, font, m_colors.back(), m_pen, width, int(lineHeights.size()) - 1});
+        m_pen += width;
+        lineWidths.back() = std::max(lineWidths.back(), m_pen);
+        GrowLine();
+    }
+
+    CWindowManagerUI* m_manager;
+    int m_width;
+    int m_pen = 0;
+    std::vector<platform::Font> m_fonts;
+    std::vector<std::uint32_t> m_colors;
+    std::vector<TMarkupLink> m_openLinks;
+    CUIString m_hoverLink;
+    bool m_hasHover = false;
+};
+
+} // namespace
+
+void CRenderKit::DrawMarkupText(HDC dc, CWindowManagerUI* manager, CUIRect& rect, const char16_t* text,
+                                std::uint32_t color, CUIRect* linkRects, CUIString* linkTexts, int& linkCount,
+                                int fontIndex, unsigned style)
+{
+    const int capacity = linkCount;
     linkCount = 0;
-    DrawPlainText(dc, manager, rect, text, color, fontIndex, style);
+    if (!text || !manager || rect.IsEmpty())
+        return;
+    const bool measuring = (style & DT_CALCRECT) != 0;
+    if (!dc && !measuring)
+        return;
+    CUIString expanded(text);
+    CWindowManagerUI::ExpandLanguageTokens(expanded);
+
+    CMarkupLayout layout(manager, fontIndex, SubstituteBlack(color), rect.Width(), linkRects, linkTexts, capacity,
+                         manager->LastMousePos());
+    layout.Run(expanded.CStr());
+    const bool singleLine = (style & DT_SINGLELINE) != 0;
+    const int lineCount = singleLine ? 1 : int(layout.lineHeights.size());
+
+    std::vector<int> lineTops(lineCount + 1, rect.top);
+    for (int i = 0; i < lineCount; ++i)
+        lineTops[i + 1] = lineTops[i] + layout.lineHeights[i];
+    const int textHeight = lineTops[lineCount] - rect.top;
+    int widest = 0;
+    for (int i = 0; i < lineCount; ++i)
+        widest = std::max(widest, layout.lineWidths[i]);
+
+    if (measuring) {
+        rect.right = std::min(rect.right, rect.left + widest);
+        rect.bottom = rect.top + textHeight;
+        return;
+    }
+
+    // Block alignment: single lines move as a whole, other text aligns line by line.
+    int dy = 0;
+    if (style & DT_VCENTER)
+        dy = (rect.Height() - textHeight) / 2;
+    else if (style & DT_BOTTOM)
+        dy = rect.Height() - textHeight;
+    auto lineOffset = [&](int line) {
+        const int free = rect.Width() - layout.lineWidths[line];
+        if (style & DT_CENTER)
+            return free / 2;
+        if (style & DT_RIGHT)
+            return free;
+        return 0;
+    };
+
+    // Links are reported where the text is drawn.
+    for (const TMarkupLink& link : layout.links) {
+        if (linkCount >= capacity || link.line >= lineCount)
+            break;
+        const int x = rect.left + lineOffset(link.line);
+        if (linkRects)
+            linkRects[linkCount] = {x + link.left, lineTops[link.line] + dy, std::min(x + link.right, rect.right),
+                                    lineTops[link.line + 1] + dy};
+        if (linkTexts)
+            linkTexts[linkCount] = link.text;
+        ++linkCount;
+    }
+
+    dc->Save();
+    dc->IntersectClipRect(ToRect(rect));
+    for (const TMarkupRun& run : layout.runs) {
+        if (run.line >= lineCount)
+            break;
+        const int lineBottom = lineTops[run.line + 1] + dy;
+        if (lineTops[run.line] + dy >= rect.bottom)
+            break;
+        // Runs sit on the bottom of their line.
+        const int top = lineBottom - LineHeightOf(run.font);
+        platform::Rect r{rect.left + lineOffset(run.line) + run.x, top,
+                         rect.left + lineOffset(run.line) + run.x + run.width, lineBottom};
+        dc->SelectFont(run.font);
+        dc->SetTextColor(run.color | 0xFF000000u);
+        dc->DrawText(run.text.data(), int(run.text.size()), r, DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+    }
+    dc->Restore();
 }
 
 } // namespace ui
