@@ -729,7 +729,7 @@ std::uint32_t CControlUI::GetAdjustedColor(std::uint32_t color) const
     // With the shift off the stored values mean nothing; the colour stays as it is.
     if (!CWindowManagerUI::ColorShift(h, s, l))
         return color;
-    return CImageLoader::ShiftColorHsl(color, h, s, l);
+    return CRenderKit::ShiftColorHsl(color, h, s, l);
 }
 
 bool CControlUI::DrawImage(HDC dc, TImageDescriptor& descriptor)

@@ -120,6 +120,33 @@ void TImageDescriptor::Reset()
     yTiled = false;
 }
 
+// ---- image records -------------------------------------------------------------------------------
+
+TImageRecord* CRenderKit::LoadImageRecord(const char16_t* name, const char16_t* type, std::uint32_t maskColor)
+{
+    return CImageLoader::LoadImageRecord(name, type, maskColor);
+}
+
+TImageRecord* CRenderKit::ImageRecordFromPixels(const std::uint8_t* pixels, int width, int height)
+{
+    return CImageLoader::ImageRecordFromPixels(pixels, width, height);
+}
+
+void CRenderKit::FreeImageRecord(TImageRecord* record, bool deleteRecord)
+{
+    CImageLoader::FreeImageRecord(record, deleteRecord);
+}
+
+void CRenderKit::ShiftImageHsl(bool enable, TImageRecord* record, int hue, int saturation, int lightness)
+{
+    CImageLoader::ShiftImageHsl(enable, record, hue, saturation, lightness);
+}
+
+std::uint32_t CRenderKit::ShiftColorHsl(std::uint32_t color, int hue, int saturation, int lightness)
+{
+    return CImageLoader::ShiftColorHsl(color, hue, saturation, lightness);
+}
+
 // ---- descriptors ---------------------------------------------------------------------------------
 
 void CRenderKit::ParseImageDescriptor(const char16_t* text, TImageDescriptorText& out)
@@ -495,7 +522,8 @@ public:
                   const CUIString* linkTexts, int previousLinks, CUIPoint mouse)
         : m_manager(manager), m_width(width)
     {
-        m_fonts.push_back(manager->LookupFont(fontIndex));
+        platform::Font base = manager->LookupFont(fontIndex);
+        m_fonts.push_back(base ? base : platform::Font::DefaultGui());
         m_colors.push_back(color);
         // The hovered link is found among the rectangles of the previous paint.
         for (int i = 0; linkRects && linkTexts && i < previousLinks; ++i) {

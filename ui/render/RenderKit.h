@@ -64,6 +64,13 @@ struct TImageDescriptorText
 class CRenderKit
 {
 public:
+    // ---- image records (loading and recolouring live in CImageLoader; these are its names here) ----
+    static TImageRecord* LoadImageRecord(const char16_t* name, const char16_t* type, std::uint32_t maskColor);
+    static TImageRecord* ImageRecordFromPixels(const std::uint8_t* pixels, int width, int height);
+    static void FreeImageRecord(TImageRecord* record, bool deleteRecord);
+    static void ShiftImageHsl(bool enable, TImageRecord* record, int hue, int saturation, int lightness);
+    static std::uint32_t ShiftColorHsl(std::uint32_t color, int hue, int saturation, int lightness);
+
     // ---- image descriptors and bitmaps ----
     // Parses key='value' pairs (or a plain image name) into `out`.
     static void ParseImageDescriptor(const char16_t* text, TImageDescriptorText& out);

@@ -271,3 +271,16 @@ TEST_F(ContainerScrollTest, ASizeChangeResetsTheRangeOfAVisibleBar)
     EXPECT_EQ(root->GetVerticalScrollBar(), nullptr);
     EXPECT_EQ(root->GetScrollPos(), CUISize(0, 0));
 }
+
+TEST_F(ContainerScrollTest, NewBarsTakeTheManagersDefaultAttributes)
+{
+    manager->RegisterDefaultAttributes(u"VScrollBar", u"width=\"10\" scrollunit=\"4\"");
+    manager->RegisterDefaultAttributes(u"HScrollBar", u"height=\"12\"");
+    CContainerUI* root = AttachRoot();
+    root->EnableScrollBar(true, true);
+    EXPECT_EQ(root->GetVerticalScrollBar()->GetFixedWidth(), 10);
+    EXPECT_EQ(root->GetVerticalScrollBar()->GetScrollUnit(), 4);
+    EXPECT_EQ(root->GetHorizontalScrollBar()->GetFixedHeight(), 12);
+    EXPECT_EQ(root->GetVerticalScrollBar()->GetOwner(), root);
+    EXPECT_FALSE(root->GetVerticalScrollBar()->IsVisible());
+}
