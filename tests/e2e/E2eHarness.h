@@ -57,7 +57,7 @@ template <typename Condition> bool WaitFor(Condition&& condition, std::chrono::m
     while (!condition()) {
         if (std::chrono::steady_clock::now() > end)
             return false;
-        std::this_thread::sleep_for(5ms);
+        std::this_thread::sleep_for(1ms);
     }
     return true;
 }
