@@ -340,6 +340,10 @@ HWND WindowSystem::CreateWindowEx(DWORD exStyle, const char16_t* className, cons
     window.proc = cls->info.lpfnWndProc;
     window.title = Text(title);
     window.style = style & ~(WS_VISIBLE | WS_MINIMIZE | WS_MAXIMIZE);
+    // An overlapped window (neither pop-up nor child) always has a caption, as on Win32; a program
+    // that wants none clears WS_CAPTION once the window exists.
+    if (!(style & (WS_POPUP | WS_CHILD)))
+        window.style |= WS_CAPTION | WS_CLIPSIBLINGS;
     window.exStyle = exStyle;
     window.rect = RECT{x, y, x + std::max(width, 0), y + std::max(height, 0)};
     window.instance = instance;

@@ -51,7 +51,8 @@ class WindowSystem
 {
 public:
     // The process's window system, created on first use with the backend that TVU_PLATFORM names
-    // (sdl or headless; without it SDL when a display is available, else headless).
+    // (sdl or headless; without it SDL when a display is available, else headless). The thread that
+    // creates it (here or in Install) is its UI thread.
     static WindowSystem& Get();
     // Replaces the process's window system by one over the given backend (tests; a headless run).
     // Every window of the previous one is destroyed first.
@@ -225,7 +226,6 @@ private:
         UINT period = 0;
         std::uint64_t due = 0;
         TIMERPROC proc = nullptr;
-        bool pending = false; // a WM_TIMER for it sits in the queue
     };
     struct Icon
     {

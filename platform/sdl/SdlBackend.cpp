@@ -134,6 +134,8 @@ private:
     std::map<int, SDL_Cursor*> m_cursors;
     std::vector<InputEvent> m_pending;
     bool m_started = false;
+    // Wayland tells no client where its windows or the pointer are on the screen.
+    bool m_wayland = false;
     Uint32 m_wakeEvent = 0;
     HWND m_lastHitWindow = nullptr;
     HWND m_dragWindow = nullptr; // a caption drag that this backend follows itself
@@ -153,6 +155,8 @@ bool SdlBackend::Start()
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         return false;
     m_started = true;
+    const char* driver = SDL_GetCurrentVideoDriver();
+    m_wayland = driver && std::strcmp(driver, "wayland") == 0;
     m_wakeEvent = SDL_RegisterEvents(1);
     SDL_StartTextInput();
     return true;
@@ -175,6 +179,13 @@ HWND SdlBackend::HandleOf(Uint32 windowId) const
 POINT SdlBackend::WindowOrigin(Uint32 windowId) const
 {
     POINT origin;
+    if (m_wayland) {
+        // Screen positions are the window system's own idea of where its windows are.
+        const WindowRecord* window = m_system ? m_system->Record(HandleOf(windowId)) : nullptr;
+        if (window)
+            origin = POINT{window->rect.left, window->rect.top};
+        return origin;
+    }
     if (SDL_Window* window = SDL_GetWindowFromID(windowId))
         SDL_GetWindowPosition(window, &origin.x, &origin.y);
     return origin;
@@ -377,6 +388,8 @@ void SdlBackend::SetMouseCapture(WindowRecord* window)
 
 bool SdlBackend::QueryCursorPos(POINT& pos)
 {
+    if (m_wayland)
+        return false; // the window system keeps the last position it saw instead
     int x = 0, y = 0;
     SDL_GetGlobalMouseState(&x, &y);
     pos = POINT{x, y};
@@ -483,9 +496,8 @@ SDL_HitTestResult SdlBackend::HitTestCallback(SDL_Window* window, const SDL_Poin
     const HWND hwnd = self->HandleOf(SDL_GetWindowID(window));
     if (!hwnd || !self->m_system)
         return SDL_HITTEST_NORMAL;
-    int x = 0, y = 0;
-    SDL_GetWindowPosition(window, &x, &y);
-    const POINT screen{x + area->x, y + area->y};
+    const POINT origin = self->WindowOrigin(SDL_GetWindowID(window));
+    const POINT screen{origin.x + area->x, origin.y + area->y};
     const LRESULT hit = self->m_system->HitTest(hwnd, screen);
     self->m_lastHitWindow = hwnd;
     self->m_lastHit = hit;
@@ -553,14 +565,17 @@ void SdlBackend::Translate(const SDL_Event& e)
         if (!event.window)
             return;
         SDL_Window* native = SDL_GetWindowFromID(e.window.windowID);
-        int x = 0, y = 0, w = 0, h = 0;
-        SDL_GetWindowPosition(native, &x, &y);
+        const POINT origin = WindowOrigin(e.window.windowID);
+        const int x = origin.x, y = origin.y;
+        int w = 0, h = 0;
         SDL_GetWindowSize(native, &w, &h);
         switch (e.window.event) {
         case SDL_WINDOWEVENT_CLOSE:
             event.kind = InputKind::CloseRequest;
             break;
         case SDL_WINDOWEVENT_MOVED:
+            if (m_wayland)
+                return;
             event.kind = InputKind::Moved;
             event.rect = RECT{e.window.data1, e.window.data2, e.window.data1 + w, e.window.data2 + h};
             break;

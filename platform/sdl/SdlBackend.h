@@ -12,7 +12,9 @@
 //      minimise/restore and focus changes made by the desktop.
 //  [x] Cursors: arrow, hand, wait, I-beam, cross, sizing, no; mouse capture beyond the window.
 //  [x] Monitors and work areas; message boxes with SDL's dialog (OK, OK/Cancel, Yes/No, ...).
-//  [ ] Rounded regions on Wayland (the corners stay as painted); per-pixel window transparency.
+//  [ ] On Wayland: rounded regions (the corners stay as painted), placing windows and reading the
+//      pointer's screen position (screen coordinates are the window system's own); per-pixel window
+//      transparency anywhere.
 #pragma once
 
 #include "platform/WindowBackend.h"

@@ -239,7 +239,10 @@ TEST_F(HeadlessTest, WindowDataAndPropertiesBelongToTheirWindow)
     EXPECT_EQ(windows->GetProp(hwnd, u"WndX"), &object);
     EXPECT_EQ(windows->RemoveProp(hwnd, u"WndX"), &object);
     EXPECT_EQ(windows->GetProp(hwnd, u"WndX"), nullptr);
-    // Writing the style cannot show a window behind the window system's back.
+    // Overlapped windows get a caption; writing the style cannot show a window behind the system's back.
+    HWND overlapped =
+        windows->CreateWindowEx(0, u"TestWnd", u"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_EQ(windows->GetWindowLongPtr(overlapped, GWL_STYLE) & WS_CAPTION, LONG_PTR(WS_CAPTION));
     windows->SetWindowLongPtr(hwnd, GWL_STYLE, LONG_PTR(WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN));
     EXPECT_FALSE(windows->IsWindowVisible(hwnd));
     EXPECT_TRUE(windows->GetWindowLongPtr(hwnd, GWL_STYLE) & WS_CLIPCHILDREN);

@@ -10,6 +10,7 @@
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 #include <dlfcn.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -17,7 +18,6 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <thread>
@@ -40,45 +40,40 @@ constexpr int kCaptionHeight = 30;
 class XServer
 {
 public:
+    // Xvfb picks a free display number itself and reports it through a pipe (-displayfd), so test
+    // processes running side by side each get a server of their own.
     bool Start()
     {
-        for (int number = 91; number < 160; ++number) {
-            // Appended piece by piece: GCC 12 warns falsely about the operator+ chain here.
-            const std::string digits = std::to_string(number);
-            std::string socket = "/tmp/.X11-unix/X";
-            socket += digits;
-            std::string lock = "/tmp/.X";
-            lock += digits;
-            lock += "-lock";
-            if (std::filesystem::exists(socket) || std::filesystem::exists(lock))
-                continue;
-            std::string display = ":";
-            display += digits;
-            // -noreset: the server must not restart each time its last client (a finished test) leaves.
-            const char* argv[] = {"Xvfb",      display.c_str(), "-screen",  "0",    "1024x768x24",
-                                  "-nolisten", "tcp",           "-noreset", nullptr};
-            if (posix_spawnp(&m_pid, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) {
-                m_error = "Xvfb is not installed";
-                return false;
-            }
-            for (int i = 0; i < 100; ++i) {
-                if (std::filesystem::exists(socket)) {
-                    m_display = display;
-                    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-                    return true;
-                }
-                int status = 0;
-                if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
-                    m_pid = 0;
-                    break; // that number was taken after all; try the next
-                }
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            }
-            Stop();
+        int fds[2];
+        if (pipe(fds) != 0) {
+            m_error = "no pipe for Xvfb's display number";
+            return false;
         }
-        if (m_error.empty())
-            m_error = "Xvfb did not start on any display number from :91 to :159";
-        return false;
+        const std::string writeEnd = std::to_string(fds[1]);
+        // -noreset: the server must not restart each time its last client (a finished test) leaves.
+        const char* argv[] = {"Xvfb",      "-displayfd", writeEnd.c_str(), "-screen", "0", "1024x768x24",
+                              "-nolisten", "tcp",        "-noreset",       nullptr};
+        const int spawned = posix_spawnp(&m_pid, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ);
+        close(fds[1]);
+        if (spawned != 0) {
+            close(fds[0]);
+            m_pid = 0;
+            m_error = "Xvfb is not installed";
+            return false;
+        }
+        std::string number;
+        pollfd wait{fds[0], POLLIN, 0};
+        char c = 0;
+        while (poll(&wait, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
+            number += c;
+        close(fds[0]);
+        if (number.empty()) {
+            Stop();
+            m_error = "Xvfb did not report a display within 10 seconds";
+            return false;
+        }
+        m_display = ":" + number;
+        return true;
     }
 
     void Stop()
