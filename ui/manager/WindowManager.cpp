@@ -452,6 +452,23 @@ void CWindowManagerUI::ForgetControl(CControlUI* control)
         for (int i = list->IndexOf(control); i >= 0; i = list->IndexOf(control))
             list->RemoveAt(i);
     }
+    for (int i = m_nativeWindowControls.IndexOf(control); i >= 0; i = m_nativeWindowControls.IndexOf(control)) {
+        m_nativeWindowControls.RemoveAt(i);
+        m_nativeWindows.RemoveAt(i);
+    }
+    for (int i = 0; const char16_t* key = m_optionGroups.KeyAt(i);) {
+        auto* members = static_cast<CPtrArray*>(m_optionGroups.Lookup(key, false));
+        const int index = members->IndexOf(control);
+        if (index >= 0)
+            members->RemoveAt(index);
+        if (members->IsEmpty()) {
+            const CUIString group = key;
+            m_optionGroups.Erase(group.CStr());
+            delete members;
+        } else {
+            ++i;
+        }
+    }
 }
 
 CControlUI* CWindowManagerUI::ControlByName(const char16_t* name)

@@ -230,8 +230,13 @@ bool CWindowManagerUI::HandleWindowMessage(UINT msg, WPARAM wParam, LPARAM lPara
     case WM_MOUSELEAVE:
         OnMouseLeave();
         return false;
-    case WM_PAINT:
     case WM_PRINTCLIENT:
+        // A print request wants the whole picture, not only what happens to be dirty.
+        Win().InvalidateRect(m_window, nullptr, false);
+        Paint();
+        result = 0;
+        return true;
+    case WM_PAINT:
         Paint();
         result = 0;
         return true;

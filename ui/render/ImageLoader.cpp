@@ -110,8 +110,10 @@ std::vector<std::uint8_t> LocateBytes(const char16_t* name, const char16_t* type
     } else {
         bytes = ReadArchiveMember(name);
     }
-    // A name that is itself a full or working-directory-relative path still loads.
-    if (bytes.empty())
+    // A name that is itself a full or working-directory-relative path still loads. A typed name
+    // that begins with a digit is a resource number, not a path.
+    const bool resourceNumber = type != nullptr && name[0] >= u'0' && name[0] <= u'9';
+    if (bytes.empty() && !resourceNumber)
         bytes = ReadWholeFile(name);
     return bytes;
 }

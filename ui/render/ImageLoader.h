@@ -56,8 +56,7 @@ struct TImageRecord
 using ResourceReader = std::function<std::vector<std::uint8_t>(const char16_t* type, const char16_t* name)>;
 
 // The loading and recolouring operations. They are static: records live in the window manager's
-// tables, which call these when an image is first asked for.
-// TODO(manager): the drawing kit exposes these under its own class name; the lead wires them up.
+// tables, which call these when an image is first asked for. CRenderKit offers them under its name.
 class CImageLoader
 {
 public:

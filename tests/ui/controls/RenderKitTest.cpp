@@ -93,7 +93,7 @@ TEST(ClipScope, NarrowsAndRestoresTheClip)
         EXPECT_EQ(canvas.dc->GetClipBox(), (platform::Rect{10, 10, 40, 40}));
         {
             CClipScope inner;
-            inner.ClipToRoundRect(canvas.dc.get(), {0, 0, 50, 50}, {20, 20, 29, 29}, 6, 6);
+            inner.ClipToRoundRect(canvas.dc.get(), {0, 0, 30, 30}, {20, 20, 30, 30}, 6, 6);
             EXPECT_EQ(canvas.dc->GetClipBox(), (platform::Rect{20, 20, 30, 30}));
             EXPECT_FALSE(canvas.dc->GetClipRegion().Contains(20, 20));
             EXPECT_TRUE(canvas.dc->GetClipRegion().Contains(29, 25));

@@ -341,6 +341,10 @@ TEST_F(ManagerTest, ForgettingADyingControlClearsEveryReference)
     manager->SendNotify(a, u"click", 0, 0, true, false);
     manager->AddPostPaint(a);
     manager->WantMouseLeave(a);
+    manager->JoinOptionGroup(u"group", a);
+    HWND child =
+        windows->CreateWindowEx(0, u"ManagerTestWnd", u"", WS_CHILD, 0, 0, 5, 5, hwnd, nullptr, nullptr, nullptr);
+    manager->AddNativeWindow(a, child);
     ASSERT_EQ(manager->HoverControl(), a);
     ASSERT_EQ(manager->CaptureControl(), a);
     ASSERT_EQ(manager->FocusControl(), a);
@@ -355,6 +359,8 @@ TEST_F(ManagerTest, ForgettingADyingControlClearsEveryReference)
     EXPECT_EQ(manager->ControlByName(u"a"), nullptr);
     EXPECT_EQ(manager->ControlByName(u"b"), b);
     EXPECT_EQ(manager->PostPaintCount(), 0);
+    EXPECT_EQ(manager->OptionGroup(u"group"), nullptr);
+    EXPECT_FALSE(manager->RemoveNativeWindow(child));
 
     // The queued notification is still delivered, without its sender.
     listener.seen.clear();
