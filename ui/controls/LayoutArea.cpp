@@ -32,8 +32,8 @@ TLayoutArea MeasureLayoutArea(const CContainerUI& container)
     TLayoutArea area;
     const CUIRect& item = container.GetPosition();
     const CUIRect inset = container.GetInset();
-    area.rc = CUIRect(item.left + inset.left, item.top + inset.top, item.right - inset.right,
-                      item.bottom - inset.bottom);
+    area.rc =
+        CUIRect(item.left + inset.left, item.top + inset.top, item.right - inset.right, item.bottom - inset.bottom);
     const CScrollBarUI* vBar = container.GetVerticalScrollBar();
     const CScrollBarUI* hBar = container.GetHorizontalScrollBar();
     area.vBarVisible = IsShown(vBar);

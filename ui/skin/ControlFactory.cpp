@@ -20,8 +20,7 @@ namespace ui {
 
 namespace {
 
-template <class T>
-CControlUI* New()
+template <class T> CControlUI* New()
 {
     return new T;
 }

@@ -172,9 +172,55 @@ TEST(VerticalLayout, HiddenAndFloatingChildrenTakeNoShare)
     EXPECT_EQ(floating->GetPosition(), CUIRect(10, 20, 30, 40));
 }
 
+TEST(VerticalLayout, ScrolledContentIsPlacedAboveTheTop)
+{
+    CVerticalLayoutUI layout;
+    layout.EnableScrollBar(true, false);
+    CControlUI* first = AddChild(layout, 0, 80);
+    AddChild(layout, 0, 80);
+    layout.SetPosition(CUIRect(0, 0, 100, 100));
+    ASSERT_TRUE(layout.GetVerticalScrollBar()->IsVisible());
+    layout.SetScrollPos(CUISize(0, 30), false);
+    EXPECT_EQ(first->GetY(), -30);
+    // A relayout at the same size keeps the scroll position.
+    layout.SetPosition(CUIRect(0, 0, 100, 100));
+    EXPECT_EQ(first->GetY(), -30);
+    EXPECT_EQ(layout.GetItemAt(1)->GetY(), 50);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Horizontal layout
 // ---------------------------------------------------------------------------------------------
+
+namespace {
+
+// Measures as wide as its content (25 pixels) when it sizes itself.
+class CMeasuredControl : public CControlUI
+{
+public:
+    CUISize MeasureSize(CUISize available) override
+    {
+        return IsAutoWidth() ? CUISize(25, 12) : CControlUI::MeasureSize(available);
+    }
+};
+
+} // namespace
+
+TEST(HorizontalLayout, AutoWidthChildKeepsItsMeasuredWidthOutOfTheShare)
+{
+    CHorizontalLayoutUI layout;
+    auto* measured = new CMeasuredControl;
+    measured->SetAttribute(u"autocalwidth", u"True");
+    layout.Add(measured);
+    CControlUI* rest = AddChild(layout, 0, 0);
+    auto* plain = new CMeasuredControl;
+    layout.Add(plain);
+    layout.SetPosition(CUIRect(0, 0, 101, 30));
+    EXPECT_EQ(measured->GetPosition(), CUIRect(0, 0, 25, 30));
+    // 76 pixels left for the two others; the last takes the odd one.
+    EXPECT_EQ(rest->GetWidth(), 38);
+    EXPECT_EQ(plain->GetPosition(), CUIRect(63, 0, 101, 30));
+}
 
 TEST(HorizontalLayout, AdjustableChildrenShareTheWidthWithTheRemainderLast)
 {

@@ -7,6 +7,9 @@
 #include "ui/manager/WindowManager.h"
 #include "ui/skin/SkinBuilder.h"
 
+#include "platform/WindowSystem.h"
+#include "platform/headless/HeadlessBackend.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -116,6 +119,37 @@ TEST_F(SkinBuilderTest, LanguageTextsAndColourImagesAreRegistered)
     // shared="true" selects the process-wide table.
     EXPECT_TRUE(m_manager.DropImage(u"#FF00FF00", ResourceScope::Shared));
     EXPECT_TRUE(m_manager.DropImage(u"#FF0000FF", ResourceScope::Window));
+}
+
+TEST_F(SkinBuilderTest, WindowAttributesApplyOnlyToAManagerWithAWindow)
+{
+    const char16_t* markup = u"<window roundcorner=\"4,5\" caption=\"0,0,0,30\" flavour=\"mint\"><Control/></window>";
+    auto detached = Build(markup);
+    ASSERT_NE(detached, nullptr);
+    EXPECT_EQ(m_manager.RoundCorner(), CUISize(0, 0));
+    EXPECT_EQ(m_manager.LookupWindowExtra(u"flavour"), nullptr);
+
+    platform::WindowSystem::Install(std::make_unique<platform::HeadlessBackend>());
+    WNDCLASSEXW wc;
+    wc.lpfnWndProc = [](HWND hwnd, UINT msg, WPARAM w, LPARAM l) -> LRESULT {
+        return platform::Windows().DefWindowProc(hwnd, msg, w, l);
+    };
+    wc.lpszClassName = u"BuilderTestWnd";
+    platform::Windows().RegisterClassEx(wc);
+    HWND window = platform::Windows().CreateWindowEx(0, u"BuilderTestWnd", u"t", WS_POPUP, 0, 0, 100, 80, nullptr,
+                                                     nullptr, nullptr, nullptr);
+    {
+        CWindowManagerUI attached;
+        attached.AttachWindow(window);
+        CSkinBuilder builder;
+        std::unique_ptr<CControlUI> root(builder.Create(markup, nullptr, nullptr, &attached));
+        ASSERT_NE(root, nullptr);
+        EXPECT_EQ(attached.RoundCorner(), CUISize(4, 5));
+        EXPECT_EQ(attached.CaptionRect(), CUIRect(0, 0, 0, 30));
+        ASSERT_NE(attached.LookupWindowExtra(u"flavour"), nullptr);
+        EXPECT_EQ(CUIString(attached.LookupWindowExtra(u"flavour")), u"mint");
+    }
+    platform::WindowSystem::Shutdown();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -318,10 +352,10 @@ TEST_F(SkinBuilderTest, TreeNodeOutsideATreeIsSkippedOrEndsTheLevel)
 TEST_F(SkinBuilderTest, ChildLayoutBuildsItsContentWhenAttached)
 {
     CSkinBuilder builder;
-    CControlUI* root = builder.Create(
-        u"<Window><VBox><ChildLayout name=\"child\" xmlfile=\"&lt;W&gt;&lt;HBox name=&quot;inner&quot;/&gt;&lt;/W&gt;\"/>"
-        u"<ChildLayout name=\"broken\" xmlfile=\"&lt;W&gt;&lt;HBox\"/></VBox></Window>",
-        nullptr, nullptr, &m_manager);
+    CControlUI* root = builder.Create(u"<Window><VBox><ChildLayout name=\"child\" xmlfile=\"&lt;W&gt;&lt;HBox "
+                                      u"name=&quot;inner&quot;/&gt;&lt;/W&gt;\"/>"
+                                      u"<ChildLayout name=\"broken\" xmlfile=\"&lt;W&gt;&lt;HBox\"/></VBox></Window>",
+                                      nullptr, nullptr, &m_manager);
     ASSERT_NE(root, nullptr);
     auto* child = static_cast<CChildLayoutUI*>(static_cast<CContainerUI*>(root->CastTo(u"Container"))->GetItemAt(0));
     EXPECT_EQ(child->GetCount(), 0);
