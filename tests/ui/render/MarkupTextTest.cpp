@@ -82,6 +82,9 @@ TEST_F(RenderTest, EveryClosingTagPopsWhatItsOpeningTagPushed)
     DrawMarkup(nested, {0, 0, 120, 30}, u"{b}{b}x{/b}y{/b}z");
     DrawMarkup(flat, {0, 0, 120, 30}, u"{b}x{/b}{b}y{/b}z");
     EXPECT_TRUE(nested.SameAs(flat));
+    // Italic with or without a blank before the bracket; the closing tag returns to upright text.
+    EXPECT_EQ(Measure({0, 0, 300, 50}, u"{i }x{/i}y").Width(), Measure({0, 0, 300, 50}, u"{i}x{/i}y").Width());
+    EXPECT_EQ(Measure({0, 0, 300, 50}, u"{i}x{/i}").Width(), TextWidth(u"x", false, true));
     // Unbalanced closing tags never pop the call's own font.
     EXPECT_EQ(Measure({0, 0, 300, 50}, u"{/b}{/b}z").Width(), TextWidth(u"z"));
 }
@@ -156,12 +159,16 @@ TEST_F(RenderTest, WordBreakWrapsAtNonLettersAndEllipsisStaysInside)
     const CUIRect ink = canvas.Ink(kWhite);
     EXPECT_LE(ink.right, 60);
     EXPECT_GE(ink.right, 60 - TextWidth(u"....")) << "the dots end near the right edge";
-    // The dots are the last ink: three equal gaps of background at the end of the run.
-    Canvas expected(100, 20, kWhite);
-    CUIRect probe(0, 0, 60, 20);
-    int count = 0;
-    CMarkupText::Draw(nullptr, manager.get(), probe, u"...", 0, nullptr, nullptr, count, -1, DT_CALCRECT);
-    EXPECT_GT(probe.Width(), 0);
+    // When the run that overflows starts too close to the edge for the dots, an earlier run is
+    // shortened to carry them: the picture is the same as that of the shortened text.
+    const int fits = TextWidth(u"abcdefgh");
+    Canvas late(100, 20, kWhite), early(100, 20, kWhite);
+    DrawMarkup(late, {0, 0, fits + 2, 20}, u"abcdefgh{b}ijkl{/b}", DT_SINGLELINE | DT_END_ELLIPSIS);
+    DrawMarkup(early, {0, 0, fits + 2, 20}, u"abcdefgh", DT_SINGLELINE | DT_END_ELLIPSIS);
+    EXPECT_LE(late.Ink(kWhite).right, fits + 2);
+    Canvas shortened(100, 20, kWhite);
+    DrawMarkup(shortened, {0, 0, 100, 20}, u"abcdef{x 0}...", DT_SINGLELINE);
+    EXPECT_TRUE(late.SameAs(shortened)) << tvtest::DumpCanvas(late, "late_ellipsis");
 }
 
 TEST_F(RenderTest, WrappedLinksGiveOnePiecePerLine)
@@ -186,6 +193,12 @@ TEST_F(RenderTest, WrappedLinksGiveOnePiecePerLine)
                          oneText, 1),
               1);
     EXPECT_EQ(one[0], rects[0]);
+
+    // Links of centred lines are where the text is drawn, not where it was measured.
+    Canvas centred(200, 30, kWhite);
+    ASSERT_EQ(DrawMarkup(centred, {0, 0, 200, 30}, u"{a x}ab{/a}", DT_CENTER, 0, one, oneText, 1), 1);
+    EXPECT_EQ(one[0].left, (200 - TextWidth(u"ab")) / 2);
+    EXPECT_EQ(one[0].Width(), TextWidth(u"ab"));
 
     // The measuring pass reports links too.
     int count = 4;
@@ -291,4 +304,47 @@ TEST_F(RenderTest, LanguageTokensAndNullInputs)
     EXPECT_EQ(rect, CUIRect(0, 0, 10, 10));
     CMarkupText::Draw(nullptr, nullptr, rect, u"x", 0, nullptr, nullptr, count, -1, DT_CALCRECT);
     EXPECT_EQ(rect, CUIRect(0, 0, 10, 10));
+}
+
+TEST_F(RenderTest, VerticalAlignmentStacksPlaceRunsInTallLines)
+{
+    const int line = LineHeight();
+    Canvas bottom(100, 60, kWhite), top(100, 60, kWhite), centre(100, 60, kWhite);
+    DrawMarkup(bottom, {0, 0, 100, 60}, u"{y 40}x");
+    DrawMarkup(top, {0, 0, 100, 60}, u"{y 40}{v top}x{/v}");
+    DrawMarkup(centre, {0, 0, 100, 60}, u"{y 40}{v center}x{/v}");
+    const int shift = 40 - line;
+    EXPECT_EQ(bottom.Ink(kWhite).top - top.Ink(kWhite).top, shift);
+    EXPECT_EQ(centre.Ink(kWhite).top - top.Ink(kWhite).top, shift / 2);
+    // Closing the stack returns to the bottom.
+    Canvas popped(100, 60, kWhite);
+    DrawMarkup(popped, {0, 0, 100, 60}, u"{y 40}{v top}{/v}x");
+    EXPECT_TRUE(popped.SameAs(bottom));
+}
+
+TEST_F(RenderTest, SurrogatePairsAreNeverSplit)
+{
+    // Four characters outside the basic plane, each a surrogate pair and each a break position.
+    const char16_t* text = u"\U0001D400\U0001D400\U0001D400\U0001D400";
+    const int one = TextWidth(u"\U0001D400");
+    ASSERT_GT(one, 0);
+    EXPECT_EQ(Measure({0, 0, one + one / 2, 300}, text).Height(), 4 * LineHeight());
+    EXPECT_EQ(Measure({0, 0, one + one / 2, 300}, text, DT_WORDBREAK).Height(), 4 * LineHeight());
+    EXPECT_EQ(Measure({0, 0, 1, 300}, text).Height(), 4 * LineHeight()) << "one character per line at least";
+}
+
+TEST_F(RenderTest, DrawingStopsBelowTheRectangle)
+{
+    const int line = LineHeight();
+    CUIRect rects[2];
+    CUIString texts[2];
+    Canvas canvas(100, 100, kWhite);
+    EXPECT_EQ(DrawMarkup(canvas, {0, 0, 100, line}, u"a\n{a x}b{/a}", 0, 0, rects, texts, 2), 0);
+    EXPECT_EQ(canvas.Ink(kWhite).bottom <= line, true);
+    // Measuring does not stop there.
+    int count = 2;
+    CUIRect calc(0, 0, 100, line);
+    CMarkupText::Draw(nullptr, manager.get(), calc, u"a\n{a x}b{/a}", 0, rects, texts, count, -1, DT_CALCRECT);
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(calc.Height(), 2 * line);
 }
