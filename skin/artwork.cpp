@@ -179,7 +179,8 @@ bool Background(const std::string& dir)
     c.Fill(band, Linear(0, 0, kWidth, kCaption * 1.6, kIndigo, kTeal));
     for (int i = 0; i < 4; ++i) {
         const double r = 60.0 + i * 34;
-        c.Fill([&, r](double x, double y) { return band(x, y) && Ring(Circle(430, 110, r), Circle(430, 110, r - 1.5))(x, y); },
+        c.Fill([&, r](double x,
+                      double y) { return band(x, y) && Ring(Circle(430, 110, r), Circle(430, 110, r - 1.5))(x, y); },
                Solid(0xFFFFFFFF, 0.10 - i * 0.018));
     }
     c.Fill([&](double x, double y) { return band(x, y) && y >= kCaption - 3; }, Solid(0xFF000000, 0.06));
@@ -223,7 +224,8 @@ bool CloseButton(const std::string& dir)
             c.Fill(Circle(cx, cy, 13), Solid(0xFFFFFFFF, 0.20));
         if (state == 2)
             c.Fill(Circle(cx, cy, 13), Solid(0xFF000000, 0.22));
-        c.Fill(Union(Segment(cx - arm, cy - arm, cx + arm, cy + arm, 0.9), Segment(cx - arm, cy + arm, cx + arm, cy - arm, 0.9)),
+        c.Fill(Union(Segment(cx - arm, cy - arm, cx + arm, cy + arm, 0.9),
+                     Segment(cx - arm, cy + arm, cx + arm, cy - arm, 0.9)),
                Solid(0xFFFFFFFF, state == 0 ? 0.82 : 1.0));
     }
     return c.Write(dir + "/close.png");

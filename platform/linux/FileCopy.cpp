@@ -63,7 +63,9 @@ bool CopyBytes(int from, int to)
 // such a file for writing. Only regular files are probed, so that no device or pipe is opened.
 bool IsRunningProgram(const std::string& target)
 {
-    struct stat st{};
+    struct stat st
+    {
+    };
     if (lstat(target.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return false;
     const int fd = open(target.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
@@ -85,13 +87,17 @@ DWORD CopyFileReplacing(std::u16string_view source, std::u16string_view target)
     const Fd in(open(from.c_str(), O_RDONLY | O_CLOEXEC));
     if (in.Get() < 0)
         return LastErrno();
-    struct stat sourceStat{};
+    struct stat sourceStat
+    {
+    };
     if (fstat(in.Get(), &sourceStat) != 0)
         return LastErrno();
     if (!S_ISREG(sourceStat.st_mode))
         return ERROR_ACCESS_DENIED;
 
-    struct stat targetStat{};
+    struct stat targetStat
+    {
+    };
     if (lstat(to.c_str(), &targetStat) == 0 && S_ISDIR(targetStat.st_mode))
         return ERROR_ACCESS_DENIED;
     if (IsRunningProgram(to))

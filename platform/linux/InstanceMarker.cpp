@@ -189,8 +189,7 @@ bool InstanceMarker::IsHeld() const
     return m_state != nullptr;
 }
 
-bool RaiseInstanceWindow(std::string_view name, std::u16string_view className, std::u16string_view title,
-                         int timeoutMs)
+bool RaiseInstanceWindow(std::string_view name, std::u16string_view className, std::u16string_view title, int timeoutMs)
 {
     sockaddr_un address;
     socklen_t length = 0;

@@ -87,8 +87,9 @@ TEST(CloseButton, DuringStepOneStopsTheWorkerAndLeavesLaterStepsUndone)
     ASSERT_NO_FATAL_FAILURE(box.Stage(20000));
     const fs::path copy = box.Temp() / "closing-test";
     fs::copy_file("/proc/self/exe", copy);
-    const int run = box.Spawn(copy.string(), {"--gtest_filter=CloseButton.*"},
-                              box.HeadlessEnv("ok", {{kInnerFlag, box.Install().string()}, {"TEMP", ""}, {"TVU_FRAMES", ""}}));
+    const int run =
+        box.Spawn(copy.string(), {"--gtest_filter=CloseButton.*"},
+                  box.HeadlessEnv("ok", {{kInnerFlag, box.Install().string()}, {"TEMP", ""}, {"TVU_FRAMES", ""}}));
     ASSERT_EQ(box.WaitExit(run, 60s), 0);
     const auto closed = std::chrono::steady_clock::now();
 

@@ -97,10 +97,9 @@ public:
     // Stages the sample installation with the real uninstaller and running product processes.
     void Stage(int files = 40)
     {
-        const int pid = Spawn(BuiltPath("tools/tarvion-stage/tarvion-stage"),
-                              {m_dir.string(), "--files", std::to_string(files), "--processes", "--uninstaller",
-                               UninstallerPath()},
-                              {});
+        const int pid = Spawn(
+            BuiltPath("tools/tarvion-stage/tarvion-stage"),
+            {m_dir.string(), "--files", std::to_string(files), "--processes", "--uninstaller", UninstallerPath()}, {});
         ASSERT_EQ(WaitExit(pid, 30s), 0);
         std::ifstream in(m_dir / "pids");
         for (int p; in >> p;)

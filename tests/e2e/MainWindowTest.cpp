@@ -37,8 +37,8 @@ void CheckWindow()
     ui::CWindowManagerUI::SetAppInstance(reinterpret_cast<HINSTANCE>(&windows));
     ui::CWindowManagerUI::SetSkinArchiveMemory(skin.data(), skin.size(), kSkinPassword);
     CMainWnd window;
-    ASSERT_TRUE(window.CreateNativeWindow(nullptr, kMainWindowTitle, WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
-                                          0, 0, 0));
+    ASSERT_TRUE(window.CreateNativeWindow(nullptr, kMainWindowTitle, WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0,
+                                          0, 0, 0, 0));
     const HWND hwnd = window;
     window.CenterOnOwner();
     windows.ShowWindow(hwnd, SW_SHOWNORMAL);

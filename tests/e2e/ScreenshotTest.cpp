@@ -138,8 +138,11 @@ TEST(Screenshot, RealWindowShowsTheSkinOnceConfirmed)
     ::Display* display = server.Get();
     ASSERT_NO_FATAL_FAILURE(box.Stage(3000));
 
-    Env env = box.HeadlessEnv("", {{"TVU_PLATFORM", "sdl"}, {"DISPLAY", server.Name()}, {"TVU_MSGBOX", ""},
-                                   {"TVU_MSGBOX_LOG", ""}, {"TVU_FRAMES", ""}});
+    Env env = box.HeadlessEnv("", {{"TVU_PLATFORM", "sdl"},
+                                   {"DISPLAY", server.Name()},
+                                   {"TVU_MSGBOX", ""},
+                                   {"TVU_MSGBOX_LOG", ""},
+                                   {"TVU_FRAMES", ""}});
     const int first = box.Spawn(box.InstalledUninstaller().string(), {}, env);
     EXPECT_EQ(box.WaitExit(first, 10s), 0);
 
@@ -195,8 +198,8 @@ TEST(Screenshot, RealWindowShowsTheSkinOnceConfirmed)
     EXPECT_GT(channel(body, 16), 0xF0) << "the body is white";
     EXPECT_EQ(shot.GetPixel(0, 0) & 0xFFFFFF, 0u) << "the rounded corner leaves the screen behind showing";
 
-    const int copy = Sandbox::ProcessesRunning(box.TempCopy()).empty() ? -1
-                                                                        : Sandbox::ProcessesRunning(box.TempCopy())[0];
+    const int copy =
+        Sandbox::ProcessesRunning(box.TempCopy()).empty() ? -1 : Sandbox::ProcessesRunning(box.TempCopy())[0];
     if (copy > 0) {
         EXPECT_EQ(box.WaitExit(copy, 30s), 0);
     }

@@ -265,8 +265,8 @@ TEST(InstanceMarker, ALaterInstanceRestoresAndRaisesTheHoldersWindow)
     wc.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) { return platform::Windows().DefWindowProc(h, m, w, l); };
     wc.lpszClassName = u"CMainWnd";
     ASSERT_NE(windows.RegisterClassEx(wc), 0);
-    const HWND main = windows.CreateWindowEx(0, u"CMainWnd", u"Tarvion Uninstall Window", WS_VISIBLE | WS_POPUP, 10,
-                                             10, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    const HWND main = windows.CreateWindowEx(0, u"CMainWnd", u"Tarvion Uninstall Window", WS_VISIBLE | WS_POPUP, 10, 10,
+                                             200, 100, nullptr, nullptr, nullptr, nullptr);
     const HWND other = windows.CreateWindowEx(0, u"CMainWnd", u"Another", WS_VISIBLE | WS_POPUP, 20, 20, 200, 100,
                                               nullptr, nullptr, nullptr, nullptr);
     ASSERT_TRUE(main && other);

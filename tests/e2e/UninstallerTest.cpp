@@ -82,8 +82,7 @@ TEST(Uninstaller, ConfirmedRunRelaunchesFromTempRemovesEverythingAndDeletesItsCo
     const auto closed = std::chrono::steady_clock::now();
 
     ASSERT_EQ(box.Boxes().size(), 1u);
-    EXPECT_EQ(box.Boxes()[0],
-              std::string(kCaption) + "\tAre you sure you want to completely remove Tarvion?\tok");
+    EXPECT_EQ(box.Boxes()[0], std::string(kCaption) + "\tAre you sure you want to completely remove Tarvion?\tok");
     EXPECT_FALSE(fs::exists(box.Install()));
     EXPECT_FALSE(fs::exists(box.Dir() / "desktop" / "Tarvion VPN.lnk"));
     EXPECT_FALSE(fs::exists(box.Dir() / "startmenu" / "Tarvion"));
@@ -160,7 +159,8 @@ TEST(Uninstaller, UnwritableTempShowsTheCopyErrorWithItsCode)
     fs::permissions(box.Temp(), fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
                                     fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
     std::ofstream(box.BoxLog()).flush();
-    fs::permissions(box.BoxLog(), fs::perms::all & ~(fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec));
+    fs::permissions(box.BoxLog(),
+                    fs::perms::all & ~(fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec));
     int first = -1;
     if (geteuid() == 0) {
         // Permissions do not stop root: the run drops to nobody, for whom TEMP is read-only.
@@ -187,9 +187,9 @@ TEST(Uninstaller, SecondCopyFromTempRaisesTheFirstAndExits)
 
     const fs::path secondLog = box.Dir() / "second-boxes.log";
     const fs::path secondFrames = box.Dir() / "second-frames";
-    const int second = box.Spawn(box.TempCopy().string(), {},
-                                 box.HeadlessEnv("ok", {{"TVU_MSGBOX_LOG", secondLog.string()},
-                                                        {"TVU_FRAMES", secondFrames.string()}}));
+    const int second = box.Spawn(
+        box.TempCopy().string(), {},
+        box.HeadlessEnv("ok", {{"TVU_MSGBOX_LOG", secondLog.string()}, {"TVU_FRAMES", secondFrames.string()}}));
     EXPECT_EQ(box.WaitExit(second, 5s), 0);
     EXPECT_FALSE(fs::exists(secondLog)) << "the second copy asked for confirmation itself";
     EXPECT_TRUE(FramesOf(secondFrames).empty()) << "the second copy showed a window";
