@@ -21,17 +21,17 @@ namespace detail {
 
 platform::Font CreateUiFont(const char16_t* face, int size, bool bold, bool underline, bool italic, bool strikeout)
 {
-    platform::LogFont spec = platform::Font::DefaultGuiLogFont();
+    platform::LogFont request = platform::Font::DefaultGuiLogFont();
     // A face name holds at most 31 characters, as the logical font record's field does.
     if (face != nullptr)
-        spec.face = std::u16string(face).substr(0, 31);
-    spec.pixelSize = size;
+        request.face = std::u16string(face).substr(0, 31);
+    request.pixelSize = size;
     // Bold is relative to the stock font: it adds weight to what that font has.
-    spec.bold = spec.bold || bold;
-    spec.underline = underline;
-    spec.italic = italic;
-    spec.strikeout = strikeout;
-    return platform::Font::Create(spec);
+    request.bold = request.bold || bold;
+    request.underline = underline;
+    request.italic = italic;
+    request.strikeout = strikeout;
+    return platform::Font::Create(request);
 }
 
 } // namespace detail

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <new>
 #include <string>
@@ -49,7 +50,12 @@ std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path)
     std::vector<std::uint8_t> bytes;
     if (path.empty())
         return bytes;
-    std::ifstream in(LocalPath(path), std::ios::binary);
+    const std::string local = LocalPath(path);
+    // Only regular files: opening a pipe or a device could block the UI thread for ever.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(local, error))
+        return bytes;
+    std::ifstream in(local, std::ios::binary);
     if (!in)
         return bytes;
     in.seekg(0, std::ios::end);

@@ -269,8 +269,12 @@ RunFit CMarkupLayout::FitRun(const FontState& font, const char16_t* s, int n, in
     // Every run is measured once anyway (the pen must advance by its width); only a run that
     // overflows is searched for the part that fits.
     const int full = font.font.Measure(s, n).width;
-    if (full <= available)
-        return {n, full, full, false, false};
+    if (full <= available) {
+        RunFit whole;
+        whole.count = n;
+        whole.textWidth = whole.width = full;
+        return whole;
+    }
 
     int count = FittingPrefix(font, s, n, available);
     if (count == 0 && atLineStart)

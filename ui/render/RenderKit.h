@@ -1,11 +1,12 @@
 // CRenderKit: the static drawing operations controls paint with (colour fills, gradients, lines,
 // frames, plain text, image descriptors), and TImageDescriptor, the parsed form of an image attribute.
 //
-// Supported so far:
+// Supported:
 //  [x] FillColor, FillGradient, DrawLine, DrawFrameRect, DrawFrameRoundRect, DrawPlainText
 //  [x] image descriptors: parsing, loading through the manager, nine-slice blitting with fade, hole
 //      and tiling (BlitImage)
-//  [ ] DrawMarkupText draws its text as plain text without interpreting tags (no links reported)
+//  [x] DrawMarkupText (CMarkupText): every tag, escapes, links, inline images, the measuring pass
+//  [x] SoftAlphaBlend, the in-memory blending fallback
 #pragma once
 
 #include "ui/core/UIRect.h"
@@ -101,6 +102,13 @@ public:
     static void DrawMarkupText(HDC dc, CWindowManagerUI* manager, CUIRect& rect, const char16_t* text,
                                std::uint32_t color, CUIRect* linkRects, CUIString* linkTexts, int& linkCount,
                                int fontIndex, unsigned style);
+
+    // ---- blending fallback ----
+    // Lays `source` of the image, stretched to `dest`, over the device context pixel by pixel with
+    // a constant alpha; for drawing layers without a blend of their own. False when the device
+    // context is null or a temporary bitmap cannot be made.
+    static bool SoftAlphaBlend(HDC dc, const CUIRect& dest, const TImageRecord* bitmap, const CUIRect& source,
+                               std::uint8_t constantAlpha);
 
     // Black (0 or opaque 0xFF000000) as the almost-black every pen and text colour uses instead.
     static std::uint32_t SubstituteBlack(std::uint32_t color);

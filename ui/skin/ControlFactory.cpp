@@ -3,13 +3,20 @@
 // creator when the control arrives, one line each.
 #include "ui/skin/ControlFactory.h"
 
+#include "ui/controls/Button.h"
+#include "ui/controls/CheckBox.h"
 #include "ui/controls/ChildLayout.h"
+#include "ui/controls/ChrysanthemumLoading.h"
 #include "ui/controls/Container.h"
 #include "ui/controls/HorizontalLayout.h"
+#include "ui/controls/Label.h"
 #include "ui/controls/ListControls.h"
 #include "ui/controls/MinimalControls.h"
+#include "ui/controls/Option.h"
+#include "ui/controls/RotateImage.h"
 #include "ui/controls/ScrollBar.h"
 #include "ui/controls/TabLayout.h"
+#include "ui/controls/Text.h"
 #include "ui/controls/TileLayout.h"
 #include "ui/controls/VerticalLayout.h"
 #include "ui/core/UIString.h"
@@ -35,21 +42,21 @@ struct TClassEntry
 constexpr TClassEntry kClasses[] = {
     {u"Edit", New<CEditUI>},
     {u"List", New<CListUI>},
-    {u"Text", nullptr}, // CTextUI
+    {u"Text", New<CTextUI>},
     {u"Tree", New<CTreeViewUI>},
     {u"HBox", New<CHorizontalLayoutUI>},
     {u"VBox", New<CVerticalLayoutUI>},
     {u"Combo", New<CComboUI>},
-    {u"Label", nullptr},  // CLabelUI
-    {u"Button", nullptr}, // CButtonUI
-    {u"Option", nullptr}, // COptionUI
+    {u"Label", New<CLabelUI>},
+    {u"Button", New<CButtonUI>},
+    {u"Option", New<COptionUI>},
     {u"Slider", New<CSliderUI>},
     {u"Control", New<CControlUI>},
     {u"ActiveX", New<CActiveXUI>},
     {u"GifAnim", New<CGifAnimUI>},
     {u"Progress", New<CProgressUI>},
     {u"RichEdit", New<CRichEditUI>},
-    {u"CheckBox", nullptr}, // CCheckBoxUI
+    {u"CheckBox", New<CCheckBoxUI>},
     {u"ComboBox", New<CComboUI>},
     {u"DateTime", New<CDateTimeUI>},
     {u"TreeView", New<CTreeViewUI>},
@@ -63,7 +70,7 @@ constexpr TClassEntry kClasses[] = {
     {u"WebBrowser", New<CWebBrowserUI>},
     {u"ApngButton", New<CApngButtonUI>},
     {u"ChildLayout", New<CChildLayoutUI>},
-    {u"RotateImage", nullptr}, // CRotateImageUI
+    {u"RotateImage", New<CRotateImageUI>},
     {u"VerticalLayout", New<CVerticalLayoutUI>},
     {u"ListHeaderItem", New<CListHeaderItemUI>},
     {u"ListTextElement", New<CListTextElementUI>},
@@ -71,7 +78,7 @@ constexpr TClassEntry kClasses[] = {
     {u"HorizontalLayout", New<CHorizontalLayoutUI>},
     {u"ListLabelElement", New<CListLabelElementUI>},
     {u"ListContainerElement", New<CListContainerElementUI>},
-    {u"ChrysanthemumLoading", nullptr}, // CChrysanthemumLoadingUI
+    {u"ChrysanthemumLoading", New<CChrysanthemumLoadingUI>},
     {u"TreeNode", New<CTreeNodeUI>},
 };
 

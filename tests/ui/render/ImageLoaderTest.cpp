@@ -141,6 +141,11 @@ TEST_F(ImageLoaderTest, SourcesAndFallbacks)
 
     EXPECT_EQ(CImageLoader::LoadImageRecord(u"missing.png", nullptr, 0), nullptr);
 
+    // A pipe is never opened: reading it would wait for a writer that never comes.
+    fs::create_directories(dir / "skin");
+    ASSERT_EQ(RunShell("mkfifo " + Quote(dir / "skin/pipe.png")), 0);
+    EXPECT_EQ(CImageLoader::LoadImageRecord(u"pipe.png", nullptr, 0), nullptr);
+
     // Bytes that are not an image give nothing.
     WriteFile(dir / "skin/text.png", {'n', 'o', 't'});
     EXPECT_EQ(CImageLoader::LoadImageRecord(u"text.png", nullptr, 0), nullptr);

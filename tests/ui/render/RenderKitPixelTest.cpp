@@ -265,5 +265,6 @@ TEST(SoftBlend, PremultipliedSourceOverWithAConstantAlpha)
     EXPECT_EQ(canvas.Pixel(2, 2), 0xFF808080u);
     EXPECT_EQ(canvas.Pixel(7, 2), 0xFF000000u) << "the clip is honoured";
     EXPECT_FALSE(SoftAlphaBlend(nullptr, {0, 0, 10, 10}, source, {0, 0, 2, 2}, 128));
+    EXPECT_FALSE(CRenderKit::SoftAlphaBlend(canvas.dc.get(), {0, 0, 10, 10}, nullptr, {0, 0, 2, 2}, 128));
     EXPECT_FALSE(SoftAlphaBlend(canvas.dc.get(), {0, 0, 0, 10}, source, {0, 0, 2, 2}, 128));
 }
