@@ -3,6 +3,8 @@
 // copy meeting the first, and a run in place without TEMP.
 #include "E2eHarness.h"
 
+#include "platform/DeviceContext.h"
+#include "platform/Font.h"
 #include "platform/PngFile.h"
 
 #include <algorithm>
@@ -27,6 +29,34 @@ int FillWidth(const fs::path& frame)
             width = x - 40 + 1;
     }
     return width;
+}
+
+// Whether a frame's percentage label shows text: the label is drawn as the skin asks (bold 13-pixel
+// sans, right-aligned, the accent colour) and compared with the frame where it stands.
+bool ShowsPercent(const fs::path& frame, const char16_t* text)
+{
+    constexpr int kLeft = 340, kTop = 190, kWidth = 100, kHeight = 18;
+    const platform::Surface picture = platform::ReadPng(frame.string());
+    platform::Surface expected = platform::Surface::Create(kWidth, kHeight);
+    platform::Surface actual = platform::Surface::Create(kWidth, kHeight);
+    if (!picture.IsValid() || !expected.IsValid() || !actual.IsValid())
+        return false;
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            expected.SetPixel(x, y, picture.GetPixel(kLeft + x, kTop + y) | 0xFF000000);
+            actual.SetPixel(x, y, picture.GetPixel(kLeft + x, kTop + y));
+        }
+    expected.Clear(0xFFFFFFFF);
+    platform::DeviceContext dc(expected);
+    platform::LogFont font;
+    font.face = u"DejaVu Sans";
+    font.pixelSize = 13;
+    font.bold = true;
+    dc.SelectFont(platform::Font::Create(font));
+    dc.SetTextColor(0xFF2F6FE4);
+    platform::Rect area{0, 0, kWidth, kHeight};
+    dc.DrawText(text, int(std::char_traits<char16_t>::length(text)), area, DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
+    return platform::ComparePixels(actual.Pixels(), expected.Pixels(), 24).count <= 8;
 }
 
 std::vector<fs::path> FramesOf(const fs::path& folder)
@@ -118,6 +148,15 @@ TEST(Uninstaller, ConfirmedRunRelaunchesFromTempRemovesEverythingAndDeletesItsCo
     EXPECT_NE(std::find(widths.begin(), widths.end(), 219), widths.end());
     EXPECT_NE(std::find(widths.begin(), widths.end(), 315), widths.end());
     EXPECT_EQ(widths.back(), 400);
+
+    // The percentage is written before the width moves on: the frame after the one at 219 (the
+    // pause while step 1 runs) reads 54%, and the last one reads 100%.
+    const std::vector<fs::path> frames = FramesOf(box.Frames());
+    const auto at219 = std::find(widths.begin(), widths.end(), 219);
+    if (at219 != widths.end() && at219 + 1 != widths.end())
+        EXPECT_TRUE(ShowsPercent(frames[std::size_t(at219 - widths.begin()) + 1], u"54%"));
+    EXPECT_TRUE(ShowsPercent(frames.back(), u"100%"));
+    EXPECT_FALSE(ShowsPercent(frames.back(), u"54%")) << "the comparison tells texts apart";
 }
 
 TEST(Uninstaller, CancelRemovesNothingAndKeepsTheCopy)
