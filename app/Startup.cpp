@@ -108,7 +108,9 @@ int UninstallerEntry(HINSTANCE instance, HINSTANCE, const char*, int)
         return 0;
     }
 
-    // The marker lives as long as the process; a later copy finds it and raises this window.
+    // The marker lives as long as the process; a later copy finds it and raises this window. The
+    // window system it hands raise requests to is made first, so that it is also gone last.
+    platform::Windows();
     static platform::InstanceMarker marker;
     if (marker.Create(kInstanceMarkerName) == platform::MarkerState::AlreadyExists &&
         platform::RaiseInstanceWindow(kInstanceMarkerName, kMainWindowClass, kMainWindowTitle))
