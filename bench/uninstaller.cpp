@@ -1,0 +1,263 @@
+// The uninstaller as a whole, run from its copy in a staged sandbox:
+//   FirstFrame/headless  exec of the copy to its first presented frame (the headless backend's
+//                        first frame file)
+//   FirstFrame/xvfb      exec of the copy to its first frame on a private Xvfb server (the frame
+//                        that sends "windowinit", seen as the confirmation box's helper process)
+//   WholeRun             a confirmed headless run: peak resident memory, and the CPU time the
+//                        process spends per second of its (mostly animated) run
+// Build uninstall.exe and tarvion-stage first. A physical reference is given in the same run:
+// FirstFrame/exec-true is exec to exit of /bin/true, the floor of starting any process.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <fcntl.h>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <spawn.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+const std::string kBuild = TVU_BINARY_DIR;
+
+int Spawn(const std::string& program, const std::vector<std::string>& args,
+          const std::map<std::string, std::string>& env, bool quiet = false)
+{
+    std::vector<std::string> argStore{program}, envStore;
+    argStore.insert(argStore.end(), args.begin(), args.end());
+    std::map<std::string, std::string> vars;
+    for (char** e = environ; *e; ++e) {
+        const std::string entry = *e;
+        const auto eq = entry.find('=');
+        if (eq != std::string::npos)
+            vars[entry.substr(0, eq)] = entry.substr(eq + 1);
+    }
+    for (const auto& [k, v] : env)
+        v.empty() ? void(vars.erase(k)) : void(vars[k] = v);
+    for (const auto& [k, v] : vars) {
+        std::string entry = k;
+        entry += '=';
+        entry += v;
+        envStore.push_back(std::move(entry));
+    }
+    std::vector<char*> argv, envp;
+    for (auto& a : argStore)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    for (auto& e : envStore)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (quiet)
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    pid_t pid = -1;
+    const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    return rc == 0 ? pid : -1;
+}
+
+// A staged sandbox with the uninstaller already copied into its TEMP.
+struct Sandbox
+{
+    fs::path dir;
+    explicit Sandbox(int files)
+    {
+        std::random_device rd;
+        dir = fs::path("/tmp") / ("tvu-bench-" + std::to_string(rd()) + std::to_string(rd()));
+        const int stage = Spawn(kBuild + "/tools/tarvion-stage/tarvion-stage",
+                                {dir.string(), "--files", std::to_string(files)}, {}, true);
+        waitpid(stage, nullptr, 0);
+        fs::copy_file(kBuild + "/app/uninstall.exe", dir / "temp" / "uninstall.exe");
+    }
+    ~Sandbox()
+    {
+        std::error_code ec;
+        fs::remove_all(dir, ec);
+    }
+    std::map<std::string, std::string> Env(const std::string& platform) const
+    {
+        return {{"TVU_PLATFORM", platform},
+                {"TVU_MSGBOX", "ok"},
+                {"TVU_REGISTRY", (dir / "registry.db").string()},
+                {"TVU_STARTMENU", (dir / "startmenu").string()},
+                {"TEMP", (dir / "temp").string()}};
+    }
+    std::string Copy() const { return (dir / "temp" / "uninstall.exe").string(); }
+};
+
+// The file listing a process's children (built piece by piece: GCC 12 warns falsely on the chain).
+std::string ChildrenFile(int pid)
+{
+    std::string path = "/proc/";
+    path += std::to_string(pid);
+    path += "/task/";
+    path += std::to_string(pid);
+    path += "/children";
+    return path;
+}
+
+bool HasChild(int pid)
+{
+    std::ifstream in(ChildrenFile(pid));
+    int child = 0;
+    return bool(in >> child);
+}
+
+void KillAndReap(int pid)
+{
+    // The copy and the helper process of its confirmation box, if any.
+    std::ifstream in(ChildrenFile(pid));
+    for (int child; in >> child;)
+        kill(child, SIGKILL);
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+}
+
+void FirstFrameHeadless(benchmark::State& state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        Sandbox box(20);
+        auto env = box.Env("headless");
+        env["TVU_FRAMES"] = (box.dir / "frames").string();
+        const fs::path first = box.dir / "frames" / "000001.png";
+        state.ResumeTiming();
+        const auto start = Clock::now();
+        const int pid = Spawn(box.Copy(), {}, env);
+        while (!fs::exists(first) && Clock::now() - start < std::chrono::seconds(20))
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+        state.PauseTiming();
+        KillAndReap(pid);
+        state.ResumeTiming();
+    }
+}
+
+class Xvfb
+{
+public:
+    Xvfb()
+    {
+        for (int n = 231; n < 300 && m_pid < 0; ++n) {
+            const std::string digits = std::to_string(n);
+            std::string socket = "/tmp/.X11-unix/X", lock = "/tmp/.X";
+            socket += digits;
+            lock += digits;
+            lock += "-lock";
+            if (fs::exists(socket) || fs::exists(lock))
+                continue;
+            m_display = digits;
+            m_display.insert(m_display.begin(), ':');
+            m_pid = Spawn("/usr/bin/Xvfb", {m_display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, {});
+            for (int i = 0; i < 200 && !fs::exists(socket); ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    }
+    ~Xvfb()
+    {
+        if (m_pid > 0) {
+            kill(m_pid, SIGTERM);
+            waitpid(m_pid, nullptr, 0);
+        }
+    }
+    bool Ok() const { return m_pid > 0; }
+    const std::string& Display() const { return m_display; }
+
+private:
+    int m_pid = -1;
+    std::string m_display;
+};
+
+void FirstFrameXvfb(benchmark::State& state)
+{
+    if (!fs::exists("/usr/bin/Xvfb")) {
+        state.SkipWithError("Xvfb is not installed");
+        return;
+    }
+    Xvfb server;
+    if (!server.Ok()) {
+        state.SkipWithError("Xvfb did not start");
+        return;
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        Sandbox box(20);
+        auto env = box.Env("sdl");
+        env["DISPLAY"] = server.Display();
+        state.ResumeTiming();
+        const auto start = Clock::now();
+        const int pid = Spawn(box.Copy(), {}, env);
+        while (!HasChild(pid) && Clock::now() - start < std::chrono::seconds(20))
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+        state.PauseTiming();
+        KillAndReap(pid);
+        state.ResumeTiming();
+    }
+}
+
+void ExecTrue(benchmark::State& state)
+{
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        const int pid = Spawn("/bin/true", {}, {});
+        waitpid(pid, nullptr, 0);
+        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+    }
+}
+
+void WholeRun(benchmark::State& state)
+{
+    double peakKiB = 0, cpuPerSecond = 0, wall = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        Sandbox box(200);
+        state.ResumeTiming();
+        const auto start = Clock::now();
+        const int pid = Spawn(box.Copy(), {}, box.Env("headless"));
+        int status = 0;
+        rusage usage{};
+        wait4(pid, &status, 0, &usage);
+        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        state.SetIterationTime(seconds);
+        const double cpu =
+            usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec + usage.ru_stime.tv_usec / 1e6;
+        peakKiB = std::max(peakKiB, double(usage.ru_maxrss));
+        cpuPerSecond += cpu / seconds;
+        wall += seconds;
+        state.PauseTiming();
+        std::this_thread::sleep_for(std::chrono::milliseconds(3200)); // let the self-deletion finish
+        state.ResumeTiming();
+    }
+    state.counters["peak_rss_MiB"] = peakKiB / 1024;
+    state.counters["cpu_ms_per_s"] = 1000 * cpuPerSecond / double(state.iterations());
+    state.counters["run_s"] = wall / double(state.iterations());
+}
+
+} // namespace
+
+BENCHMARK(ExecTrue)->Name("FirstFrame/exec-true")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(FirstFrameHeadless)
+    ->Name("FirstFrame/headless")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(8);
+BENCHMARK(FirstFrameXvfb)->Name("FirstFrame/xvfb")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(8);
+BENCHMARK(WholeRun)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_MAIN();

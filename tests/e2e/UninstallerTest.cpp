@@ -1,0 +1,254 @@
+// End-to-end runs of the real uninstall.exe, headless, in sandboxes staged by tarvion-stage: the
+// whole job confirmed, cancelled, refused for a missing manifest or an unwritable TEMP, a second
+// copy meeting the first, and a run in place without TEMP.
+#include "E2eHarness.h"
+
+#include "platform/DeviceContext.h"
+#include "platform/Font.h"
+#include "platform/PngFile.h"
+
+#include <algorithm>
+
+namespace e2e {
+namespace {
+
+constexpr char16_t kUninstallKey[] = u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tarvion VPN";
+constexpr char16_t kProductKey[] = u"Software\\Tarvion VPN";
+constexpr char kCaption[] = "Tarvion Uninstall Window";
+
+// The width of the progress fill in a frame: the fill is blue and cyan, the empty track grey.
+int FillWidth(const fs::path& frame)
+{
+    const platform::Surface picture = platform::ReadPng(frame.string());
+    if (!picture.IsValid())
+        return -1;
+    int width = 0;
+    for (int x = 40; x < 440; ++x) {
+        const std::uint32_t p = picture.GetPixel(x, 218);
+        if (((p >> 16) & 0xFF) < 0x80 && (p & 0xFF) > 0x80)
+            width = x - 40 + 1;
+    }
+    return width;
+}
+
+// Whether a frame's percentage label shows text: the label is drawn as the skin asks (bold 13-pixel
+// sans, right-aligned, the accent colour) and compared with the frame where it stands.
+bool ShowsPercent(const fs::path& frame, const char16_t* text)
+{
+    constexpr int kLeft = 340, kTop = 190, kWidth = 100, kHeight = 18;
+    const platform::Surface picture = platform::ReadPng(frame.string());
+    platform::Surface expected = platform::Surface::Create(kWidth, kHeight);
+    platform::Surface actual = platform::Surface::Create(kWidth, kHeight);
+    if (!picture.IsValid() || !expected.IsValid() || !actual.IsValid())
+        return false;
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            expected.SetPixel(x, y, picture.GetPixel(kLeft + x, kTop + y) | 0xFF000000);
+            actual.SetPixel(x, y, picture.GetPixel(kLeft + x, kTop + y));
+        }
+    expected.Clear(0xFFFFFFFF);
+    platform::DeviceContext dc(expected);
+    platform::LogFont font;
+    font.face = u"DejaVu Sans";
+    font.pixelSize = 13;
+    font.bold = true;
+    dc.SelectFont(platform::Font::Create(font));
+    dc.SetTextColor(0xFF2F6FE4);
+    platform::Rect area{0, 0, kWidth, kHeight};
+    dc.DrawText(text, int(std::char_traits<char16_t>::length(text)), area, DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
+    return platform::ComparePixels(actual.Pixels(), expected.Pixels(), 24).count <= 8;
+}
+
+std::vector<fs::path> FramesOf(const fs::path& folder)
+{
+    std::vector<fs::path> frames;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(folder, ec))
+        frames.push_back(entry.path());
+    std::sort(frames.begin(), frames.end());
+    return frames;
+}
+
+void ExpectInstallationIntact(Sandbox& box)
+{
+    EXPECT_TRUE(fs::exists(box.Install() / "uninstall.dat"));
+    EXPECT_TRUE(fs::exists(box.Install() / "Tarvion.exe"));
+    EXPECT_TRUE(fs::exists(box.Dir() / "desktop" / "Tarvion VPN.lnk"));
+    EXPECT_TRUE(fs::exists(box.Dir() / "startmenu" / "Tarvion" / "Tarvion.lnk"));
+    EXPECT_TRUE(box.KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_TRUE(box.KeyExists(HKEY_CURRENT_USER, kProductKey));
+    for (int pid : box.ProductPids())
+        EXPECT_TRUE(Sandbox::IsAlive(pid)) << pid;
+}
+
+// Waits for the copy that a first process relaunched from TEMP; its pid, or -1.
+int WaitForRelaunchedCopy(Sandbox& box)
+{
+    int copy = -1;
+    WaitFor(
+        [&] {
+            const auto running = Sandbox::ProcessesRunning(box.TempCopy());
+            if (!running.empty())
+                copy = running.front();
+            return copy > 0;
+        },
+        5s);
+    return copy;
+}
+
+TEST(Uninstaller, ConfirmedRunRelaunchesFromTempRemovesEverythingAndDeletesItsCopy)
+{
+    Sandbox box;
+    ASSERT_NO_FATAL_FAILURE(box.Stage());
+    const int first = box.Spawn(box.InstalledUninstaller().string(), {}, box.HeadlessEnv("ok"));
+    ASSERT_GT(first, 0);
+    EXPECT_EQ(box.WaitExit(first, 10s), 0) << "the first process only copies itself and relaunches";
+    EXPECT_TRUE(box.Boxes().empty()) << "the first process shows nothing";
+    ASSERT_TRUE(fs::exists(box.TempCopy()));
+
+    const int copy = WaitForRelaunchedCopy(box);
+    ASSERT_GT(copy, 0) << "no copy was started from TEMP";
+    ASSERT_EQ(box.WaitExit(copy, 30s), 0);
+    const auto closed = std::chrono::steady_clock::now();
+
+    ASSERT_EQ(box.Boxes().size(), 1u);
+    EXPECT_EQ(box.Boxes()[0], std::string(kCaption) + "\tAre you sure you want to completely remove Tarvion?\tok");
+    EXPECT_FALSE(fs::exists(box.Install()));
+    EXPECT_FALSE(fs::exists(box.Dir() / "desktop" / "Tarvion VPN.lnk"));
+    EXPECT_FALSE(fs::exists(box.Dir() / "startmenu" / "Tarvion"));
+    EXPECT_FALSE(box.KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_FALSE(box.KeyExists(HKEY_CURRENT_USER, kProductKey));
+    EXPECT_FALSE(box.KeyExists(HKEY_CLASSES_ROOT, kProductKey));
+    for (int pid : box.ProductPids())
+        EXPECT_FALSE(Sandbox::IsAlive(pid)) << "product process " << pid << " still runs";
+
+    // The copy goes about three seconds after the window closed, not before.
+    EXPECT_TRUE(fs::exists(box.TempCopy())) << "deleted before its delay";
+    ASSERT_TRUE(WaitFor([&] { return !fs::exists(box.TempCopy()); }, 8s)) << "the copy was never deleted";
+    const auto waited = std::chrono::steady_clock::now() - closed;
+    EXPECT_GE(waited, 2500ms);
+    EXPECT_LE(waited, 5000ms);
+
+    // Every process of the run ended with 0; the product's were killed.
+    WaitFor([&] { return Sandbox::ProcessesRunning(box.TempCopy()).empty(); }, 2s);
+    std::this_thread::sleep_for(100ms);
+    for (const auto& [pid, code] : box.ReapEnded()) {
+        const auto& products = box.ProductPids();
+        if (std::find(products.begin(), products.end(), pid) == products.end()) {
+            EXPECT_EQ(code, 0) << "process " << pid;
+        }
+    }
+
+    // The progress display passed both pause points and ended full.
+    std::vector<int> widths;
+    for (const fs::path& frame : FramesOf(box.Frames()))
+        widths.push_back(FillWidth(frame));
+    ASSERT_FALSE(widths.empty());
+    EXPECT_TRUE(std::is_sorted(widths.begin(), widths.end()));
+    EXPECT_NE(std::find(widths.begin(), widths.end(), 219), widths.end());
+    EXPECT_NE(std::find(widths.begin(), widths.end(), 315), widths.end());
+    EXPECT_EQ(widths.back(), 400);
+
+    // The percentage is written before the width moves on: the frame after the one at 219 (the
+    // pause while step 1 runs) reads 54%. The last frame reads 100% when the worker was still busy
+    // as the display filled up; when it had already finished, the window closes on the tick that
+    // writes 100%, before that is painted, and the last frame reads 99%.
+    const std::vector<fs::path> frames = FramesOf(box.Frames());
+    const auto at219 = std::find(widths.begin(), widths.end(), 219);
+    ASSERT_NE(at219 + 1, widths.end());
+    EXPECT_TRUE(ShowsPercent(frames[std::size_t(at219 - widths.begin()) + 1], u"54%"));
+    EXPECT_TRUE(ShowsPercent(frames.back(), u"100%") || ShowsPercent(frames.back(), u"99%"));
+    EXPECT_FALSE(ShowsPercent(frames.back(), u"54%")) << "the comparison tells texts apart";
+}
+
+TEST(Uninstaller, CancelRemovesNothingAndKeepsTheCopy)
+{
+    Sandbox box;
+    ASSERT_NO_FATAL_FAILURE(box.Stage());
+    const int first = box.Spawn(box.InstalledUninstaller().string(), {}, box.HeadlessEnv("cancel"));
+    EXPECT_EQ(box.WaitExit(first, 10s), 0);
+    const int copy = WaitForRelaunchedCopy(box);
+    ASSERT_GT(copy, 0);
+    EXPECT_EQ(box.WaitExit(copy, 20s), 0);
+    ASSERT_EQ(box.Boxes().size(), 1u);
+    EXPECT_NE(box.Boxes()[0].find("\tcancel"), std::string::npos);
+    std::this_thread::sleep_for(3500ms);
+    EXPECT_TRUE(fs::exists(box.TempCopy()));
+    ExpectInstallationIntact(box);
+}
+
+TEST(Uninstaller, MissingManifestShowsTheMessageAndRemovesNothing)
+{
+    Sandbox box;
+    ASSERT_NO_FATAL_FAILURE(box.Stage());
+    fs::remove(box.Install() / "uninstall.dat");
+    const int first = box.Spawn(box.InstalledUninstaller().string(), {}, box.HeadlessEnv("ok"));
+    EXPECT_EQ(box.WaitExit(first, 10s), 0);
+    ASSERT_EQ(box.Boxes().size(), 1u);
+    EXPECT_EQ(box.Boxes()[0], std::string(kCaption) + "\tuninstall.dat error.Uninstall Failed.\tok");
+    std::this_thread::sleep_for(1500ms);
+    EXPECT_TRUE(Sandbox::ProcessesRunning(box.TempCopy()).empty()) << "nothing is relaunched";
+    EXPECT_TRUE(fs::exists(box.TempCopy())) << "the copy is left behind";
+    EXPECT_TRUE(fs::exists(box.Install() / "Tarvion.exe"));
+    EXPECT_TRUE(box.KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
+TEST(Uninstaller, UnwritableTempShowsTheCopyErrorWithItsCode)
+{
+    Sandbox box;
+    ASSERT_NO_FATAL_FAILURE(box.Stage());
+    fs::permissions(box.Temp(), fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                    fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+    std::ofstream(box.BoxLog()).flush();
+    fs::permissions(box.BoxLog(),
+                    fs::perms::all & ~(fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec));
+    int first = -1;
+    if (geteuid() == 0) {
+        // Permissions do not stop root: the run drops to nobody, for whom TEMP is read-only.
+        first = box.Spawn("/usr/bin/setpriv",
+                          {"--reuid=65534", "--regid=65534", "--clear-groups", box.InstalledUninstaller().string()},
+                          box.HeadlessEnv("ok"));
+    } else {
+        first = box.Spawn(box.InstalledUninstaller().string(), {}, box.HeadlessEnv("ok"));
+    }
+    EXPECT_EQ(box.WaitExit(first, 10s), 0);
+    ASSERT_EQ(box.Boxes().size(), 1u);
+    EXPECT_EQ(box.Boxes()[0], std::string(kCaption) + "\tuninstall.exe copy error,err=5\tok");
+    EXPECT_FALSE(fs::exists(box.TempCopy()));
+    ExpectInstallationIntact(box);
+}
+
+TEST(Uninstaller, SecondCopyFromTempRaisesTheFirstAndExits)
+{
+    Sandbox box;
+    ASSERT_NO_FATAL_FAILURE(box.Stage(3000));
+    fs::copy_file(UninstallerPath(), box.TempCopy());
+    const int running = box.Spawn(box.TempCopy().string(), {}, box.HeadlessEnv("ok"));
+    ASSERT_TRUE(WaitFor([&] { return !FramesOf(box.Frames()).empty(); }, 10s)) << "the first copy shows no window";
+
+    const fs::path secondLog = box.Dir() / "second-boxes.log";
+    const fs::path secondFrames = box.Dir() / "second-frames";
+    const int second = box.Spawn(
+        box.TempCopy().string(), {},
+        box.HeadlessEnv("ok", {{"TVU_MSGBOX_LOG", secondLog.string()}, {"TVU_FRAMES", secondFrames.string()}}));
+    EXPECT_EQ(box.WaitExit(second, 5s), 0);
+    EXPECT_FALSE(fs::exists(secondLog)) << "the second copy asked for confirmation itself";
+    EXPECT_TRUE(FramesOf(secondFrames).empty()) << "the second copy showed a window";
+    EXPECT_EQ(box.WaitExit(running, 30s), 0);
+    EXPECT_FALSE(fs::exists(box.Install()));
+}
+
+TEST(Uninstaller, WithoutTempRunsInPlace)
+{
+    Sandbox box;
+    ASSERT_NO_FATAL_FAILURE(box.Stage());
+    const int run = box.Spawn(box.InstalledUninstaller().string(), {}, box.HeadlessEnv("ok", {{"TEMP", ""}}));
+    EXPECT_EQ(box.WaitExit(run, 30s), 0);
+    ASSERT_EQ(box.Boxes().size(), 1u);
+    EXPECT_FALSE(fs::exists(box.TempCopy()));
+    EXPECT_FALSE(fs::exists(box.Install() / "Tarvion.exe"));
+    EXPECT_FALSE(box.KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
+} // namespace
+} // namespace e2e
