@@ -233,6 +233,9 @@ void CMainWnd::FinishAndSelfDelete()
     // A detached child removes the executable once this process has had time to end. It gets the
     // path itself, never a command line, so no character in the path can change what it does.
     platform::StartDelayedDelete(platform::GetModuleFileName(), kSelfDeleteDelayMs);
+    // The tick that wrote "100%" posted this message before any paint could show it; paint now so
+    // the person sees the finished display before the window goes.
+    platform::Windows().UpdateWindow(m_hWnd);
     ShowNativeWindow(false);
     CloseWithResult(0);
 }
