@@ -3,7 +3,7 @@
 // the program installs or, without one, with the system's sans face.
 #include "platform/WindowSystem.h"
 
-#include "platform/WindowTextCodec.h"
+#include "platform/TextEncoding.h"
 
 #include <pango/pangocairo.h>
 
@@ -43,7 +43,7 @@ PangoLayout* MakeLayout(cairo_t* cr, const std::u16string& text, int maxWidth)
     pango_font_description_set_absolute_size(font, 12 * PANGO_SCALE);
     pango_layout_set_font_description(layout, font);
     pango_font_description_free(font);
-    const std::string utf8 = WindowTextToUtf8(text);
+    const std::string utf8 = Utf16ToUtf8(text);
     pango_layout_set_text(layout, utf8.c_str(), int(utf8.size()));
     if (maxWidth > 0) {
         pango_layout_set_width(layout, maxWidth * PANGO_SCALE);

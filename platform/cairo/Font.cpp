@@ -2,9 +2,11 @@
 // Metrics come from the scaled font Cairo renders with, so measuring and drawing agree.
 #include "platform/Font.h"
 
+#include <algorithm>
 #include <cmath>
 #include <mutex>
 
+#include "platform/TextEncoding.h"
 #include "platform/cairo/CairoShared.h"
 
 namespace platform {
@@ -77,38 +79,10 @@ std::string ToUtf8(const char16_t* text, int length, std::vector<int>* offsets)
         offsets->assign(static_cast<size_t>(std::max(length, 0)) + 1, 0);
     if (!text || length <= 0)
         return out;
-    out.reserve(static_cast<size_t>(length));
-    for (int i = 0; i < length; ++i) {
-        if (offsets)
-            (*offsets)[i] = static_cast<int>(out.size());
-        char32_t cp = text[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < length && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-            if (offsets)
-                (*offsets)[i] = static_cast<int>(out.size());
-        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-            cp = 0xFFFD;
-        } else if (cp == 0) {
-            // Pango stops at a NUL; show it as a replacement character rather than losing the rest.
-            cp = 0xFFFD;
-        }
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
+    // Pango stops at a NUL; show it as a replacement character rather than losing the rest.
+    std::u16string units(text, static_cast<size_t>(length));
+    std::replace(units.begin(), units.end(), u'\0', u'\uFFFD');
+    AppendUtf16AsUtf8(units, out, UnpairedSurrogate::Replace, offsets);
     if (offsets)
         (*offsets)[length] = static_cast<int>(out.size());
     return out;

@@ -1,7 +1,7 @@
 // Headless window backend: records, scripted message boxes, injected input and PNG frames.
 #include "platform/headless/HeadlessBackend.h"
 
-#include "platform/WindowTextCodec.h"
+#include "platform/TextEncoding.h"
 
 #include <cairo.h>
 
@@ -279,7 +279,7 @@ int HeadlessBackend::ShowMessageBox(WindowRecord* owner, const std::u16string& t
     m_boxes.push_back(MessageBoxRecord{owner ? owner->handle : nullptr, text, caption, type, answer});
     if (!m_boxLog.empty()) {
         std::ofstream log(m_boxLog, std::ios::app | std::ios::binary);
-        log << WindowTextToUtf8(caption) << '\t' << WindowTextToUtf8(text) << '\t' << AnswerName(answer) << '\n';
+        log << Utf16ToUtf8(caption) << '\t' << Utf16ToUtf8(text) << '\t' << AnswerName(answer) << '\n';
     }
     return answer;
 }

@@ -2,8 +2,8 @@
 // hit-test driven dragging, input translation, cursors, monitors and message boxes.
 #include "platform/sdl/SdlBackend.h"
 
+#include "platform/TextEncoding.h"
 #include "platform/WindowSystem.h"
-#include "platform/WindowTextCodec.h"
 #include "platform/sdl/SdlKeys.h"
 #include "platform/sdl/SdlX11.h"
 
@@ -210,8 +210,8 @@ bool SdlBackend::CreateNative(WindowRecord& window)
         flags |= SDL_WINDOW_UTILITY | SDL_WINDOW_SKIP_TASKBAR;
     // SDL cannot make an empty window; a zero-sized one stays hidden until it gets a size.
     const int width = std::max(window.Width(), 1), height = std::max(window.Height(), 1);
-    SDL_Window* native = SDL_CreateWindow(WindowTextToUtf8(window.title).c_str(), window.rect.left, window.rect.top,
-                                          width, height, flags);
+    SDL_Window* native =
+        SDL_CreateWindow(Utf16ToUtf8(window.title).c_str(), window.rect.left, window.rect.top, width, height, flags);
     if (!native)
         return false;
     window.native = native;
@@ -289,7 +289,7 @@ void SdlBackend::UpdateNative(WindowRecord& window, unsigned changes)
     if (!native)
         return;
     if (changes & kChangeTitle)
-        SDL_SetWindowTitle(native, WindowTextToUtf8(window.title).c_str());
+        SDL_SetWindowTitle(native, Utf16ToUtf8(window.title).c_str());
     if (changes & kChangeStyle) {
         SDL_SetWindowBordered(native, HasFrame(window) ? SDL_TRUE : SDL_FALSE);
         SDL_SetWindowResizable(native, (window.style & WS_THICKFRAME) ? SDL_TRUE : SDL_FALSE);
@@ -460,7 +460,7 @@ int SdlBackend::ShowMessageBox(WindowRecord* owner, const std::u16string& text, 
             b.flags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
         data.push_back(b);
     }
-    const std::string title = WindowTextToUtf8(caption), message = WindowTextToUtf8(text);
+    const std::string title = Utf16ToUtf8(caption), message = Utf16ToUtf8(text);
     SDL_MessageBoxData box{};
     switch (type & MB_ICONMASK) {
     case MB_ICONERROR:
@@ -558,7 +558,7 @@ void SdlBackend::Translate(const SDL_Event& e)
     case SDL_TEXTINPUT:
         event.kind = InputKind::Text;
         event.window = HandleOf(e.text.windowID);
-        event.text = WindowTextFromUtf8(e.text.text);
+        event.text = Utf8ToUtf16(e.text.text, MalformedUtf8::ReplaceSequence);
         break;
     case SDL_WINDOWEVENT: {
         event.window = HandleOf(e.window.windowID);

@@ -15,44 +15,6 @@ namespace zip = ui::zip;
 
 namespace {
 
-// UTF-16 to UTF-8 for the terminal; line breaks and tabs are shown escaped so that the report
-// stays on one line.
-std::string ToPrintable(const char16_t* text)
-{
-    std::string out;
-    for (const char16_t* p = text; *p != 0; ++p) {
-        std::uint32_t cp = *p;
-        if (cp >= 0xD800 && cp <= 0xDBFF && p[1] >= 0xDC00 && p[1] <= 0xDFFF) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (p[1] - 0xDC00);
-            ++p;
-        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-            cp = 0xFFFD;
-        }
-        if (cp == '\n') {
-            out += "\\n";
-        } else if (cp == '\r') {
-            out += "\\r";
-        } else if (cp == '\t') {
-            out += "\\t";
-        } else if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
-    return out;
-}
-
 int Report(const ui::CXmlDocument& doc, bool loaded)
 {
     if (loaded) {

@@ -1,5 +1,7 @@
-// Argument parsing and error reporting shared by the skintool commands.
+// Argument parsing, error reporting and terminal text shared by the skintool commands.
 #include "tools/skintool/Commands.h"
+
+#include "platform/TextEncoding.h"
 
 #include <iostream>
 #include <string_view>
@@ -31,6 +33,26 @@ int ReportZipError(ui::zip::ZipResult code)
 {
     std::cerr << ui::zip::ResultMessage(code) << '\n';
     return kExitFailure;
+}
+
+std::string ToPrintable(const char16_t* text)
+{
+    // Bytes below 0x80 never occur inside a multi-byte UTF-8 sequence, so escaping after the
+    // conversion cannot split a character.
+    const std::string utf8 = platform::Utf16ToUtf8(text);
+    std::string out;
+    out.reserve(utf8.size());
+    for (const char c : utf8) {
+        if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c == '\t')
+            out += "\\t";
+        else
+            out += c;
+    }
+    return out;
 }
 
 } // namespace skintool

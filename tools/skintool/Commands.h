@@ -29,6 +29,10 @@ bool ParseCommandLine(const Arguments& args, CommandLine& out);
 // Prints the reader's message for a result code on stderr and returns kExitFailure.
 int ReportZipError(ui::zip::ZipResult code);
 
+// UTF-16 to UTF-8 for the terminal; line breaks and tabs are shown escaped so that a report stays
+// on one line.
+std::string ToPrintable(const char16_t* text);
+
 int RunPack(const Arguments& args);
 int RunList(const Arguments& args);
 int RunCat(const Arguments& args);

@@ -106,42 +106,6 @@ std::u16string Widen(const std::string& text)
     return std::u16string(decoded.text.get());
 }
 
-std::string Narrow(const char16_t* text)
-{
-    std::string out;
-    for (const char16_t* p = text; *p != 0; ++p) {
-        std::uint32_t cp = *p;
-        if (cp >= 0xD800 && cp <= 0xDBFF && p[1] >= 0xDC00 && p[1] <= 0xDFFF) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (p[1] - 0xDC00);
-            ++p;
-        }
-        // Line breaks and tabs are shown escaped, as skintool check shows them, so the report
-        // stays on one line.
-        if (cp == '\n') {
-            out += "\\n";
-        } else if (cp == '\r') {
-            out += "\\r";
-        } else if (cp == '\t') {
-            out += "\\t";
-        } else if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
-    return out;
-}
-
 // A skin archive is a ZIP file: it starts with a local header signature.
 bool IsArchive(const std::string& path)
 {
@@ -207,9 +171,9 @@ public:
             if (message[0] == 0) {
                 std::cerr << "the skin has no controls\n";
             } else {
-                std::cerr << Narrow(message);
+                std::cerr << ToPrintable(message);
                 if (location[0] != 0) {
-                    std::cerr << " at \"" << Narrow(location) << '"';
+                    std::cerr << " at \"" << ToPrintable(location) << '"';
                 }
                 std::cerr << '\n';
             }

@@ -4,8 +4,8 @@
 
 #include "platform/PrivateFonts.h"
 #include "platform/SharedLibrary.h"
+#include "platform/TextEncoding.h"
 #include "platform/WindowSystem.h"
-#include "platform/WindowTextCodec.h"
 #include "ui/controls/Control.h"
 #include "ui/manager/WindowManagerShared.h"
 
@@ -829,7 +829,7 @@ int CWindowManagerUI::LoadFontFile(const char16_t* path)
 {
     if (path == nullptr || *path == 0)
         return 0;
-    std::string local = platform::WindowTextToUtf8(path);
+    std::string local = platform::Utf16ToUtf8(path);
     for (char& c : local)
         if (c == '\\')
             c = '/';
@@ -862,7 +862,7 @@ bool CWindowManagerUI::LoadPluginLibrary(const char16_t* file)
 {
     if (file == nullptr || *file == 0)
         return false;
-    platform::SharedLibraryHandle library = platform::LoadSharedLibrary(platform::WindowTextToUtf8(file));
+    platform::SharedLibraryHandle library = platform::LoadSharedLibrary(platform::Utf16ToUtf8(file));
     if (library == nullptr)
         return false;
     void* factory = platform::FindLibrarySymbol(library, "CreateControl");

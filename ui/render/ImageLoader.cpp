@@ -2,7 +2,7 @@
 // records with the colour-key rule, and the hue/saturation/lightness recolouring of records and colours.
 #include "ui/render/ImageLoader.h"
 
-#include "platform/WindowTextCodec.h"
+#include "platform/TextEncoding.h"
 #include "ui/manager/WindowManager.h"
 #include "ui/skin/ZipArchive.h"
 
@@ -39,7 +39,7 @@ ResourceReader& InstalledResourceReader()
 // Skin paths are written for Windows; a backslash separates folders here too.
 std::string LocalPath(const std::u16string& path)
 {
-    std::string local = platform::WindowTextToUtf8(path);
+    std::string local = platform::Utf16ToUtf8(path);
     std::replace(local.begin(), local.end(), '\\', '/');
     return local;
 }

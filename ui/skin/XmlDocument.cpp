@@ -1,6 +1,7 @@
 // CXmlDocument: loading, and the in-place markup parser that fills the element table.
 #include "ui/skin/XmlDocument.h"
 
+#include "platform/TextEncoding.h"
 #include "ui/manager/WindowManager.h"
 #include "ui/skin/MarkupChars.h"
 #include "ui/skin/ZipArchive.h"
@@ -486,34 +487,8 @@ namespace {
 // the skin folder use turned into slashes.
 std::string ToFileSystemPath(const std::u16string& path)
 {
-    std::string out;
-    out.reserve(path.size());
-    for (std::size_t i = 0; i < path.size(); ++i) {
-        std::uint32_t cp = path[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < path.size() && path[i + 1] >= 0xDC00 && path[i + 1] <= 0xDFFF) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (path[++i] - 0xDC00);
-        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-            cp = 0xFFFD;
-        }
-        if (cp == u'\\') {
-            cp = u'/';
-        }
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
+    std::string out = platform::Utf16ToUtf8(path);
+    std::replace(out.begin(), out.end(), '\\', '/');
     return out;
 }
 

@@ -3,6 +3,7 @@
 // is checked against the source before it is used, so a hostile archive ends in a result code.
 #include "ui/skin/ZipArchive.h"
 
+#include "platform/TextEncoding.h"
 #include "ui/skin/ZipCrypto.h"
 
 #include <zlib.h>
@@ -138,33 +139,7 @@ private:
 bool ToUtf8(const char16_t* text, std::string& out)
 {
     out.clear();
-    for (const char16_t* p = text; *p != 0; ++p) {
-        std::uint32_t c = *p;
-        if (c >= 0xD800 && c <= 0xDBFF) {
-            if (p[1] < 0xDC00 || p[1] > 0xDFFF)
-                return false;
-            c = 0x10000 + ((c - 0xD800) << 10) + (p[1] - 0xDC00);
-            ++p;
-        } else if (c >= 0xDC00 && c <= 0xDFFF) {
-            return false;
-        }
-        if (c < 0x80) {
-            out += char(c);
-        } else if (c < 0x800) {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += char(0xE0 | (c >> 12));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        } else {
-            out += char(0xF0 | (c >> 18));
-            out += char(0x80 | ((c >> 12) & 0x3F));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        }
-    }
-    return true;
+    return platform::AppendUtf16AsUtf8(text, out, platform::UnpairedSurrogate::Reject);
 }
 
 // Backslashes become slashes, leading slashes go and runs of slashes collapse into one, so that

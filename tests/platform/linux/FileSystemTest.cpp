@@ -37,6 +37,32 @@ TEST(TextEncoding, RoundTripsAndReplacesMalformedSequences)
     EXPECT_TRUE(platform::IsValidUtf8(""));
 }
 
+// Window text input replaces a whole bad sequence with one character; stored names refuse lone
+// surrogates; text layout needs the byte offset of every UTF-16 index.
+TEST(TextEncoding, CallerOptionsForMalformedInputAndOffsets)
+{
+    using platform::MalformedUtf8;
+    EXPECT_EQ(platform::Utf8ToUtf16("\xE6\x96x", MalformedUtf8::ReplaceSequence), u"\uFFFDx");
+    EXPECT_EQ(platform::Utf8ToUtf16("\xE6\x96x"), u"\uFFFD\uFFFDx");
+    EXPECT_EQ(platform::Utf8ToUtf16("\xED\xA0\x80y\xFF", MalformedUtf8::ReplaceSequence), u"\uFFFDy\uFFFD");
+    EXPECT_EQ(platform::Utf8ToUtf16("\xC0\xAF", MalformedUtf8::ReplaceSequence), u"\uFFFD"); // overlong '/'
+    EXPECT_EQ(platform::Utf8ToUtf16("ab\xF0\x9F\x98", MalformedUtf8::ReplaceSequence), u"ab\uFFFD");
+
+    std::string out = "x";
+    EXPECT_FALSE(platform::AppendUtf16AsUtf8(u"a\xDC00"
+                                             u"b",
+                                             out, platform::UnpairedSurrogate::Reject));
+    EXPECT_EQ(out, "xa");
+    out.clear();
+    EXPECT_TRUE(platform::AppendUtf16AsUtf8(u"a\U0001F600\u00e9", out, platform::UnpairedSurrogate::Reject));
+    EXPECT_EQ(out, "a\xF0\x9F\x98\x80\xC3\xA9");
+
+    std::vector<int> offsets(4, -1);
+    out.clear();
+    platform::AppendUtf16AsUtf8(u"a\U0001F600\u00e9", out, platform::UnpairedSurrogate::Replace, &offsets);
+    EXPECT_EQ(offsets, (std::vector<int>{0, 1, 1, 5}));
+}
+
 TEST(FileSystem, ExistenceReadingAndEmptiness)
 {
     Sandbox sandbox;
