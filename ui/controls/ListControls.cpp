@@ -32,7 +32,7 @@ const char16_t* CListHeaderItemUI::GetClassName() const
 
 void* CListHeaderItemUI::CastTo(const char16_t* typeName)
 {
-    return markup::TextEquals(typeName, u"ListHeaderItem") ? this : CControlUI::CastTo(typeName);
+    return markup::TextEquals(typeName, u"ListHeaderItem") ? this : CLabelUI::CastTo(typeName);
 }
 
 const char16_t* CListLabelElementUI::GetClassName() const
@@ -42,7 +42,7 @@ const char16_t* CListLabelElementUI::GetClassName() const
 
 void* CListLabelElementUI::CastTo(const char16_t* typeName)
 {
-    return markup::TextEquals(typeName, u"ListLabelElement") ? this : CControlUI::CastTo(typeName);
+    return markup::TextEquals(typeName, u"ListLabelElement") ? this : CLabelUI::CastTo(typeName);
 }
 
 std::uint32_t CListLabelElementUI::GetControlFlags() const

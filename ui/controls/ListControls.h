@@ -5,6 +5,7 @@
 #include "ui/controls/Container.h"
 #include "ui/controls/Control.h"
 #include "ui/controls/HorizontalLayout.h"
+#include "ui/controls/Label.h"
 #include "ui/controls/VerticalLayout.h"
 
 namespace ui {
@@ -29,7 +30,7 @@ public:
 };
 
 // One column heading of a list header. ("ListHeaderItem")
-class CListHeaderItemUI : public CControlUI
+class CListHeaderItemUI : public CLabelUI
 {
 public:
     const char16_t* GetClassName() const override;
@@ -37,7 +38,7 @@ public:
 };
 
 // A list element showing one text. ("ListLabelElement")
-class CListLabelElementUI : public CControlUI
+class CListLabelElementUI : public CLabelUI
 {
 public:
     const char16_t* GetClassName() const override;

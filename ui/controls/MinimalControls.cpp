@@ -12,7 +12,7 @@ const char16_t* CEditUI::GetClassName() const
 
 void* CEditUI::CastTo(const char16_t* typeName)
 {
-    return markup::TextEquals(typeName, u"Edit") ? this : CControlUI::CastTo(typeName);
+    return markup::TextEquals(typeName, u"Edit") ? this : CLabelUI::CastTo(typeName);
 }
 
 const char16_t* CRichEditUI::GetClassName() const
@@ -32,7 +32,7 @@ const char16_t* CDateTimeUI::GetClassName() const
 
 void* CDateTimeUI::CastTo(const char16_t* typeName)
 {
-    return markup::TextEquals(typeName, u"DateTime") ? this : CControlUI::CastTo(typeName);
+    return markup::TextEquals(typeName, u"DateTime") ? this : CLabelUI::CastTo(typeName);
 }
 
 const char16_t* CActiveXUI::GetClassName() const
@@ -82,7 +82,7 @@ const char16_t* CGifButtonUI::GetClassName() const
 
 void* CGifButtonUI::CastTo(const char16_t* typeName)
 {
-    return markup::TextEquals(typeName, u"GifButton") ? this : CControlUI::CastTo(typeName);
+    return markup::TextEquals(typeName, u"GifButton") ? this : CButtonUI::CastTo(typeName);
 }
 
 const char16_t* CApngButtonUI::GetClassName() const
@@ -92,7 +92,7 @@ const char16_t* CApngButtonUI::GetClassName() const
 
 void* CApngButtonUI::CastTo(const char16_t* typeName)
 {
-    return markup::TextEquals(typeName, u"ApngButton") ? this : CControlUI::CastTo(typeName);
+    return markup::TextEquals(typeName, u"ApngButton") ? this : CButtonUI::CastTo(typeName);
 }
 
 const char16_t* CProgressUI::GetClassName() const
@@ -102,7 +102,7 @@ const char16_t* CProgressUI::GetClassName() const
 
 void* CProgressUI::CastTo(const char16_t* typeName)
 {
-    return markup::TextEquals(typeName, u"Progress") ? this : CControlUI::CastTo(typeName);
+    return markup::TextEquals(typeName, u"Progress") ? this : CLabelUI::CastTo(typeName);
 }
 
 const char16_t* CSliderUI::GetClassName() const

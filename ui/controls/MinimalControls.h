@@ -1,14 +1,16 @@
 // Edit, hosted, animated, progress and slider classes in their least form: the class names and
-// casts the skin builder needs, so that skins using them build and lay out.
+// casts the skin builder needs, so that skins using them build and lay out. Classes that show text
+// stand on the label, animated buttons on the button, so their text and states already work.
 #pragma once
 
+#include "ui/controls/Button.h"
 #include "ui/controls/Container.h"
-#include "ui/controls/Control.h"
+#include "ui/controls/Label.h"
 
 namespace ui {
 
 // A single-line text field. ("Edit")
-class CEditUI : public CControlUI
+class CEditUI : public CLabelUI
 {
 public:
     const char16_t* GetClassName() const override;
@@ -24,7 +26,7 @@ public:
 };
 
 // A date and time field. ("DateTime")
-class CDateTimeUI : public CControlUI
+class CDateTimeUI : public CLabelUI
 {
 public:
     const char16_t* GetClassName() const override;
@@ -64,7 +66,7 @@ public:
 };
 
 // A button showing an animated GIF. ("GifButton")
-class CGifButtonUI : public CControlUI
+class CGifButtonUI : public CButtonUI
 {
 public:
     const char16_t* GetClassName() const override;
@@ -72,7 +74,7 @@ public:
 };
 
 // A button showing an animated PNG. ("ApngButton")
-class CApngButtonUI : public CControlUI
+class CApngButtonUI : public CButtonUI
 {
 public:
     const char16_t* GetClassName() const override;
@@ -80,7 +82,7 @@ public:
 };
 
 // A progress bar. ("Progress")
-class CProgressUI : public CControlUI
+class CProgressUI : public CLabelUI
 {
 public:
     const char16_t* GetClassName() const override;

@@ -209,6 +209,27 @@ TEST_F(SkinBuilderTest, ClassNamesMatchIgnoringCaseAndShortNamesCreateLayouts)
     EXPECT_EQ(CUIString(box->GetItemAt(4)->GetClassName()), u"TileLayout");
 }
 
+// Least-form classes that show text keep it and answer as labels; animated buttons answer as buttons.
+TEST_F(SkinBuilderTest, LeastFormTextClassesAreLabelsAndAnimatedButtonsAreButtons)
+{
+    auto root =
+        Build(u"<Window><VerticalLayout><Edit text=\"e\"/><Progress text=\"p\"/><DateTime text=\"d\"/>"
+              u"<ListHeaderItem text=\"h\"/><GifButton text=\"g\"/><Slider/><ActiveX/></VerticalLayout></Window>");
+    ASSERT_NE(root, nullptr);
+    auto* box = static_cast<CContainerUI*>(root->CastTo(u"Container"));
+    ASSERT_EQ(box->GetCount(), 7);
+    const char16_t* texts[] = {u"e", u"p", u"d", u"h", u"g"};
+    for (int i = 0; i < 5; ++i) {
+        CControlUI* item = box->GetItemAt(i);
+        EXPECT_NE(item->CastTo(u"Label"), nullptr) << i;
+        EXPECT_EQ(CUIString(item->GetText()), texts[i]) << i;
+    }
+    EXPECT_NE(box->GetItemAt(4)->CastTo(u"Button"), nullptr);
+    EXPECT_NE(box->GetItemAt(5)->CastTo(u"Progress"), nullptr);
+    EXPECT_NE(box->GetItemAt(5)->CastTo(u"Label"), nullptr);
+    EXPECT_EQ(box->GetItemAt(6)->CastTo(u"Label"), nullptr);
+}
+
 TEST_F(SkinBuilderTest, UnknownElementIsSkippedWithItsSubtreeAfterAskingTheCallback)
 {
     CFakeButtonFactory factory;
