@@ -5,10 +5,15 @@
 //                        that sends "windowinit", seen as the confirmation box's helper process)
 //   WholeRun             a confirmed headless run: peak resident memory, and the CPU time the
 //                        process spends per second of its (mostly animated) run
+//   ProgressAnimation    the CPU time per second of the progress animation alone: sampled from the
+//                        scheduler's accounting between 0.4 s and 1.1 s into a confirmed headless run
+//                        of a tiny installation, when start-up and removal are over and only the
+//                        progress timer repaints the bar
 // Build uninstall.exe and tarvion-stage first. A physical reference is given in the same run:
 // FirstFrame/exec-true is exec to exit of /bin/true, the floor of starting any process.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fcntl.h>
 #include <csignal>
@@ -250,6 +255,44 @@ void WholeRun(benchmark::State& state)
     state.counters["run_s"] = wall / double(state.iterations());
 }
 
+// Seconds the process's living threads have spent on a CPU (nanoseconds in schedstat).
+double CpuSeconds(int pid)
+{
+    double total = 0;
+    std::error_code ec;
+    for (const auto& task : fs::directory_iterator("/proc/" + std::to_string(pid) + "/task", ec)) {
+        std::ifstream in(task.path() / "schedstat");
+        double ns = 0;
+        if (in >> ns)
+            total += ns / 1e9;
+    }
+    return total;
+}
+
+void ProgressAnimation(benchmark::State& state)
+{
+    double cpuPerSecond = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        Sandbox box(5);
+        state.ResumeTiming();
+        const int pid = Spawn(box.Copy(), {}, box.Env("headless"));
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        const double cpu0 = CpuSeconds(pid);
+        const auto t0 = Clock::now();
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        const double cpu1 = CpuSeconds(pid);
+        const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+        waitpid(pid, nullptr, 0);
+        state.SetIterationTime(seconds);
+        cpuPerSecond += std::max(0.0, cpu1 - cpu0) / seconds;
+        state.PauseTiming();
+        std::this_thread::sleep_for(std::chrono::milliseconds(3200)); // let the self-deletion finish
+        state.ResumeTiming();
+    }
+    state.counters["cpu_ms_per_s"] = 1000 * cpuPerSecond / double(state.iterations());
+}
+
 } // namespace
 
 BENCHMARK(ExecTrue)->Name("FirstFrame/exec-true")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
@@ -260,4 +303,5 @@ BENCHMARK(FirstFrameHeadless)
     ->Iterations(8);
 BENCHMARK(FirstFrameXvfb)->Name("FirstFrame/xvfb")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(8);
 BENCHMARK(WholeRun)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(ProgressAnimation)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK_MAIN();
