@@ -4,6 +4,7 @@
 
 #include "platform/TextEncoding.h"
 #include "platform/WindowSystem.h"
+#include "platform/sdl/SdlDrawnMessageBox.h"
 #include "platform/sdl/SdlKeys.h"
 #include "platform/sdl/SdlX11.h"
 
@@ -129,6 +130,7 @@ private:
     void SyncIcon(WindowRecord& window);
     void SyncOwner(WindowRecord& window);
     POINT WindowOrigin(Uint32 windowId) const;
+    void OtherEventWhileModal(const SDL_Event& event);
 
     std::map<Uint32, HWND> m_byId;
     std::map<int, SDL_Cursor*> m_cursors;
@@ -141,6 +143,8 @@ private:
     HWND m_dragWindow = nullptr; // a caption drag that this backend follows itself
     LRESULT m_lastHit = HTNOWHERE;
     POINT m_lastHitPoint;
+    // Our own message box is open: other windows take no input, not even a caption drag.
+    bool m_modalBox = false;
 };
 
 bool SdlBackend::Start()
@@ -419,54 +423,25 @@ RECT SdlBackend::WorkArea(int index)
 int SdlBackend::ShowMessageBox(WindowRecord* owner, const std::u16string& text, const std::u16string& caption,
                                UINT type)
 {
-    struct Button
-    {
-        int id;
-        const char* label;
-    };
-    std::vector<Button> buttons;
-    switch (type & MB_TYPEMASK) {
-    case MB_OKCANCEL:
-        buttons = {{IDOK, "OK"}, {IDCANCEL, "Cancel"}};
-        break;
-    case MB_ABORTRETRYIGNORE:
-        buttons = {{IDABORT, "Abort"}, {IDRETRY, "Retry"}, {IDIGNORE, "Ignore"}};
-        break;
-    case MB_YESNOCANCEL:
-        buttons = {{IDYES, "Yes"}, {IDNO, "No"}, {IDCANCEL, "Cancel"}};
-        break;
-    case MB_YESNO:
-        buttons = {{IDYES, "Yes"}, {IDNO, "No"}};
-        break;
-    case MB_RETRYCANCEL:
-        buttons = {{IDRETRY, "Retry"}, {IDCANCEL, "Cancel"}};
-        break;
-    default:
-        buttons = {{IDOK, "OK"}};
-        break;
-    }
-    const bool hasCancel =
-        std::any_of(buttons.begin(), buttons.end(), [](const Button& b) { return b.id == IDCANCEL; });
-    const int dismissed = hasCancel ? IDCANCEL : buttons.back().id;
+    const MessageBoxChoices choices = MessageBoxChoicesFor(type);
     std::vector<SDL_MessageBoxButtonData> data;
-    const int defaultIndex = (type & MB_DEFBUTTON2) && buttons.size() > 1 ? 1 : 0;
-    for (std::size_t i = 0; i < buttons.size(); ++i) {
+    for (std::size_t i = 0; i < choices.buttons.size(); ++i) {
         SDL_MessageBoxButtonData b{};
-        b.buttonid = buttons[i].id;
-        b.text = buttons[i].label;
-        if (int(i) == defaultIndex)
+        b.buttonid = choices.buttons[i].id;
+        b.text = choices.buttons[i].label;
+        if (i == choices.defaultIndex)
             b.flags |= SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
-        if (buttons[i].id == dismissed)
+        if (choices.buttons[i].id == choices.dismissId)
             b.flags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
         data.push_back(b);
     }
-    const std::string title = Utf16ToUtf8(caption), message = Utf16ToUtf8(text);
+    DrawnMessageBox drawn{Utf16ToUtf8(caption), Utf16ToUtf8(text), MessageBoxIconFor(type), choices};
     SDL_MessageBoxData box{};
-    switch (type & MB_ICONMASK) {
-    case MB_ICONERROR:
+    switch (drawn.icon) {
+    case MessageBoxIcon::Error:
         box.flags = SDL_MESSAGEBOX_ERROR;
         break;
-    case MB_ICONWARNING:
+    case MessageBoxIcon::Warning:
         box.flags = SDL_MESSAGEBOX_WARNING;
         break;
     default:
@@ -474,16 +449,43 @@ int SdlBackend::ShowMessageBox(WindowRecord* owner, const std::u16string& text, 
         break;
     }
     box.window = owner ? Native(*owner) : nullptr;
-    box.title = title.c_str();
-    box.message = message.c_str();
+    box.title = drawn.title.c_str();
+    box.message = drawn.text.c_str();
     box.numbuttons = int(data.size());
     box.buttons = data.data();
     int answer = -1;
-    // A box that cannot be shown, or is closed without a button, counts as dismissed: nothing is
-    // confirmed that the user did not see.
-    if (SDL_ShowMessageBox(&box, &answer) != 0 || answer < 0)
-        return dismissed;
-    return answer;
+    // A box closed without a button counts as dismissed: nothing is confirmed that the user did not see.
+    if (SDL_ShowMessageBox(&box, &answer) == 0)
+        return answer < 0 ? choices.dismissId : answer;
+    // SDL could not show its box at all (on X11 it needs the core fonts or a helper program). Answering
+    // "dismissed" here would decide a question nobody saw, so the box is drawn here instead.
+    m_modalBox = true;
+    const int drawnAnswer =
+        ShowDrawnMessageBox(drawn, box.window, [this](const SDL_Event& e) { OtherEventWhileModal(e); });
+    m_modalBox = false;
+    return drawnAnswer;
+}
+
+void SdlBackend::OtherEventWhileModal(const SDL_Event& e)
+{
+    // Input for other windows is dropped: the owner must not act while its question is open.
+    if (e.type != SDL_WINDOWEVENT)
+        return;
+    switch (e.window.event) {
+    case SDL_WINDOWEVENT_EXPOSED:
+        // The window system does not run while the box is up, so the last picture is shown again.
+        if (WindowRecord* window = m_system ? m_system->Record(HandleOf(e.window.windowID)) : nullptr)
+            Present(*window, RECT{0, 0, window->pixels.width, window->pixels.height});
+        return;
+    case SDL_WINDOWEVENT_CLOSE:
+    case SDL_WINDOWEVENT_HIT_TEST:
+        return;
+    default:
+        // Moves, sizes and focus changes are still recorded, so the window system's idea of its
+        // windows stays true once the box is answered.
+        Translate(e);
+        return;
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -494,7 +496,7 @@ SDL_HitTestResult SdlBackend::HitTestCallback(SDL_Window* window, const SDL_Poin
 {
     auto* self = static_cast<SdlBackend*>(data);
     const HWND hwnd = self->HandleOf(SDL_GetWindowID(window));
-    if (!hwnd || !self->m_system)
+    if (!hwnd || !self->m_system || self->m_modalBox)
         return SDL_HITTEST_NORMAL;
     const POINT origin = self->WindowOrigin(SDL_GetWindowID(window));
     const POINT screen{origin.x + area->x, origin.y + area->y};

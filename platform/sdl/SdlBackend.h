@@ -11,7 +11,8 @@
 //      desktop's close request (Alt+F4, a taskbar's close) as WM_SYSCOMMAND SC_CLOSE; moves, resizes,
 //      minimise/restore and focus changes made by the desktop.
 //  [x] Cursors: arrow, hand, wait, I-beam, cross, sizing, no; mouse capture beyond the window.
-//  [x] Monitors and work areas; message boxes with SDL's dialog (OK, OK/Cancel, Yes/No, ...).
+//  [x] Monitors and work areas; message boxes with SDL's dialog (OK, OK/Cancel, Yes/No, ...), or a box
+//      drawn here where SDL cannot show its own (an X server without core fonts).
 //  [ ] On Wayland: rounded regions (the corners stay as painted), placing windows and reading the
 //      pointer's screen position (screen coordinates are the window system's own); per-pixel window
 //      transparency anywhere.

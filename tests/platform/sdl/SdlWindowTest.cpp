@@ -9,12 +9,8 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
-#include <dlfcn.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
+
+#include "XvfbServer.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -22,8 +18,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -33,88 +27,8 @@ constexpr std::uint32_t kRed = 0xFFFF0000;
 constexpr std::uint32_t kBlue = 0xFF0000FF;
 constexpr int kCaptionHeight = 30;
 
-// ---------------------------------------------------------------------------------------------
-// The private X server
-// ---------------------------------------------------------------------------------------------
-
-class XServer
-{
-public:
-    // Xvfb picks a free display number itself and reports it through a pipe (-displayfd), so test
-    // processes running side by side each get a server of their own.
-    bool Start()
-    {
-        int fds[2];
-        if (pipe(fds) != 0) {
-            m_error = "no pipe for Xvfb's display number";
-            return false;
-        }
-        const std::string writeEnd = std::to_string(fds[1]);
-        // -noreset: the server must not restart each time its last client (a finished test) leaves.
-        const char* argv[] = {"Xvfb",      "-displayfd", writeEnd.c_str(), "-screen", "0", "1024x768x24",
-                              "-nolisten", "tcp",        "-noreset",       nullptr};
-        const int spawned = posix_spawnp(&m_pid, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ);
-        close(fds[1]);
-        if (spawned != 0) {
-            close(fds[0]);
-            m_pid = 0;
-            m_error = "Xvfb is not installed";
-            return false;
-        }
-        std::string number;
-        pollfd wait{fds[0], POLLIN, 0};
-        char c = 0;
-        while (poll(&wait, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
-            number += c;
-        close(fds[0]);
-        if (number.empty()) {
-            Stop();
-            m_error = "Xvfb did not report a display within 10 seconds";
-            return false;
-        }
-        m_display = ":" + number;
-        return true;
-    }
-
-    void Stop()
-    {
-        if (m_pid > 0) {
-            kill(m_pid, SIGTERM);
-            waitpid(m_pid, nullptr, 0);
-            m_pid = 0;
-        }
-    }
-
-    const std::string& Display() const { return m_display; }
-    const std::string& Error() const { return m_error; }
-
-private:
-    pid_t m_pid = 0;
-    std::string m_display;
-    std::string m_error;
-};
-
-// XTest is loaded at run time: only its shared library is needed, not its headers.
-struct FakeInput
-{
-    using Motion = int (*)(::Display*, int, int, int, unsigned long);
-    using Button = int (*)(::Display*, unsigned int, int, unsigned long);
-    void* library = nullptr;
-    Motion motion = nullptr;
-    Button button = nullptr;
-    Button key = nullptr; // XTestFakeKeyEvent has the same shape, with a key code
-
-    bool Load()
-    {
-        library = dlopen("libXtst.so.6", RTLD_NOW);
-        if (!library)
-            return false;
-        motion = reinterpret_cast<Motion>(dlsym(library, "XTestFakeMotionEvent"));
-        button = reinterpret_cast<Button>(dlsym(library, "XTestFakeButtonEvent"));
-        key = reinterpret_cast<Button>(dlsym(library, "XTestFakeKeyEvent"));
-        return motion && button && key;
-    }
-};
+using testx::FakeInput;
+using testx::XServer;
 
 // ---------------------------------------------------------------------------------------------
 // The window under test
