@@ -161,26 +161,8 @@ TImageRecord* MakeRecord(const std::uint8_t* source, int width, int height, bool
     record->pixels = bitmap->pixels.get();
     record->width = width;
     record->height = height;
-    const std::size_t count = std::size_t(width) * std::size_t(height);
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::uint8_t* in = source + i * 4;
-        std::uint32_t r = swapRedBlue ? in[0] : in[2];
-        std::uint32_t g = in[1];
-        std::uint32_t b = swapRedBlue ? in[2] : in[0];
-        const std::uint32_t a = in[3];
-        if (a != 255) {
-            r = r * a / 255;
-            g = g * a / 255;
-            b = b * a / 255;
-            record->hasAlpha = true;
-        }
-        std::uint32_t pixel = (a << 24) | (r << 16) | (g << 8) | b;
-        if (mask != 0 && pixel == mask) {
-            pixel = 0;
-            record->hasAlpha = true;
-        }
-        record->pixels[i] = pixel;
-    }
+    record->hasAlpha = CImageLoader::PremultiplyPixels(source, std::size_t(width) * std::size_t(height), swapRedBlue,
+                                                       mask, record->pixels);
     return record;
 }
 
@@ -299,6 +281,32 @@ platform::PixelBuffer TImageRecord::View() const
     view.height = bitmap->height;
     view.stride = bitmap->width * 4;
     return view;
+}
+
+bool CImageLoader::PremultiplyPixels(const std::uint8_t* source, std::size_t count, bool swapRedBlue,
+                                     std::uint32_t mask, std::uint32_t* out)
+{
+    bool hasAlpha = false;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint8_t* in = source + i * 4;
+        std::uint32_t r = swapRedBlue ? in[0] : in[2];
+        std::uint32_t g = in[1];
+        std::uint32_t b = swapRedBlue ? in[2] : in[0];
+        const std::uint32_t a = in[3];
+        if (a != 255) {
+            r = r * a / 255;
+            g = g * a / 255;
+            b = b * a / 255;
+            hasAlpha = true;
+        }
+        std::uint32_t pixel = (a << 24) | (r << 16) | (g << 8) | b;
+        if (mask != 0 && pixel == mask) {
+            pixel = 0;
+            hasAlpha = true;
+        }
+        out[i] = pixel;
+    }
+    return hasAlpha;
 }
 
 void CImageLoader::SetResourceReader(ResourceReader reader)

@@ -81,6 +81,12 @@ public:
     static bool DecodeImage(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& out, int& width,
                             int& height);
 
+    // Converts `count` 4-byte pixels to the premultiplied 0xAARRGGBB records draw from; swapRedBlue
+    // reads R, G, B, A input, otherwise B, G, R, A. A pixel equal to a non-zero mask becomes
+    // transparent. Returns whether some pixel is not fully opaque, i.e. drawing must blend.
+    static bool PremultiplyPixels(const std::uint8_t* source, std::size_t count, bool swapRedBlue, std::uint32_t mask,
+                                  std::uint32_t* out);
+
     // The embedded-resource lookup used for typed loads; none by default.
     static void SetResourceReader(ResourceReader reader);
 };

@@ -13,6 +13,8 @@
 #include "platform/Surface.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 
 namespace ui {
 
@@ -143,6 +145,66 @@ void CRenderKit::FreeImageRecord(TImageRecord* record, bool deleteRecord)
 void CRenderKit::ShiftImageHsl(bool enable, TImageRecord* record, int hue, int saturation, int lightness)
 {
     CImageLoader::ShiftImageHsl(enable, record, hue, saturation, lightness);
+}
+
+namespace {
+
+std::uint32_t ReadLe32(const std::uint8_t* p)
+{
+    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
+}
+
+} // namespace
+
+std::optional<TAnimatedPng> CRenderKit::LoadAnimatedPng(const std::uint8_t* data, std::size_t size)
+{
+    TApngBlock decoded = apng::Decode(data, size);
+    if (!decoded.block)
+        return std::nullopt;
+    return ReadAnimatedPng(std::move(decoded));
+}
+
+std::optional<TAnimatedPng> CRenderKit::ReadAnimatedPng(TApngBlock decoded)
+{
+    if (!decoded.block)
+        return std::nullopt;
+    // Returning drops the block with `decoded`, so every refusal below frees it.
+    const auto invalid = [] {
+        std::fputs("invalid apng directory\n", stderr);
+        return std::nullopt;
+    };
+    const std::size_t at = decoded.directoryOffset;
+    if (at > decoded.size || decoded.size - at < apng::kDirectoryHeaderBytes)
+        return invalid();
+    const std::uint8_t* directory = decoded.block.get() + at;
+    if (std::memcmp(directory, apng::kDirectoryMagic, sizeof apng::kDirectoryMagic) != 0)
+        return invalid();
+    TAnimatedPng out;
+    out.frameCount = ReadLe32(directory + 4);
+    out.loopCount = ReadLe32(directory + 8);
+    out.flags = ReadLe32(directory + 12);
+    // The records and the pixels they point at must lie inside the block: the controls index
+    // pixels by these numbers without further checks.
+    const std::size_t room = decoded.size - at - apng::kDirectoryHeaderBytes;
+    if (out.frameCount == 0 || out.frameCount > room / apng::kFrameRecordBytes)
+        return invalid();
+    out.frames.resize(out.frameCount);
+    for (std::uint32_t i = 0; i < out.frameCount; ++i) {
+        const std::uint8_t* record = directory + apng::kDirectoryHeaderBytes + std::size_t(i) * apng::kFrameRecordBytes;
+        TAnimatedPngFrame& frame = out.frames[i];
+        frame.offset = ReadLe32(record);
+        frame.width = ReadLe32(record + 4);
+        frame.height = ReadLe32(record + 8);
+        frame.delayMs = ReadLe32(record + 12);
+        const std::uint64_t bytes = std::uint64_t(frame.width) * frame.height * 4;
+        if (frame.width == 0 || frame.height == 0 || frame.width > apng::kMaxCanvasSide ||
+            frame.height > apng::kMaxCanvasSide || frame.offset % 4 != 0 || frame.offset > at ||
+            bytes > at - frame.offset)
+            return invalid();
+    }
+    out.block = std::move(decoded.block);
+    out.size = decoded.size;
+    return out;
 }
 
 std::uint32_t CRenderKit::ShiftColorHsl(std::uint32_t color, int hue, int saturation, int lightness)

@@ -11,8 +11,13 @@
 
 #include "ui/core/UIRect.h"
 #include "ui/core/UIString.h"
+#include "ui/render/ApngDecoder.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
 
 namespace platform {
 class DeviceContext;
@@ -62,6 +67,30 @@ struct TImageDescriptorText
     bool yTiled = false;
 };
 
+// One frame record of a decoded animation, as the directory in its block gives it.
+struct TAnimatedPngFrame
+{
+    std::uint32_t offset = 0; // of the frame's pixels in the block
+    std::uint32_t width = 0;  // the canvas size: every frame is a full picture
+    std::uint32_t height = 0;
+    std::uint32_t delayMs = 0;
+};
+
+// A decoded animated PNG for the animated-image controls. The block holds every frame's pixels
+// (B, G, R, A bytes, premultiplied, stride width * 4) followed by the directory; it is freed with
+// this value.
+struct TAnimatedPng
+{
+    std::unique_ptr<std::uint8_t[]> block;
+    std::size_t size = 0;
+    std::vector<TAnimatedPngFrame> frames;
+    std::uint32_t frameCount = 0;
+    std::uint32_t loopCount = 0; // 0 = forever
+    std::uint32_t flags = 0;     // apng::kFlagDefaultImageIsFrame
+
+    const std::uint8_t* Pixels(std::size_t frame) const { return block.get() + frames[frame].offset; }
+};
+
 class CRenderKit
 {
 public:
@@ -71,6 +100,14 @@ public:
     static void FreeImageRecord(TImageRecord* record, bool deleteRecord);
     static void ShiftImageHsl(bool enable, TImageRecord* record, int hue, int saturation, int lightness);
     static std::uint32_t ShiftColorHsl(std::uint32_t color, int hue, int saturation, int lightness);
+
+    // ---- animated images ----
+    // Every frame of an animated PNG in memory (a plain PNG gives one); nothing when the bytes do
+    // not decode or the animation is malformed.
+    static std::optional<TAnimatedPng> LoadAnimatedPng(const std::uint8_t* data, std::size_t size);
+    // The loader's half of that: reads the directory of a decoder block. A directory that does not
+    // begin with its magic (or does not fit its block) is reported on stderr and gives nothing.
+    static std::optional<TAnimatedPng> ReadAnimatedPng(TApngBlock decoded);
 
     // ---- image descriptors and bitmaps ----
     // Parses key='value' pairs (or a plain image name) into `out`.
