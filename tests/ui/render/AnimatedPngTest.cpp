@@ -226,13 +226,15 @@ TEST(AnimatedPngTest, PlainPngIsOneFrame)
 }
 
 // A two-frame 4x4 animation whose pieces the hostile cases vary.
-Bytes TwoFrames(Writer w, std::uint32_t frames = 2, std::uint32_t seq1 = 1, std::uint32_t seq2 = 2)
+// The second frame's region is width, height, x, y.
+Bytes TwoFrames(Writer w, std::uint32_t frames = 2, std::uint32_t seq1 = 1, std::uint32_t seq2 = 2,
+                std::array<std::uint32_t, 4> region = {2, 2, 1, 1}, const Bytes& data = Solid(2, 2, kBlue))
 {
     return w.Control(frames, 0)
         .Frame(0, 4, 4, 0, 0, 1, 1, 0, 0)
         .Data(Solid(4, 4, kRed))
-        .Frame(seq1, 2, 2, 1, 1, 1, 1, 0, 0)
-        .FrameData(seq2, Solid(2, 2, kBlue))
+        .Frame(seq1, region[0], region[1], region[2], region[3], 1, 1, 0, 0)
+        .FrameData(seq2, data)
         .End();
 }
 
@@ -252,37 +254,13 @@ TEST(AnimatedPngTest, MalformedOrHostileStreamsGiveNothing)
         {"sequence gap", TwoFrames(Start(), 2, 1, 3)},
         {"canvas too wide", TwoFrames(Writer().Header(16385, 4))},
         {"output over the cap", Writer().Header(8192, 8192).Data(red4).End()},
-        {"region past the right edge", Start()
-                                           .Control(2, 0)
-                                           .Frame(0, 4, 4, 0, 0, 1, 1, 0, 0)
-                                           .Data(red4)
-                                           .Frame(1, 2, 2, 3, 0, 1, 1, 0, 0)
-                                           .FrameData(2, blue2)
-                                           .End()},
-        {"offset that wraps", Start()
-                                  .Control(2, 0)
-                                  .Frame(0, 4, 4, 0, 0, 1, 1, 0, 0)
-                                  .Data(red4)
-                                  .Frame(1, 2, 2, 0xFFFFFFFF, 0, 1, 1, 0, 0)
-                                  .FrameData(2, blue2)
-                                  .End()},
-        {"zero-sized frame", Start()
-                                 .Control(2, 0)
-                                 .Frame(0, 4, 4, 0, 0, 1, 1, 0, 0)
-                                 .Data(red4)
-                                 .Frame(1, 0, 2, 0, 0, 1, 1, 0, 0)
-                                 .FrameData(2, blue2)
-                                 .End()},
+        {"region past the right edge", TwoFrames(Start(), 2, 1, 2, {2, 2, 3, 0})},
+        {"offset that wraps", TwoFrames(Start(), 2, 1, 2, {2, 2, 0xFFFFFFFF, 0})},
+        {"zero-sized frame", TwoFrames(Start(), 2, 1, 2, {0, 2, 0, 0})},
         {"first frame not the canvas", Start().Control(1, 0).Frame(0, 2, 2, 0, 0, 1, 1, 0, 0).Data(red4).End()},
         {"frame without data",
          Start().Control(2, 0).Frame(0, 4, 4, 0, 0, 1, 1, 0, 0).Data(red4).Frame(1, 2, 2, 0, 0, 1, 1, 0, 0).End()},
-        {"frame data the decoder refuses", Start()
-                                               .Control(2, 0)
-                                               .Frame(0, 4, 4, 0, 0, 1, 1, 0, 0)
-                                               .Data(red4)
-                                               .Frame(1, 2, 2, 0, 0, 1, 1, 0, 0)
-                                               .FrameData(2, Bytes(9, 0xAB))
-                                               .End()},
+        {"frame data the decoder refuses", TwoFrames(Start(), 2, 1, 2, {2, 2, 0, 0}, Bytes(9, 0xAB))},
         {"fdAT for the default image",
          Start().Control(1, 0).Frame(0, 4, 4, 0, 0, 1, 1, 0, 0).FrameData(1, red4).Data(red4).End()},
         {"unknown dispose op", Start().Control(1, 0).Frame(0, 4, 4, 0, 0, 1, 1, 3, 0).Data(red4).End()},
