@@ -145,7 +145,7 @@ protected:
                     XGetInputFocus(display, &focus, &revert);
                     return focus == seen.window;
                 },
-                2s);
+                5s); // generous: a loaded machine can be slow to hand the keyboard over
             answer(display, seen);
             XSync(display, False);
         });
