@@ -92,6 +92,7 @@ using HANDLE = void*;
 
 using BOOL = int;
 using BYTE = std::uint8_t;
+using COLORREF = DWORD; // 0x00BBGGRR
 using WORD = std::uint16_t;
 using LONG = std::int32_t;
 using LONG_PTR = std::intptr_t;
@@ -466,6 +467,9 @@ constexpr DWORD WS_EX_WINDOWEDGE = 0x00000100;
 constexpr DWORD WS_EX_CLIENTEDGE = 0x00000200;
 constexpr DWORD WS_EX_APPWINDOW = 0x00040000;
 constexpr DWORD WS_EX_LAYERED = 0x00080000;
+// SetLayeredWindowAttributes flags.
+constexpr DWORD LWA_COLORKEY = 0x00000001;
+constexpr DWORD LWA_ALPHA = 0x00000002;
 constexpr DWORD WS_EX_NOACTIVATE = 0x08000000;
 
 constexpr UINT CS_VREDRAW = 0x0001;

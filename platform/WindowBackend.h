@@ -69,6 +69,7 @@ enum NativeChange : unsigned
     kChangeIcon = 0x080,
     kChangeStyle = 0x100,
     kChangeOwner = 0x200,
+    kChangeOpacity = 0x400,
 };
 
 class IWindowBackend

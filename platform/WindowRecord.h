@@ -32,6 +32,7 @@ struct WindowRecord
     HINSTANCE instance = nullptr;
     std::vector<std::pair<std::u16string, HANDLE>> props;
     std::optional<WindowRegion> region;
+    BYTE opacity = 255; // whole-window alpha of a layered window
     HICON bigIcon = nullptr;
     HICON smallIcon = nullptr;
     RECT restoreRect; // the rectangle to come back to from the minimised state

@@ -671,8 +671,14 @@ LONG_PTR WindowSystem::SetWindowLongPtr(HWND hwnd, int index, LONG_PTR value)
         old = LONG_PTR(window->exStyle);
         const DWORD kept = window->exStyle & WS_EX_TOPMOST;
         window->exStyle = (DWORD(value) & ~WS_EX_TOPMOST) | kept;
+        unsigned changes = kChangeStyle;
+        // A window that stops being layered is opaque again.
+        if (!(window->exStyle & WS_EX_LAYERED) && window->opacity != 255) {
+            window->opacity = 255;
+            changes |= kChangeOpacity;
+        }
         if (!window->IsChild())
-            m_backend->UpdateNative(*window, kChangeStyle);
+            m_backend->UpdateNative(*window, changes);
         return old;
     }
     case GWL_ID:
@@ -924,6 +930,24 @@ std::optional<WindowRegion> WindowSystem::GetWindowRegion(HWND hwnd) const
 {
     const WindowRecord* window = Record(hwnd);
     return window ? window->region : std::nullopt;
+}
+
+bool WindowSystem::SetLayeredWindowAttributes(HWND hwnd, COLORREF, BYTE alpha, DWORD flags)
+{
+    WindowRecord* window = Record(hwnd);
+    if (!window || window->IsChild() || !(window->exStyle & WS_EX_LAYERED))
+        return false;
+    if ((flags & LWA_ALPHA) && window->opacity != alpha) {
+        window->opacity = alpha;
+        m_backend->UpdateNative(*window, kChangeOpacity);
+    }
+    return true;
+}
+
+BYTE WindowSystem::WindowOpacity(HWND hwnd) const
+{
+    const WindowRecord* window = Record(hwnd);
+    return window ? window->opacity : BYTE(255);
 }
 
 HWND WindowSystem::WindowFromPoint(POINT screen) const

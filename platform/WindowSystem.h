@@ -123,6 +123,10 @@ public:
     // The region in window coordinates; nullopt restores the plain rectangle.
     bool SetWindowRegion(HWND hwnd, std::optional<WindowRegion> region, bool redraw);
     std::optional<WindowRegion> GetWindowRegion(HWND hwnd) const;
+    // Whole-window alpha of a top-level WS_EX_LAYERED window (LWA_ALPHA); the colour key is not
+    // offered. False for an unknown window, a child or a window without WS_EX_LAYERED.
+    bool SetLayeredWindowAttributes(HWND hwnd, COLORREF key, BYTE alpha, DWORD flags);
+    BYTE WindowOpacity(HWND hwnd) const; // 255 for an unknown window
     HWND WindowFromPoint(POINT screen) const;
 
     bool EnableWindow(HWND hwnd, bool enable); // true when the window was disabled before

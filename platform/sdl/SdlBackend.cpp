@@ -222,6 +222,8 @@ bool SdlBackend::CreateNative(WindowRecord& window)
     m_byId[SDL_GetWindowID(native)] = window.handle;
     SDL_SetWindowHitTest(native, HitTestCallback, this);
     SyncOwner(window);
+    if (window.opacity != 255)
+        SDL_SetWindowOpacity(native, float(window.opacity) / 255.0f);
     return true;
 }
 
@@ -309,6 +311,9 @@ void SdlBackend::UpdateNative(WindowRecord& window, unsigned changes)
         SDL_SetWindowAlwaysOnTop(native, window.IsTopmost() ? SDL_TRUE : SDL_FALSE);
     if (changes & kChangeRegion)
         ApplySdlWindowShape(native, window.region, window.Width(), window.Height());
+    // Needs a compositing desktop to show; elsewhere the window simply stays opaque.
+    if (changes & kChangeOpacity)
+        SDL_SetWindowOpacity(native, float(window.opacity) / 255.0f);
     if (changes & kChangeIcon)
         SyncIcon(window);
     if (changes & kChangeOwner)

@@ -11,6 +11,8 @@
 //      desktop's close request (Alt+F4, a taskbar's close) as WM_SYSCOMMAND SC_CLOSE; moves, resizes,
 //      minimise/restore and focus changes made by the desktop.
 //  [x] Cursors: arrow, hand, wait, I-beam, cross, sizing, no; mouse capture beyond the window.
+//  [x] Whole-window opacity of layered windows (SetLayeredWindowAttributes with LWA_ALPHA), as the
+//      desktop's opacity hint: a compositing desktop shows it, others keep the window opaque.
 //  [x] Monitors and work areas; message boxes with SDL's dialog (OK, OK/Cancel, Yes/No, ...), or a box
 //      drawn here where SDL cannot show its own (an X server without core fonts).
 //  [ ] On Wayland: rounded regions (the corners stay as painted), placing windows and reading the

@@ -163,6 +163,8 @@ void CWindowManagerUI::ApplyLayeredStyle()
     const LONG_PTR changed = wanted ? (style | WS_EX_LAYERED) : (style & ~LONG_PTR(WS_EX_LAYERED));
     if (changed != style)
         Win().SetWindowLongPtr(m_window, GWL_EXSTYLE, changed);
+    if (wanted)
+        Win().SetLayeredWindowAttributes(m_window, 0, BYTE(m_opacity), LWA_ALPHA);
 }
 
 void CWindowManagerUI::SetOpacity(int opacity)

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
@@ -256,6 +257,38 @@ TEST_F(SdlWindowTest, RoundedRegionsCutTheCorners)
         << "the corner is cut away " << std::hex << ScreenPixel(100, 100) << " " << ScreenPixel(103, 103) << " "
         << ScreenPixel(106, 106) << " " << ScreenPixel(99, 99);
     EXPECT_EQ(ScreenPixel(200, 101), kRed) << "the top edge between the corners stays";
+}
+
+// A layered window's alpha is handed to the desktop as the standard opacity hint, which a
+// compositing desktop applies; setting the window opaque again updates it.
+TEST_F(SdlWindowTest, LayeredOpacityReachesTheDesktop)
+{
+    HWND hwnd = CreateTestWindow(100, 100, 200, 150);
+    ASSERT_TRUE(PumpUntil([&] { return ScreenPixel(150, 110) == kRed; }));
+    EXPECT_FALSE(windows->SetLayeredWindowAttributes(hwnd, 0, 128, LWA_ALPHA)) << "only layered windows";
+    windows->SetWindowLongPtr(hwnd, GWL_EXSTYLE, windows->GetWindowLongPtr(hwnd, GWL_EXSTYLE) | WS_EX_LAYERED);
+    ASSERT_TRUE(windows->SetLayeredWindowAttributes(hwnd, 0, 128, LWA_ALPHA));
+    const ::Window xwindow = FindXWindow("tvu-sdl-test");
+    ASSERT_NE(xwindow, 0u);
+    const Atom hint = XInternAtom(display, "_NET_WM_WINDOW_OPACITY", False);
+    const auto opacity = [&]() -> unsigned long {
+        Atom type = 0;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        unsigned long value = 0xFFFFFFFFul;
+        if (XGetWindowProperty(display, xwindow, hint, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after,
+                               &data) == Success &&
+            data && count == 1)
+            value = *reinterpret_cast<unsigned long*>(data) & 0xFFFFFFFFul;
+        if (data)
+            XFree(data);
+        return value;
+    };
+    EXPECT_TRUE(PumpUntil([&] { return opacity() / 0x1000000ul == 128; })) << std::hex << "opacity hint " << opacity();
+    windows->SetWindowLongPtr(hwnd, GWL_EXSTYLE, windows->GetWindowLongPtr(hwnd, GWL_EXSTYLE) & ~WS_EX_LAYERED);
+    EXPECT_TRUE(PumpUntil([&] { return opacity() == 0xFFFFFFFFul; })) << std::hex << "opacity hint " << opacity();
+    EXPECT_EQ(windows->WindowOpacity(hwnd), 255);
 }
 
 TEST_F(SdlWindowTest, TheDesktopsCloseRequestClosesTheWindow)

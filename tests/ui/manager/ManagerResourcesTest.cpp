@@ -237,6 +237,10 @@ TEST_F(ManagerTest, WindowAttributesAndExtras)
     manager->SetWindowAttribute(u"opacity", u"200");
     EXPECT_EQ(manager->Opacity(), 200);
     EXPECT_NE(windows->GetWindowLongPtr(hwnd, GWL_EXSTYLE) & WS_EX_LAYERED, 0);
+    EXPECT_EQ(windows->WindowOpacity(hwnd), 200) << "the opacity reaches the window";
+    manager->SetOpacity(255);
+    EXPECT_EQ(windows->GetWindowLongPtr(hwnd, GWL_EXSTYLE) & WS_EX_LAYERED, 0);
+    EXPECT_EQ(windows->WindowOpacity(hwnd), 255) << "a window that stops being layered is opaque";
     manager->SetWindowAttribute(u"linkfontcolor", u"FF00AA00");
     EXPECT_EQ(manager->LinkColor(), 0xFF00AA00u);
 
