@@ -5,7 +5,7 @@
 
 #include "platform/TextEncoding.h"
 
-#include <pango/pangocairo.h>
+#include "platform/cairo/CairoShared.h"
 
 #include <algorithm>
 #include <map>
@@ -38,18 +38,7 @@ std::map<HWND, TooltipState>& States()
 // A Pango layout of the tip's text in the default GUI face, wrapped at the maximum width.
 PangoLayout* MakeLayout(cairo_t* cr, const std::u16string& text, int maxWidth)
 {
-    PangoLayout* layout = pango_cairo_create_layout(cr);
-    PangoFontDescription* font = pango_font_description_from_string("Sans");
-    pango_font_description_set_absolute_size(font, 12 * PANGO_SCALE);
-    pango_layout_set_font_description(layout, font);
-    pango_font_description_free(font);
-    const std::string utf8 = Utf16ToUtf8(text);
-    pango_layout_set_text(layout, utf8.c_str(), int(utf8.size()));
-    if (maxWidth > 0) {
-        pango_layout_set_width(layout, maxWidth * PANGO_SCALE);
-        pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
-    }
-    return layout;
+    return cairo::CreateSansLayout(cr, Utf16ToUtf8(text), 12, maxWidth);
 }
 
 SIZE MeasureTip(WindowSystem& system, const std::u16string& text, int maxWidth)

@@ -46,6 +46,11 @@ std::string ToUtf8(const char16_t* text, int length, std::vector<int>* offsets =
 // A layout of `utf8` in `font` with its underline and strikeout attributes applied.
 PangoLayout* CreateLayout(PangoContext* context, const Font& font, const std::string& utf8);
 
+// Plain text in the desktop's sans face at `pixels` size, word-wrapped at `wrapWidth` pixels when
+// that is positive: the look of the window system's own tooltips and message boxes. The caller
+// releases the layout with g_object_unref.
+PangoLayout* CreateSansLayout(cairo_t* cr, const std::string& utf8, int pixels, int wrapWidth);
+
 // Restricts drawing on `cr` to the region (pixel-aligned, so exact).
 void ClipToRegion(cairo_t* cr, const Region& region);
 

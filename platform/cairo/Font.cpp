@@ -105,6 +105,21 @@ PangoLayout* CreateLayout(PangoContext* context, const Font& font, const std::st
     return layout;
 }
 
+PangoLayout* CreateSansLayout(cairo_t* cr, const std::string& utf8, int pixels, int wrapWidth)
+{
+    PangoLayout* layout = pango_cairo_create_layout(cr);
+    PangoFontDescription* font = pango_font_description_from_string("Sans");
+    pango_font_description_set_absolute_size(font, pixels * PANGO_SCALE);
+    pango_layout_set_font_description(layout, font);
+    pango_font_description_free(font);
+    pango_layout_set_text(layout, utf8.data(), static_cast<int>(utf8.size()));
+    if (wrapWidth > 0) {
+        pango_layout_set_width(layout, wrapWidth * PANGO_SCALE);
+        pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
+    }
+    return layout;
+}
+
 } // namespace cairo
 
 namespace {

@@ -5,8 +5,9 @@
 // focus ring is the one Enter answers, so what the user sees highlighted is what Enter confirms.
 #include "platform/sdl/SdlDrawnMessageBox.h"
 
+#include "platform/cairo/CairoShared.h"
+
 #include <SDL.h>
-#include <pango/pangocairo.h>
 
 #include <algorithm>
 #include <memory>
@@ -97,10 +98,6 @@ struct GObjectFree
 {
     void operator()(gpointer object) const { g_object_unref(object); }
 };
-struct FontFree
-{
-    void operator()(PangoFontDescription* font) const { pango_font_description_free(font); }
-};
 struct WindowFree
 {
     void operator()(SDL_Window* window) const { SDL_DestroyWindow(window); }
@@ -115,20 +112,10 @@ void SetSource(cairo_t* cr, const Rgb& c)
     cairo_set_source_rgb(cr, c.r, c.g, c.b);
 }
 
-// Text in the system's sans face, chosen through fontconfig the same way the tooltip picks it;
-// wrapped at wrapWidth pixels when that is positive.
+// Text in the same face as the tooltips, wrapped at wrapWidth pixels when that is positive.
 LayoutPtr MakeLayout(cairo_t* cr, const std::string& text, int wrapWidth)
 {
-    LayoutPtr layout(pango_cairo_create_layout(cr));
-    std::unique_ptr<PangoFontDescription, FontFree> font(pango_font_description_from_string("Sans"));
-    pango_font_description_set_absolute_size(font.get(), kTextPixels * PANGO_SCALE);
-    pango_layout_set_font_description(layout.get(), font.get());
-    pango_layout_set_text(layout.get(), text.c_str(), int(text.size()));
-    if (wrapWidth > 0) {
-        pango_layout_set_width(layout.get(), wrapWidth * PANGO_SCALE);
-        pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
-    }
-    return layout;
+    return LayoutPtr(cairo::CreateSansLayout(cr, text, kTextPixels, wrapWidth));
 }
 
 std::pair<int, int> PixelSize(PangoLayout* layout)
