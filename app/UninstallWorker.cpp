@@ -15,6 +15,9 @@ namespace {
 std::mutex s_instanceLock;
 IUninstallWindow* s_mainWindowInstance = nullptr;
 
+std::mutex s_reportLock;
+RemovalReport s_report;
+
 template <typename Action> void WithMainWindow(Action&& action)
 {
     std::lock_guard guard(s_instanceLock);
@@ -49,6 +52,12 @@ void RearmTimer()
 }
 
 } // namespace
+
+RemovalReport LastRemovalReport()
+{
+    std::lock_guard guard(s_reportLock);
+    return s_report;
+}
 
 void SetMainWindowInstance(IUninstallWindow* window)
 {

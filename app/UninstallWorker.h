@@ -2,6 +2,8 @@
 // reporting progress to the main window through one-byte flags and the re-arming of its timer.
 #pragma once
 
+#include "app/RemovalReport.h"
+
 #include <atomic>
 #include <cstdint>
 #include <string_view>
@@ -42,6 +44,10 @@ bool HasMainWindowInstance();
 // Terminates every process whose executable file name equals name, ignoring the case of ASCII
 // letters. Processes that cannot be signalled are skipped. Returns how many were signalled.
 int TerminateProcessesByName(std::u16string_view name);
+
+// The report of the last worker run. Complete once ProgressFlags().workerFinished reads 1 (the
+// flag is stored after the report); before that it holds what the run has done so far.
+RemovalReport LastRemovalReport();
 
 // The routine CWndThread runs; the argument is unused. It stops between steps, and between the
 // manifest's entries, once its owner has asked it to.
