@@ -9,6 +9,7 @@
 #include "platform/FileCopy.h"
 #include "platform/FileSystem.h"
 #include "platform/InstanceMarker.h"
+#include "platform/Registry.h"
 #include "platform/Resources.h"
 #include "platform/WindowSystem.h"
 #include "ui/manager/WindowManager.h"
@@ -70,8 +71,11 @@ bool RelocateToTemp(char16_t* buffer, int capacity)
     if (self.find(temp) != std::u16string::npos)
         return true;
 
-    const std::u16string target = temp + kTemporaryCopyName;
-    const DWORD error = platform::CopyFileReplacing(self, target);
+    // The copy goes into a fresh folder of this user's that nobody else can write to, and exactly
+    // that file is started: a shared TEMP can neither swap the program nor block the copy. A TEMP
+    // that others could change is refused (ERROR_ACCESS_DENIED) and nothing is written there.
+    std::u16string target;
+    const DWORD error = platform::CopyIntoPrivateFolder(self, temp, kTemporaryCopyName, target);
     if (error != ERROR_SUCCESS) {
         char text[64];
         std::snprintf(text, sizeof text, "uninstall.exe copy error,err=%u", unsigned(error));
@@ -101,6 +105,16 @@ int UninstallerEntry(HINSTANCE instance, HINSTANCE, const char*, int)
     s_skinCopy = new std::uint8_t[skin.size()];
     std::memcpy(s_skinCopy, skin.data(), skin.size());
     ui::CWindowManagerUI::SetSkinArchiveMemory(s_skinCopy, skin.size(), kSkinPassword);
+
+    // Run as root, the uninstaller deletes what the registry store names: a store that another
+    // user could change would let that user choose what root deletes.
+    std::u16string storeProblem;
+    if (!platform::RegistryStoreIsTrusted(platform::RegistryStore::DefaultLocation(), storeProblem)) {
+        const std::u16string text = u"The registry store can be changed by a user other than root (" + storeProblem +
+                                    u"), so nothing was removed.";
+        ShowStartupMessage(text.c_str());
+        return 0;
+    }
 
     char16_t message[kMessageCapacity + 1] = {};
     if (!RelocateToTemp(message, kMessageCapacity)) {

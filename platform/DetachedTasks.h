@@ -13,8 +13,9 @@ namespace platform {
 // is not reported.
 bool StartDelayedLaunch(std::u16string_view path, unsigned delayMs);
 
-// After delayMs, removes the file or symbolic link at path (never a folder, never a link's target).
-// False when the child could not be started.
+// After delayMs, removes the file or symbolic link at path (never a folder, never a link's target),
+// and then the folder holding it when that is a private folder CopyIntoPrivateFolder made (by its
+// name, owned by this user, mode 0700) and is left empty. False when the child could not be started.
 bool StartDelayedDelete(std::u16string_view path, unsigned delayMs);
 
 } // namespace platform

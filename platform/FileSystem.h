@@ -23,10 +23,17 @@ std::string ReadFileBytes(std::u16string_view path);
 // True when the folder can be listed and holds nothing besides "." and "..".
 bool IsDirectoryEmpty(std::u16string_view path);
 
-// Deletes one file or symbolic link (never a folder). True on success.
+// Deletes one file or symbolic link (never a folder, never a link's target). The entry is deleted
+// relative to a descriptor of its folder, opened without following a link in the folder's last
+// component, so a folder replaced by a link leads nowhere. True on success.
 bool DeleteFile(std::u16string_view path);
-// Removes one empty folder. True on success.
+// Removes one empty folder the same way (a link in its place is not removed). True on success.
 bool RemoveDirectory(std::u16string_view path);
+
+// Whether a folder may be trusted to hold only what this user (or root) put there: false, with
+// why naming the component and the reason, when another user could change it, any folder above
+// it, or a link on the way (see CopyIntoPrivateFolder for the rule).
+bool FolderIsTrusted(std::u16string_view folder, std::u16string& why);
 
 // A directory held open, below which names are deleted without ever leaving it: a name that is
 // absolute, has a ".." component, or reaches outside through a symbolic link is refused, and

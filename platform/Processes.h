@@ -14,7 +14,8 @@ struct ProcessEntry
 };
 
 // Every process visible in /proc. A process whose executable cannot be read (another user's,
-// without privilege) is listed with its short command name instead. Zombies are left out.
+// without privilege, or a kernel thread) is listed with an empty name, since its self-chosen
+// command name proves nothing. Zombies are left out.
 std::vector<ProcessEntry> SnapshotProcesses();
 
 // Ends the process at once (SIGKILL). False when it cannot be signalled or does not exist.

@@ -127,6 +127,11 @@ private:
     std::unique_ptr<Connection> m_connection;
 };
 
+// Whether the store at path may be trusted by this process: always for an ordinary user; for root
+// only when no user other than root could change the store file or any folder above it (or a link
+// on the way). When not, why names the component and the reason.
+bool RegistryStoreIsTrusted(const std::string& path, std::u16string& why);
+
 // The root's full Win32 name ("HKEY_LOCAL_MACHINE"), or an empty string for an unknown root.
 std::u16string RegistryRootName(HKEY root);
 // Parses "HKLM", "HKEY_LOCAL_MACHINE", "HKCU", "HKEY_CURRENT_USER", "HKCR", "HKEY_CLASSES_ROOT"

@@ -3,6 +3,7 @@
 #include "platform/WindowSystem.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cassert>
 
 namespace platform {
@@ -29,6 +30,17 @@ std::unique_ptr<WindowSystem>& Instance()
     return holder.system;
 }
 
+// Held while the instance is made, replaced or destroyed, and while another thread works on it
+// through WithCurrent. Recursive: destroying windows may ask for the window system again.
+std::recursive_mutex& InstanceLock()
+{
+    static std::recursive_mutex lock;
+    return lock;
+}
+
+// The instance as other threads may read it without the lock.
+std::atomic<WindowSystem*> s_current{nullptr};
+
 std::uintptr_t Key(HWND hwnd)
 {
     return reinterpret_cast<std::uintptr_t>(hwnd);
@@ -50,28 +62,48 @@ void RegisterTooltipClass(WindowSystem& system);
 
 WindowSystem& WindowSystem::Get()
 {
+    if (WindowSystem* current = s_current.load(std::memory_order_acquire))
+        return *current;
+    std::lock_guard guard(InstanceLock());
     auto& instance = Instance();
-    if (!instance)
+    if (!instance) {
         instance = std::make_unique<WindowSystem>(CreateDefaultBackend());
+        s_current.store(instance.get(), std::memory_order_release);
+    }
     return *instance;
 }
 
 WindowSystem& WindowSystem::Install(std::unique_ptr<IWindowBackend> backend)
 {
+    std::lock_guard guard(InstanceLock());
     auto& instance = Instance();
+    s_current.store(nullptr, std::memory_order_release);
     instance.reset();
     instance = std::make_unique<WindowSystem>(std::move(backend));
+    s_current.store(instance.get(), std::memory_order_release);
     return *instance;
 }
 
 void WindowSystem::Shutdown()
 {
+    std::lock_guard guard(InstanceLock());
+    s_current.store(nullptr, std::memory_order_release);
     Instance().reset();
 }
 
 WindowSystem* WindowSystem::Current()
 {
-    return Instance().get();
+    return s_current.load(std::memory_order_acquire);
+}
+
+bool WindowSystem::WithCurrent(const std::function<void(WindowSystem&)>& action)
+{
+    std::lock_guard guard(InstanceLock());
+    WindowSystem* current = s_current.load(std::memory_order_acquire);
+    if (current == nullptr)
+        return false;
+    action(*current);
+    return true;
 }
 
 void WindowSystem::AbandonWindows()

@@ -61,6 +61,10 @@ public:
     static void Shutdown();
     // The process's window system if one exists; never creates one.
     static WindowSystem* Current();
+    // For threads other than the UI thread: runs action on the process's window system if one
+    // exists, which Shutdown and Install then wait for, so it cannot go away meanwhile. False, and
+    // nothing created, when there is none.
+    static bool WithCurrent(const std::function<void(WindowSystem&)>& action);
     // The backend TVU_PLATFORM selects.
     static std::unique_ptr<IWindowBackend> CreateDefaultBackend();
 

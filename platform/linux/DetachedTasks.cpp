@@ -2,12 +2,15 @@
 // adopts the worker, which sleeps, then execs or unlinks.
 #include "platform/DetachedTasks.h"
 
+#include "platform/FileCopy.h"
 #include "platform/FileSystem.h"
+#include "platform/TextEncoding.h"
 
 #include <cerrno>
 #include <ctime>
 #include <fcntl.h>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -51,6 +54,14 @@ bool StartDelayed(Task task, std::u16string_view path, unsigned delayMs)
     if (native.empty())
         return false;
     char* const argv[] = {native.data(), nullptr};
+    // A copy that runs from a private folder of its own takes the folder with it.
+    std::string folder;
+    if (const std::size_t slash = native.rfind('/'); slash != std::string::npos && slash > 0) {
+        folder = native.substr(0, slash);
+        const std::string prefix = Utf16ToUtf8(kPrivateFolderPrefix);
+        if (folder.compare(folder.rfind('/') + 1, prefix.size(), prefix) != 0)
+            folder.clear();
+    }
 
     const pid_t child = fork();
     if (child < 0)
@@ -68,6 +79,10 @@ bool StartDelayed(Task task, std::u16string_view path, unsigned delayMs)
                 _exit(127);
             }
             unlink(argv[0]);
+            struct stat st;
+            if (!folder.empty() && lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid() &&
+                (st.st_mode & 07777) == 0700)
+                rmdir(folder.c_str()); // only ever an empty folder
             _exit(0);
         }
         _exit(worker > 0 ? 0 : 1);

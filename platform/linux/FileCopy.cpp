@@ -1,8 +1,11 @@
-// CopyFileReplacing on Linux: copy into a fresh file beside the target, then rename over it.
+// File copies on Linux: CopyFileReplacing copies into a fresh file beside the target and renames it
+// over; CopyIntoPrivateFolder copies into a fresh 0700 folder of this user's.
 #include "platform/FileCopy.h"
 
 #include "platform/FileSystem.h"
+#include "platform/TextEncoding.h"
 #include "platform/linux/FileTree.h"
+#include "platform/linux/Ownership.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -106,8 +109,10 @@ DWORD CopyFileReplacing(std::u16string_view source, std::u16string_view target)
     // mkostemp creates with O_EXCL, which never follows a link, under a name nobody can predict.
     std::string temporary = to + ".XXXXXX";
     const Fd out(mkostemp(temporary.data(), O_CLOEXEC));
-    if (out.Get() < 0)
-        return LastErrno();
+    if (out.Get() < 0) {
+        // The source was found, so "no such file" here means the target's folder is missing.
+        return errno == ENOENT ? ERROR_PATH_NOT_FOUND : LastErrno();
+    }
     const mode_t mode = sourceStat.st_mode & 0755;
     if (!CopyBytes(in.Get(), out.Get()) || fchmod(out.Get(), mode | S_IRUSR | S_IWUSR) != 0 ||
         rename(temporary.c_str(), to.c_str()) != 0) {
@@ -115,6 +120,61 @@ DWORD CopyFileReplacing(std::u16string_view source, std::u16string_view target)
         unlink(temporary.c_str());
         return error;
     }
+    return ERROR_SUCCESS;
+}
+
+DWORD CopyIntoPrivateFolder(std::u16string_view source, std::u16string_view parent, std::u16string_view fileName,
+                            std::u16string& copyPath)
+{
+    copyPath.clear();
+    std::string folder = NativePath(parent);
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    const std::string from = NativePath(source), name = NativePath(fileName);
+    if (folder.empty() || from.empty() || name.empty() || name.find('/') != std::string::npos)
+        return ERROR_PATH_NOT_FOUND;
+
+    const Fd in(open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    if (in.Get() < 0)
+        return LastErrno();
+    struct stat sourceStat
+    {
+    };
+    if (fstat(in.Get(), &sourceStat) != 0)
+        return LastErrno();
+    if (!S_ISREG(sourceStat.st_mode))
+        return ERROR_ACCESS_DENIED;
+
+    struct stat parentStat
+    {
+    };
+    if (stat(folder.c_str(), &parentStat) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : LastErrno();
+    if (!S_ISDIR(parentStat.st_mode))
+        return ERROR_PATH_NOT_FOUND;
+    std::string why;
+    if (linux_impl::OthersCouldChange(folder, geteuid(), why))
+        return ERROR_ACCESS_DENIED;
+
+    // mkdtemp makes the folder 0700 under a name nobody can predict, and fails rather than reuse
+    // anything already there.
+    std::string made = (folder == "/" ? std::string() : folder) + "/" + Utf16ToUtf8(kPrivateFolderPrefix) + "XXXXXX";
+    if (mkdtemp(made.data()) == nullptr)
+        return errno == ENOENT ? ERROR_PATH_NOT_FOUND : LastErrno();
+    const Fd dir(open(made.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    DWORD error = dir.Get() < 0 ? LastErrno() : ERROR_SUCCESS;
+    if (error == ERROR_SUCCESS) {
+        const Fd out(openat(dir.Get(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0700));
+        if (out.Get() < 0 || !CopyBytes(in.Get(), out.Get()) || fchmod(out.Get(), 0700) != 0 || fsync(out.Get()) != 0)
+            error = LastErrno();
+        if (error != ERROR_SUCCESS && out.Get() >= 0)
+            unlinkat(dir.Get(), name.c_str(), 0);
+    }
+    if (error != ERROR_SUCCESS) {
+        rmdir(made.c_str());
+        return error;
+    }
+    copyPath = Utf8ToUtf16(made + "/" + name);
     return ERROR_SUCCESS;
 }
 

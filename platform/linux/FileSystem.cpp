@@ -5,6 +5,7 @@
 #include "platform/TextEncoding.h"
 #include "platform/Win32Defs.h"
 #include "platform/linux/FileTree.h"
+#include "platform/linux/Ownership.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -90,14 +91,58 @@ bool IsDirectoryEmpty(std::u16string_view path)
     return empty;
 }
 
+namespace {
+
+// Opens the folder that holds the path's last component, without following a link in the folder's
+// own last component, and gives that component in leaf. -1 when there is no such folder.
+int OpenContainingFolder(std::u16string_view path, std::string& leaf)
+{
+    std::string native = NativePath(path);
+    while (native.size() > 1 && native.back() == '/')
+        native.pop_back();
+    const std::size_t slash = native.rfind('/');
+    leaf = slash == std::string::npos ? native : native.substr(slash + 1);
+    if (leaf.empty() || leaf == "." || leaf == ".." || leaf == "/")
+        return -1;
+    if (slash == std::string::npos)
+        return open(".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const std::string folder = slash == 0 ? std::string("/") : native.substr(0, slash);
+    return open(folder.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+} // namespace
+
 bool DeleteFile(std::u16string_view path)
 {
-    return !path.empty() && unlink(NativePath(path).c_str()) == 0;
+    std::string leaf;
+    const int folderFd = path.empty() ? -1 : OpenContainingFolder(path, leaf);
+    if (folderFd < 0)
+        return false;
+    // unlinkat without AT_REMOVEDIR never removes a folder and never follows the entry itself.
+    const bool deleted = unlinkat(folderFd, leaf.c_str(), 0) == 0;
+    close(folderFd);
+    return deleted;
 }
 
 bool RemoveDirectory(std::u16string_view path)
 {
-    return !path.empty() && rmdir(NativePath(path).c_str()) == 0;
+    std::string leaf;
+    const int folderFd = path.empty() ? -1 : OpenContainingFolder(path, leaf);
+    if (folderFd < 0)
+        return false;
+    const bool removed = unlinkat(folderFd, leaf.c_str(), AT_REMOVEDIR) == 0;
+    close(folderFd);
+    return removed;
+}
+
+bool FolderIsTrusted(std::u16string_view folder, std::u16string& why)
+{
+    why.clear();
+    std::string where;
+    if (!linux_impl::OthersCouldChange(NativePath(folder), geteuid(), where))
+        return true;
+    why = Utf8ToUtf16(where);
+    return false;
 }
 
 // ---------------------------------------------------------------------------------------------

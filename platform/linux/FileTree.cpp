@@ -1,6 +1,6 @@
-// Recursive deletion through *at() calls on directory descriptors. Every directory is opened with
-// O_NOFOLLOW, so a symbolic link met anywhere in the tree is removed as a link and its target is
-// never entered.
+// Deletion of folder trees through *at() calls on directory descriptors. Every directory is opened
+// with O_NOFOLLOW, so a symbolic link met anywhere in the tree is removed as a link and its target
+// is never entered. The descent is a loop over levels kept on the heap, not a recursion.
 #include "platform/linux/FileTree.h"
 
 #include "platform/Win32Defs.h"
@@ -11,24 +11,37 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace platform::linux_impl {
 
 namespace {
 
-struct Entry
+// How many folder levels of a descent keep their descriptor open. Deeper levels are closed and
+// reached again through ".." on the way up, each checked to be the very folder it was.
+constexpr std::size_t kOpenLevels = 32;
+// How many names of one folder are read at a time; the rest are read after those are handled.
+constexpr std::size_t kBatch = 256;
+
+struct Level
 {
-    std::string name;
-    bool isDirectory;
+    std::string name; // the folder's name in the level above
+    dev_t device = 0;
+    ino_t inode = 0;
+    int fd = -1;
+    std::vector<std::pair<std::string, bool>> pending; // name, listed as a folder
+    std::set<std::string> failed;                      // names that could not be deleted
+    bool listed = false;                               // the whole listing has been handled
 };
 
-// Reads the whole listing before anything is deleted, so the directory is never changed while
-// it is being read and only one descriptor per level stays open during the descent.
-bool ReadEntries(int dirFd, std::vector<Entry>& entries)
+// Reads the next batch of names that are neither "." nor ".." nor already failed. Reading starts
+// from the beginning each time: what was deleted is gone, so only what is new or left shows up.
+bool ReadBatch(Level& level)
 {
-    const int listFd = openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int listFd = openat(level.fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (listFd < 0)
         return false;
     DIR* dir = fdopendir(listFd);
@@ -40,41 +53,137 @@ bool ReadEntries(int dirFd, std::vector<Entry>& entries)
         const char* n = e->d_name;
         if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
             continue;
-        entries.push_back({n, e->d_type == DT_DIR});
+        if (level.failed.count(n) != 0)
+            continue;
+        level.pending.emplace_back(n, e->d_type == DT_DIR);
+        if (level.pending.size() == kBatch)
+            break;
     }
     closedir(dir);
+    level.listed = level.pending.empty();
     return true;
 }
 
-int RemoveDirectoryAt(int parentFd, const char* name);
-
-int RemoveContents(int dirFd)
+int OpenChildDirectory(int parentFd, const std::string& name, Level& child)
 {
-    std::vector<Entry> entries;
-    if (!ReadEntries(dirFd, entries))
-        return ErrorFromErrno(errno);
-    int result = 0;
-    for (const Entry& entry : entries) {
-        const int r =
-            entry.isDirectory ? RemoveDirectoryAt(dirFd, entry.name.c_str()) : RemoveTreeAt(dirFd, entry.name.c_str());
-        if (r != 0 && result == 0)
-            result = r;
+    const int fd = openat(parentFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    struct stat st;
+    if (fstat(fd, &st) != 0) {
+        close(fd);
+        return -1;
     }
-    return result;
+    child.name = name;
+    child.device = st.st_dev;
+    child.inode = st.st_ino;
+    child.fd = fd;
+    return fd;
 }
 
+// Empties and removes the folder `name` of parentFd without recursion: the levels of the descent
+// live on the heap and at most kOpenLevels + 1 of them hold a descriptor, so any depth is removed
+// with bounded stack and descriptors.
 int RemoveDirectoryAt(int parentFd, const char* name)
 {
-    const int fd = openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) {
+    std::vector<Level> levels;
+    levels.emplace_back();
+    if (OpenChildDirectory(parentFd, name, levels.back()) < 0) {
         // Not a directory after all (replaced, or a link): delete the entry itself.
         if (errno == ENOTDIR || errno == ELOOP)
             return unlinkat(parentFd, name, 0) == 0 ? 0 : ErrorFromErrno(errno);
         return ErrorFromErrno(errno);
     }
-    RemoveContents(fd);
-    close(fd);
-    return unlinkat(parentFd, name, AT_REMOVEDIR) == 0 ? 0 : ErrorFromErrno(errno);
+    int result = 0;
+    const auto fail = [&](Level& level, const std::string& entry, int error) {
+        level.failed.insert(entry);
+        if (result == 0)
+            result = error;
+    };
+    const auto closeAll = [&] {
+        for (Level& level : levels) {
+            if (level.fd >= 0)
+                close(level.fd);
+        }
+    };
+
+    while (!levels.empty()) {
+        Level& top = levels.back();
+        if (top.pending.empty() && !top.listed && !ReadBatch(top)) {
+            if (result == 0)
+                result = ErrorFromErrno(errno);
+            top.listed = true;
+        }
+        if (!top.pending.empty()) {
+            auto [entry, isDirectory] = std::move(top.pending.back());
+            top.pending.pop_back();
+            if (!isDirectory) {
+                if (unlinkat(top.fd, entry.c_str(), 0) == 0 || errno == ENOENT)
+                    continue;
+                if (errno != EISDIR) {
+                    fail(top, entry, ErrorFromErrno(errno));
+                    continue;
+                }
+            }
+            if (unlinkat(top.fd, entry.c_str(), AT_REMOVEDIR) == 0 || errno == ENOENT)
+                continue;
+            if (errno == ENOTDIR) {
+                // Listed as a folder but replaced by a file or link since.
+                if (unlinkat(top.fd, entry.c_str(), 0) != 0 && errno != ENOENT)
+                    fail(top, entry, ErrorFromErrno(errno));
+                continue;
+            }
+            if (errno != ENOTEMPTY && errno != EEXIST) {
+                fail(top, entry, ErrorFromErrno(errno));
+                continue;
+            }
+            Level child;
+            if (OpenChildDirectory(top.fd, entry, child) < 0) {
+                fail(top, entry, ErrorFromErrno(errno));
+                continue;
+            }
+            levels.push_back(std::move(child));
+            if (levels.size() > kOpenLevels + 1) {
+                Level& far = levels[levels.size() - 1 - kOpenLevels - 1];
+                if (far.fd >= 0) {
+                    close(far.fd);
+                    far.fd = -1;
+                }
+            }
+            continue;
+        }
+
+        // The folder on top is handled: remove it from the level above.
+        Level done = std::move(levels.back());
+        levels.pop_back();
+        int aboveFd = parentFd;
+        if (!levels.empty()) {
+            Level& above = levels.back();
+            if (above.fd < 0) {
+                // Up through "..", accepted only if it is the folder that was entered: a folder
+                // moved elsewhere meanwhile is never followed out of the tree.
+                const int fd = openat(done.fd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+                struct stat st;
+                if (fd < 0 || fstat(fd, &st) != 0 || st.st_dev != above.device || st.st_ino != above.inode) {
+                    if (fd >= 0)
+                        close(fd);
+                    close(done.fd);
+                    closeAll();
+                    return result != 0 ? result : ERROR_ACCESS_DENIED;
+                }
+                above.fd = fd;
+            }
+            aboveFd = above.fd;
+        }
+        close(done.fd);
+        if (unlinkat(aboveFd, done.name.c_str(), AT_REMOVEDIR) != 0 && errno != ENOENT) {
+            const int error = ErrorFromErrno(errno);
+            if (levels.empty())
+                return result != 0 ? result : error;
+            fail(levels.back(), done.name, error);
+        }
+    }
+    return result;
 }
 
 } // namespace

@@ -89,6 +89,29 @@ struct PendingRequest
 std::mutex s_pendingLock;
 std::deque<PendingRequest> s_pending;
 
+// Answers every waiting request with "no window": there is no window system left to serve them.
+void AnswerPendingWithNoWindow()
+{
+    std::deque<PendingRequest> requests;
+    {
+        std::lock_guard guard(s_pendingLock);
+        requests.swap(s_pending);
+    }
+    for (const PendingRequest& request : requests) {
+        WriteAll(request.fd, "0");
+        close(request.fd);
+    }
+}
+
+// Whether the process at the other end of a connected socket runs as this process's user. Only
+// such a peer counts: anyone can bind or reach an abstract name.
+bool PeerIsSameUser(int fd)
+{
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    return getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && size == sizeof peer && peer.uid == geteuid();
+}
+
 void ServeOnUiThread(HWND, UINT, UINT_PTR timerId, DWORD)
 {
     WindowSystem& windows = Windows();
@@ -126,6 +149,10 @@ struct InstanceMarker::State
                     continue;
                 return; // the marker is being given up
             }
+            if (!PeerIsSameUser(fd)) {
+                close(fd);
+                continue;
+            }
             SetReceiveTimeout(fd, 1000);
             std::string className, title;
             if (!ReadRequest(fd, className, title)) {
@@ -136,7 +163,11 @@ struct InstanceMarker::State
                 std::lock_guard guard(s_pendingLock);
                 s_pending.push_back(PendingRequest{fd, Utf8ToUtf16(className), Utf8ToUtf16(title)});
             }
-            Windows().SetTimer(nullptr, 0, 0, &ServeOnUiThread);
+            // Never Windows(): that would make a window system on this thread once the UI
+            // thread's is gone. Without one the answer is "no window".
+            if (!WindowSystem::WithCurrent(
+                    [](WindowSystem& windows) { windows.SetTimer(nullptr, 0, 0, &ServeOnUiThread); }))
+                AnswerPendingWithNoWindow();
         }
     }
 };
@@ -152,6 +183,8 @@ InstanceMarker::~InstanceMarker()
     if (m_state->listener.joinable())
         m_state->listener.join();
     close(m_state->listenFd);
+    // Requests the UI thread has not served yet will not be served by anyone now.
+    AnswerPendingWithNoWindow();
 }
 
 MarkerState InstanceMarker::Create(std::string_view name)
@@ -199,7 +232,9 @@ bool RaiseInstanceWindow(std::string_view name, std::u16string_view className, s
     if (fd < 0)
         return false;
     bool raised = false;
-    if (connect(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0) {
+    // A holder running as another user is no instance of ours (it may be anyone's program that
+    // took the name): it counts as no window, and the run goes on.
+    if (connect(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0 && PeerIsSameUser(fd)) {
         SetReceiveTimeout(fd, timeoutMs);
         std::string request = kRaiseVerb;
         request += '\n';

@@ -75,15 +75,16 @@ std::vector<ProcessEntry> SnapshotProcesses()
         int pid = 0;
         if (!ParsePid(e->d_name, pid))
             continue;
+        // Another user's process (without privilege), a kernel thread or a zombie has no
+        // readable executable. Its command name is chosen by the process itself, so it says
+        // nothing about what runs: such a process is listed without a name and never matches.
         std::string name;
         if (!ReadExeFileName(pid, name)) {
-            // Another user's process, a kernel thread or a zombie: fall back to the command name,
-            // which the kernel cuts to 15 bytes.
             std::string comm;
             char state = 0;
             if (!ReadStat(pid, comm, state) || state == 'Z' || state == 'X')
                 continue;
-            name = comm;
+            name.clear();
         }
         processes.push_back({pid, Utf8ToUtf16(name)});
     }

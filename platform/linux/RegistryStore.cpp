@@ -4,8 +4,11 @@
 #include "platform/Registry.h"
 
 #include "platform/TextEncoding.h"
+#include "platform/linux/Ownership.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -198,6 +201,40 @@ RegistryView ViewFromAccess(DWORD access)
     return (access & KEY_WOW64_64KEY) ? RegistryView::Wow64_64 : RegistryView::Default;
 }
 
+namespace {
+
+// Makes the folders up to the store (0755) and the store file (0644) when they are missing, with
+// those modes whatever the umask, so that the store is never created writable for others. What
+// exists already is left as it is.
+void PrepareStoreFile(const std::string& path)
+{
+    // Each folder from the top down: every prefix of the path that ends before a separator.
+    for (std::size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
+        const std::string folder = path.substr(0, slash);
+        if (mkdir(folder.c_str(), 0755) == 0)
+            chmod(folder.c_str(), 0755);
+    }
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd >= 0) {
+        fchmod(fd, 0644);
+        close(fd);
+    }
+}
+
+} // namespace
+
+bool RegistryStoreIsTrusted(const std::string& path, std::u16string& why)
+{
+    why.clear();
+    if (geteuid() != 0)
+        return true;
+    std::string where;
+    if (!linux_impl::OthersCouldChange(path, 0, where))
+        return true;
+    why = Utf8ToUtf16(where);
+    return false;
+}
+
 std::string RegistryStore::DefaultLocation()
 {
     if (const char* v = std::getenv("TVU_REGISTRY"); v != nullptr && *v != 0)
@@ -224,12 +261,8 @@ DWORD RegistryStore::Connect(bool create)
     if (m_path.empty())
         return ERROR_FILE_NOT_FOUND;
     if (!m_connection) {
-        if (create) {
-            std::error_code ec;
-            const std::filesystem::path parent = std::filesystem::path(m_path).parent_path();
-            if (!parent.empty())
-                std::filesystem::create_directories(parent, ec);
-        }
+        if (create)
+            PrepareStoreFile(m_path);
         auto connection = std::make_unique<Connection>();
         const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_FULLMUTEX;
         const int rc = sqlite3_open_v2(m_path.c_str(), &connection->db, flags, nullptr);

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -119,7 +120,8 @@ TEST(CopyFileReplacing, FailuresCarryWin32Codes)
     TempFolder t;
     WriteText(t.Dir() / "source", "program");
     EXPECT_EQ(platform::CopyFileReplacing(U(t.Dir() / "missing"), U(t.Dir() / "target")), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(platform::CopyFileReplacing(U(t.Dir() / "source"), U(t.Dir() / "no" / "target")), ERROR_FILE_NOT_FOUND);
+    // A missing folder is "path not found", the copy's own code, not the temporary file's.
+    EXPECT_EQ(platform::CopyFileReplacing(U(t.Dir() / "source"), U(t.Dir() / "no" / "target")), ERROR_PATH_NOT_FOUND);
     fs::create_directory(t.Dir() / "folder");
     EXPECT_EQ(platform::CopyFileReplacing(U(t.Dir() / "source"), U(t.Dir() / "folder")), ERROR_ACCESS_DENIED);
 
@@ -243,12 +245,12 @@ TEST(InstanceMarker, HeldByOneOwnerAtATimeAndFreedWithIt)
 // Runs the raise request on another thread while this (UI) thread runs the message loop.
 bool RaiseWhilePumping(const std::string& name, std::u16string_view className, std::u16string_view title)
 {
-    bool raised = false, done = false;
+    std::atomic<bool> raised{false}, done{false};
     std::thread client([&] {
         raised = platform::RaiseInstanceWindow(name, className, title, 3000);
         done = true;
     });
-    while (!WaitFor([&] { return done; }, 0ms)) {
+    while (!WaitFor([&] { return done.load(); }, 0ms)) {
         platform::Windows().DispatchPending();
         std::this_thread::sleep_for(2ms);
     }
@@ -288,6 +290,53 @@ TEST(InstanceMarker, ALaterInstanceRestoresAndRaisesTheHoldersWindow)
     EXPECT_EQ(order.back(), main) << "raised to the top";
     EXPECT_EQ(windows.GetWindowLongPtr(main, GWL_EXSTYLE) & WS_EX_TOPMOST, 0) << "and not left topmost";
     platform::WindowSystem::Shutdown();
+}
+
+// The listener never reaches a window system that is gone, and never makes one: with the window
+// system shut down first, a raise request is answered "no window" at once; with the marker given
+// up first, nobody answers. Requests keep coming while the window system goes away.
+TEST(InstanceMarker, ARequestAfterShutdownIsAnsweredNoWindowInEitherOrder)
+{
+    for (const bool windowSystemFirst : {true, false}) {
+        platform::WindowSystem::Install(std::make_unique<platform::HeadlessBackend>());
+        const std::string name = UniqueMarkerName();
+        auto marker = std::make_unique<platform::InstanceMarker>();
+        ASSERT_EQ(marker->Create(name), platform::MarkerState::Created);
+
+        std::atomic<bool> stop{false};
+        std::atomic<int> asked{0}, raised{0};
+        std::thread client([&] {
+            while (!stop) {
+                raised += platform::RaiseInstanceWindow(name, u"CMainWnd", u"Tarvion Uninstall Window", 300);
+                ++asked;
+            }
+        });
+        // Served by this thread's loop while the window system is there (it has no such window).
+        const auto served = std::chrono::steady_clock::now() + 10s;
+        while (asked.load() < 3 && std::chrono::steady_clock::now() < served) {
+            platform::Windows().DispatchPending();
+            std::this_thread::sleep_for(2ms);
+        }
+        ASSERT_GE(asked.load(), 3);
+        if (windowSystemFirst) {
+            platform::WindowSystem::Shutdown();
+            const int before = asked;
+            const auto start = std::chrono::steady_clock::now();
+            ASSERT_TRUE(WaitFor([&] { return asked.load() >= before + 20; }, 10s));
+            // Answered at once, not after the client's timeout.
+            EXPECT_LT(std::chrono::steady_clock::now() - start, 1500ms);
+            EXPECT_EQ(platform::WindowSystem::Current(), nullptr) << "the listener made a window system";
+            marker.reset();
+        } else {
+            marker.reset();
+            platform::WindowSystem::Shutdown();
+        }
+        stop = true;
+        client.join();
+        EXPECT_EQ(raised, 0);
+        EXPECT_EQ(platform::WindowSystem::Current(), nullptr);
+        EXPECT_FALSE(platform::RaiseInstanceWindow(name, u"CMainWnd", u"Tarvion Uninstall Window", 200));
+    }
 }
 
 } // namespace

@@ -278,6 +278,10 @@ int main(int argc, char** argv)
         return 1;
     }
     platform::RegistryStore store(platform::RegistryStore::DefaultLocation());
+    // Root's uninstaller refuses such a store; say so before anything is written to it.
+    if (std::u16string why; !platform::RegistryStoreIsTrusted(store.Location(), why))
+        std::fprintf(stderr, "WARNING: the registry store %s can be changed by a user other than root (%s)\n",
+                     store.Location().c_str(), platform::Utf16ToUtf8(why).c_str());
     if (options.command == "query")
         return Query(store, options, options.subKey, false);
     if (options.command == "add")
