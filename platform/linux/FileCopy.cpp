@@ -79,6 +79,24 @@ bool IsRunningProgram(const std::string& target)
     return errno == ETXTBSY;
 }
 
+// Opens the file to copy, which must be a regular file; -1 with error set otherwise.
+int OpenSource(const std::string& from, struct stat& st, DWORD& error)
+{
+    const int fd = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = LastErrno();
+        return -1;
+    }
+    if (fstat(fd, &st) != 0)
+        error = LastErrno();
+    else if (!S_ISREG(st.st_mode))
+        error = ERROR_ACCESS_DENIED;
+    else
+        return fd;
+    close(fd);
+    return -1;
+}
+
 } // namespace
 
 DWORD CopyFileReplacing(std::u16string_view source, std::u16string_view target)
@@ -87,16 +105,13 @@ DWORD CopyFileReplacing(std::u16string_view source, std::u16string_view target)
     if (from.empty() || to.empty())
         return ERROR_PATH_NOT_FOUND;
 
-    const Fd in(open(from.c_str(), O_RDONLY | O_CLOEXEC));
-    if (in.Get() < 0)
-        return LastErrno();
     struct stat sourceStat
     {
     };
-    if (fstat(in.Get(), &sourceStat) != 0)
-        return LastErrno();
-    if (!S_ISREG(sourceStat.st_mode))
-        return ERROR_ACCESS_DENIED;
+    DWORD sourceError = ERROR_SUCCESS;
+    const Fd in(OpenSource(from, sourceStat, sourceError));
+    if (in.Get() < 0)
+        return sourceError;
 
     struct stat targetStat
     {
@@ -134,16 +149,13 @@ DWORD CopyIntoPrivateFolder(std::u16string_view source, std::u16string_view pare
     if (folder.empty() || from.empty() || name.empty() || name.find('/') != std::string::npos)
         return ERROR_PATH_NOT_FOUND;
 
-    const Fd in(open(from.c_str(), O_RDONLY | O_CLOEXEC));
-    if (in.Get() < 0)
-        return LastErrno();
     struct stat sourceStat
     {
     };
-    if (fstat(in.Get(), &sourceStat) != 0)
-        return LastErrno();
-    if (!S_ISREG(sourceStat.st_mode))
-        return ERROR_ACCESS_DENIED;
+    DWORD sourceError = ERROR_SUCCESS;
+    const Fd in(OpenSource(from, sourceStat, sourceError));
+    if (in.Get() < 0)
+        return sourceError;
 
     struct stat parentStat
     {

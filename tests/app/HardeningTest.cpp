@@ -19,7 +19,9 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <pthread.h>
+#include <sched.h>
 #include <sys/mman.h>
+#include <sys/mount.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -244,6 +246,35 @@ TEST_F(Hardening, AnUnsafeTempIsRefusedAndTheCopyErrorCarriesTheCopysCode)
     EXPECT_EQ(relocate(owned / "inner"), "uninstall.exe copy error,err=5");
 
     EXPECT_EQ(relocate(m_sandbox.Dir() / "missing"), "uninstall.exe copy error,err=3");
+
+    // Inside a TEMP that is safe but not writable for the user, and on a full disk.
+    const fs::path source = m_sandbox.Dir() / "program";
+    WriteText(source, std::string(256 * 1024, 'P'));
+    const fs::path rootsOnly = m_sandbox.Dir() / "roots-temp";
+    fs::create_directories(rootsOnly);
+    EXPECT_EQ(RunAs(kNobody,
+                    [&] {
+                        std::u16string copy;
+                        return int(platform::CopyIntoPrivateFolder(U(source), U(rootsOnly), u"uninstall.exe", copy));
+                    }),
+              int(ERROR_ACCESS_DENIED));
+    const fs::path small = m_sandbox.Dir() / "small-temp";
+    fs::create_directories(small);
+    const pid_t child = fork();
+    if (child == 0) {
+        if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            mount("tmpfs", small.c_str(), "tmpfs", 0, "size=64k,mode=0755") != 0)
+            _exit(200);
+        std::u16string copy;
+        const DWORD rc = platform::CopyIntoPrivateFolder(U(source), U(small), u"uninstall.exe", copy);
+        // What failed is removed again.
+        _exit(fs::is_empty(small) ? int(rc) : 201);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_NE(WEXITSTATUS(status), 200) << "no private mount namespace for a full disk";
+    EXPECT_EQ(WEXITSTATUS(status), int(ERROR_DISK_FULL));
 
     // A safe TEMP gets the copy in a private folder; this test program has no manifest beside it.
     const fs::path safe = m_sandbox.Dir() / "safe-temp";

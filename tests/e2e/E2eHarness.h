@@ -91,7 +91,16 @@ public:
     fs::path Temp() const { return m_dir / "temp"; }
     fs::path Frames() const { return m_dir / "frames"; }
     fs::path BoxLog() const { return m_dir / "boxes.log"; }
-    fs::path TempCopy() const { return Temp() / "uninstall.exe"; }
+    // The relocated copy: in the run's private folder inside TEMP when there is one, else TEMP's own.
+    fs::path TempCopy() const
+    {
+        std::error_code ec;
+        for (const auto& entry : fs::directory_iterator(Temp(), ec)) {
+            if (entry.path().filename().string().rfind("tarvion-uninstall-", 0) == 0)
+                return entry.path() / "uninstall.exe";
+        }
+        return Temp() / "uninstall.exe";
+    }
     fs::path InstalledUninstaller() const { return Install() / "uninstall.exe"; }
 
     // Stages the sample installation with the real uninstaller and running product processes.
