@@ -353,6 +353,12 @@ void RemoveStartMenuEntries(RemovalReport* report)
 
 void NoteUndoneSteps(int firstUndoneStep, RemovalReport& report)
 {
+    if (firstUndoneStep <= 1) {
+        // Nothing listed was touched: the installation folder stands for all of it.
+        const std::u16string dir = GetInstallDirectory();
+        if (!dir.empty() && platform::FileExists(dir))
+            report.leftBehind.push_back(Shown(dir));
+    }
     if (firstUndoneStep <= 2) {
         std::u16string shortcut;
         if (QueryRegistryValue(HKEY_LOCAL_MACHINE, kUninstallKey, kDisplayShortcutValue, REG_SZ, shortcut) &&

@@ -59,6 +59,6 @@ bool RemoveRegistryKeys(bool keepRegistration = false, RemovalReport* report = n
 // Step 4: deletes the product's two Start Menu shortcuts and then its folder if empty.
 void RemoveStartMenuEntries(RemovalReport* report = nullptr);
 
-// After a stop: notes in the report what the steps from firstUndoneStep (2, 3 or 4) on would have
-// removed and is still there.
+// After a stop: notes in the report what the steps from firstUndoneStep (1 to 4) on would have
+// removed and is still there (for step 1, the installation folder as a whole).
 void NoteUndoneSteps(int firstUndoneStep, RemovalReport& report);

@@ -332,6 +332,12 @@ int ConfinedDirectory::ReadFileBelow(std::string_view relativeName, std::size_t 
     const int fd = openat(parentFd, leaf.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return ErrorFromErrno(errno);
+    // Closed however the read ends, an allocation that throws included.
+    const struct Closer
+    {
+        int fd;
+        ~Closer() { close(fd); }
+    } closer{fd};
     struct stat st;
     int result = 0;
     if (fstat(fd, &st) != 0) {
@@ -366,7 +372,6 @@ int ConfinedDirectory::ReadFileBelow(std::string_view relativeName, std::size_t 
         if (result == 0 && filled > limit)
             result = ERROR_FILE_TOO_LARGE;
     }
-    close(fd);
     if (result != 0) {
         text.clear();
         return result;

@@ -15,12 +15,16 @@
 
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <malloc.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 
 using namespace tvu_test;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -237,3 +241,47 @@ TEST_F(RemovalReportTest, AWriteLockedStoreKeepsTheUninstallerThatCanStillBeRun)
     EXPECT_FALSE(fs::exists(Install()));
     EXPECT_FALSE(UninstallKeyExists());
 }
+
+#if !defined(__SANITIZE_ADDRESS__)
+// A step that throws (here: no memory for a manifest below the size limit) is noted and counts as
+// done, so the window still sees every flag set. The worker runs in a fresh copy of this program,
+// whose address space is limited so that the manifest's 60 MiB cannot be had.
+TEST(RemovalReportThrowing, AStepThatThrowsStillLetsTheWorkerSetItsFlags)
+{
+    if (std::getenv("TVU_THROWING_STEP") != nullptr) {
+        std::ifstream status("/proc/self/status");
+        std::size_t kib = 0;
+        for (std::string line; std::getline(status, line);) {
+            if (line.rfind("VmSize:", 0) == 0)
+                kib = std::stoul(line.substr(7));
+        }
+        // What the process has now, the worker's stack and a little more.
+        const rlimit limit{(kib << 10) + (24u << 20), (kib << 10) + (24u << 20)};
+        setrlimit(RLIMIT_AS, &limit);
+        // One malloc arena: a new thread's own arena would reserve 64 MiB of address space.
+        mallopt(M_ARENA_MAX, 1);
+        ReportWindow window;
+        CWndThread threads;
+        if (threads.Start(UninstallWorker, nullptr) == 0)
+            _exit(3);
+        const bool finished = WaitFor([&] { return window.flags.workerFinished.load() == 1; }, 30s);
+        const RemovalReport report = LastRemovalReport();
+        _exit(!finished                                             ? 4
+              : window.flags.filesStepResult.load() != 1            ? 5
+              : !Mentions(report.problems, "A removal step failed") ? 6
+              : report.registrationKept                             ? 0
+                                                                    : 7);
+    }
+    Sandbox sandbox;
+    sandbox.Stage(Cat({"--files 5 --uninstaller '", ToolPath("tarvion-idle"), "'"}));
+    {
+        std::ofstream(sandbox.Install() / "uninstall.dat", std::ios::trunc);
+        fs::resize_file(sandbox.Install() / "uninstall.dat", std::uintmax_t(60) << 20);
+    }
+    const CommandResult r = sandbox.Run(
+        Cat({"TVU_THROWING_STEP=1 /proc/", std::to_string(getpid()), "/exe --gtest_filter=RemovalReportThrowing.*"}));
+    EXPECT_EQ(r.exitCode, 0) << "3 no thread, 4 never finished, 5 no step-1 flag, 6 not noted, 7 key gone";
+    EXPECT_TRUE(fs::exists(sandbox.Install() / "uninstall.exe"));
+    EXPECT_TRUE(UninstallKeyExists());
+}
+#endif
