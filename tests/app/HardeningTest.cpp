@@ -30,6 +30,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstddef>
 #include <cstring>
@@ -606,4 +607,47 @@ TEST_F(Hardening, AProcessIsKilledOnlyForItsExecutablesName)
     EXPECT_TRUE(platform::IsProcessRunning(decoy)) << "killed for its command name";
     kill(decoy, SIGKILL);
     waitpid(decoy, nullptr, 0);
+}
+
+// The whole program, run as root on a store in a folder the attacker owns (where he has put a
+// store of his own, naming the victim's file as the shortcut): one box says why, and nothing of
+// the installation or the victim's goes.
+TEST_F(Hardening, TheUninstallerRunAsRootRefusesAStoreOthersCouldChange)
+{
+    const std::string program = std::string(TVU_BINARY_DIR) + "/app/uninstall.exe";
+    // Staged beside the victim's folder: the stager wants a folder of its own.
+    const fs::path staged = m_sandbox.Dir() / "staged";
+    const CommandResult stage = m_sandbox.Run(
+        Cat({"'", ToolPath("tarvion-stage"), "' '", staged.string(), "' --files 20 --uninstaller '", program, "'"}));
+    ASSERT_EQ(stage.exitCode, 0) << stage.err;
+    const fs::path install = staged / "install";
+    const fs::path folder = m_sandbox.Dir() / "attackers-store";
+    fs::create_directories(folder);
+    fs::rename(staged / "registry.db", folder / "registry.db");
+    ChownTree(folder, kNobody);
+    ASSERT_EQ(RunAs(kNobody,
+                    [&] {
+                        platform::RegistryStore store((folder / "registry.db").string());
+                        platform::RegistryKey key;
+                        return store.OpenKey(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_ALL_ACCESS, key) == 0 &&
+                                       store.SetString(key, u"DisplayShortcut", U(m_victim / "precious.txt")) == 0
+                                   ? 0
+                                   : 1;
+                    }),
+              0);
+    const auto installBefore = Sandbox::Snapshot(install);
+    const fs::path boxes = m_sandbox.Dir() / "boxes.log";
+    const CommandResult r = m_sandbox.Run(
+        Cat({"env TVU_PLATFORM=headless TVU_MSGBOX=ok TVU_MSGBOX_LOG='", boxes.string(), "' TVU_REGISTRY='",
+             (folder / "registry.db").string(), "' TEMP='", (m_sandbox.Dir() / "temp").string(),
+             "' DISPLAY= WAYLAND_DISPLAY= '", (install / "uninstall.exe").string(), "'"}));
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    const std::string log = ReadText(boxes);
+    EXPECT_NE(log.find("The registry store can be changed by a user other than root ("), std::string::npos) << log;
+    EXPECT_NE(log.find("belongs to user 65534"), std::string::npos) << log;
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << "exactly one box";
+    std::this_thread::sleep_for(1500ms); // no relaunched copy comes either
+    EXPECT_EQ(Sandbox::Snapshot(install), installBefore);
+    EXPECT_FALSE(fs::exists(m_sandbox.Dir() / "temp") && !fs::is_empty(m_sandbox.Dir() / "temp"));
+    ExpectVictimUntouched();
 }
