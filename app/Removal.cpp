@@ -165,19 +165,20 @@ bool RemoveListedFiles(const std::atomic<bool>* stopRequested, RemovalReport* re
     // Names are only ever resolved below a known, absolute installation directory that is not
     // the file-system root; otherwise they would land in the working directory or at the root.
     // The folder is opened once: the manifest and every entry are reached through that descriptor.
-    // A folder that another user could change (or a link on the way to it) could be pointed at
-    // anybody's files between the registration being written and this run: nothing is removed.
-    std::u16string why;
-    if (!dir.empty() && platform::FileExists(dir) && !platform::FolderIsTrusted(dir, why)) {
-        r.problems.push_back(u"The installation folder " + dir + u" can be changed by another user (" + why +
-                             u"), so nothing was removed.");
-        return true;
-    }
     platform::ConfinedDirectory install;
     if (!install.Open(dir)) {
         // A folder that is not there any more holds nothing listed; any other failure is told.
         if (dir.empty() || platform::FileExists(dir))
             r.problems.push_back(u"The installation folder " + dir + u" could not be opened.");
+        return true;
+    }
+    // A folder that another user could change (or a link on the way to it) could be pointed at
+    // anybody's files: nothing is removed. Judged on what was opened, so that no swap between the
+    // check and the opening counts.
+    std::u16string why;
+    if (!install.IsTrusted(why)) {
+        r.problems.push_back(u"The installation folder " + dir + u" can be changed by another user (" + why +
+                             u"), so nothing was removed.");
         return true;
     }
 

@@ -67,6 +67,11 @@ public:
     // it is not a regular file. Returns 0 or a Win32 error code.
     int ReadFileBelow(std::string_view relativeName, std::size_t limit, std::string& text);
 
+    // Whether the open directory may be trusted: the path it was opened through still leads to it
+    // (same device and inode) and no other user could change that path (FolderIsTrusted). False,
+    // with why set, otherwise.
+    bool IsTrusted(std::u16string& why) const;
+
     // Removes the directory itself when it is empty and the path it was opened through still
     // leads to this very directory (same device and inode), so that a folder put in its place
     // is never touched. Returns 0 or a Win32 error code (ERROR_DIR_NOT_EMPTY when not empty).

@@ -382,6 +382,23 @@ int ConfinedDirectory::ReadFileBelow(std::string_view relativeName, std::size_t 
     return 0;
 }
 
+bool ConfinedDirectory::IsTrusted(std::u16string& why) const
+{
+    why.clear();
+    if (!m_state)
+        return false;
+    if (!FolderIsTrusted(Utf8ToUtf16(m_state->path), why))
+        return false;
+    // Checked after the ownership walk: a path nobody else can change cannot be moved off the
+    // folder that was opened once this holds.
+    struct stat st;
+    if (stat(m_state->path.c_str(), &st) != 0 || st.st_dev != m_state->device || st.st_ino != m_state->inode) {
+        why = Utf8ToUtf16(m_state->path) + u" changed while it was opened";
+        return false;
+    }
+    return true;
+}
+
 int ConfinedDirectory::RemoveSelfIfEmpty()
 {
     if (!m_state)
