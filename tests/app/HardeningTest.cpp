@@ -139,6 +139,19 @@ void SetUninstallString(const fs::path& uninstaller, const fs::path& shortcut = 
     }
 }
 
+// As the given user, makes the store at db name the target as the shortcut to delete.
+int PlantShortcutAs(uid_t uid, const fs::path& db, const fs::path& target)
+{
+    return RunAs(uid, [&] {
+        platform::RegistryStore store(db.string());
+        platform::RegistryKey key;
+        return store.CreateKey(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_ALL_ACCESS, key) == 0 &&
+                       store.SetString(key, u"DisplayShortcut", U(target)) == 0
+                   ? 0
+                   : 1;
+    });
+}
+
 class Hardening : public ::testing::Test
 {
 protected:
@@ -323,16 +336,7 @@ TEST_F(Hardening, TheStoreIsCreatedSafelyAndAStoreOthersCouldChangeIsRefused)
     fs::create_directories(folder);
     ChownTree(folder, kNobody);
     const fs::path db = folder / "registry.db";
-    ASSERT_EQ(RunAs(kNobody,
-                    [&] {
-                        platform::RegistryStore store(db.string());
-                        platform::RegistryKey key;
-                        return store.CreateKey(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_ALL_ACCESS, key) == 0 &&
-                                       store.SetString(key, u"DisplayShortcut", U(m_victim / "precious.txt")) == 0
-                                   ? 0
-                                   : 1;
-                    }),
-              0);
+    ASSERT_EQ(PlantShortcutAs(kNobody, db, m_victim / "precious.txt"), 0);
     std::u16string why;
     EXPECT_FALSE(platform::RegistryStoreIsTrusted(db.string(), why));
     EXPECT_NE(platform::Utf16ToUtf8(why).find("belongs to user 65534"), std::string::npos);
@@ -625,16 +629,7 @@ TEST_F(Hardening, TheUninstallerRunAsRootRefusesAStoreOthersCouldChange)
     fs::create_directories(folder);
     fs::rename(staged / "registry.db", folder / "registry.db");
     ChownTree(folder, kNobody);
-    ASSERT_EQ(RunAs(kNobody,
-                    [&] {
-                        platform::RegistryStore store((folder / "registry.db").string());
-                        platform::RegistryKey key;
-                        return store.OpenKey(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_ALL_ACCESS, key) == 0 &&
-                                       store.SetString(key, u"DisplayShortcut", U(m_victim / "precious.txt")) == 0
-                                   ? 0
-                                   : 1;
-                    }),
-              0);
+    ASSERT_EQ(PlantShortcutAs(kNobody, folder / "registry.db", m_victim / "precious.txt"), 0);
     const auto installBefore = Sandbox::Snapshot(install);
     const fs::path boxes = m_sandbox.Dir() / "boxes.log";
     const CommandResult r = m_sandbox.Run(
