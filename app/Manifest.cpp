@@ -103,30 +103,22 @@ private:
     std::size_t m_pos = 0;
 };
 
-} // namespace
-
-std::vector<std::string> ReadManifestNames(std::string_view text)
+// The reader's way through the text; false when the text or an element is malformed.
+bool ReadWithReader(std::string_view text, std::vector<std::string>& names)
 {
-    std::vector<std::string> names;
-    if (PlainScanner(text).Scan(names))
-        return names;
-    return ReadManifestNamesWithReader(text);
-}
-
-std::vector<std::string> ReadManifestNamesWithReader(std::string_view text)
-{
-    std::vector<std::string> names;
     try {
         Json::Value root;
         Json::Reader reader;
         if (!reader.parse(std::string(text), root, true) || !root.isArray())
-            return names;
+            return false;
         for (Json::ArrayIndex i = 0; i < root.size(); ++i) {
             const Json::Value& element = root[i];
             if (!element.isObject())
-                break;
+                return false;
             const Json::Value& name = element["name"];
-            if (name.isNull() || name.isArray() || name.isObject())
+            if (name.isArray() || name.isObject())
+                return false;
+            if (name.isNull())
                 break;
             std::string value = name.asString();
             if (value.empty())
@@ -135,6 +127,33 @@ std::vector<std::string> ReadManifestNamesWithReader(std::string_view text)
         }
     } catch (const std::exception&) {
         // A reader that gives up lists nothing.
+        names.clear();
+        return false;
     }
+    return true;
+}
+
+} // namespace
+
+std::vector<std::string> ReadManifestNames(std::string_view text)
+{
+    std::vector<std::string> names;
+    ParseManifestNames(text, names);
+    return names;
+}
+
+bool ParseManifestNames(std::string_view text, std::vector<std::string>& names)
+{
+    names.clear();
+    if (PlainScanner(text).Scan(names))
+        return true;
+    names.clear();
+    return ReadWithReader(text, names);
+}
+
+std::vector<std::string> ReadManifestNamesWithReader(std::string_view text)
+{
+    std::vector<std::string> names;
+    ReadWithReader(text, names);
     return names;
 }

@@ -92,59 +92,278 @@ bool DeleteRegistryTree(HKEY root, std::u16string_view subKey)
     return store.DeleteTree(root, subKey, 0) == ERROR_SUCCESS;
 }
 
-bool RemoveListedFiles(const std::atomic<bool>* stopRequested)
+namespace {
+
+std::u16string Decimal(unsigned long value)
 {
-    const std::u16string dir = GetInstallDirectory();
+    const std::string digits = std::to_string(value);
+    return std::u16string(digits.begin(), digits.end());
+}
+
+std::u16string KeyName(HKEY root, std::u16string_view subKey)
+{
+    return platform::RegistryRootName(root) + u"\\" + std::u16string(subKey);
+}
+
+// Whether the store accepts a write to the uninstall key, found by writing "UninstallString" back
+// unchanged: the uninstaller must not be deleted while its registration could not be.
+bool RegistrationWritable()
+{
+    platform::RegistryStore store(platform::RegistryStore::DefaultLocation());
+    platform::RegistryKey key;
+    if (store.OpenKey(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_QUERY_VALUE | KEY_SET_VALUE, key) != ERROR_SUCCESS)
+        return false;
+    std::vector<std::uint8_t> data(kRegistryValueLimit);
+    DWORD type = REG_SZ;
+    DWORD size = DWORD(data.size());
+    if (store.QueryValue(key, kUninstallStringValue, &type, data.data(), &size) != ERROR_SUCCESS)
+        return false;
+    return store.SetValue(key, kUninstallStringValue, type, data.data(), size) == ERROR_SUCCESS;
+}
+
+// One listed entry as it is used on disk: a well-formed name without a zero byte converts to
+// UTF-16 and back unchanged, so it is used as it is; any other goes through the conversion that
+// fixes its meaning.
+std::string OnDiskName(const std::string& name)
+{
+    if (name.find('\0') == std::string::npos && platform::IsValidUtf8(name))
+        return name;
+    return platform::Utf16ToUtf8(Utf8ToWide(name));
+}
+
+// Deletes one listed entry and notes what became of it: removed, left behind, or not there.
+void DeleteListed(platform::ConfinedDirectory& install, const std::u16string& dir, const std::string& name,
+                  RemovalReport& report)
+{
+    if (install.DeleteBelowUtf8(name) == 0)
+        report.removed.push_back(dir + platform::Utf8ToUtf16(name));
+    else if (install.ExistsBelowUtf8(name))
+        report.leftBehind.push_back(dir + platform::Utf8ToUtf16(name));
+}
+
+void NoteIfPresent(platform::ConfinedDirectory& install, const std::u16string& dir, const std::string& name,
+                   RemovalReport& report)
+{
+    if (install.ExistsBelowUtf8(name))
+        report.leftBehind.push_back(dir + platform::Utf8ToUtf16(name));
+}
+
+} // namespace
+
+bool RemoveListedFiles(const std::atomic<bool>* stopRequested, RemovalReport* report)
+{
+    RemovalReport unused;
+    RemovalReport& r = report != nullptr ? *report : unused;
+    const auto stopped = [stopRequested] { return stopRequested != nullptr && stopRequested->load(); };
+
+    std::u16string uninstaller;
+    if (!QueryRegistryValue(HKEY_LOCAL_MACHINE, kUninstallKey, kUninstallStringValue, REG_SZ, uninstaller)) {
+        r.problems.push_back(u"The uninstall registration could not be read, so the installation folder is unknown.");
+        return true;
+    }
+    const std::u16string dir = GetDirectoryPart(uninstaller);
     // Names are only ever resolved below a known, absolute installation directory that is not
     // the file-system root; otherwise they would land in the working directory or at the root.
+    // The folder is opened once: the manifest and every entry are reached through that descriptor.
     platform::ConfinedDirectory install;
-    if (!install.Open(dir))
+    if (!install.Open(dir)) {
+        // A folder that is not there any more holds nothing listed; any other failure is told.
+        if (dir.empty() || platform::FileExists(dir))
+            r.problems.push_back(u"The installation folder " + dir + u" could not be opened.");
         return true;
+    }
 
-    const std::string text = platform::ReadFileBytes(dir + std::u16string(kManifestFileName));
-    for (const std::string& name : ReadManifestNames(text)) {
-        if (stopRequested != nullptr && stopRequested->load())
+    std::string text;
+    const int readError = install.ReadFileBelow("uninstall.dat", kManifestSizeLimit, text);
+    std::vector<std::string> names;
+    if (readError == ERROR_FILE_TOO_LARGE) {
+        r.problems.push_back(u"The manifest " + dir + std::u16string(kManifestFileName) +
+                             u" is larger than 64 MiB and was not read.");
+    } else if (readError != 0) {
+        r.problems.push_back(u"The manifest " + dir + std::u16string(kManifestFileName) +
+                             u" could not be read (error " + Decimal(unsigned(readError)) + u").");
+    } else if (!ParseManifestNames(text, names)) {
+        r.problems.push_back(u"The manifest " + dir + std::u16string(kManifestFileName) +
+                             (names.empty() ? u" is not a valid list; nothing it names was removed."
+                                            : u" is malformed after its entry " + Decimal(names.size()) +
+                                                  u"; only the entries before that were removed."));
+    }
+    text = std::string();
+
+    // The uninstaller and the manifest are what a later run needs: they are kept for the end.
+    const std::string uninstallerName = platform::Utf16ToUtf8(std::u16string_view(uninstaller).substr(dir.size()));
+    std::vector<std::string> lastOnes;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (stopped()) {
+            for (std::size_t j = i; j < names.size(); ++j)
+                NoteIfPresent(install, dir, OnDiskName(names[j]), r);
+            for (const std::string& name : lastOnes)
+                NoteIfPresent(install, dir, name, r);
             return true;
-        // Absolute names, ".." and links leading outside are refused inside; the loop goes on.
-        // A well-formed name without a zero byte converts to UTF-16 and back unchanged, so it is
-        // used as it is; any other goes through the conversion that fixes its meaning.
-        if (name.find('\0') == std::string::npos && platform::IsValidUtf8(name))
-            install.DeleteBelowUtf8(name);
-        else
-            install.DeleteBelow(Utf8ToWide(name));
+        }
+        const std::string name = OnDiskName(names[i]);
+        std::string normalized;
+        // Absolute names, ".." and links leading outside are refused; the loop goes on.
+        if (!platform::ConfinedDirectory::NormalizeUtf8(name, normalized)) {
+            r.problems.push_back(u"The manifest names " + platform::Utf8ToUtf16(name) +
+                                 u", which lies outside the installation folder; it was not removed.");
+            continue;
+        }
+        if (normalized == "uninstall.dat" || (!uninstallerName.empty() && normalized == uninstallerName)) {
+            lastOnes.push_back(name);
+            continue;
+        }
+        DeleteListed(install, dir, name, r);
     }
-    if (stopRequested != nullptr && stopRequested->load())
+    if (stopped()) {
+        for (const std::string& name : lastOnes)
+            NoteIfPresent(install, dir, name, r);
         return true;
-    if (platform::IsDirectoryEmpty(dir))
-        platform::ShellDeletePath(dir);
-    return true;
-}
-
-bool RemoveRecordedShortcut()
-{
-    std::u16string shortcut;
-    if (QueryRegistryValue(HKEY_LOCAL_MACHINE, kUninstallKey, kDisplayShortcutValue, REG_SZ, shortcut)) {
-        // A shortcut is a file: a value naming a folder must not take the folder with it.
-        platform::DeleteFile(shortcut);
     }
+
+    if (!lastOnes.empty()) {
+        bool keep = !r.leftBehind.empty() || !r.problems.empty();
+        if (!keep && !RegistrationWritable()) {
+            r.problems.push_back(u"The registry store cannot be changed, so the uninstaller was kept.");
+            keep = true;
+        }
+        for (const std::string& name : lastOnes) {
+            if (keep)
+                NoteIfPresent(install, dir, name, r);
+            else
+                DeleteListed(install, dir, name, r);
+        }
+    }
+    if (install.RemoveSelfIfEmpty() == 0)
+        r.removed.push_back(dir);
     return true;
 }
 
-bool RemoveRegistryKeys()
+namespace {
+
+// A path as the person knows it on this system, for the report.
+std::u16string Shown(std::u16string_view path)
 {
-    const bool removed = DeleteRegistryTree(HKEY_LOCAL_MACHINE, kUninstallKey);
-    DeleteRegistryTree(HKEY_CURRENT_USER, kProductKey);
-    DeleteRegistryTree(HKEY_CLASSES_ROOT, kProductKey);
-    return removed;
+    return platform::Utf8ToUtf16(platform::NativePath(path));
 }
 
-void RemoveStartMenuEntries()
+// Deletes one file or link at a fixed path and notes what became of it.
+void DeleteNamedFile(const std::u16string& path, RemovalReport& report)
+{
+    if (platform::DeleteFile(path))
+        report.removed.push_back(Shown(path));
+    else if (platform::FileExists(path))
+        report.leftBehind.push_back(Shown(path));
+}
+
+bool StartMenuFolder(std::u16string& folder)
 {
     std::u16string startMenu;
     if (!platform::GetStartMenuFolder(startMenu))
+        return false;
+    folder = startMenu + u"\\" + std::u16string(kProductWord);
+    return true;
+}
+
+std::u16string StartMenuLink(const std::u16string& folder, bool remove)
+{
+    return folder + (remove ? u"\\Remove " : u"\\") + std::u16string(kProductWord) + u".lnk";
+}
+
+// Deletes a key tree and notes the outcome; false when it is still there.
+bool DeleteKeyNoting(platform::RegistryStore& store, HKEY root, std::u16string_view subKey, RemovalReport& report)
+{
+    const DWORD rc = store.DeleteTree(root, subKey, 0);
+    if (rc == ERROR_SUCCESS) {
+        report.removed.push_back(KeyName(root, subKey));
+        return true;
+    }
+    if (rc == ERROR_FILE_NOT_FOUND)
+        return true;
+    report.leftBehind.push_back(KeyName(root, subKey));
+    report.problems.push_back(u"The registry key " + KeyName(root, subKey) + u" could not be deleted (error " +
+                              Decimal(rc) + u").");
+    return false;
+}
+
+bool KeyExists(platform::RegistryStore& store, HKEY root, std::u16string_view subKey)
+{
+    platform::RegistryKey key;
+    return store.OpenKey(root, subKey, KEY_QUERY_VALUE, key) == ERROR_SUCCESS;
+}
+
+} // namespace
+
+bool RemoveRecordedShortcut(RemovalReport* report)
+{
+    RemovalReport unused;
+    std::u16string shortcut;
+    if (QueryRegistryValue(HKEY_LOCAL_MACHINE, kUninstallKey, kDisplayShortcutValue, REG_SZ, shortcut)) {
+        // A shortcut is a file: a value naming a folder must not take the folder with it.
+        DeleteNamedFile(shortcut, report != nullptr ? *report : unused);
+    }
+    return true;
+}
+
+bool RemoveRegistryKeys(bool keepRegistration, RemovalReport* report)
+{
+    RemovalReport unused;
+    RemovalReport& r = report != nullptr ? *report : unused;
+    platform::RegistryStore store(platform::RegistryStore::DefaultLocation());
+    // The product keys go first: the registration is what lets a later run finish their removal.
+    bool productKeysGone = DeleteKeyNoting(store, HKEY_CURRENT_USER, kProductKey, r);
+    productKeysGone = DeleteKeyNoting(store, HKEY_CLASSES_ROOT, kProductKey, r) && productKeysGone;
+    if (keepRegistration || !productKeysGone) {
+        r.registrationKept = KeyExists(store, HKEY_LOCAL_MACHINE, kUninstallKey);
+        return false;
+    }
+    const DWORD rc = store.DeleteTree(HKEY_LOCAL_MACHINE, kUninstallKey, 0);
+    if (rc == ERROR_SUCCESS) {
+        r.removed.push_back(KeyName(HKEY_LOCAL_MACHINE, kUninstallKey));
+        return true;
+    }
+    if (rc != ERROR_FILE_NOT_FOUND) {
+        r.registrationKept = true;
+        r.problems.push_back(u"The uninstall registration " + KeyName(HKEY_LOCAL_MACHINE, kUninstallKey) +
+                             u" could not be deleted (error " + Decimal(rc) + u").");
+    }
+    return false;
+}
+
+void RemoveStartMenuEntries(RemovalReport* report)
+{
+    RemovalReport unused;
+    RemovalReport& r = report != nullptr ? *report : unused;
+    std::u16string folder;
+    if (!StartMenuFolder(folder))
         return;
-    const std::u16string folder = startMenu + u"\\" + std::u16string(kProductWord);
-    platform::DeleteFile(folder + u"\\" + std::u16string(kProductWord) + u".lnk");
-    platform::DeleteFile(folder + u"\\Remove " + std::u16string(kProductWord) + u".lnk");
-    platform::RemoveDirectory(folder);
+    DeleteNamedFile(StartMenuLink(folder, false), r);
+    DeleteNamedFile(StartMenuLink(folder, true), r);
+    if (platform::RemoveDirectory(folder))
+        r.removed.push_back(Shown(folder));
+}
+
+void NoteUndoneSteps(int firstUndoneStep, RemovalReport& report)
+{
+    if (firstUndoneStep <= 2) {
+        std::u16string shortcut;
+        if (QueryRegistryValue(HKEY_LOCAL_MACHINE, kUninstallKey, kDisplayShortcutValue, REG_SZ, shortcut) &&
+            platform::FileExists(shortcut))
+            report.leftBehind.push_back(Shown(shortcut));
+    }
+    if (firstUndoneStep <= 4) {
+        std::u16string folder;
+        if (StartMenuFolder(folder)) {
+            for (bool remove : {false, true}) {
+                if (platform::FileExists(StartMenuLink(folder, remove)))
+                    report.leftBehind.push_back(Shown(StartMenuLink(folder, remove)));
+            }
+        }
+    }
+    platform::RegistryStore store(platform::RegistryStore::DefaultLocation());
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_CLASSES_ROOT}) {
+        if (KeyExists(store, root, kProductKey))
+            report.leftBehind.push_back(KeyName(root, kProductKey));
+    }
+    report.registrationKept = KeyExists(store, HKEY_LOCAL_MACHINE, kUninstallKey);
 }

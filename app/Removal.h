@@ -1,8 +1,9 @@
 // The removal work of the uninstaller: registry and path utilities, and the four removal steps
-// the worker runs one after the other. Nothing here talks to the user; a deletion that fails is
-// skipped silently and never stops a step.
+// the worker runs one after the other. Nothing here talks to the user; a deletion that fails never
+// stops a step, and is written into the run's report (when one is given) for the window to tell.
 #pragma once
 
+#include "app/RemovalReport.h"
 #include "platform/Registry.h"
 
 #include <atomic>
@@ -40,14 +41,24 @@ std::u16string Utf8ToWide(std::string_view text);
 bool DeleteRegistryTree(HKEY root, std::u16string_view subKey);
 
 // Step 1: deletes what the manifest lists, then the installation directory if it is left empty.
-// A stop request, checked before every entry, ends the step where it is. Always true.
-bool RemoveListedFiles(const std::atomic<bool>* stopRequested = nullptr);
+// The installed uninstaller and the manifest go last, and only when every other listed entry is
+// gone, nothing else has failed so far in the report, and the registry store can be written: so
+// a run that ends early always leaves something that can be run again to finish. A stop request,
+// checked before every entry, ends the step where it is; what is still there is then reported as
+// left behind. Always true.
+bool RemoveListedFiles(const std::atomic<bool>* stopRequested = nullptr, RemovalReport* report = nullptr);
 
 // Step 2: deletes the file "DisplayShortcut" names, if any. Always true.
-bool RemoveRecordedShortcut();
+bool RemoveRecordedShortcut(RemovalReport* report = nullptr);
 
-// Step 3: deletes the uninstall key and both product keys. True when the uninstall key went.
-bool RemoveRegistryKeys();
+// Step 3: deletes both product keys, then the uninstall key unless keepRegistration is set or a
+// product key could not be deleted (a registration kept is marked in the report). True when the
+// uninstall key went.
+bool RemoveRegistryKeys(bool keepRegistration = false, RemovalReport* report = nullptr);
 
 // Step 4: deletes the product's two Start Menu shortcuts and then its folder if empty.
-void RemoveStartMenuEntries();
+void RemoveStartMenuEntries(RemovalReport* report = nullptr);
+
+// After a stop: notes in the report what the steps from firstUndoneStep (2, 3 or 4) on would have
+// removed and is still there.
+void NoteUndoneSteps(int firstUndoneStep, RemovalReport& report);

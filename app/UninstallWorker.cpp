@@ -6,6 +6,7 @@
 #include "platform/Processes.h"
 
 #include <exception>
+#include <string>
 #include <mutex>
 
 namespace {
@@ -71,56 +72,125 @@ bool HasMainWindowInstance()
     return s_mainWindowInstance != nullptr;
 }
 
-int TerminateProcessesByName(std::u16string_view name)
+namespace {
+
+// Ends every process of that name and notes in the report each one that is still running.
+int TerminateNoting(std::u16string_view name, RemovalReport& report)
 {
     int terminated = 0;
     try {
         for (const platform::ProcessEntry& process : platform::SnapshotProcesses()) {
-            if (EqualsIgnoringAsciiCase(process.exeFileName, name) && platform::TerminateProcess(process.pid))
+            if (!EqualsIgnoringAsciiCase(process.exeFileName, name))
+                continue;
+            if (platform::TerminateProcess(process.pid)) {
                 ++terminated;
+            } else if (platform::IsProcessRunning(process.pid)) {
+                const std::string pid = std::to_string(process.pid);
+                report.problems.push_back(u"The product process " + std::u16string(name) + u" (process " +
+                                          std::u16string(pid.begin(), pid.end()) + u") could not be ended.");
+            }
         }
     } catch (const std::exception&) {
         // Out of memory while walking the processes ends the walk; the removal goes on.
+        report.problems.push_back(u"The running product processes could not all be examined.");
     }
     return terminated;
+}
+
+void PublishReport(const RemovalReport& report)
+{
+    try {
+        RemovalReport copy = report;
+        std::lock_guard guard(s_reportLock);
+        s_report = std::move(copy);
+    } catch (const std::exception&) {
+        // Without memory for a copy the previous state stays readable; the final store retries.
+    }
+}
+
+// Runs one step so that nothing it throws can keep the worker from going on and setting its
+// flags: a step that fails is noted and counts as done.
+template <typename Step> bool RunStep(RemovalReport& report, Step&& step)
+{
+    try {
+        return step();
+    } catch (const std::exception& e) {
+        const std::string what = e.what();
+        report.problems.push_back(u"A removal step failed: " + Utf8ToWide(what));
+    } catch (...) {
+        report.problems.push_back(u"A removal step failed.");
+    }
+    return true;
+}
+
+} // namespace
+
+int TerminateProcessesByName(std::u16string_view name)
+{
+    RemovalReport unused;
+    return TerminateNoting(name, unused);
 }
 
 void UninstallWorker(void*)
 {
     const std::atomic<bool>* stop = CWndThread::CurrentStopFlag();
-    const auto stopped = [stop] { return stop != nullptr && stop->load(); };
+    const auto stopRequested = [stop] { return stop != nullptr && stop->load(); };
+    RemovalReport report;
+    PublishReport(report);
 
-    TerminateProcessesByName(u"Tarvion.exe");
-    TerminateProcessesByName(u"transport.exe");
-    if (stopped())
-        return;
+    // After a stop the window still learns that the worker is done, and what is left.
+    const auto endStopped = [&](int firstUndoneStep) {
+        RunStep(report, [&] {
+            NoteUndoneSteps(firstUndoneStep, report);
+            return true;
+        });
+        report.stopped = true;
+        PublishReport(report);
+        WithMainWindow([](IUninstallWindow& window) { window.ProgressFlags().workerFinished.store(1); });
+        RearmTimer();
+    };
+
+    RunStep(report, [&] {
+        TerminateNoting(u"Tarvion.exe", report);
+        TerminateNoting(u"transport.exe", report);
+        return true;
+    });
+    if (stopRequested())
+        return endStopped(1);
 
     if (HasMainWindowInstance()) {
-        const bool result = RemoveListedFiles(stop);
-        if (stopped())
-            return;
+        const bool result = RunStep(report, [&] { return RemoveListedFiles(stop, &report); });
+        if (stopRequested())
+            return endStopped(2);
+        PublishReport(report);
         StoreFlag(&UninstallProgressFlags::filesStepResult, result);
     }
     RearmTimer();
-    if (stopped())
-        return;
+    if (stopRequested())
+        return endStopped(2);
 
     if (HasMainWindowInstance()) {
-        const bool result = RemoveRecordedShortcut();
-        if (stopped())
-            return;
+        const bool result = RunStep(report, [&] { return RemoveRecordedShortcut(&report); });
+        if (stopRequested())
+            return endStopped(3);
+        PublishReport(report);
         StoreFlag(&UninstallProgressFlags::shortcutStepResult, result);
     }
     RearmTimer();
-    if (stopped())
-        return;
+    if (stopRequested())
+        return endStopped(3);
 
+    // The Start Menu entries go before the registration, so that the registration is deleted only
+    // once it is known that nothing else was left.
+    RunStep(report, [&] {
+        RemoveStartMenuEntries(&report);
+        return true;
+    });
     if (HasMainWindowInstance()) {
-        const bool result = RemoveRegistryKeys();
-        if (stopped())
-            return;
+        const bool keep = !report.leftBehind.empty() || !report.problems.empty();
+        const bool result = RunStep(report, [&] { return RemoveRegistryKeys(keep, &report); });
         StoreFlag(&UninstallProgressFlags::registryStepResult, result);
     }
-    RemoveStartMenuEntries();
+    PublishReport(report);
     WithMainWindow([](IUninstallWindow& window) { window.ProgressFlags().workerFinished.store(1); });
 }

@@ -50,5 +50,10 @@ int TerminateProcessesByName(std::u16string_view name);
 RemovalReport LastRemovalReport();
 
 // The routine CWndThread runs; the argument is unused. It stops between steps, and between the
-// manifest's entries, once its owner has asked it to.
+// manifest's entries, once its owner has asked it to (CWndThread's stop request): it then notes
+// what is left, marks the report stopped, stores workerFinished (when the window is still there)
+// and re-arms the timer, without storing the flags of the steps it did not finish. A step that
+// fails in any way, an exception included, is noted in the report and counts as done, so the
+// flags are always set. The Start Menu step runs before the registry step, and the uninstall
+// registration is kept whenever anything was left behind or failed.
 void UninstallWorker(void* argument);

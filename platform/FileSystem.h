@@ -50,10 +50,32 @@ public:
     // The same for a name already in UTF-8, the form paths take on disk.
     int DeleteBelowUtf8(std::string_view relativeName);
 
+    // Whether the relative name (UTF-8) names something below the directory, without following
+    // a link in its last component. False for refused names.
+    bool ExistsBelowUtf8(std::string_view relativeName);
+
+    // Reads the regular file the relative name gives (a link in its last component is followed),
+    // up to its first zero byte, into text. Fails with ERROR_FILE_TOO_LARGE, reading nothing
+    // beyond the limit, when the file holds more than limit bytes; with ERROR_INVALID_DATA when
+    // it is not a regular file. Returns 0 or a Win32 error code.
+    int ReadFileBelow(std::string_view relativeName, std::size_t limit, std::string& text);
+
+    // Removes the directory itself when it is empty and the path it was opened through still
+    // leads to this very directory (same device and inode), so that a folder put in its place
+    // is never touched. Returns 0 or a Win32 error code (ERROR_DIR_NOT_EMPTY when not empty).
+    int RemoveSelfIfEmpty();
+
     // The same refusal rules without touching the disk: false for names DeleteBelow never deletes.
     static bool IsAcceptableName(std::u16string_view relativeName);
+    // The name with empty and "." components dropped and '/' between components; false for a
+    // refused name. Two names that normalise alike name the same entry.
+    static bool NormalizeUtf8(std::string_view relativeName, std::string& normalized);
 
 private:
+    // The open folder that holds the name's last component (cached between calls), with that
+    // component in leaf; -1 with errno set when the name is refused or cannot be reached.
+    int ParentBelow(std::string_view relativeName, std::string& leaf);
+
     struct State;
     std::unique_ptr<State> m_state;
 };

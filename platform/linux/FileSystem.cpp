@@ -13,7 +13,9 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 
 namespace platform {
 
@@ -169,6 +171,9 @@ int OpenBeneath(int baseFd, const std::string& relative)
 struct ConfinedDirectory::State
 {
     int baseFd = -1;
+    std::string path; // as opened, for the final removal of the directory itself
+    dev_t device = 0;
+    ino_t inode = 0;
     // The parent folder of the previous name stays open: manifests list many names per folder.
     std::string cachedParent;
     int cachedFd = -1;
@@ -202,6 +207,9 @@ bool ConfinedDirectory::Open(std::u16string_view directory)
     }
     m_state = std::make_unique<State>();
     m_state->baseFd = fd;
+    m_state->path = native;
+    m_state->device = dirStat.st_dev;
+    m_state->inode = dirStat.st_ino;
     return true;
 }
 
@@ -218,6 +226,140 @@ bool ConfinedDirectory::IsAcceptableName(std::u16string_view relativeName)
     return SplitRelativeName(utf8, parent, leaf);
 }
 
+bool ConfinedDirectory::NormalizeUtf8(std::string_view relativeName, std::string& normalized)
+{
+    std::string_view leaf;
+    if (!SplitRelativeName(relativeName, normalized, leaf))
+        return false;
+    if (!normalized.empty())
+        normalized.push_back('/');
+    normalized.append(leaf);
+    return true;
+}
+
+int ConfinedDirectory::ParentBelow(std::string_view relativeName, std::string& leaf)
+{
+    if (!m_state) {
+        errno = EINVAL;
+        return -1;
+    }
+    std::string parent;
+    std::string_view leafView;
+    if (!SplitRelativeName(relativeName, parent, leafView)) {
+        errno = EINVAL;
+        return -1;
+    }
+    leaf.assign(leafView);
+    if (parent.empty())
+        return m_state->baseFd;
+    if (m_state->cachedFd < 0 || parent != m_state->cachedParent) {
+        const int fd = OpenBeneath(m_state->baseFd, parent);
+        if (fd < 0) {
+            if (errno == EXDEV || errno == ELOOP)
+                errno = EINVAL;
+            return -1;
+        }
+        if (m_state->cachedFd >= 0)
+            close(m_state->cachedFd);
+        m_state->cachedFd = fd;
+        m_state->cachedParent = std::move(parent);
+    }
+    return m_state->cachedFd;
+}
+
+bool ConfinedDirectory::ExistsBelowUtf8(std::string_view relativeName)
+{
+    std::string leaf;
+    const int parentFd = ParentBelow(relativeName, leaf);
+    struct stat st;
+    return parentFd >= 0 && fstatat(parentFd, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+int ConfinedDirectory::ReadFileBelow(std::string_view relativeName, std::size_t limit, std::string& text)
+{
+    text.clear();
+    std::string leaf;
+    const int parentFd = ParentBelow(relativeName, leaf);
+    if (parentFd < 0)
+        return ErrorFromErrno(errno);
+    // O_NONBLOCK: a pipe or device planted under the name must not block the open. A link is
+    // followed: only the bytes are used, and only a regular file of bounded size is read.
+    const int fd = openat(parentFd, leaf.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return ErrorFromErrno(errno);
+    struct stat st;
+    int result = 0;
+    if (fstat(fd, &st) != 0) {
+        result = ErrorFromErrno(errno);
+    } else if (!S_ISREG(st.st_mode)) {
+        result = ERROR_INVALID_DATA;
+    } else if (std::uint64_t(st.st_size) > limit) {
+        result = ERROR_FILE_TOO_LARGE;
+    } else {
+        // The file may grow after its size was taken: one byte past the limit is read to see it,
+        // never more, so memory stays bounded whatever the file does.
+        text.resize(std::size_t(st.st_size) + 1);
+        std::size_t filled = 0;
+        for (;;) {
+            if (filled == text.size()) {
+                if (text.size() > limit)
+                    break;
+                text.resize(std::min(limit + 1, text.size() * 2 + 4096));
+            }
+            const ssize_t n = read(fd, text.data() + filled, text.size() - filled);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                result = ErrorFromErrno(errno);
+                break;
+            }
+            if (n == 0)
+                break;
+            filled += std::size_t(n);
+        }
+        text.resize(filled);
+        if (result == 0 && filled > limit)
+            result = ERROR_FILE_TOO_LARGE;
+    }
+    close(fd);
+    if (result != 0) {
+        text.clear();
+        return result;
+    }
+    const std::size_t zero = text.find('\0');
+    if (zero != std::string::npos)
+        text.resize(zero);
+    return 0;
+}
+
+int ConfinedDirectory::RemoveSelfIfEmpty()
+{
+    if (!m_state)
+        return ERROR_INVALID_PARAMETER;
+    std::string path = m_state->path;
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    const std::size_t slash = path.rfind('/');
+    const std::string leaf = path.substr(slash + 1);
+    if (leaf.empty() || leaf == "." || leaf == "..")
+        return ERROR_INVALID_PARAMETER;
+    const std::string parent = slash == 0 ? std::string("/") : path.substr(0, slash);
+    const int parentFd = open(parent.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (parentFd < 0)
+        return ErrorFromErrno(errno);
+    // The entry must still be this directory; rmdir itself refuses anything but an empty one.
+    struct stat st;
+    int result = 0;
+    if (fstatat(parentFd, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        result = ErrorFromErrno(errno);
+    else if (!S_ISDIR(st.st_mode) || st.st_dev != m_state->device || st.st_ino != m_state->inode)
+        result = ERROR_ACCESS_DENIED;
+    else if (unlinkat(parentFd, leaf.c_str(), AT_REMOVEDIR) != 0)
+        result = errno == EEXIST ? ERROR_DIR_NOT_EMPTY : ErrorFromErrno(errno);
+    close(parentFd);
+    return result;
+}
+
 int ConfinedDirectory::DeleteBelow(std::u16string_view relativeName)
 {
     return DeleteBelowUtf8(Utf16ToUtf8(relativeName));
@@ -225,27 +367,10 @@ int ConfinedDirectory::DeleteBelow(std::u16string_view relativeName)
 
 int ConfinedDirectory::DeleteBelowUtf8(std::string_view relativeName)
 {
-    if (!m_state)
-        return ERROR_INVALID_PARAMETER;
-    std::string parent;
-    std::string_view leafView;
-    if (!SplitRelativeName(relativeName, parent, leafView))
-        return ERROR_INVALID_PARAMETER;
-    const std::string leaf(leafView);
-
-    int parentFd = m_state->baseFd;
-    if (!parent.empty()) {
-        if (m_state->cachedFd < 0 || parent != m_state->cachedParent) {
-            const int fd = OpenBeneath(m_state->baseFd, parent);
-            if (fd < 0)
-                return errno == EXDEV || errno == ELOOP ? ERROR_INVALID_PARAMETER : ErrorFromErrno(errno);
-            if (m_state->cachedFd >= 0)
-                close(m_state->cachedFd);
-            m_state->cachedFd = fd;
-            m_state->cachedParent = std::move(parent);
-        }
-        parentFd = m_state->cachedFd;
-    }
+    std::string leaf;
+    const int parentFd = ParentBelow(relativeName, leaf);
+    if (parentFd < 0)
+        return ErrorFromErrno(errno);
     return linux_impl::RemoveTreeAt(parentFd, leaf.c_str());
 }
 

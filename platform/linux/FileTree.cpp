@@ -101,6 +101,11 @@ int ErrorFromErrno(int error)
         return ERROR_INVALID_PARAMETER;
     case ENOMEM:
         return ERROR_NOT_ENOUGH_MEMORY;
+    case ENOSPC:
+    case EDQUOT:
+        return ERROR_DISK_FULL;
+    case EFBIG:
+        return ERROR_FILE_TOO_LARGE;
     default:
         return ERROR_ACCESS_DENIED;
     }
@@ -110,12 +115,16 @@ int RemoveTreeAt(int parentFd, const char* name)
 {
     if (unlinkat(parentFd, name, 0) == 0)
         return 0;
-    // Linux answers EISDIR for a directory; POSIX allows EPERM.
-    if (errno != EISDIR && errno != EPERM)
-        return ErrorFromErrno(errno);
+    // Linux answers EISDIR for a directory; POSIX allows EPERM, which is also what an immutable
+    // file gives, so a file that is no folder keeps the first answer.
+    const int unlinkError = errno;
+    if (unlinkError != EISDIR && unlinkError != EPERM)
+        return ErrorFromErrno(unlinkError);
     // Manifests list folders after their contents, so most are empty by now.
     if (unlinkat(parentFd, name, AT_REMOVEDIR) == 0)
         return 0;
+    if (errno == ENOTDIR)
+        return ErrorFromErrno(unlinkError);
     if (errno != ENOTEMPTY && errno != EEXIST)
         return ErrorFromErrno(errno);
     return RemoveDirectoryAt(parentFd, name);
