@@ -4,6 +4,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/linux/FileTree.h"
+#include "platform/linux/UniqueFd.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -16,28 +17,7 @@ namespace platform {
 
 namespace {
 
-class Fd
-{
-public:
-    explicit Fd(int fd = -1) : m_fd(fd) {}
-    ~Fd()
-    {
-        if (m_fd >= 0)
-            close(m_fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    void Reset(int fd)
-    {
-        if (m_fd >= 0)
-            close(m_fd);
-        m_fd = fd;
-    }
-    int Get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
+using Fd = linux_impl::UniqueFd;
 
 DWORD LastErrno()
 {

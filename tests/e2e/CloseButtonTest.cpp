@@ -40,7 +40,7 @@ TEST(CloseButton, DuringStepOneStopsTheWorkerAndLeavesLaterStepsUndone)
     const int run = box.Spawn(
         copy.string(), {"--gtest_filter=CloseButton.*"},
         box.HeadlessEnv("ok,yes,ok", {{kInnerFlag, box.Install().string()}, {"TEMP", ""}, {"TVU_FRAMES", ""}}));
-    ASSERT_EQ(box.WaitExit(run, 60s), 0);
+    ASSERT_EQ(box.WaitExit(run, 120s), 0);
     const auto closed = std::chrono::steady_clock::now();
 
     const auto boxes = box.Boxes();

@@ -132,6 +132,20 @@ void RunDriven(Sandbox& box, const std::string& test, const std::string& scenari
     ASSERT_EQ(box.WaitExit(run, 150s), 0);
 }
 
+// The copy the installed uninstaller relaunched from TEMP; its pid, or -1.
+int WaitForCopy(Sandbox& box)
+{
+    int copy = -1;
+    WaitFor(
+        [&] {
+            const auto running = Sandbox::ProcessesRunning(box.TempCopy());
+            copy = running.empty() ? -1 : running.front();
+            return copy > 0;
+        },
+        5s);
+    return copy;
+}
+
 // One whole run of the installed uninstaller (relaunch included); false when there is none.
 bool RunInstalledUninstaller(Sandbox& box, const std::string& answers)
 {
@@ -141,14 +155,7 @@ bool RunInstalledUninstaller(Sandbox& box, const std::string& answers)
     const int first =
         box.Spawn(box.InstalledUninstaller().string(), {}, box.HeadlessEnv(answers, {{"TVU_FRAMES", ""}}));
     EXPECT_EQ(box.WaitExit(first, 10s), 0);
-    int copy = -1;
-    WaitFor(
-        [&] {
-            const auto running = Sandbox::ProcessesRunning(box.TempCopy());
-            copy = running.empty() ? -1 : running.front();
-            return copy > 0;
-        },
-        5s);
+    const int copy = WaitForCopy(box);
     if (copy > 0) {
         EXPECT_EQ(box.WaitExit(copy, 120s), 0);
     }
@@ -247,14 +254,8 @@ TEST(Outcome, ACopyKilledAtAnyMomentIsFinishedByRunningTheUninstallerAgain)
         const int first =
             box.Spawn(box.InstalledUninstaller().string(), {}, box.HeadlessEnv("ok", {{"TVU_FRAMES", ""}}));
         ASSERT_EQ(box.WaitExit(first, 10s), 0);
-        int copy = -1;
-        ASSERT_TRUE(WaitFor(
-            [&] {
-                const auto running = Sandbox::ProcessesRunning(box.TempCopy());
-                copy = running.empty() ? -1 : running.front();
-                return copy > 0;
-            },
-            5s));
+        const int copy = WaitForCopy(box);
+        ASSERT_GT(copy, 0) << "no copy was started from TEMP";
         ASSERT_TRUE(WaitFor([&] { return !box.Boxes().empty(); }, 10s)) << "the confirmation never came";
         std::this_thread::sleep_for(delay);
         kill(copy, SIGKILL);

@@ -52,31 +52,6 @@ struct Placed
     int x = 0, y = 0, width = 0, height = 0;
 };
 
-// Mapped top-level windows titled like the uninstaller's, with their places on the screen.
-std::vector<Placed> UninstallerWindows(::Display* display)
-{
-    std::vector<Placed> found;
-    Window root = DefaultRootWindow(display), parent = 0, *children = nullptr;
-    unsigned count = 0;
-    if (!XQueryTree(display, root, &root, &parent, &children, &count))
-        return found;
-    for (unsigned i = 0; i < count; ++i) {
-        XWindowAttributes a;
-        if (!XGetWindowAttributes(display, children[i], &a) || a.map_state != IsViewable)
-            continue;
-        // The title's bytes, whatever encoding the property declares (the box uses UTF8_STRING).
-        XTextProperty title{};
-        if (XGetWMName(display, children[i], &title) && title.value) {
-            const std::string text(reinterpret_cast<const char*>(title.value), title.nitems);
-            if (text == "Tarvion Uninstall Window")
-                found.push_back({children[i], a.x, a.y, a.width, a.height});
-            XFree(title.value);
-        }
-    }
-    XFree(children);
-    return found;
-}
-
 // Client windows titled like the uninstaller's anywhere in the tree (a window manager reparents
 // them into frames), with their places on the screen.
 void FindTitled(::Display* display, Window parentWindow, std::vector<Placed>& found)
@@ -194,6 +169,32 @@ platform::Surface Capture(::Display* display, const Placed& w)
     return picture;
 }
 
+// Starts the installed uninstaller on the SDL backend on the given X display; the first process's
+// exit code.
+int StartOnDisplay(Sandbox& box, const std::string& display)
+{
+    const Env env = box.HeadlessEnv("", {{"TVU_PLATFORM", "sdl"},
+                                         {"DISPLAY", display},
+                                         {"TVU_MSGBOX", ""},
+                                         {"TVU_MSGBOX_LOG", ""},
+                                         {"TVU_FRAMES", ""}});
+    return box.WaitExit(box.Spawn(box.InstalledUninstaller().string(), {}, env), 10s);
+}
+
+// Waits for the 480x300 main window and the box titled like it.
+bool WaitForWindowAndBox(::Display* display, Placed& main, Placed& dialog)
+{
+    return WaitFor(
+        [&] {
+            std::vector<Placed> windows;
+            FindTitled(display, DefaultRootWindow(display), windows);
+            for (const Placed& w : windows)
+                (w.width == 480 && w.height == 300 ? main : dialog) = w;
+            return dialog.window != 0 && main.window != 0;
+        },
+        15s);
+}
+
 TEST(Screenshot, RealWindowShowsTheSkinOnceConfirmed)
 {
     if (!fs::exists("/usr/bin/Xvfb"))
@@ -207,28 +208,11 @@ TEST(Screenshot, RealWindowShowsTheSkinOnceConfirmed)
     ::Display* display = server.Get();
     ASSERT_NO_FATAL_FAILURE(box.Stage(3000));
 
-    Env env = box.HeadlessEnv("", {{"TVU_PLATFORM", "sdl"},
-                                   {"DISPLAY", server.Name()},
-                                   {"TVU_MSGBOX", ""},
-                                   {"TVU_MSGBOX_LOG", ""},
-                                   {"TVU_FRAMES", ""}});
-    const int first = box.Spawn(box.InstalledUninstaller().string(), {}, env);
-    EXPECT_EQ(box.WaitExit(first, 10s), 0);
+    EXPECT_EQ(StartOnDisplay(box, server.Name()), 0) << "the first process only copies itself and relaunches";
 
     // The confirmation box: the uninstaller's title on a window that is not the 480x300 main window.
     Placed dialog, main;
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            const std::vector<Placed> windows = UninstallerWindows(display);
-            for (const Placed& w : windows) {
-                if (w.width == 480 && w.height == 300)
-                    main = w;
-                else
-                    dialog = w;
-            }
-            return dialog.window != 0 && main.window != 0;
-        },
-        15s))
+    ASSERT_TRUE(WaitForWindowAndBox(display, main, dialog))
         << "the window and its confirmation did not appear (main " << main.width << "x" << main.height << ", box "
         << dialog.width << "x" << dialog.height << ", copy "
         << (Sandbox::ProcessesRunning(box.TempCopy()).empty() ? "not running)" : "running)");
@@ -297,24 +281,9 @@ TEST(Screenshot, UnderAWindowManagerTheConfirmationIsOurDialogOverAPaintedWindow
         << "the window manager did not start";
     ASSERT_NO_FATAL_FAILURE(box.Stage(200));
 
-    Env env = box.HeadlessEnv("", {{"TVU_PLATFORM", "sdl"},
-                                   {"DISPLAY", server.Name()},
-                                   {"TVU_MSGBOX", ""},
-                                   {"TVU_MSGBOX_LOG", ""},
-                                   {"TVU_FRAMES", ""}});
-    const int first = box.Spawn(box.InstalledUninstaller().string(), {}, env);
-    EXPECT_EQ(box.WaitExit(first, 10s), 0);
+    EXPECT_EQ(StartOnDisplay(box, server.Name()), 0) << "the first process only copies itself and relaunches";
     Placed dialog, main;
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            std::vector<Placed> windows;
-            FindTitled(display, root, windows);
-            for (const Placed& w : windows)
-                (w.width == 480 && w.height == 300 ? main : dialog) = w;
-            return dialog.window != 0 && main.window != 0;
-        },
-        15s))
-        << "the window and its confirmation did not appear";
+    ASSERT_TRUE(WaitForWindowAndBox(display, main, dialog)) << "the window and its confirmation did not appear";
     std::this_thread::sleep_for(500ms);
 
     // The window behind the question is already painted, its corners free of dark pixels.
