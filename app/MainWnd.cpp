@@ -2,6 +2,7 @@
 // progress animation and the closing self-deletion.
 #include "app/MainWnd.h"
 
+#include "app/RunRecord.h"
 #include "platform/DetachedTasks.h"
 #include "platform/Environment.h"
 #include "platform/WindowSystem.h"
@@ -9,12 +10,26 @@
 #include "ui/skin/SkinBuilder.h"
 
 #include <cstdio>
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 namespace {
 
 constexpr char16_t kConfirmText[] = u"Are you sure you want to completely remove Tarvion?";
+// How long a stop waits for the worker to reach its next check before the record is written.
+constexpr auto kStopWait = std::chrono::seconds(10);
+
+// Set by the worker's thread when its routine has returned, stopped or not.
+std::atomic<bool> s_workerReturned{false};
+
+void RunUninstallWorker(void* argument)
+{
+    UninstallWorker(argument);
+    s_workerReturned.store(true);
+}
 
 int SignExtend16(LPARAM value)
 {
@@ -68,7 +83,20 @@ LRESULT CMainWnd::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam)
         OnProgressTimer(wParam, handled);
         break;
     case kMsgUninstallFinished:
-        FinishAndSelfDelete();
+        OnUninstallFinished();
+        break;
+    case kMsgRearmProgressTimer:
+        if (!m_ending) {
+            platform::Windows().KillTimer(m_hWnd, kProgressTimerId);
+            platform::Windows().SetTimer(m_hWnd, kProgressTimerId, kProgressTimerPeriodMs);
+        }
+        break;
+    case kMsgAskConfirmation:
+        AskConfirmationAndStart();
+        break;
+    case WM_DESTROY:
+        SetTimerRequestTarget(nullptr);
+        handled = false;
         break;
     default:
         handled = false;
@@ -152,14 +180,22 @@ void CMainWnd::Notify(ui::TNotifyMsg& msg)
         OnWindowInit();
     } else if (msg.type == u"click" && msg.sender != nullptr) {
         if (std::u16string_view(msg.sender->GetName().CStr()) == u"close_btn")
-            FinishAndSelfDelete();
+            OnCloseClicked();
     }
 }
 
 void CMainWnd::OnWindowInit()
 {
-    auto& windows = platform::Windows();
     SetWindowIcon(kIconResourceId);
+    // "windowinit" comes from inside the first paint, before its frame is presented: asking here
+    // would put the question over an unpainted window. The request waits in the queue instead.
+    PostToWindow(kMsgAskConfirmation, 0, 0);
+}
+
+void CMainWnd::AskConfirmationAndStart()
+{
+    auto& windows = platform::Windows();
+    windows.UpdateWindow(m_hWnd);
     const int answer = windows.MessageBox(m_hWnd, kConfirmText, kMainWindowTitle, MB_OKCANCEL);
     if (answer != IDOK) {
         // Nothing has been removed yet; the program ends at once and leaves its copy where it is.
@@ -174,16 +210,79 @@ void CMainWnd::OnWindowInit()
     m_flags.filesStepResult.store(0);
     m_flags.shortcutStepResult.store(0);
     windows.SetTimer(m_hWnd, kProgressTimerId, kProgressTimerPeriodMs);
-    m_workerStarted = m_worker.Start(UninstallWorker, nullptr) != 0;
+    SetTimerRequestTarget(m_hWnd);
+    s_workerReturned.store(false);
+    m_workerStarted = m_worker.Start(RunUninstallWorker, nullptr) != 0;
+}
+
+void CMainWnd::SetTimerRequestTarget(HWND hwnd)
+{
+    std::lock_guard guard(m_timerRequestLock);
+    m_timerRequestTarget = hwnd;
 }
 
 void CMainWnd::RearmProgressTimer()
 {
-    // The window system's timers may be set and killed from any thread; the WM_TIMER messages
-    // still arrive on the UI thread.
+    std::lock_guard guard(m_timerRequestLock);
+    if (m_timerRequestTarget != nullptr)
+        platform::Windows().PostMessage(m_timerRequestTarget, kMsgRearmProgressTimer, 0, 0);
+}
+
+void CMainWnd::OnCloseClicked()
+{
+    if (m_ending)
+        return;
+    if (!WorkerMayBeRunning()) {
+        // A worker that never started has removed nothing: that is no success either.
+        EndRun(!m_workerStarted);
+        return;
+    }
+    // Stopping half-way leaves the product half removed, so it is never done on one click. The
+    // default answer (Enter, Escape, closing the box) goes on.
+    const int answer = platform::Windows().MessageBox(m_hWnd, StopQuestionText().c_str(), kMainWindowTitle,
+                                                      MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
+    if (answer != IDYES || m_ending)
+        return;
+    if (!WorkerMayBeRunning()) {
+        // The worker finished while the question was open: nothing is stopped.
+        EndRun(false);
+        return;
+    }
+    m_ending = true;
+    platform::Windows().KillTimer(m_hWnd, kProgressTimerId);
+    m_worker.StopAll();
+    // The worker stops at its next check; its report is final once its routine has returned.
+    const auto until = std::chrono::steady_clock::now() + kStopWait;
+    while (!s_workerReturned.load() && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EndRun(m_flags.workerFinished.load() == 0);
+}
+
+void CMainWnd::OnUninstallFinished()
+{
+    if (m_ending)
+        return;
+    m_ending = true;
+    // The tick that wrote "100%" posted this message before any paint could show it; paint now
+    // and keep the finished display up for a moment, so the person sees that it ended.
+    platform::Windows().UpdateWindow(m_hWnd);
+    platform::Windows().SetTimer(m_hWnd, kFinishedHoldTimerId, kFinishedHoldMs);
+}
+
+void CMainWnd::EndRun(bool stopped)
+{
+    m_ending = true;
+    RemovalReport report = LastRemovalReport();
+    report.stopped = report.stopped || stopped;
+    const std::u16string location = RunRecordLocation();
+    const bool written = WriteRunRecord(report, location);
     auto& windows = platform::Windows();
-    windows.KillTimer(m_hWnd, kProgressTimerId);
-    windows.SetTimer(m_hWnd, kProgressTimerId, kProgressTimerPeriodMs);
+    if (report.stopped) {
+        windows.MessageBox(m_hWnd, StoppedText(location, written).c_str(), kMainWindowTitle, MB_OK | MB_ICONWARNING);
+    } else if (const std::u16string outcome = OutcomeText(report, location, written); !outcome.empty()) {
+        windows.MessageBox(m_hWnd, outcome.c_str(), kMainWindowTitle, MB_OK | MB_ICONWARNING);
+    }
+    FinishAndSelfDelete();
 }
 
 int CMainWnd::ProgressWidth() const
@@ -201,6 +300,12 @@ void CMainWnd::SetProgressWidth(int width)
 
 void CMainWnd::OnProgressTimer(WPARAM timerId, bool& handled)
 {
+    if (timerId == kFinishedHoldTimerId) {
+        platform::Windows().KillTimer(m_hWnd, kFinishedHoldTimerId);
+        EndRun(false);
+        handled = true;
+        return;
+    }
     if (timerId != kProgressTimerId) {
         handled = false; // the controls' own timers
         return;
@@ -233,9 +338,6 @@ void CMainWnd::FinishAndSelfDelete()
     // A detached child removes the executable once this process has had time to end. It gets the
     // path itself, never a command line, so no character in the path can change what it does.
     platform::StartDelayedDelete(platform::GetModuleFileName(), kSelfDeleteDelayMs);
-    // The tick that wrote "100%" posted this message before any paint could show it; paint now so
-    // the person sees the finished display before the window goes.
-    platform::Windows().UpdateWindow(m_hWnd);
     ShowNativeWindow(false);
     CloseWithResult(0);
 }

@@ -8,11 +8,20 @@
 #include "ui/core/WindowWnd.h"
 #include "ui/manager/WindowManager.h"
 
+#include <mutex>
+
 namespace ui {
 class CControlUI;
 }
 
 inline constexpr UINT kMsgUninstallFinished = WM_USER + 1004; // 2028
+// Posted by the worker: stop and restart the progress timer on the window's own thread.
+inline constexpr UINT kMsgRearmProgressTimer = WM_USER + 1005;
+// Posted on "windowinit": ask for confirmation once the first frame has been presented.
+inline constexpr UINT kMsgAskConfirmation = WM_USER + 1006;
+// Holds the finished display (100 %) on screen before the window goes.
+inline constexpr unsigned kFinishedHoldTimerId = 4099;
+inline constexpr unsigned kFinishedHoldMs = 500;
 inline constexpr int kProgressMax = 400;
 inline constexpr int kProgressStep = 3;
 inline constexpr int kFilesStepPause = 219;
@@ -40,6 +49,9 @@ public:
     virtual LRESULT OnSizeChanged(WPARAM wParam, LPARAM lParam, bool& handled);
 
     UninstallProgressFlags& ProgressFlags() override { return m_flags; }
+    // Worker thread: asks the window's own thread to re-arm the progress timer. The request is
+    // posted to the window system's queue; once the window is gone nothing is posted, and a
+    // request still queued for a destroyed window is dropped there.
     void RearmProgressTimer() override;
 
     // True when a worker was started and has not said it finished: it may still be deleting.
@@ -53,7 +65,13 @@ private:
     LRESULT OnSystemCommand(WPARAM wParam, LPARAM lParam, bool& handled);
     void OnProgressTimer(WPARAM timerId, bool& handled);
     void OnWindowInit();
+    void AskConfirmationAndStart();
+    void OnCloseClicked();
+    void OnUninstallFinished();
+    // Writes the run's record, tells the person what a stopped or incomplete run left, then ends.
+    void EndRun(bool stopped);
     void FinishAndSelfDelete();
+    void SetTimerRequestTarget(HWND hwnd);
 
     // The progress value lives in the fill control's fixed width; a skin without that control
     // still gets the same pacing from a plain counter, so the worker runs and the program ends.
@@ -67,4 +85,9 @@ private:
     UninstallProgressFlags m_flags;
     int m_progressWithoutControl = 0;
     bool m_workerStarted = false;
+    bool m_ending = false;
+    // The window the worker's timer requests go to: set on this thread when the worker starts,
+    // cleared when the window is destroyed. The worker reads only this, never the window itself.
+    std::mutex m_timerRequestLock;
+    HWND m_timerRequestTarget = nullptr;
 };

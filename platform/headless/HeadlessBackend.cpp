@@ -37,6 +37,21 @@ int AnswerFromWord(std::string word)
     return IDCANCEL;
 }
 
+// A box's text on one line of the log: a line break is written as \n and a backslash as \\.
+std::string LogField(const std::u16string& text)
+{
+    std::string field;
+    for (const char c : Utf16ToUtf8(text)) {
+        if (c == '\n')
+            field += "\\n";
+        else if (c == '\\')
+            field += "\\\\";
+        else
+            field += c;
+    }
+    return field;
+}
+
 const char* AnswerName(int answer)
 {
     switch (answer) {
@@ -273,13 +288,15 @@ int HeadlessBackend::ShowMessageBox(WindowRecord* owner, const std::u16string& t
         answer = m_script.front();
         m_script.pop_front();
     } else {
-        // Dismissing a box gives Cancel; a box whose only button is OK can only answer OK.
-        answer = (type & MB_TYPEMASK) == MB_OK ? IDOK : IDCANCEL;
+        // Dismissing a box gives Cancel; a box whose only button is OK can only answer OK, and a
+        // Yes/No box without Cancel gives its cautious No.
+        const UINT buttons = type & MB_TYPEMASK;
+        answer = buttons == MB_OK ? IDOK : buttons == MB_YESNO ? IDNO : IDCANCEL;
     }
     m_boxes.push_back(MessageBoxRecord{owner ? owner->handle : nullptr, text, caption, type, answer});
     if (!m_boxLog.empty()) {
         std::ofstream log(m_boxLog, std::ios::app | std::ios::binary);
-        log << Utf16ToUtf8(caption) << '\t' << Utf16ToUtf8(text) << '\t' << AnswerName(answer) << '\n';
+        log << LogField(caption) << '\t' << LogField(text) << '\t' << AnswerName(answer) << '\n';
     }
     return answer;
 }

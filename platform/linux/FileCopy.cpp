@@ -6,6 +6,7 @@
 #include "platform/TextEncoding.h"
 #include "platform/linux/FileTree.h"
 #include "platform/linux/Ownership.h"
+#include "platform/linux/UniqueFd.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -18,22 +19,7 @@ namespace platform {
 
 namespace {
 
-class Fd
-{
-public:
-    explicit Fd(int fd = -1) : m_fd(fd) {}
-    ~Fd()
-    {
-        if (m_fd >= 0)
-            close(m_fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int Get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
+using Fd = linux_impl::UniqueFd;
 
 DWORD LastErrno()
 {

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <vector>
 
 namespace platform {
@@ -128,6 +129,13 @@ private:
     void Translate(const SDL_Event& event);
     void SyncShown(WindowRecord& window);
     void SyncIcon(WindowRecord& window);
+    struct SurfaceFree
+    {
+        void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
+    };
+    using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceFree>;
+    // The window's icon as a straight-alpha surface; null without one.
+    SurfacePtr IconSurface(const WindowRecord& window) const;
     void SyncOwner(WindowRecord& window);
     POINT WindowOrigin(Uint32 windowId) const;
     void OtherEventWhileModal(const SDL_Event& event);
@@ -256,13 +264,20 @@ void SdlBackend::SyncShown(WindowRecord& window)
 
 void SdlBackend::SyncIcon(WindowRecord& window)
 {
+    const SurfacePtr surface = IconSurface(window);
+    if (surface)
+        SDL_SetWindowIcon(Native(window), surface.get());
+}
+
+SdlBackend::SurfacePtr SdlBackend::IconSurface(const WindowRecord& window) const
+{
     HICON icon = window.bigIcon ? window.bigIcon : window.smallIcon;
     const PixelBuffer pixels = m_system->IconPixels(icon);
     if (pixels.IsEmpty())
-        return;
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, pixels.width, pixels.height, 32, SDL_PIXELFORMAT_ARGB8888);
+        return nullptr;
+    SurfacePtr surface(SDL_CreateRGBSurfaceWithFormat(0, pixels.width, pixels.height, 32, SDL_PIXELFORMAT_ARGB8888));
     if (!surface)
-        return;
+        return nullptr;
     // Window icons want straight alpha.
     for (int y = 0; y < pixels.height; ++y) {
         const std::uint32_t* src = pixels.Row(y);
@@ -278,8 +293,7 @@ void SdlBackend::SyncIcon(WindowRecord& window)
             dst[x] = (a << 24) | (un((p >> 16) & 0xFF) << 16) | (un((p >> 8) & 0xFF) << 8) | un(p & 0xFF);
         }
     }
-    SDL_SetWindowIcon(Native(window), surface);
-    SDL_FreeSurface(surface);
+    return surface;
 }
 
 void SdlBackend::SyncOwner(WindowRecord& window)
@@ -428,47 +442,16 @@ RECT SdlBackend::WorkArea(int index)
 int SdlBackend::ShowMessageBox(WindowRecord* owner, const std::u16string& text, const std::u16string& caption,
                                UINT type)
 {
-    const MessageBoxChoices choices = MessageBoxChoicesFor(type);
-    std::vector<SDL_MessageBoxButtonData> data;
-    for (std::size_t i = 0; i < choices.buttons.size(); ++i) {
-        SDL_MessageBoxButtonData b{};
-        b.buttonid = choices.buttons[i].id;
-        b.text = choices.buttons[i].label;
-        if (i == choices.defaultIndex)
-            b.flags |= SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
-        if (choices.buttons[i].id == choices.dismissId)
-            b.flags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
-        data.push_back(b);
-    }
-    DrawnMessageBox drawn{Utf16ToUtf8(caption), Utf16ToUtf8(text), MessageBoxIconFor(type), choices};
-    SDL_MessageBoxData box{};
-    switch (drawn.icon) {
-    case MessageBoxIcon::Error:
-        box.flags = SDL_MESSAGEBOX_ERROR;
-        break;
-    case MessageBoxIcon::Warning:
-        box.flags = SDL_MESSAGEBOX_WARNING;
-        break;
-    default:
-        box.flags = SDL_MESSAGEBOX_INFORMATION;
-        break;
-    }
-    box.window = owner ? Native(*owner) : nullptr;
-    box.title = drawn.title.c_str();
-    box.message = drawn.text.c_str();
-    box.numbuttons = int(data.size());
-    box.buttons = data.data();
-    int answer = -1;
-    // A box closed without a button counts as dismissed: nothing is confirmed that the user did not see.
-    if (SDL_ShowMessageBox(&box, &answer) == 0)
-        return answer < 0 ? choices.dismissId : answer;
-    // SDL could not show its box at all (on X11 it needs the core fonts or a helper program). Answering
-    // "dismissed" here would decide a question nobody saw, so the box is drawn here instead.
+    // The box is always our own: SDL's looks different on every desktop (on X11 a bitmap font,
+    // minimise and maximise buttons, no icon, no keyboard moves between its buttons).
+    DrawnMessageBox drawn{Utf16ToUtf8(caption), Utf16ToUtf8(text), MessageBoxIconFor(type), MessageBoxChoicesFor(type)};
+    const SurfacePtr icon = owner ? IconSurface(*owner) : nullptr;
+    drawn.windowIcon = icon.get();
     m_modalBox = true;
-    const int drawnAnswer =
-        ShowDrawnMessageBox(drawn, box.window, [this](const SDL_Event& e) { OtherEventWhileModal(e); });
+    const int answer = ShowDrawnMessageBox(drawn, owner ? Native(*owner) : nullptr,
+                                           [this](const SDL_Event& e) { OtherEventWhileModal(e); });
     m_modalBox = false;
-    return drawnAnswer;
+    return answer;
 }
 
 void SdlBackend::OtherEventWhileModal(const SDL_Event& e)

@@ -6,6 +6,7 @@
 #include "platform/sdl/SdlDrawnMessageBox.h"
 
 #include "platform/cairo/CairoShared.h"
+#include "platform/sdl/SdlX11.h"
 
 #include <SDL.h>
 
@@ -336,7 +337,14 @@ int ShowDrawnMessageBox(const DrawnMessageBox& box, SDL_Window* owner,
         return choices.dismissId;
     if (owner)
         SDL_SetWindowModalFor(window.get(), owner);
+    if (box.windowIcon)
+        SDL_SetWindowIcon(window.get(), box.windowIcon);
+    // Before it is mapped, so that the desktop decorates it as a dialog from the start.
+    MarkSdlWindowAsDialog(window.get());
     SDL_ShowWindow(window.get());
+    // Showing may rewrite the hints (SDL keeps its own idea of the border), so they are set again;
+    // the desktop rereads them when they change.
+    MarkSdlWindowAsDialog(window.get());
     SDL_RaiseWindow(window.get());
     // Where no window manager hands out the keyboard, the box takes it itself.
     SDL_SetWindowInputFocus(window.get());

@@ -1,6 +1,6 @@
-// A message box that this program draws itself in an SDL window, for desktops where SDL's own box
-// cannot be shown (an X server without core fonts and no helper program): without it the question
-// would be answered "dismissed" unseen.
+// The message box this program draws itself in an SDL window, the same on every X11 and Wayland
+// desktop: the owner's icon, no minimise or maximise, centred on its owner, the keyboard on open,
+// Tab and Shift+Tab between the buttons, Return for the focused one and Escape for dismissal.
 #pragma once
 
 #include "platform/Win32Defs.h"
@@ -11,6 +11,7 @@
 #include <vector>
 
 union SDL_Event;
+struct SDL_Surface;
 struct SDL_Window;
 
 namespace platform {
@@ -47,6 +48,7 @@ struct DrawnMessageBox
     std::string text;  // UTF-8
     MessageBoxIcon icon = MessageBoxIcon::None;
     MessageBoxChoices choices;
+    SDL_Surface* windowIcon = nullptr; // the title bar's icon (the owner's); not owned
 };
 
 // Where everything goes in the box's window, in window pixels.

@@ -58,6 +58,34 @@ bool ApplySdlWindowShape(SDL_Window* window, const std::optional<WindowRegion>& 
 #endif
 }
 
+void MarkSdlWindowAsDialog(SDL_Window* window)
+{
+#ifdef TVU_HAVE_XSHAPE
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
+        return;
+    Display* display = info.info.x11.display;
+    const ::Window xwindow = info.info.x11.window;
+    const Atom type = XInternAtom(display, "_NET_WM_WINDOW_TYPE", False);
+    const Atom dialog = XInternAtom(display, "_NET_WM_WINDOW_TYPE_DIALOG", False);
+    XChangeProperty(display, xwindow, type, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&dialog), 1);
+    // The Motif hints: flags, functions, decorations, input mode, status.
+    constexpr long kHintFunctions = 1, kHintDecorations = 2;
+    constexpr long kFunctionMove = 4, kFunctionClose = 32;
+    constexpr long kDecorBorder = 2, kDecorTitle = 8, kDecorMenu = 16;
+    const long hints[5] = {kHintFunctions | kHintDecorations, kFunctionMove | kFunctionClose,
+                           kDecorBorder | kDecorTitle | kDecorMenu, 0, 0};
+    const Atom motif = XInternAtom(display, "_MOTIF_WM_HINTS", False);
+    XChangeProperty(display, xwindow, motif, motif, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(hints),
+                    5);
+    XFlush(display);
+#else
+    (void)window;
+#endif
+}
+
 bool SdlDesktopMovesWindows(SDL_Window* window)
 {
 #ifdef TVU_HAVE_XSHAPE

@@ -13,6 +13,11 @@ namespace platform {
 // the video driver cannot shape windows.
 bool ApplySdlWindowShape(SDL_Window* window, const std::optional<WindowRegion>& region, int width, int height);
 
+// Asks an X11 window manager to treat the (not yet mapped) window as a dialog: window type
+// _NET_WM_WINDOW_TYPE_DIALOG and Motif hints that allow moving and closing but neither minimising,
+// maximising nor resizing. Elsewhere (Wayland) the modal parent already makes it a dialog.
+void MarkSdlWindowAsDialog(SDL_Window* window);
+
 // False only on an X server without a window manager, where nobody takes over a caption drag.
 bool SdlDesktopMovesWindows(SDL_Window* window);
 

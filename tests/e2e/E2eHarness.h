@@ -109,7 +109,7 @@ public:
         const int pid = Spawn(
             BuiltPath("tools/tarvion-stage/tarvion-stage"),
             {m_dir.string(), "--files", std::to_string(files), "--processes", "--uninstaller", UninstallerPath()}, {});
-        ASSERT_EQ(WaitExit(pid, 30s), 0);
+        ASSERT_EQ(WaitExit(pid, 120s), 0);
         std::ifstream in(m_dir / "pids");
         for (int p; in >> p;)
             m_productPids.push_back(p);

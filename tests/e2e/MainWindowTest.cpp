@@ -1,6 +1,7 @@
 // CMainWnd in-process on the headless backend with a hand-stepped clock: caption hit testing, the
 // rounded region, the system close command, foreign clicks, and the progress arithmetic with its
-// pauses at 219 and 313 and its hold at 400. Like the close-button test it runs from a copy of
+// pauses at 219 and 313 (resumed by the worker's requests from its own thread), its hold at 400 and
+// the half second the finished display stays up. Like the close-button test it runs from a copy of
 // this binary, since finishing deletes the running executable.
 #include "E2eHarness.h"
 
@@ -53,7 +54,7 @@ void CheckWindow()
     EXPECT_EQ(client.bottom, 300);
     const auto region = windows.GetWindowRegion(hwnd);
     ASSERT_TRUE(region.has_value());
-    EXPECT_EQ(region->ellipseWidth, 10);
+    EXPECT_EQ(region->ellipseWidth, 20) << "twice the artwork's corner radius";
     EXPECT_EQ(region->bounds.right, 481);
     EXPECT_EQ(windows.SendMessage(hwnd, WM_NCHITTEST, 0, ScreenPoint(hwnd, 200, 10)), HTCAPTION);
     EXPECT_EQ(windows.SendMessage(hwnd, WM_NCHITTEST, 0, ScreenPoint(hwnd, 200, 95)), HTCAPTION);
@@ -90,7 +91,11 @@ void CheckWindow()
             EXPECT_EQ(std::u16string_view(label->GetText().CStr()), expected);
         }
     };
-    window.RearmProgressTimer();
+    // The worker re-arms from its own thread: the request waits in the queue for this thread, which
+    // restarts the timer, so the display moves on one period after the step ended.
+    const auto rearmFromAnotherThread = [&] { std::thread([&] { window.RearmProgressTimer(); }).join(); };
+    rearmFromAnotherThread();
+    windows.DispatchPending();
     bar->SetFixedWidth(216);
     EXPECT_EQ(tick(), 219);
     EXPECT_EQ(tick(), 219) << "step 1 holds the display at 219";
@@ -98,15 +103,23 @@ void CheckWindow()
     EXPECT_EQ(tick(), 219);
     flags.filesStepResult = 1;
     EXPECT_EQ(tick(), 219) << "the timer stopped itself; only the worker restarts it";
-    window.RearmProgressTimer();
-    EXPECT_EQ(tick(), 222);
+    rearmFromAnotherThread();
+    windows.DispatchPending(); // the request restarts the timer, whose first tick is one period away
+    clock.Advance(9);
+    windows.DispatchPending();
+    EXPECT_EQ(bar->GetFixedWidth(), 219) << "no tick before the period";
+    clock.Advance(1);
+    windows.DispatchPending();
+    EXPECT_EQ(bar->GetFixedWidth(), 222) << "resumed within one timer period of the step's end";
 
     bar->SetFixedWidth(312);
     EXPECT_EQ(tick(), 315) << "312 is below the second pause point";
     EXPECT_EQ(tick(), 315);
     percent(u"78%");
     flags.shortcutStepResult = 1;
-    window.RearmProgressTimer();
+    rearmFromAnotherThread();
+    windows.DispatchPending();
+    EXPECT_EQ(tick(), 318) << "resumed within one timer period of step 2's end";
     bar->SetFixedWidth(399);
     EXPECT_EQ(tick(), 402);
     EXPECT_EQ(tick(), 400) << "held at 400 while the worker is busy";
@@ -116,7 +129,21 @@ void CheckWindow()
     flags.workerFinished = 1;
     tick();
     windows.DispatchPending();
-    EXPECT_FALSE(windows.IsWindow(hwnd)) << "message 2028 closes the window";
+    EXPECT_TRUE(windows.IsWindow(hwnd)) << "the finished display stays up";
+    clock.Advance(kFinishedHoldMs - 10);
+    windows.DispatchPending();
+    EXPECT_TRUE(windows.IsWindow(hwnd)) << "the finished display went before half a second";
+    percent(u"100%");
+    clock.Advance(10);
+    windows.DispatchPending();
+    windows.DispatchPending();
+    EXPECT_FALSE(windows.IsWindow(hwnd)) << "the window closes half a second after the end";
+
+    // A request that arrives after the window is gone does nothing: it is not even posted.
+    while (windows.DispatchPending() > 0) {
+    }
+    rearmFromAnotherThread();
+    EXPECT_EQ(windows.DispatchPending(), 0);
     windows.SetClock(nullptr);
 }
 

@@ -1,10 +1,15 @@
 // The real window under a private Xvfb server: the uninstaller runs on the SDL backend, the
 // confirmation box is answered OK with the keyboard, and a screenshot of the window shows the skin
-// with the progress running. The picture is kept as e2e-window.png in the build tree.
+// with the progress running. The picture is kept as e2e-window.png in the build tree. Under a
+// window manager, the confirmation is the program's own dialog over a window already painted, with
+// no dark pixel at the window's rounded corners (e2e-behind-confirmation.png).
 #include "E2eHarness.h"
 
 #include "platform/PngFile.h"
 
+#include <algorithm>
+
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
@@ -17,6 +22,17 @@ struct FakeKeys
 {
     using Motion = int (*)(::Display*, int, int, int, unsigned long);
     using Key = int (*)(::Display*, unsigned int, int, unsigned long);
+    void Press(::Display* display, KeySym sym, KeySym modifier = NoSymbol) const
+    {
+        if (modifier != NoSymbol)
+            key(display, XKeysymToKeycode(display, modifier), True, 0);
+        key(display, XKeysymToKeycode(display, sym), True, 0);
+        key(display, XKeysymToKeycode(display, sym), False, 0);
+        if (modifier != NoSymbol)
+            key(display, XKeysymToKeycode(display, modifier), False, 0);
+        XFlush(display);
+        std::this_thread::sleep_for(std::chrono::milliseconds(80));
+    }
     Motion motion = nullptr;
     Key key = nullptr;
     bool Load()
@@ -36,29 +52,57 @@ struct Placed
     int x = 0, y = 0, width = 0, height = 0;
 };
 
-// Mapped top-level windows titled like the uninstaller's, with their places on the screen.
-std::vector<Placed> UninstallerWindows(::Display* display)
+// Client windows titled like the uninstaller's anywhere in the tree (a window manager reparents
+// them into frames), with their places on the screen.
+void FindTitled(::Display* display, Window parentWindow, std::vector<Placed>& found)
 {
-    std::vector<Placed> found;
-    Window root = DefaultRootWindow(display), parent = 0, *children = nullptr;
+    Window root = 0, parent = 0, *children = nullptr;
     unsigned count = 0;
-    if (!XQueryTree(display, root, &root, &parent, &children, &count))
-        return found;
+    if (!XQueryTree(display, parentWindow, &root, &parent, &children, &count))
+        return;
     for (unsigned i = 0; i < count; ++i) {
         XWindowAttributes a;
         if (!XGetWindowAttributes(display, children[i], &a) || a.map_state != IsViewable)
             continue;
-        // The title's bytes, whatever encoding the property declares (the box uses UTF8_STRING).
         XTextProperty title{};
+        bool match = false;
         if (XGetWMName(display, children[i], &title) && title.value) {
-            const std::string text(reinterpret_cast<const char*>(title.value), title.nitems);
-            if (text == "Tarvion Uninstall Window")
-                found.push_back({children[i], a.x, a.y, a.width, a.height});
+            match = std::string(reinterpret_cast<const char*>(title.value), title.nitems) == "Tarvion Uninstall Window";
             XFree(title.value);
+        }
+        if (match) {
+            int x = 0, y = 0;
+            Window child = 0;
+            XTranslateCoordinates(display, children[i], DefaultRootWindow(display), 0, 0, &x, &y, &child);
+            found.push_back({children[i], x, y, a.width, a.height});
+        } else {
+            FindTitled(display, children[i], found);
         }
     }
     XFree(children);
-    return found;
+}
+
+// A property's 32-bit items (atoms, cardinals) as longs; empty when missing.
+std::vector<long> Property(::Display* display, Window window, const char* name)
+{
+    std::vector<long> items;
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, 1 << 20, False, AnyPropertyType,
+                           &type, &format, &count, &after, &data) == Success &&
+        data) {
+        if (format == 32)
+            items.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + count);
+        XFree(data);
+    }
+    return items;
+}
+
+bool Contains(const std::vector<long>& items, long item)
+{
+    return std::find(items.begin(), items.end(), item) != items.end();
 }
 
 class XServer
@@ -125,6 +169,32 @@ platform::Surface Capture(::Display* display, const Placed& w)
     return picture;
 }
 
+// Starts the installed uninstaller on the SDL backend on the given X display; the first process's
+// exit code.
+int StartOnDisplay(Sandbox& box, const std::string& display)
+{
+    const Env env = box.HeadlessEnv("", {{"TVU_PLATFORM", "sdl"},
+                                         {"DISPLAY", display},
+                                         {"TVU_MSGBOX", ""},
+                                         {"TVU_MSGBOX_LOG", ""},
+                                         {"TVU_FRAMES", ""}});
+    return box.WaitExit(box.Spawn(box.InstalledUninstaller().string(), {}, env), 10s);
+}
+
+// Waits for the 480x300 main window and the box titled like it.
+bool WaitForWindowAndBox(::Display* display, Placed& main, Placed& dialog)
+{
+    return WaitFor(
+        [&] {
+            std::vector<Placed> windows;
+            FindTitled(display, DefaultRootWindow(display), windows);
+            for (const Placed& w : windows)
+                (w.width == 480 && w.height == 300 ? main : dialog) = w;
+            return dialog.window != 0 && main.window != 0;
+        },
+        15s);
+}
+
 TEST(Screenshot, RealWindowShowsTheSkinOnceConfirmed)
 {
     if (!fs::exists("/usr/bin/Xvfb"))
@@ -138,28 +208,11 @@ TEST(Screenshot, RealWindowShowsTheSkinOnceConfirmed)
     ::Display* display = server.Get();
     ASSERT_NO_FATAL_FAILURE(box.Stage(3000));
 
-    Env env = box.HeadlessEnv("", {{"TVU_PLATFORM", "sdl"},
-                                   {"DISPLAY", server.Name()},
-                                   {"TVU_MSGBOX", ""},
-                                   {"TVU_MSGBOX_LOG", ""},
-                                   {"TVU_FRAMES", ""}});
-    const int first = box.Spawn(box.InstalledUninstaller().string(), {}, env);
-    EXPECT_EQ(box.WaitExit(first, 10s), 0);
+    EXPECT_EQ(StartOnDisplay(box, server.Name()), 0) << "the first process only copies itself and relaunches";
 
     // The confirmation box: the uninstaller's title on a window that is not the 480x300 main window.
     Placed dialog, main;
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            const std::vector<Placed> windows = UninstallerWindows(display);
-            for (const Placed& w : windows) {
-                if (w.width == 480 && w.height == 300)
-                    main = w;
-                else
-                    dialog = w;
-            }
-            return dialog.window != 0 && main.window != 0;
-        },
-        15s))
+    ASSERT_TRUE(WaitForWindowAndBox(display, main, dialog))
         << "the window and its confirmation did not appear (main " << main.width << "x" << main.height << ", box "
         << dialog.width << "x" << dialog.height << ", copy "
         << (Sandbox::ProcessesRunning(box.TempCopy()).empty() ? "not running)" : "running)");
@@ -204,6 +257,89 @@ TEST(Screenshot, RealWindowShowsTheSkinOnceConfirmed)
         EXPECT_EQ(box.WaitExit(copy, 30s), 0);
     }
     EXPECT_TRUE(WaitFor([&] { return !fs::exists(box.Install()); }, 10s));
+}
+
+TEST(Screenshot, UnderAWindowManagerTheConfirmationIsOurDialogOverAPaintedWindow)
+{
+    if (!fs::exists("/usr/bin/Xvfb") || !fs::exists("/usr/bin/openbox"))
+        GTEST_SKIP() << "Xvfb and openbox are needed";
+    FakeKeys fake;
+    if (!fake.Load())
+        GTEST_SKIP() << "libXtst is not installed";
+    Sandbox box;
+    XServer server(box);
+    ASSERT_TRUE(server.Start()) << "Xvfb did not start";
+    ::Display* display = server.Get();
+    // A loud desktop colour, so that a corner pixel shows whether the window or the desktop is there.
+    const Window root = DefaultRootWindow(display);
+    XSetWindowBackground(display, root, 0xFF00FF);
+    XClearWindow(display, root);
+    XSync(display, False);
+    const int wm = box.Spawn("/usr/bin/openbox", {"--sm-disable"}, {{"DISPLAY", server.Name()}});
+    ASSERT_GT(wm, 0);
+    ASSERT_TRUE(WaitFor([&] { return !Property(display, root, "_NET_SUPPORTING_WM_CHECK").empty(); }, 10s))
+        << "the window manager did not start";
+    ASSERT_NO_FATAL_FAILURE(box.Stage(200));
+
+    EXPECT_EQ(StartOnDisplay(box, server.Name()), 0) << "the first process only copies itself and relaunches";
+    Placed dialog, main;
+    ASSERT_TRUE(WaitForWindowAndBox(display, main, dialog)) << "the window and its confirmation did not appear";
+    std::this_thread::sleep_for(500ms);
+
+    // The window behind the question is already painted, its corners free of dark pixels.
+    const platform::Surface behind = Capture(display, main);
+    ASSERT_TRUE(behind.IsValid());
+    platform::WritePng(behind.Pixels(), BuiltPath("tests/e2e/e2e-behind-confirmation.png"));
+    const auto channel = [](std::uint32_t p, int shift) { return int((p >> shift) & 0xFF); };
+    const std::uint32_t band = behind.GetPixel(150, 60), body = behind.GetPixel(460, 240);
+    EXPECT_GT(channel(band, 0), channel(band, 16) + 40) << "the caption band is not painted";
+    EXPECT_GT(channel(body, 16), 0xF0) << "the body is not painted";
+    int dark = 0, desktop = 0;
+    for (int y = 0; y < 14; ++y)
+        for (int x = 0; x < 14; ++x)
+            for (const auto& [cx, cy] : {std::pair{x, y}, {479 - x, y}, {x, 299 - y}, {479 - x, 299 - y}}) {
+                const std::uint32_t p = behind.GetPixel(cx, cy);
+                desktop += (p & 0xFFFFFF) == 0xFF00FF;
+                dark += std::max({channel(p, 0), channel(p, 8), channel(p, 16)}) < 0x50;
+            }
+    EXPECT_EQ(dark, 0) << "dark pixels at the window's corners";
+    EXPECT_GT(desktop, 4 * 20) << "the rounded corners do not let the desktop show";
+
+    // Our own dialog: the window's icon, no minimise or maximise, centred on its owner, the keyboard.
+    const Atom dialogType = XInternAtom(display, "_NET_WM_WINDOW_TYPE_DIALOG", False);
+    EXPECT_TRUE(Contains(Property(display, dialog.window, "_NET_WM_WINDOW_TYPE"), long(dialogType)));
+    const std::vector<long> icon = Property(display, dialog.window, "_NET_WM_ICON");
+    EXPECT_EQ(icon, Property(display, main.window, "_NET_WM_ICON")) << "the box does not carry the window's icon";
+    EXPECT_GT(icon.size(), 2u);
+    // Motif hints: functions move and close only (no minimise, maximise or resize), decorations
+    // border, title and menu. This window manager keeps its minimise and maximise buttons whatever
+    // the hints say; desktops that honour them draw only the close button.
+    const std::vector<long> motif = Property(display, dialog.window, "_MOTIF_WM_HINTS");
+    ASSERT_GE(motif.size(), 3u);
+    EXPECT_EQ(motif[0] & 3, 3) << "functions and decorations are both given";
+    EXPECT_EQ(motif[1], 4 | 32) << "functions other than move and close";
+    EXPECT_EQ(motif[2] & (32 | 64), 0) << "minimise or maximise decorations";
+    EXPECT_NEAR(dialog.x + dialog.width / 2, main.x + main.width / 2, 4) << "not centred on its owner";
+    EXPECT_NEAR(dialog.y + dialog.height / 2, main.y + main.height / 2, 30) << "not centred on its owner";
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(display, &focus, &revert);
+    EXPECT_EQ(focus, dialog.window) << "the box did not take the keyboard";
+
+    // Tab, Tab, Shift+Tab lands on Cancel; Return answers it and nothing is removed.
+    fake.Press(display, XK_Tab);
+    fake.Press(display, XK_Tab);
+    fake.Press(display, XK_Tab, XK_Shift_L);
+    fake.Press(display, XK_Return);
+    const auto copies = Sandbox::ProcessesRunning(box.TempCopy());
+    if (!copies.empty()) {
+        EXPECT_EQ(box.WaitExit(copies.front(), 10s), 0);
+    }
+    EXPECT_TRUE(WaitFor([&] { return Sandbox::ProcessesRunning(box.TempCopy()).empty(); }, 10s))
+        << "Return did not answer the focused button";
+    EXPECT_TRUE(fs::exists(box.Install() / "uninstall.dat")) << "Cancel removed something";
+    kill(wm, SIGTERM);
+    box.WaitExit(wm, 5s);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "tests/ui/skin/ZipTestSupport.h"
 
 #include "platform/PngFile.h"
+#include "platform/WindowRegion.h"
 
 #include <gtest/gtest.h>
 
@@ -77,6 +78,27 @@ TEST_F(SkintoolRender, SkinFileIsPaintedAtTheAskedSize)
     Outcome r = Skintool("render " + Path("skin/main.xml") + " --size 120x90 --out " + Path("file.png"));
     ASSERT_EQ(r.exitCode, 0) << r.err;
     ExpectPainted(m_dir / "file.png", 120, 90);
+}
+
+TEST_F(SkintoolRender, RoundCornersAreCutAsTheWindowCutsThem)
+{
+    WriteText(m_dir / "round.xml",
+              "<Window size=\"100,80\" roundcorner=\"20,20\"><Control bkcolor=\"#FF00FF00\"/></Window>");
+    Outcome r = Skintool("render " + Path("round.xml") + " --size 100x80 --out " + Path("round.png"));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    platform::Surface picture = platform::ReadPng((m_dir / "round.png").string());
+    ASSERT_TRUE(picture.IsValid());
+    const auto region = platform::WindowRegion::RoundRect(RECT{0, 0, 101, 81}, 20, 20);
+    int cut = 0;
+    for (int y = 0; y < 80; ++y)
+        for (int x = 0; x < 100; ++x) {
+            const bool inside = region.Contains(x, y);
+            cut += !inside;
+            ASSERT_EQ(picture.GetPixel(x, y), inside ? 0xFF00FF00u : 0u) << x << "," << y;
+        }
+    EXPECT_GT(cut, 4 * 20) << "each corner loses the pixels outside a radius of 10";
+    EXPECT_EQ(picture.GetPixel(0, 0), 0u);
+    EXPECT_EQ(picture.GetPixel(50, 0), 0xFF00FF00u);
 }
 
 TEST_F(SkintoolRender, ArchiveMainXmlIsPainted)

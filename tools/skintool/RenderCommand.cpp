@@ -1,5 +1,6 @@
 // skintool render SKIN [--password P] --size WxH --out FILE.png: builds a skin's control tree on a
-// headless window of the given client size, lays it out, paints it once and writes the picture.
+// headless window of the given client size, lays it out, paints it once and writes the picture,
+// transparent outside the window's round corners.
 // SKIN is a markup file, or a skin archive whose "main.xml" is built.
 #include "tools/skintool/Commands.h"
 
@@ -187,7 +188,9 @@ public:
         windows.InvalidateRect(m_window, nullptr, false);
         windows.UpdateWindow(m_window);
 
-        if (!platform::WritePng(windows.WindowPixels(m_window), options.out)) {
+        const platform::PixelBuffer pixels = windows.WindowPixels(m_window);
+        ClipToRoundCorners(pixels);
+        if (!platform::WritePng(pixels, options.out)) {
             std::cerr << "cannot write " << options.out << '\n';
             return kExitFailure;
         }
@@ -195,6 +198,24 @@ public:
     }
 
 private:
+    // What lies outside the window's rounded region never reaches the screen; the picture leaves
+    // it transparent, so the author sees the corners the user sees. The region is the one the
+    // uninstaller's window sets: the client rectangle grown by one, with the skin's ellipse size.
+    void ClipToRoundCorners(const platform::PixelBuffer& pixels) const
+    {
+        const ui::CUISize corner = m_manager->RoundCorner();
+        if (corner.cx == 0 && corner.cy == 0)
+            return;
+        const auto region =
+            platform::WindowRegion::RoundRect(RECT{0, 0, pixels.width + 1, pixels.height + 1}, corner.cx, corner.cy);
+        for (int y = 0; y < pixels.height; ++y) {
+            std::uint32_t* row = pixels.Row(y);
+            for (int x = 0; x < pixels.width; ++x)
+                if (!region.Contains(x, y))
+                    row[x] = 0;
+        }
+    }
+
     HWND m_window = nullptr;
     std::unique_ptr<ui::CWindowManagerUI> m_manager;
 };
