@@ -363,9 +363,15 @@ int ShowDrawnMessageBox(const DrawnMessageBox& box, SDL_Window* owner,
     const std::size_t count = choices.buttons.size();
     std::optional<int> answer;
     while (!answer) {
+        // Polled, not waited for: while SDL waits it may aim a wake-up message at the newest window,
+        // which is this box, from a second X connection. Destroyed the moment an answer arrives, the
+        // box can be gone before the X server delivers that message, and the resulting BadWindow
+        // error ends the whole process.
         SDL_Event e;
-        if (!SDL_WaitEventTimeout(&e, 250))
+        if (!SDL_PollEvent(&e)) {
+            SDL_Delay(5);
             continue;
+        }
         // Keys reach the box from any of our windows: without a window manager the keyboard may
         // still sit on the owner, and the owner must not act on them anyway.
         if (e.type == SDL_KEYDOWN) {

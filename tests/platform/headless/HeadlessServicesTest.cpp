@@ -11,6 +11,8 @@
 #include <fstream>
 #include <string>
 
+#include <unistd.h>
+
 using platform::HeadlessBackend;
 using platform::PaintInfo;
 using platform::WindowRegion;
@@ -18,15 +20,32 @@ using tvtest::HeadlessTest;
 
 namespace {
 
-std::filesystem::path TempFolder(const char* name)
+// A fresh folder in the temporary folder, removed with everything in it when the test is done,
+// whether it passed or not. The process id keeps runs side by side apart.
+class TempFolder
 {
-    auto path =
-        std::filesystem::temp_directory_path() /
-        (std::string("tvu-platform-") + name + "-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
-    std::filesystem::remove_all(path);
-    std::filesystem::create_directories(path);
-    return path;
-}
+public:
+    explicit TempFolder(const char* name)
+        : m_path(std::filesystem::temp_directory_path() /
+                 (std::string("tvu-platform-") + name + "-" + std::to_string(getpid())))
+    {
+        std::filesystem::remove_all(m_path);
+        std::filesystem::create_directories(m_path);
+    }
+    ~TempFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::filesystem::path& Path() const { return m_path; }
+    std::filesystem::path operator/(const char* name) const { return m_path / name; }
+
+private:
+    std::filesystem::path m_path;
+};
 
 void Fill(const platform::PixelBuffer& px, std::uint32_t color)
 {
@@ -52,7 +71,7 @@ std::uint32_t PngPixel(const std::filesystem::path& file, int x, int y)
 
 TEST_F(HeadlessTest, MessageBoxesAnswerFromTheScriptThenCancel)
 {
-    const auto folder = TempFolder("msgbox");
+    const TempFolder folder("msgbox");
     const auto log = folder / "boxes.txt";
     setenv("TVU_MSGBOX", "ok, Cancel,yes", 1);
     setenv("TVU_MSGBOX_LOG", log.c_str(), 1);
@@ -80,8 +99,8 @@ TEST_F(HeadlessTest, MessageBoxesAnswerFromTheScriptThenCancel)
 
 TEST_F(HeadlessTest, PresentedFramesAreWrittenUpToTheCapKeepingTheLast)
 {
-    const auto folder = TempFolder("frames");
-    headless->SetFrames(folder.string(), 3);
+    const TempFolder folder("frames");
+    headless->SetFrames(folder.Path().string(), 3);
     HWND hwnd = MakeWindow(0, 0, 8, 4);
     Pump(); // the first paint presents one frame
     const std::uint32_t colors[] = {0xFF000010, 0xFF000020, 0xFF000030, 0xFF000040};
@@ -105,7 +124,6 @@ TEST_F(HeadlessTest, PresentedFramesAreWrittenUpToTheCapKeepingTheLast)
     EXPECT_FALSE(std::filesystem::exists(folder / "000004.png"));
     EXPECT_EQ(PngPixel(folder / "000002.png", 3, 2), 0xFF000010u);
     EXPECT_EQ(PngPixel(folder / "000003.png", 3, 2), 0xFF000040u) << "the last slot holds the latest frame";
-    std::filesystem::remove_all(folder);
 }
 
 TEST_F(HeadlessTest, PaintingFillsTheWindowPictureAndChildrenPaintIntoTheirParent)
