@@ -150,7 +150,35 @@ void NoteIfPresent(platform::ConfinedDirectory& install, const std::u16string& d
 
 } // namespace
 
-bool RemoveListedFiles(const std::atomic<bool>* stopRequested, RemovalReport* report)
+DeferredInstallerEntries::DeferredInstallerEntries() = default;
+DeferredInstallerEntries::~DeferredInstallerEntries() = default;
+
+void FinishDeferredEntries(DeferredInstallerEntries& deferred, DeferredFate fate, RemovalReport& r)
+{
+    if (deferred.install == nullptr)
+        return;
+    platform::ConfinedDirectory& install = *deferred.install;
+    if (!deferred.names.empty()) {
+        bool keep = fate == DeferredFate::Keep || !r.leftBehind.empty() || !r.problems.empty();
+        if (!keep && !RegistrationWritable()) {
+            r.problems.push_back(u"The registry store cannot be changed, so the uninstaller was kept.");
+            keep = true;
+        }
+        for (const std::string& name : deferred.names) {
+            if (keep)
+                NoteIfPresent(install, deferred.dir, name, r);
+            else
+                DeleteListed(install, deferred.dir, name, r);
+        }
+    }
+    if (fate != DeferredFate::Keep && install.RemoveSelfIfEmpty() == 0)
+        r.removed.push_back(deferred.dir);
+    deferred.install.reset();
+    deferred.names.clear();
+}
+
+bool RemoveListedFiles(const std::atomic<bool>* stopRequested, RemovalReport* report,
+                       DeferredInstallerEntries* deferred)
 {
     RemovalReport unused;
     RemovalReport& r = report != nullptr ? *report : unused;
@@ -165,7 +193,8 @@ bool RemoveListedFiles(const std::atomic<bool>* stopRequested, RemovalReport* re
     // Names are only ever resolved below a known, absolute installation directory that is not
     // the file-system root; otherwise they would land in the working directory or at the root.
     // The folder is opened once: the manifest and every entry are reached through that descriptor.
-    platform::ConfinedDirectory install;
+    auto opened = std::make_unique<platform::ConfinedDirectory>();
+    platform::ConfinedDirectory& install = *opened;
     if (!install.Open(dir)) {
         // A folder that is not there any more holds nothing listed; any other failure is told.
         if (dir.empty() || platform::FileExists(dir))
@@ -230,21 +259,13 @@ bool RemoveListedFiles(const std::atomic<bool>* stopRequested, RemovalReport* re
         return true;
     }
 
-    if (!lastOnes.empty()) {
-        bool keep = !r.leftBehind.empty() || !r.problems.empty();
-        if (!keep && !RegistrationWritable()) {
-            r.problems.push_back(u"The registry store cannot be changed, so the uninstaller was kept.");
-            keep = true;
-        }
-        for (const std::string& name : lastOnes) {
-            if (keep)
-                NoteIfPresent(install, dir, name, r);
-            else
-                DeleteListed(install, dir, name, r);
-        }
-    }
-    if (install.RemoveSelfIfEmpty() == 0)
-        r.removed.push_back(dir);
+    DeferredInstallerEntries local;
+    DeferredInstallerEntries& last = deferred != nullptr ? *deferred : local;
+    last.install = std::move(opened);
+    last.dir = dir;
+    last.names = std::move(lastOnes);
+    if (deferred == nullptr)
+        FinishDeferredEntries(last, DeferredFate::RemoveIfAllElseWent, r);
     return true;
 }
 

@@ -7,8 +7,14 @@
 #include "platform/Registry.h"
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
+
+namespace platform {
+class ConfinedDirectory;
+}
 
 inline constexpr std::u16string_view kUninstallKey =
     u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tarvion VPN";
@@ -40,13 +46,37 @@ std::u16string Utf8ToWide(std::string_view text);
 // Deletes a key with all its subkeys and values in the default view. True on success.
 bool DeleteRegistryTree(HKEY root, std::u16string_view subKey);
 
+// What step 1 leaves for the very end of a run: the installed uninstaller and the manifest, which a
+// later run needs, and the open installation folder they lie in.
+struct DeferredInstallerEntries
+{
+    DeferredInstallerEntries();
+    ~DeferredInstallerEntries();
+
+    std::unique_ptr<platform::ConfinedDirectory> install;
+    std::u16string dir;
+    std::vector<std::string> names;
+};
+
 // Step 1: deletes what the manifest lists, then the installation directory if it is left empty.
 // The installed uninstaller and the manifest go last, and only when every other listed entry is
 // gone, nothing else has failed so far in the report, and the registry store can be written: so
-// a run that ends early always leaves something that can be run again to finish. A stop request,
-// checked before every entry, ends the step where it is; what is still there is then reported as
-// left behind. Always true.
-bool RemoveListedFiles(const std::atomic<bool>* stopRequested = nullptr, RemovalReport* report = nullptr);
+// a run that ends early always leaves something that can be run again to finish. With `deferred`
+// those two are not touched here but handed over for FinishDeferredEntries, so that the worker can
+// remove them after the other steps too. A stop request, checked before every entry, ends the
+// step where it is; what is still there is then reported as left behind. Always true.
+bool RemoveListedFiles(const std::atomic<bool>* stopRequested = nullptr, RemovalReport* report = nullptr,
+                       DeferredInstallerEntries* deferred = nullptr);
+
+// What becomes of the entries step 1 deferred.
+enum class DeferredFate
+{
+    RemoveIfAllElseWent, // deleted when nothing was left or failed and the store can be written
+    Keep,                // only noted as left behind (after a stop)
+};
+
+// Ends what step 1 deferred: the uninstaller and manifest, then the installation folder if empty.
+void FinishDeferredEntries(DeferredInstallerEntries& deferred, DeferredFate fate, RemovalReport& report);
 
 // Step 2: deletes the file "DisplayShortcut" names, if any. Always true.
 bool RemoveRecordedShortcut(RemovalReport* report = nullptr);

@@ -137,11 +137,15 @@ void UninstallWorker(void*)
     const auto stopRequested = [stop] { return stop != nullptr && stop->load(); };
     RemovalReport report;
     PublishReport(report);
+    // The installed uninstaller and its manifest are what a later run needs: they go at the very
+    // end, just before the registration, so that a run killed at any step can be run again.
+    DeferredInstallerEntries deferred;
 
     // After a stop the window still learns that the worker is done, and what is left.
     const auto endStopped = [&](int firstUndoneStep) {
         RunStep(report, [&] {
             NoteUndoneSteps(firstUndoneStep, report);
+            FinishDeferredEntries(deferred, DeferredFate::Keep, report);
             return true;
         });
         report.stopped = true;
@@ -159,7 +163,7 @@ void UninstallWorker(void*)
         return endStopped(1);
 
     if (HasMainWindowInstance()) {
-        const bool result = RunStep(report, [&] { return RemoveListedFiles(stop, &report); });
+        const bool result = RunStep(report, [&] { return RemoveListedFiles(stop, &report, &deferred); });
         if (stopRequested())
             return endStopped(2);
         PublishReport(report);
@@ -184,6 +188,7 @@ void UninstallWorker(void*)
     // once it is known that nothing else was left.
     RunStep(report, [&] {
         RemoveStartMenuEntries(&report);
+        FinishDeferredEntries(deferred, DeferredFate::RemoveIfAllElseWent, report);
         return true;
     });
     if (HasMainWindowInstance()) {

@@ -244,20 +244,59 @@ TEST(Outcome, CloseButtonAnsweredYesStopsTellsSoAndARerunFinishes)
     EXPECT_EQ(RerunUntilNothingRemains(box, 2), 1);
 }
 
+// The names the manifest lists, in its order; enough of the format to find entries to watch.
+std::vector<std::string> ListedNames(const Sandbox& box)
+{
+    std::vector<std::string> names;
+    const std::string text = ReadText(box.Install() / "uninstall.dat");
+    const std::string key = "\"name\"";
+    for (std::size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + key.size())) {
+        const std::size_t open = text.find('"', text.find(':', at + key.size()));
+        const std::size_t close = text.find('"', open + 1);
+        if (open == std::string::npos || close == std::string::npos)
+            break;
+        names.push_back(text.substr(open + 1, close - open - 1));
+    }
+    return names;
+}
+
 TEST(Outcome, ACopyKilledAtAnyMomentIsFinishedByRunningTheUninstallerAgain)
 {
+    // The kills are placed by what the removal has done, not by the clock, so that they land
+    // mid-run however fast the machine deletes: as the first listed entry goes, as the entry half
+    // way down the manifest goes, and as the desktop shortcut (the step after the files) goes.
+    enum class Moment
+    {
+        FirstEntryGone,
+        HalfTheEntriesGone,
+        ShortcutGone
+    };
     int killedMidway = 0;
-    for (const auto delay : {50ms, 400ms, 1200ms}) {
-        SCOPED_TRACE(std::to_string(delay.count()) + " ms into the removal");
+    for (const Moment moment : {Moment::FirstEntryGone, Moment::HalfTheEntriesGone, Moment::ShortcutGone}) {
+        SCOPED_TRACE("kill moment " + std::to_string(int(moment)));
         Sandbox box;
         ASSERT_NO_FATAL_FAILURE(box.Stage(20000));
+        const std::vector<std::string> names = ListedNames(box);
+        ASSERT_GT(names.size(), 100u);
+        fs::path watched;
+        switch (moment) {
+        case Moment::FirstEntryGone:
+            watched = box.Install() / names.front();
+            break;
+        case Moment::HalfTheEntriesGone:
+            watched = box.Install() / names[names.size() / 2];
+            break;
+        case Moment::ShortcutGone:
+            watched = box.Dir() / "desktop" / "Tarvion VPN.lnk";
+            break;
+        }
+        ASSERT_TRUE(fs::exists(watched)) << watched;
         const int first =
             box.Spawn(box.InstalledUninstaller().string(), {}, box.HeadlessEnv("ok", {{"TVU_FRAMES", ""}}));
         ASSERT_EQ(box.WaitExit(first, 10s), 0);
         const int copy = WaitForCopy(box);
         ASSERT_GT(copy, 0) << "no copy was started from TEMP";
-        ASSERT_TRUE(WaitFor([&] { return !box.Boxes().empty(); }, 10s)) << "the confirmation never came";
-        std::this_thread::sleep_for(delay);
+        ASSERT_TRUE(WaitFor([&] { return !fs::exists(watched); }, 60s)) << "the removal never reached " << watched;
         kill(copy, SIGKILL);
         box.WaitExit(copy, 5s);
         const std::string killedState = Remaining(box);
