@@ -3,6 +3,7 @@
 #include "ui/core/WindowWnd.h"
 
 #include "platform/WindowSystem.h"
+#include "ui/controls/Control.h"
 #include "ui/manager/WindowManager.h"
 
 namespace ui {
@@ -62,6 +63,17 @@ LRESULT CWindowWnd::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam)
 void CWindowWnd::OnWindowGone(HWND hwnd)
 {
     (void)hwnd;
+}
+
+bool CWindowWnd::IsControlChainClear(CControlUI* control) const
+{
+    if (control == nullptr)
+        return false;
+    for (; control != nullptr; control = control->GetParent()) {
+        if (control->GetControlFlags() != 0)
+            return false;
+    }
+    return true;
 }
 
 void CWindowWnd::SetPreTranslator(PreTranslator translator)

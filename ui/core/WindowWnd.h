@@ -9,6 +9,8 @@
 
 namespace ui {
 
+class CControlUI;
+
 class CWindowWnd
 {
 public:
@@ -32,6 +34,9 @@ public:
     virtual LRESULT ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam);
     // Called once after the native window has processed its last message; the object may delete itself here.
     virtual void OnWindowGone(HWND hwnd);
+    // True when neither the control nor any of its ancestors carries a control flag (a tab stop or
+    // a cursor of its own); false for a null control.
+    virtual bool IsControlChainClear(CControlUI* control) const;
 
     // ---- binding ----
     HWND WindowHandle() const { return m_hWnd; }
