@@ -2,6 +2,7 @@
 #include "ui/render/MarkupLayout.h"
 
 #include "ui/render/ImageLoader.h"
+#include "ui/render/RenderKit.h"
 
 #include "platform/DeviceContext.h"
 
@@ -386,9 +387,11 @@ void CMarkupLayout::DrawRun(const FontState& font, const char16_t* s, const RunF
     const int x = line.x + line.shift;
     const int top = RunTop(line, metrics.height, metrics.externalLeading);
     if (m_state.selected)
-        m_dc->FillSolid({x, top, x + fit.width, top + metrics.height}, m_manager->SelectedColor() | 0xFF000000u);
+        m_dc->FillSolid({x, top, x + fit.width, top + metrics.height},
+                        CRenderKit::SubstituteBlack(m_manager->SelectedColor()) | 0xFF000000u);
     m_dc->SelectFont(font.font);
-    m_dc->SetTextColor(CurrentColor() | 0xFF000000u);
+    // Tag, link and call colours alike: pure black would be the layered window's see-through colour.
+    m_dc->SetTextColor(CRenderKit::SubstituteBlack(CurrentColor()) | 0xFF000000u);
     constexpr UINT kRunFormat = DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP | DT_LEFT | DT_TOP;
     if (fit.count > 0) {
         platform::Rect r{x, top, x + fit.textWidth, top + metrics.height};
