@@ -47,6 +47,14 @@ using TooltipMeasurer = std::function<SIZE(const std::u16string& text, int maxWi
 // Finds the bytes of an embedded icon resource (a PNG picture); empty when there is none.
 using IconSource = std::function<std::vector<std::uint8_t>(int resourceId)>;
 
+// The largest window side: a window's picture is allocated in full, so a size from a skin or a
+// program is clamped here (an 8K screen, 256 MiB of pixels), as are positions to ±kMaxWindowPosition.
+constexpr int kMaxWindowSide = 8192;
+constexpr int kMaxWindowPosition = 1 << 20;
+
+// The rectangle at (x, y) of the given size, clamped to the limits above (negative sizes become 0).
+RECT BoundedWindowRect(long long x, long long y, long long width, long long height);
+
 class WindowSystem
 {
 public:

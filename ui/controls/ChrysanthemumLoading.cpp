@@ -3,16 +3,19 @@
 #include "ui/controls/ChrysanthemumLoading.h"
 
 #include "ui/controls/ValueParse.h"
+#include "ui/core/Limits.h"
 #include "ui/manager/UIEvent.h"
 #include "ui/manager/WindowManager.h"
 
 #include "platform/DeviceContext.h"
 #include "platform/WindowSystem.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace ui {
 
+using markup::ParseCoordinate;
 using markup::ParseInt;
 using markup::TextEquals;
 
@@ -112,11 +115,11 @@ void CChrysanthemumLoadingUI::SetAttribute(const char16_t* name, const char16_t*
     } else if (TextEquals(name, u"spokenum")) {
         SetSpokeCount(ParseInt(value));
     } else if (TextEquals(name, u"thickness")) {
-        SetThickness(ParseInt(value));
+        SetThickness(ParseCoordinate(value));
     } else if (TextEquals(name, u"outradius")) {
-        SetOuterRadius(ParseInt(value));
+        SetOuterRadius(ParseCoordinate(value));
     } else if (TextEquals(name, u"innerradius")) {
-        SetInnerRadius(ParseInt(value));
+        SetInnerRadius(ParseCoordinate(value));
     } else if (TextEquals(name, u"bkcolor")) {
         m_backColor = markup::ParseColor(value);
     } else if (TextEquals(name, u"spokecolor")) {
@@ -170,6 +173,8 @@ void CChrysanthemumLoadingUI::SetTimeInterval(int ms)
 
 void CChrysanthemumLoadingUI::SetSpokeCount(int count)
 {
+    // Each spoke keeps a colour and an angle; the count is bounded so a skin cannot ask for gigabytes.
+    count = std::min(count, limits::kMaxSpokes);
     if (count < 1 || count == m_spokeCount)
         return;
     m_spokeCount = count;

@@ -188,7 +188,9 @@ std::size_t CMarkupLayout::ProcessLine(std::size_t pos, Pass pass, LineBox& line
         }
         char16_t printed;
         if (ParseMarkupEscape(p, printed)) {
-            if (PlaceText(&printed, 1, pass, line) == 0)
+            // The printed bracket is the escape's middle character: the run stays inside the text,
+            // which outlives every measurement that keeps a pointer to it.
+            if (PlaceText(p + 1, 1, pass, line) == 0)
                 break;
             pos += kMarkupEscapeLength;
             continue;
@@ -286,7 +288,7 @@ RunFit CMarkupLayout::FitRun(const FontState& font, const char16_t* s, int n, in
         count = CharLength(s, n, 0); // a line always takes at least one character
     if ((m_style & DT_WORDBREAK) && count > 0) {
         // A space that overflows hangs past the edge rather than starting the next line.
-        const int breakAt = s[count] == u' ' ? count + 1 : LastBreakPosition(s, n, count);
+        const int breakAt = count < n && s[count] == u' ' ? count + 1 : LastBreakPosition(s, n, count);
         if (breakAt > 0)
             count = breakAt;
         else if (!atLineStart)
