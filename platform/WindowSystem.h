@@ -288,9 +288,13 @@ private:
 
     bool MatchesFilter(const MSG& msg, HWND filter, UINT first, UINT last) const;
     bool FetchMessage(MSG& msg, HWND filter, UINT first, UINT last, bool remove);
+    // Moves the backend's raw input into m_input; TranslateNextInput turns its first event into
+    // messages when the posted queue is empty.
     void PumpBackend();
+    bool TranslateNextInput();
+    bool TakePosted(MSG& msg, HWND filter, UINT first, UINT last, bool remove);
     int MillisecondsToNextDeadline();
-    void ServiceHover();
+    bool ServiceHover(); // true when it posted WM_MOUSEHOVER
     void Wake();
     LRESULT SendFromOtherThread(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void DeliverSentMessages();
@@ -323,6 +327,7 @@ private:
     ClickState m_lastClick;
     DragState m_drag;
     HoverState m_hover;
+    std::deque<InputEvent> m_input; // raw input not yet turned into messages
     std::map<std::uintptr_t, Icon> m_icons;
     std::uintptr_t m_nextIcon = 1;
     IconSource m_iconSource;

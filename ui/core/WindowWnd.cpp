@@ -12,8 +12,6 @@ namespace {
 
 constexpr const char16_t* kObjectProperty = u"WndX";
 
-CWindowWnd::PreTranslator s_preTranslator = nullptr;
-
 ::HINSTANCE ResourceModule()
 {
     return static_cast<::HINSTANCE>(CWindowManagerUI::ResourceInstance());
@@ -76,9 +74,20 @@ bool CWindowWnd::IsControlChainClear(CControlUI* control) const
     return true;
 }
 
-void CWindowWnd::SetPreTranslator(PreTranslator translator)
+void CWindowWnd::DeliverMessage(const MSG& msg)
 {
-    s_preTranslator = translator;
+    if (CWindowManagerUI::PreTranslate(msg))
+        return;
+    auto& windows = platform::Windows();
+    windows.TranslateMessage(msg);
+    windows.DispatchMessage(msg);
+}
+
+void CWindowWnd::RunMessageLoop()
+{
+    MSG msg;
+    while (platform::Windows().GetMessage(msg) != 0)
+        DeliverMessage(msg);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -273,10 +282,7 @@ int CWindowWnd::RunModalLoop(ShowChoice choice, bool show, bool takeFocus)
                 windows.SetFocus(owner);
             }
         }
-        if (!s_preTranslator || !s_preTranslator(msg)) {
-            windows.TranslateMessage(msg);
-            windows.DispatchMessage(msg);
-        }
+        DeliverMessage(msg);
     }
     if (owner && windows.IsWindow(owner)) {
         windows.EnableWindow(owner, true);

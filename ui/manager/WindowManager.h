@@ -468,6 +468,7 @@ private:
 
     bool m_mouseTracking = false;
     bool m_mouseCaptured = false;
+    bool m_hoverRearm = false; // a hover was delivered: the next move asks for another
     int m_builtControls = 0;
     bool m_painting = false;
     bool m_virtualWindowOption = false;
