@@ -36,16 +36,6 @@ thread_local int t_depth = 0;
 // the tree is attached, share the budget of the skin that holds them).
 thread_local int t_unmanagedBuilt = 0;
 
-class CDepthGuard
-{
-public:
-    CDepthGuard() { ++t_depth; }
-    ~CDepthGuard() { --t_depth; }
-    CDepthGuard(const CDepthGuard&) = delete;
-    CDepthGuard& operator=(const CDepthGuard&) = delete;
-    bool TooDeep() const { return t_depth > limits::kMaxNestingDepth; }
-};
-
 // Takes one unit of the build budget; false when it is spent and nothing more may be built.
 bool ChargeBudget(CWindowManagerUI* manager)
 {
@@ -57,14 +47,19 @@ bool ChargeBudget(CWindowManagerUI* manager)
     return true;
 }
 
-class CNestingGuard
+// Counts one level of a thread-local nesting counter for as long as it lives.
+class CLevelGuard
 {
 public:
-    CNestingGuard() { ++t_nesting; }
-    ~CNestingGuard() { --t_nesting; }
-    CNestingGuard(const CNestingGuard&) = delete;
-    CNestingGuard& operator=(const CNestingGuard&) = delete;
-    bool TooDeep() const { return t_nesting > CSkinBuilder::kMaxNesting; }
+    CLevelGuard(int& level, int limit) : m_level(level), m_limit(limit) { ++m_level; }
+    ~CLevelGuard() { --m_level; }
+    CLevelGuard(const CLevelGuard&) = delete;
+    CLevelGuard& operator=(const CLevelGuard&) = delete;
+    bool TooDeep() const { return m_level > m_limit; }
+
+private:
+    int& m_level;
+    int m_limit;
 };
 
 bool NameIs(const char16_t* name, const char16_t* expected)
@@ -272,7 +267,7 @@ CControlUI* CSkinBuilder::Create(const char16_t* source, const char16_t* resourc
 
 CControlUI* CSkinBuilder::Create(IBuilderCallbackUI* callback, CWindowManagerUI* manager, CControlUI* parent)
 {
-    CNestingGuard nesting;
+    CLevelGuard nesting(t_nesting, kMaxNesting);
     if (nesting.TooDeep()) {
         return nullptr;
     }
@@ -330,7 +325,7 @@ CControlUI* CSkinBuilder::ParseChildren(const CXmlNode& element, CControlUI* par
 {
     // Every level recurses once, here and in the layout and paint passes later: deeper levels are
     // left out rather than running the stack out.
-    CDepthGuard depth;
+    CLevelGuard depth(t_depth, limits::kMaxNestingDepth);
     if (depth.TooDeep()) {
         return nullptr;
     }
@@ -460,7 +455,7 @@ bool CSkinBuilder::BuildTreeNode(const CXmlNode& element, CControlUI* parent, CW
             return false;
         }
     }
-    CDepthGuard depth;
+    CLevelGuard depth(t_depth, limits::kMaxNestingDepth);
     if (depth.TooDeep() || !ChargeBudget(manager)) {
         return true;
     }
