@@ -11,6 +11,7 @@
 #include "ui/render/ImageLoader.h"
 #include "ui/skin/SkinBuilder.h"
 
+#include "platform/Region.h"
 #include "platform/WindowSystem.h"
 
 #include <gtest/gtest.h>
@@ -257,4 +258,24 @@ TEST(HostileSkin, PicturesAreCheckedBeforeTheirDecoderAllocates)
     EXPECT_EQ(rgba[3], 255);
     // A JPEG one pixel past the side limit is refused before decoding.
     EXPECT_FALSE(decodes(SolidJpeg(limits::kMaxImageSide + 1, 1, 0, 0, 0)));
+}
+
+TEST(HostileSkin, HugeRoundedCornersAreClippedWithoutWalkingTheWholeShape)
+{
+    // The part inside the clip is exactly the whole shape cut to the clip, on every side of the
+    // shape's middle, and only the clip's pixels are looked at.
+    const platform::Rect shape{-10, -20, 300, 200};
+    for (const platform::Rect within : {platform::Rect{0, 0, 120, 90}, platform::Rect{200, 150, 320, 260},
+                                        platform::Rect{-50, 100, 40, 300}, platform::Rect{140, -30, 170, 10}}) {
+        for (const int corner : {0, 30, 500})
+            EXPECT_EQ(platform::Region::FromRoundRect(shape, corner, corner, within),
+                      platform::Region::FromRoundRect(shape, corner, corner).Intersect(within));
+    }
+    const auto start = std::chrono::steady_clock::now();
+    const platform::Region clipped =
+        platform::Region::FromRoundRect({0, 0, limits::kMaxCoordinate + 1, limits::kMaxCoordinate + 1},
+                                        limits::kMaxCoordinate, limits::kMaxCoordinate, {0, 0, 240, 160});
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 1.0);
+    // The window's corner lies outside the shape's huge rounded corner.
+    EXPECT_TRUE(clipped.IsEmpty());
 }
