@@ -229,6 +229,13 @@ void CChrysanthemumLoadingUI::RenderFrame()
 
     const int w = m_itemRect.Width();
     const int h = m_itemRect.Height();
+    // Every frame is a picture of the whole control, redrawn on each tick: a control beyond the
+    // image limits shows no frame rather than clearing gigabytes ten times a second.
+    if (w > limits::kMaxImageSide || h > limits::kMaxImageSide ||
+        std::int64_t(w) * std::int64_t(h) > limits::kMaxImagePixels) {
+        m_frame.reset();
+        return;
+    }
     m_centerX = w / 2;
     m_centerY = h / 2;
     m_frame.reset();
