@@ -20,6 +20,17 @@ namespace fuzzing {
 namespace {
 
 ui::CWindowManagerUI* g_current = nullptr;
+
+// Dispatches what is ready, at most a few hundred messages: an animated control whose timer is
+// due again before its tick has been drawn would otherwise keep one input running for ever.
+void DispatchSome(platform::WindowSystem& windows)
+{
+    MSG msg;
+    for (int i = 0; i < 256 && windows.PeekMessage(msg, nullptr, 0, 0, PM_REMOVE) && msg.message != WM_QUIT; ++i) {
+        windows.TranslateMessage(msg);
+        windows.DispatchMessage(msg);
+    }
+}
 std::map<std::u16string, std::vector<std::uint8_t>> g_files;
 
 LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -91,8 +102,8 @@ HeadlessWindow::~HeadlessWindow()
     delete m_manager;
     platform::WindowSystem& windows = Windows();
     windows.DestroyWindow(static_cast<HWND>(m_hwnd));
-    // Leftover timers and posted messages of this window must not reach the next input's.
-    windows.DispatchPending();
+    // Leftover posted messages of this window must not reach the next input's.
+    DispatchSome(windows);
     ui::CWindowManagerUI::DropAllLanguageTexts();
 }
 
@@ -108,7 +119,7 @@ void HeadlessWindow::Paint()
     platform::WindowSystem& windows = Windows();
     windows.InvalidateRect(static_cast<HWND>(m_hwnd), nullptr, false);
     windows.UpdateWindow(static_cast<HWND>(m_hwnd));
-    windows.DispatchPending();
+    DispatchSome(windows);
 }
 
 void ServeFiles(std::map<std::u16string, std::vector<std::uint8_t>> files)
