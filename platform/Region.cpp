@@ -52,6 +52,11 @@ Region::Region(const Rect& rect)
 
 Region Region::FromRoundRect(const Rect& rect, int ellipseWidth, int ellipseHeight)
 {
+    return FromRoundRect(rect, ellipseWidth, ellipseHeight, rect);
+}
+
+Region Region::FromRoundRect(const Rect& rect, int ellipseWidth, int ellipseHeight, const Rect& within)
+{
     // Like GDI's round-rectangle regions (and our window regions), the shape leaves out the last
     // column and row of the rectangle; callers that want [left, right) pass right + 1.
     Region region;
@@ -61,7 +66,7 @@ Region Region::FromRoundRect(const Rect& rect, int ellipseWidth, int ellipseHeig
     const double rx = std::min(ellipseWidth, box.Width()) / 2.0;
     const double ry = std::min(ellipseHeight, box.Height()) / 2.0;
     if (rx <= 0 || ry <= 0)
-        return Region(box);
+        return Region(box).Intersect(within);
 
     // A pixel belongs to the shape when its centre lies inside the quarter ellipse of its corner.
     auto inside = [&](int x, int y) {
@@ -83,13 +88,13 @@ Region Region::FromRoundRect(const Rect& rect, int ellipseWidth, int ellipseHeig
         return dx * dx + dy * dy <= 1.0;
     };
     const int middle = box.left + box.Width() / 2;
-    for (int y = box.top; y < box.bottom; ++y) {
+    for (int y = std::max(box.top, within.top); y < std::min(box.bottom, within.bottom); ++y) {
         // Rows are convex, so the span runs from the first covered pixel from the left to the
-        // first from the right.
-        int left = box.left;
+        // first from the right; only the columns inside `within` are looked at.
+        int left = std::max(box.left, within.left);
         while (left < middle && !inside(left, y))
             ++left;
-        int right = box.right;
+        int right = std::min(box.right, within.right);
         while (right > middle && !inside(right - 1, y))
             --right;
         if (left < right && inside(left, y))

@@ -19,6 +19,9 @@ public:
     // corners that are quarters of an ellipse of the given size, clamped to the box. A pixel
     // belongs to it when its centre lies inside the shape, the rule window regions use too.
     static Region FromRoundRect(const Rect& rect, int ellipseWidth, int ellipseHeight);
+    // The part of that shape inside `within`; its cost follows `within`, not the shape, so a huge
+    // rounded rectangle clipped to a window stays cheap.
+    static Region FromRoundRect(const Rect& rect, int ellipseWidth, int ellipseHeight, const Rect& within);
 
     bool IsEmpty() const { return m_bands.empty(); }
     Rect Bounds() const;

@@ -377,7 +377,7 @@ HWND WindowSystem::CreateWindowEx(DWORD exStyle, const char16_t* className, cons
     if (!(style & (WS_POPUP | WS_CHILD)))
         window.style |= WS_CAPTION | WS_CLIPSIBLINGS;
     window.exStyle = exStyle;
-    window.rect = RECT{x, y, x + std::max(width, 0), y + std::max(height, 0)};
+    window.rect = BoundedWindowRect(x, y, width, height);
     window.instance = instance;
     if (style & WS_CHILD) {
         window.parent = parent;
@@ -865,8 +865,19 @@ bool WindowSystem::AdjustWindowRectEx(RECT& rect, DWORD style, bool menu, DWORD 
     return true;
 }
 
-void WindowSystem::ApplyRect(WindowRecord& window, const RECT& rect, bool fromDesktop, WPARAM sizeKind)
+RECT BoundedWindowRect(long long x, long long y, long long width, long long height)
 {
+    const auto clamp = [](long long v, long long low, long long high) { return int(std::clamp(v, low, high)); };
+    const int left = clamp(x, -kMaxWindowPosition, kMaxWindowPosition);
+    const int top = clamp(y, -kMaxWindowPosition, kMaxWindowPosition);
+    return RECT{left, top, left + clamp(width, 0, kMaxWindowSide), top + clamp(height, 0, kMaxWindowSide)};
+}
+
+void WindowSystem::ApplyRect(WindowRecord& window, const RECT& requested, bool fromDesktop, WPARAM sizeKind)
+{
+    const RECT rect =
+        BoundedWindowRect(requested.left, requested.top, static_cast<long long>(requested.right) - requested.left,
+                          static_cast<long long>(requested.bottom) - requested.top);
     const HWND hwnd = window.handle;
     if (window.IsMinimized() && !fromDesktop) {
         window.restoreRect = rect;
@@ -921,10 +932,10 @@ bool WindowSystem::SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int w
     RECT rect = window->IsMinimized() ? window->restoreRect : window->rect;
     if (!(flags & SWP_NOMOVE)) {
         const int w = rect.right - rect.left, h = rect.bottom - rect.top;
-        rect = RECT{x, y, x + w, y + h};
+        rect = BoundedWindowRect(x, y, w, h);
     }
     if (!(flags & SWP_NOSIZE))
-        rect = RECT{rect.left, rect.top, rect.left + std::max(width, 0), rect.top + std::max(height, 0)};
+        rect = BoundedWindowRect(rect.left, rect.top, width, height);
     ApplyRect(*window, rect, false);
 
     if (!Record(hwnd))

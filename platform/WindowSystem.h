@@ -47,6 +47,14 @@ using TooltipMeasurer = std::function<SIZE(const std::u16string& text, int maxWi
 // Finds the bytes of an embedded icon resource (a PNG picture); empty when there is none.
 using IconSource = std::function<std::vector<std::uint8_t>(int resourceId)>;
 
+// The largest window side: a window's picture is allocated in full, so a size from a skin or a
+// program is clamped here (an 8K screen, 256 MiB of pixels), as are positions to ±kMaxWindowPosition.
+constexpr int kMaxWindowSide = 8192;
+constexpr int kMaxWindowPosition = 1 << 20;
+
+// The rectangle at (x, y) of the given size, clamped to the limits above (negative sizes become 0).
+RECT BoundedWindowRect(long long x, long long y, long long width, long long height);
+
 class WindowSystem
 {
 public:
@@ -284,9 +292,13 @@ private:
 
     bool MatchesFilter(const MSG& msg, HWND filter, UINT first, UINT last) const;
     bool FetchMessage(MSG& msg, HWND filter, UINT first, UINT last, bool remove);
+    // Moves the backend's raw input into m_input; TranslateNextInput turns its first event into
+    // messages when the posted queue is empty.
     void PumpBackend();
+    bool TranslateNextInput();
+    bool TakePosted(MSG& msg, HWND filter, UINT first, UINT last, bool remove);
     int MillisecondsToNextDeadline();
-    void ServiceHover();
+    bool ServiceHover(); // true when it posted WM_MOUSEHOVER
     void Wake();
     LRESULT SendFromOtherThread(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void DeliverSentMessages();
@@ -319,6 +331,7 @@ private:
     ClickState m_lastClick;
     DragState m_drag;
     HoverState m_hover;
+    std::deque<InputEvent> m_input; // raw input not yet turned into messages
     std::map<std::uintptr_t, Icon> m_icons;
     std::uintptr_t m_nextIcon = 1;
     IconSource m_iconSource;

@@ -125,12 +125,12 @@ bool WindowSystem::TrackMouseEvent(TRACKMOUSEEVENT& request)
     return true;
 }
 
-void WindowSystem::ServiceHover()
+bool WindowSystem::ServiceHover()
 {
     if (!m_hover.hwnd || !m_hover.hover)
-        return;
+        return false;
     if (m_clock->NowMs() < m_hover.since + m_hover.hoverTime)
-        return;
+        return false;
     POINT client = m_cursorPos;
     ScreenToClient(m_hover.hwnd, client);
     m_hover.hover = false;
@@ -138,6 +138,7 @@ void WindowSystem::ServiceHover()
     if (!m_hover.leave)
         m_hover = HoverState{};
     PostMessage(hwnd, WM_MOUSEHOVER, MouseKeyState(), MAKELPARAM(client.x, client.y));
+    return true;
 }
 
 void WindowSystem::UpdateHoverOnMove(HWND hwnd, POINT screen)
@@ -233,11 +234,22 @@ void WindowSystem::HandleInput(const InputEvent& event)
     case InputKind::Wheel:
         HandleMouse(event);
         break;
-    case InputKind::MouseLeave:
+    case InputKind::MouseLeave: {
         if (m_capture)
             break;
-        UpdateHoverOnMove(nullptr, event.screen);
+        // The desktop reports a leave when the pointer enters another of its windows, a tooltip
+        // under the pointer included, which lets the pointer through here. Where the pointer is
+        // decides: still over the window, it has not left.
+        POINT pointer;
+        if (m_backend->QueryCursorPos(pointer)) {
+            m_cursorPos = pointer;
+            const HWND under = WindowFromPoint(pointer);
+            if (under && event.window && (under == event.window || IsChild(event.window, under)))
+                break;
+        }
+        UpdateHoverOnMove(nullptr, m_cursorPos);
         break;
+    }
     case InputKind::KeyDown:
     case InputKind::KeyUp:
     case InputKind::Text:

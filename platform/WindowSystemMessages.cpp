@@ -146,26 +146,57 @@ void WindowSystem::PumpBackend()
 {
     std::vector<InputEvent> events;
     m_backend->PollEvents(events);
-    for (const InputEvent& event : events)
-        HandleInput(event);
-    ServiceHover();
+    m_input.insert(m_input.end(), events.begin(), events.end());
+}
+
+bool WindowSystem::TranslateNextInput()
+{
+    if (m_input.empty())
+        return false;
+    {
+        // Raw input becomes messages one event at a time, and only once everything posted before
+        // has been fetched: the target of the next event is chosen after the handlers of the last
+        // one have run, so a capture taken on a press receives the release that follows it.
+        std::lock_guard lock(m_lock);
+        if (!m_posted.empty())
+            return false;
+    }
+    const InputEvent event = m_input.front();
+    m_input.pop_front();
+    HandleInput(event);
+    return true;
+}
+
+bool WindowSystem::TakePosted(MSG& msg, HWND filter, UINT first, UINT last, bool remove)
+{
+    std::lock_guard lock(m_lock);
+    for (auto it = m_posted.begin(); it != m_posted.end(); ++it) {
+        if (MatchesFilter(*it, filter, first, last)) {
+            msg = *it;
+            if (remove)
+                m_posted.erase(it);
+            return true;
+        }
+    }
+    return false;
 }
 
 bool WindowSystem::FetchMessage(MSG& msg, HWND filter, UINT first, UINT last, bool remove)
 {
     DeliverSentMessages();
     PumpBackend();
+    for (;;) {
+        if (TakePosted(msg, filter, first, last, remove))
+            return true;
+        if (TranslateNextInput())
+            continue;
+        if (m_input.empty() && ServiceHover())
+            continue;
+        break;
+    }
     const std::uint64_t now = m_clock->NowMs();
     {
         std::lock_guard lock(m_lock);
-        for (auto it = m_posted.begin(); it != m_posted.end(); ++it) {
-            if (MatchesFilter(*it, filter, first, last)) {
-                msg = *it;
-                if (remove)
-                    m_posted.erase(it);
-                return true;
-            }
-        }
         if (m_quitPosted) {
             msg = MSG{};
             msg.message = WM_QUIT;
@@ -301,7 +332,14 @@ LRESULT WindowSystem::DispatchMessage(const MSG& msg)
     WindowRecord* window = Record(msg.hwnd);
     if (!window)
         return 0;
-    return CallProc(*window, msg.message, msg.wParam, msg.lParam);
+    const LRESULT result = CallProc(*window, msg.message, msg.wParam, msg.lParam);
+    // A capture exists for the drag of a held button; once the last button is up and its release
+    // has been delivered, a capture its handler forgot would swallow every later click.
+    const bool release = msg.message == WM_LBUTTONUP || msg.message == WM_RBUTTONUP || msg.message == WM_MBUTTONUP ||
+                         msg.message == WM_NCLBUTTONUP || msg.message == WM_NCRBUTTONUP;
+    if (release && m_capture && !m_keyDown[VK_LBUTTON] && !m_keyDown[VK_RBUTTON] && !m_keyDown[VK_MBUTTON])
+        ReleaseCapture();
+    return result;
 }
 
 int WindowSystem::DispatchPending()

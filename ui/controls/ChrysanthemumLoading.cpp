@@ -3,16 +3,19 @@
 #include "ui/controls/ChrysanthemumLoading.h"
 
 #include "ui/controls/ValueParse.h"
+#include "ui/core/Limits.h"
 #include "ui/manager/UIEvent.h"
 #include "ui/manager/WindowManager.h"
 
 #include "platform/DeviceContext.h"
 #include "platform/WindowSystem.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace ui {
 
+using markup::ParseCoordinate;
 using markup::ParseInt;
 using markup::TextEquals;
 
@@ -112,11 +115,11 @@ void CChrysanthemumLoadingUI::SetAttribute(const char16_t* name, const char16_t*
     } else if (TextEquals(name, u"spokenum")) {
         SetSpokeCount(ParseInt(value));
     } else if (TextEquals(name, u"thickness")) {
-        SetThickness(ParseInt(value));
+        SetThickness(ParseCoordinate(value));
     } else if (TextEquals(name, u"outradius")) {
-        SetOuterRadius(ParseInt(value));
+        SetOuterRadius(ParseCoordinate(value));
     } else if (TextEquals(name, u"innerradius")) {
-        SetInnerRadius(ParseInt(value));
+        SetInnerRadius(ParseCoordinate(value));
     } else if (TextEquals(name, u"bkcolor")) {
         m_backColor = markup::ParseColor(value);
     } else if (TextEquals(name, u"spokecolor")) {
@@ -170,6 +173,8 @@ void CChrysanthemumLoadingUI::SetTimeInterval(int ms)
 
 void CChrysanthemumLoadingUI::SetSpokeCount(int count)
 {
+    // Each spoke keeps a colour and an angle; the count is bounded so a skin cannot ask for gigabytes.
+    count = std::min(count, limits::kMaxSpokes);
     if (count < 1 || count == m_spokeCount)
         return;
     m_spokeCount = count;
@@ -224,6 +229,13 @@ void CChrysanthemumLoadingUI::RenderFrame()
 
     const int w = m_itemRect.Width();
     const int h = m_itemRect.Height();
+    // Every frame is a picture of the whole control, redrawn on each tick: a control beyond the
+    // image limits shows no frame rather than clearing gigabytes ten times a second.
+    if (w > limits::kMaxImageSide || h > limits::kMaxImageSide ||
+        std::int64_t(w) * std::int64_t(h) > limits::kMaxImagePixels) {
+        m_frame.reset();
+        return;
+    }
     m_centerX = w / 2;
     m_centerY = h / 2;
     m_frame.reset();

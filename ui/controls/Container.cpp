@@ -4,6 +4,7 @@
 
 #include "ui/controls/ScrollBar.h"
 #include "ui/controls/ValueParse.h"
+#include "ui/core/Limits.h"
 #include "ui/manager/UIEvent.h"
 #include "ui/manager/WindowManager.h"
 #include "ui/render/ClipScope.h"
@@ -13,11 +14,6 @@
 namespace ui {
 
 namespace {
-
-int Scaled(int extent, double fraction)
-{
-    return int(double(extent) * fraction);
-}
 
 bool IsVisibleBar(const CScrollBarUI* bar)
 {
@@ -352,9 +348,9 @@ void CContainerUI::SetFloatChildPos(int index)
     const CUIPoint offset = child->GetFloatOffset();
     double l, t, r, b;
     child->GetFloatAnchors(l, t, r, b);
-    child->SetPosition({Scaled(w, l) + offset.x, Scaled(h, t) + offset.y,
-                        Scaled(w, r) + offset.x + child->GetFixedWidth(),
-                        Scaled(h, b) + offset.y + child->GetFixedHeight()},
+    child->SetPosition({limits::ScaleExtent(w, l) + offset.x, limits::ScaleExtent(h, t) + offset.y,
+                        limits::ScaleExtent(w, r) + offset.x + child->GetFixedWidth(),
+                        limits::ScaleExtent(h, b) + offset.y + child->GetFixedHeight()},
                        false);
 }
 
@@ -568,7 +564,7 @@ void CContainerUI::SetAttribute(const char16_t* name, const char16_t* value)
         if (m_horizontalScrollBar)
             m_horizontalScrollBar->ApplyAttributeList(value);
     } else if (TextEquals(name, u"childpadding")) {
-        SetChildPadding(ParseInt(value));
+        SetChildPadding(ParseCoordinate(value));
     } else if (TextEquals(name, u"childalign")) {
         if (TextEquals(value, u"left"))
             m_childAlign = DT_LEFT;

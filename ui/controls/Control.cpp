@@ -6,21 +6,13 @@
 #include "ui/manager/WindowManager.h"
 #include "ui/render/ImageLoader.h"
 
+#include "ui/core/Limits.h"
+
 #include "platform/WindowSystem.h"
 
 #include <algorithm>
 
 namespace ui {
-
-namespace {
-
-// trunc(extent × fraction), the rule every anchor product follows.
-int Scaled(int extent, double fraction)
-{
-    return int(double(extent) * fraction);
-}
-
-} // namespace
 
 CControlUI::CControlUI() = default;
 
@@ -202,10 +194,10 @@ void CControlUI::SetPosition(CUIRect rect, bool needInvalidate)
         const int h = p.Height();
         m_itemRect = rect;
         m_itemRect.Offset(p.left, p.top);
-        m_floatOffset.x = rect.left - Scaled(w, m_floatAnchors[0]);
-        m_floatOffset.y = rect.top - Scaled(h, m_floatAnchors[1]);
-        m_fixedWidth = rect.right - Scaled(w, m_floatAnchors[2]) - m_floatOffset.x;
-        m_fixedHeight = rect.bottom - Scaled(h, m_floatAnchors[3]) - m_floatOffset.y;
+        m_floatOffset.x = rect.left - limits::ScaleExtent(w, m_floatAnchors[0]);
+        m_floatOffset.y = rect.top - limits::ScaleExtent(h, m_floatAnchors[1]);
+        m_fixedWidth = rect.right - limits::ScaleExtent(w, m_floatAnchors[2]) - m_floatOffset.x;
+        m_fixedHeight = rect.bottom - limits::ScaleExtent(h, m_floatAnchors[3]) - m_floatOffset.y;
     }
 
     // A control placed for the first time repaints only where it now is (for a floating control the
@@ -252,9 +244,9 @@ void CControlUI::PlaceOverlay(const CUIRect& rect)
     const CUIPoint offset = m_overlay->GetFloatOffset();
     double l, t, r, b;
     m_overlay->GetFloatAnchors(l, t, r, b);
-    m_overlay->SetPosition({Scaled(w, l) + offset.x, Scaled(h, t) + offset.y,
-                            Scaled(w, r) + offset.x + m_overlay->GetFixedWidth(),
-                            Scaled(h, b) + offset.y + m_overlay->GetFixedHeight()},
+    m_overlay->SetPosition({limits::ScaleExtent(w, l) + offset.x, limits::ScaleExtent(h, t) + offset.y,
+                            limits::ScaleExtent(w, r) + offset.x + m_overlay->GetFixedWidth(),
+                            limits::ScaleExtent(h, b) + offset.y + m_overlay->GetFixedHeight()},
                            false);
 }
 

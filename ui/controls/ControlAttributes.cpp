@@ -37,7 +37,7 @@ void CControlUI::SetAttribute(const char16_t* name, const char16_t* value)
         if (TextHasChar(value, u','))
             SetBorderSize(ParseRect(value));
         else
-            SetBorderSize(ParseInt(value));
+            SetBorderSize(ParseCoordinate(value));
     } else if (key == u"borderstyle") {
         SetBorderStyle(ParseInt(value));
     } else if (key == u"borderround") {
@@ -49,17 +49,17 @@ void CControlUI::SetAttribute(const char16_t* name, const char16_t* value)
     } else if (key == u"foreimage") {
         SetForeImage(value);
     } else if (key == u"width") {
-        SetFixedWidth(ParseInt(value));
+        SetFixedWidth(ParseCoordinate(value));
     } else if (key == u"height") {
-        SetFixedHeight(ParseInt(value));
+        SetFixedHeight(ParseCoordinate(value));
     } else if (key == u"minwidth") {
-        SetMinWidth(ParseInt(value));
+        SetMinWidth(ParseCoordinate(value));
     } else if (key == u"minheight") {
-        SetMinHeight(ParseInt(value));
+        SetMinHeight(ParseCoordinate(value));
     } else if (key == u"maxwidth") {
-        SetMaxWidth(ParseInt(value));
+        SetMaxWidth(ParseCoordinate(value));
     } else if (key == u"maxheight") {
-        SetMaxHeight(ParseInt(value));
+        SetMaxHeight(ParseCoordinate(value));
     } else if (key == u"name") {
         SetName(value);
     } else if (key == u"text") {

@@ -168,7 +168,7 @@ void CHorizontalLayoutUI::SetPosition(CUIRect rect, bool needInvalidate)
 void CHorizontalLayoutUI::SetAttribute(const char16_t* name, const char16_t* value)
 {
     if (markup::TextEquals(name, u"sepwidth")) {
-        SetSepSize(markup::ParseInt(value));
+        SetSepSize(markup::ParseCoordinate(value));
     } else if (markup::TextEquals(name, u"sepimm")) {
         SetSepImmediate(markup::ParseBool(value));
     } else {

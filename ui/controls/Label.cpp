@@ -11,6 +11,7 @@ namespace ui {
 using markup::ParseBool;
 using markup::ParseBoolNoCase;
 using markup::ParseColor;
+using markup::ParseCoordinate;
 using markup::ParseInt;
 using markup::TextEquals;
 using markup::TextEqualsNoCase;
@@ -131,13 +132,13 @@ void CLabelUI::SetAttribute(const char16_t* name, const char16_t* value)
     } else if (TextEquals(name, u"luminousfuzzy")) {
         SetLuminousFuzzy(static_cast<float>(markup::ParseDouble(value)));
     } else if (TextEquals(name, u"gradientangle")) {
-        SetGradientAngle(ParseInt(value));
+        SetGradientAngle(ParseCoordinate(value));
     } else if (TextEquals(name, u"enabledstroke")) {
         SetStrokeEnabled(ParseBool(value));
     } else if (TextEquals(name, u"enabledshadow")) {
         SetShadowEnabled(ParseBool(value));
     } else if (TextEquals(name, u"gradientlength")) {
-        SetGradientLength(ParseInt(value));
+        SetGradientLength(ParseCoordinate(value));
     } else if (TextEquals(name, u"shadowoffset")) {
         std::int32_t numbers[2] = {0, 0};
         markup::ParseIntList(value, numbers, 2);

@@ -4,6 +4,7 @@
 #include "ui/controls/Label.h"
 
 #include "ui/manager/WindowManager.h"
+#include "ui/render/RenderKit.h"
 
 #include "platform/DeviceContext.h"
 #include "platform/Surface.h"
@@ -40,6 +41,8 @@ platform::StringFormat MakeStringFormat(unsigned style, int hint)
 platform::Brush GradientBrush(double originX, double originY, int angle, int length, std::uint32_t from,
                               std::uint32_t to)
 {
+    from = CRenderKit::SubstituteBlack(from);
+    to = CRenderKit::SubstituteBlack(to);
     if (from == to)
         return platform::Brush::Solid(from);
     return platform::Brush::Linear({originX + angle, originY}, {originX, originY + length}, from, to);
@@ -99,7 +102,7 @@ void CLabelUI::PaintEffectText(HDC dc, const CUIRect& area, std::uint32_t color)
     }
 
     if (m_strokeEnabled && m_strokeColor != 0) {
-        const platform::Brush strokeBrush = platform::Brush::Solid(m_strokeColor);
+        const platform::Brush strokeBrush = platform::Brush::Solid(CRenderKit::SubstituteBlack(m_strokeColor));
         static constexpr int kSteps[4][2] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}};
         for (const auto& step : kSteps) {
             const platform::RectF moved{layout.x + step[0], layout.y + step[1], layout.width, layout.height};
@@ -123,7 +126,8 @@ void CLabelUI::PaintSolidEffectText(HDC dc, const CUIRect& area, std::uint32_t c
     const CUIString text = ExpandedText();
     const platform::RectF layout{double(area.left), double(area.top), double(area.Width()), double(area.Height())};
     dc->DrawString(text.CStr(), text.Length(), m_manager->LookupFont(m_font), layout,
-                   MakeStringFormat(m_textStyle, m_renderingHint), platform::Brush::Solid(color));
+                   MakeStringFormat(m_textStyle, m_renderingHint),
+                   platform::Brush::Solid(CRenderKit::SubstituteBlack(color)));
 }
 
 } // namespace ui

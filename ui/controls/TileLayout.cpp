@@ -237,11 +237,11 @@ void CTileLayoutUI::SetAttribute(const char16_t* name, const char16_t* value)
         markup::ParseIntList(value, v, 2);
         SetItemSize(CUISize(v[0], v[1]));
     } else if (markup::TextEquals(name, u"columns")) {
-        SetFixedColumns(markup::ParseInt(value));
+        SetFixedColumns(markup::ParseCoordinate(value));
     } else if (markup::TextEquals(name, u"rows")) {
-        SetFixedRows(markup::ParseInt(value));
+        SetFixedRows(markup::ParseCoordinate(value));
     } else if (markup::TextEquals(name, u"childvpadding")) {
-        SetChildVPadding(markup::ParseInt(value));
+        SetChildVPadding(markup::ParseCoordinate(value));
     } else {
         CContainerUI::SetAttribute(name, value);
     }

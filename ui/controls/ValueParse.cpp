@@ -1,6 +1,8 @@
 // Readers for the value forms of markup attributes (see ValueParse.h).
 #include "ui/controls/ValueParse.h"
 
+#include "ui/core/Limits.h"
+
 #include <charconv>
 #include <cstdint>
 #include <limits>
@@ -106,6 +108,11 @@ std::uint32_t ParseHex(const char16_t* text, const char16_t** end)
     return value > 0xFFFFFFFFull ? 0xFFFFFFFFu : std::uint32_t(value);
 }
 
+std::int32_t ParseCoordinate(const char16_t* text)
+{
+    return limits::ClampCoordinate(ParseInt(text));
+}
+
 void ParseIntList(const char16_t* text, std::int32_t* out, int n)
 {
     const char16_t* p = text;
@@ -116,7 +123,7 @@ void ParseIntList(const char16_t* text, std::int32_t* out, int n)
             continue;
         }
         const char16_t* end = p;
-        out[i] = ParseInt(p, &end);
+        out[i] = limits::ClampCoordinate(ParseInt(p, &end));
         // Exactly one separator follows a number; the terminator is never stepped over.
         p = *end ? end + 1 : end;
     }

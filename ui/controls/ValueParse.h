@@ -17,8 +17,11 @@ double ParseDouble(const char16_t* text, const char16_t** end = nullptr);
 // 32 bits.
 std::uint32_t ParseHex(const char16_t* text, const char16_t** end = nullptr);
 
+// As ParseInt, clamped to the coordinate range of ui/core/Limits.h: for sizes, offsets and paddings.
+std::int32_t ParseCoordinate(const char16_t* text);
 // n integers, each parsed from the character after the one that ended the previous number; numbers
-// missing at the end of the text read as 0.
+// missing at the end of the text read as 0. Every number is clamped to the coordinate range (lists
+// hold rectangles, sizes and offsets).
 void ParseIntList(const char16_t* text, std::int32_t* out, int n);
 void ParseDoubleList(const char16_t* text, double* out, int n);
 CUIRect ParseRect(const char16_t* text);

@@ -154,7 +154,7 @@ void CVerticalLayoutUI::SetPosition(CUIRect rect, bool needInvalidate)
 void CVerticalLayoutUI::SetAttribute(const char16_t* name, const char16_t* value)
 {
     if (markup::TextEquals(name, u"sepheight")) {
-        SetSepSize(markup::ParseInt(value));
+        SetSepSize(markup::ParseCoordinate(value));
     } else if (markup::TextEquals(name, u"sepimm")) {
         SetSepImmediate(markup::ParseBool(value));
     } else {

@@ -3,6 +3,7 @@
 #include "ui/core/WindowWnd.h"
 
 #include "platform/WindowSystem.h"
+#include "ui/controls/Control.h"
 #include "ui/manager/WindowManager.h"
 
 namespace ui {
@@ -10,8 +11,6 @@ namespace ui {
 namespace {
 
 constexpr const char16_t* kObjectProperty = u"WndX";
-
-CWindowWnd::PreTranslator s_preTranslator = nullptr;
 
 ::HINSTANCE ResourceModule()
 {
@@ -64,9 +63,31 @@ void CWindowWnd::OnWindowGone(HWND hwnd)
     (void)hwnd;
 }
 
-void CWindowWnd::SetPreTranslator(PreTranslator translator)
+bool CWindowWnd::IsControlChainClear(CControlUI* control) const
 {
-    s_preTranslator = translator;
+    if (control == nullptr)
+        return false;
+    for (; control != nullptr; control = control->GetParent()) {
+        if (control->GetControlFlags() != 0)
+            return false;
+    }
+    return true;
+}
+
+void CWindowWnd::DeliverMessage(const MSG& msg)
+{
+    if (CWindowManagerUI::PreTranslate(msg))
+        return;
+    auto& windows = platform::Windows();
+    windows.TranslateMessage(msg);
+    windows.DispatchMessage(msg);
+}
+
+void CWindowWnd::RunMessageLoop()
+{
+    MSG msg;
+    while (platform::Windows().GetMessage(msg) != 0)
+        DeliverMessage(msg);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -261,10 +282,7 @@ int CWindowWnd::RunModalLoop(ShowChoice choice, bool show, bool takeFocus)
                 windows.SetFocus(owner);
             }
         }
-        if (!s_preTranslator || !s_preTranslator(msg)) {
-            windows.TranslateMessage(msg);
-            windows.DispatchMessage(msg);
-        }
+        DeliverMessage(msg);
     }
     if (owner && windows.IsWindow(owner)) {
         windows.EnableWindow(owner, true);

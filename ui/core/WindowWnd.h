@@ -9,13 +9,11 @@
 
 namespace ui {
 
+class CControlUI;
+
 class CWindowWnd
 {
 public:
-    // Offers a message of the modal loop to the window managers before it is dispatched; true when
-    // one of them consumed it.
-    using PreTranslator = bool (*)(const MSG& msg);
-
     CWindowWnd();
     // Does not destroy a native window that still exists, but detaches from it: the window's later
     // messages get default processing instead of reaching a destroyed object.
@@ -32,6 +30,9 @@ public:
     virtual LRESULT ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam);
     // Called once after the native window has processed its last message; the object may delete itself here.
     virtual void OnWindowGone(HWND hwnd);
+    // True when neither the control nor any of its ancestors carries a control flag (a tab stop or
+    // a cursor of its own); false for a null control.
+    virtual bool IsControlChainClear(CControlUI* control) const;
 
     // ---- binding ----
     HWND WindowHandle() const { return m_hWnd; }
@@ -58,8 +59,10 @@ public:
     bool PostToWindow(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     LRESULT CallPreviousProc(UINT message, WPARAM wParam, LPARAM lParam);
 
-    // Installed by the window manager; null offers nothing.
-    static void SetPreTranslator(PreTranslator translator);
+    // The thread's message loop until WM_QUIT, for windows that are not run modally. It is the loop
+    // RunModal runs: every message is offered to the window managers' pre-translation (Tab,
+    // Shift+Tab, Alt shortcuts, accelerators) before it is translated and dispatched.
+    static void RunMessageLoop();
 
     // The procedure of classes registered by RegisterWindowClass (object in the user-data slot) and of
     // superclassed classes (object in the window property "WndX").
@@ -79,6 +82,8 @@ private:
         AsAsked,
     };
     int RunModalLoop(ShowChoice choice, bool show, bool takeFocus);
+    // Pre-translation, else translation and dispatch, of one fetched message.
+    static void DeliverMessage(const MSG& msg);
 
     // Lets a modal loop notice that OnWindowGone deleted the object under it.
     std::shared_ptr<bool> m_alive;

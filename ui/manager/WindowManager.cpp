@@ -370,6 +370,8 @@ bool CWindowManagerUI::AttachRoot(CControlUI* root)
 {
     if (root == nullptr)
         return false;
+    // The child layouts of the new tree build while it is initialised, with a budget of their own.
+    m_builtControls = 0;
     SetFocusControl(nullptr, false);
     m_keyTarget = nullptr;
     m_hover = nullptr;

@@ -162,6 +162,9 @@ public:
 
     // Takes ownership of the tree; the previous root is deleted through the delayed clean-up.
     bool AttachRoot(CControlUI* root);
+    // Controls built for this manager since its root was last attached; the skin builder stops at
+    // the limit of ui/core/Limits.h.
+    int& BuiltControlCount() { return m_builtControls; }
     // Attaches a subtree to this manager (initialising it) and registers its names.
     bool InitControlTree(CControlUI* control, CControlUI* parent);
     bool RenameControl(CControlUI* control, const char16_t* newName);
@@ -465,6 +468,8 @@ private:
 
     bool m_mouseTracking = false;
     bool m_mouseCaptured = false;
+    bool m_hoverRearm = false; // a hover was delivered: the next move asks for another
+    int m_builtControls = 0;
     bool m_painting = false;
     bool m_virtualWindowOption = false;
     bool m_asyncPosted = false;

@@ -5,6 +5,7 @@
 
 #include "platform/WindowSystem.h"
 #include "ui/controls/Control.h"
+#include "ui/core/WindowWnd.h"
 #include "ui/manager/WindowManagerShared.h"
 
 #include <cwctype>
@@ -85,18 +86,39 @@ CControlUI* VisitTabStop(CControlUI* control, void* data)
 struct ShortcutSearch
 {
     char16_t shortcut;
-    bool matched;
 };
+
+bool IsLabel(CControlUI* control)
+{
+    return CUIString(control->GetClassName()).CompareNoCase(u"Label") == 0;
+}
 
 CControlUI* VisitShortcut(CControlUI* control, void* data)
 {
     auto* search = static_cast<ShortcutSearch*>(data);
     if (!control->IsVisible())
         return nullptr;
-    if (UpperChar(control->GetShortcut()) == search->shortcut)
-        search->matched = true;
-    // A label only names the control that comes after it in the search.
-    if (search->matched && CUIString(control->GetClassName()).CompareNoCase(u"Label") != 0)
+    return UpperChar(control->GetShortcut()) == search->shortcut ? control : nullptr;
+}
+
+// The control a label names: the first one after it in the order of the markup that can take the
+// focus (a tab stop, or any control that is neither a label nor a plain container).
+struct FollowerSearch
+{
+    CControlUI* label;
+    bool passed;
+};
+
+CControlUI* VisitFollower(CControlUI* control, void* data)
+{
+    auto* search = static_cast<FollowerSearch*>(data);
+    if (control == search->label) {
+        search->passed = true;
+        return nullptr;
+    }
+    if (!search->passed || !control->IsVisible() || IsLabel(control))
+        return nullptr;
+    if ((control->GetControlFlags() & CF_TABSTOP) != 0 || control->CastTo(u"IContainer") == nullptr)
         return control;
     return nullptr;
 }
@@ -230,6 +252,12 @@ bool CWindowManagerUI::HandleWindowMessage(UINT msg, WPARAM wParam, LPARAM lPara
     case WM_MOUSELEAVE:
         OnMouseLeave();
         return false;
+    case WM_MOVE:
+    case WM_ENTERSIZEMOVE:
+        // The tip stands where the pointer was in screen coordinates; once the window moves it
+        // would float over nothing.
+        HideTooltip();
+        return false;
     case WM_PRINTCLIENT:
         // A print request wants the whole picture, not only what happens to be dirty.
         Win().InvalidateRect(m_window, nullptr, false);
@@ -352,7 +380,8 @@ void CWindowManagerUI::OnMouseMove(WPARAM wParam, LPARAM lParam)
 {
     if (m_root == nullptr)
         return;
-    if (!m_mouseTracking) {
+    if (!m_mouseTracking || m_hoverRearm) {
+        m_hoverRearm = false;
         TRACKMOUSEEVENT track;
         track.dwFlags = TME_HOVER | TME_LEAVE;
         track.hwndTrack = m_window;
@@ -423,7 +452,10 @@ bool CWindowManagerUI::OnMouseHover(WPARAM wParam, LPARAM lParam)
 {
     if (m_root == nullptr)
         return false;
-    m_mouseTracking = false;
+    // A hover ends only the hover request; the leave request stands, so that the leave still
+    // clears the hot control (dropping both left the control that showed its tip hot for good).
+    // The next move asks for the next hover.
+    m_hoverRearm = true;
     const CUIPoint point = PointOf(lParam);
     CControlUI* control = OwnControlAt(point);
     if (control == nullptr)
@@ -584,11 +616,12 @@ void CWindowManagerUI::OnButtonUp(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     const CUIPoint point = PointOf(lParam);
     m_lastMousePos = point;
+    // The capture goes with the left button even when the control that took it is gone.
+    if (msg == WM_LBUTTONUP)
+        ReleaseMouse();
     if (m_capture == nullptr)
         return;
     CControlUI* control = m_capture;
-    if (msg == WM_LBUTTONUP)
-        ReleaseMouse();
     m_capture = nullptr;
     TUIEvent event = MakeEvent(msg == WM_LBUTTONUP ? EVT_BUTTON_UP : EVT_RBUTTON_UP, control, point, wParam, lParam);
     event.keyState = std::uint16_t(wParam);
@@ -693,8 +726,15 @@ bool CWindowManagerUI::PreHandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, 
 
 CControlUI* CWindowManagerUI::FindShortcutTarget(char16_t shortcut)
 {
-    ShortcutSearch search{shortcut, false};
-    return m_root->FindControl(VisitShortcut, &search, FIND_ENABLED | FIND_TOPFIRST | FIND_MEFIRST);
+    ShortcutSearch search{shortcut};
+    CControlUI* found = m_root->FindControl(VisitShortcut, &search, FIND_ENABLED | FIND_TOPFIRST | FIND_MEFIRST);
+    if (found == nullptr || !IsLabel(found))
+        return found;
+    // A label's shortcut goes to the control that follows the label, as users of every desktop
+    // expect, not to the one the search would meet next (which, children being searched last to
+    // first, is the one before it).
+    FollowerSearch follower{found, false};
+    return m_root->FindControl(VisitFollower, &follower, FIND_ENABLED | FIND_MEFIRST);
 }
 
 bool CWindowManagerUI::PreTranslate(const MSG& msg)
@@ -739,13 +779,7 @@ bool CWindowManagerUI::PreTranslate(const MSG& msg)
 
 void CWindowManagerUI::RunMessageLoop()
 {
-    MSG msg;
-    while (Win().GetMessage(msg) != 0) {
-        if (!PreTranslate(msg)) {
-            Win().TranslateMessage(msg);
-            Win().DispatchMessage(msg);
-        }
-    }
+    CWindowWnd::RunMessageLoop();
 }
 
 // ---------------------------------------------------------------------------------------------

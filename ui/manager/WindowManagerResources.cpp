@@ -7,8 +7,10 @@
 #include "platform/TextEncoding.h"
 #include "platform/WindowSystem.h"
 #include "ui/controls/Control.h"
+#include "ui/core/Limits.h"
 #include "ui/manager/WindowManagerShared.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -558,6 +560,16 @@ void CWindowManagerUI::DropAllDefaultAttributes(ResourceScope scope)
     detail::FreeStringTable(DefaultListTable(scope));
 }
 
+namespace {
+
+// A window side from the skin: the window's picture is allocated in full, so it is bounded.
+int WindowSide(int side)
+{
+    return std::clamp(side, 0, limits::kMaxWindowSide);
+}
+
+} // namespace
+
 void CWindowManagerUI::SetWindowAttribute(const char16_t* name, const char16_t* value)
 {
     if (name == nullptr || value == nullptr)
@@ -566,7 +578,7 @@ void CWindowManagerUI::SetWindowAttribute(const char16_t* name, const char16_t* 
     const CUIString exact(name);
     if (NameIs(name, u"size")) {
         ParseIntList(value, v, 2);
-        SetInitialSize(v[0], v[1]);
+        SetInitialSize(WindowSide(v[0]), WindowSide(v[1]));
     } else if (NameIs(name, u"shadowsize")) {
         ParseIntList(value, v, 1);
         SetShadowSize(v[0]);
@@ -585,10 +597,10 @@ void CWindowManagerUI::SetWindowAttribute(const char16_t* name, const char16_t* 
         SetRoundCorner(v[0], v[1]);
     } else if (NameIs(name, u"mininfo")) {
         ParseIntList(value, v, 2);
-        SetMinTrackSize(v[0], v[1]);
+        SetMinTrackSize(WindowSide(v[0]), WindowSide(v[1]));
     } else if (NameIs(name, u"maxinfo")) {
         ParseIntList(value, v, 2);
-        SetMaxTrackSize(v[0], v[1]);
+        SetMaxTrackSize(WindowSide(v[0]), WindowSide(v[1]));
     } else if (NameIs(name, u"showdirty")) {
         SetShowDirty(IsTrueNoCase(value));
     } else if (exact == u"noactivate") {

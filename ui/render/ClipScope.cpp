@@ -42,7 +42,7 @@ void CClipScope::ClipToRoundRect(platform::DeviceContext* dc, const CUIRect& rec
     m_outer = platform::Region(dc->GetClipBox());
     // The rounded shape includes its right and bottom edges, as the control's border draws them.
     const platform::Region round = platform::Region::FromRoundRect(
-        {roundRect.left, roundRect.top, roundRect.right + 1, roundRect.bottom + 1}, width, height);
+        {roundRect.left, roundRect.top, roundRect.right + 1, roundRect.bottom + 1}, width, height, m_outer.Bounds());
     m_own = round.Intersect(ToRect(rect)).Intersect(m_outer);
     m_dc = dc;
     m_rect = rect;

@@ -1,9 +1,10 @@
-// Image loading: locating an image's bytes, decoding them with stb_image, converting to premultiplied
+// Image loading: locating an image's bytes, decoding them (ImageCodecs), converting to premultiplied
 // records with the colour-key rule, and the hue/saturation/lightness recolouring of records and colours.
 #include "ui/render/ImageLoader.h"
 
 #include "platform/TextEncoding.h"
 #include "ui/manager/WindowManager.h"
+#include "ui/render/ImageCodecs.h"
 #include "ui/skin/ZipArchive.h"
 
 #include <algorithm>
@@ -13,18 +14,6 @@
 #include <fstream>
 #include <new>
 #include <string>
-
-// The decoder's implementation lives in this translation unit and nowhere else.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#pragma GCC diagnostic ignored "-Wunused-but-set-variable"
-#pragma GCC diagnostic ignored "-Wimplicit-fallthrough"
-#define STB_IMAGE_IMPLEMENTATION
-#define STBI_NO_STDIO
-#include <stb_image.h>
-#pragma GCC diagnostic pop
 
 namespace ui {
 
@@ -317,22 +306,19 @@ void CImageLoader::SetResourceReader(ResourceReader reader)
 bool CImageLoader::DecodeImage(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& out, int& width,
                                int& height)
 {
-    if (data == nullptr || size == 0 || size > std::size_t(INT32_MAX))
+    if (data == nullptr || size == 0)
         return false;
-    int channels = 0;
-    stbi_uc* decoded = stbi_load_from_memory(data, int(size), &width, &height, &channels, 4);
-    if (decoded == nullptr)
-        return false;
-    bool ok = width > 0 && height > 0;
-    if (ok) {
-        try {
-            out.assign(decoded, decoded + std::size_t(width) * std::size_t(height) * 4);
-        } catch (const std::bad_alloc&) {
-            ok = false;
-        }
+    switch (codecs::Sniff(data, size)) {
+    case codecs::ImageFormat::Png:
+        return codecs::DecodePng(data, size, out, width, height);
+    case codecs::ImageFormat::Jpeg:
+        return codecs::DecodeJpeg(data, size, out, width, height);
+    case codecs::ImageFormat::Bmp:
+        return codecs::DecodeBmp(data, size, out, width, height);
+    case codecs::ImageFormat::Unknown:
+        break;
     }
-    stbi_image_free(decoded);
-    return ok;
+    return false;
 }
 
 TImageRecord* CImageLoader::LoadImageRecord(const char16_t* name, const char16_t* type, std::uint32_t maskColor)

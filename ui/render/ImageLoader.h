@@ -76,8 +76,8 @@ public:
     static void ShiftImageHsl(bool enable, TImageRecord* record, int hue, int saturation, int lightness);
     static std::uint32_t ShiftColorHsl(std::uint32_t color, int hue, int saturation, int lightness);
 
-    // Decodes image bytes to 4-channel R, G, B, A (the decoder's own order) into out; false when the
-    // bytes are not an image the decoder knows.
+    // Decodes PNG, JPEG or BMP bytes to 4-channel R, G, B, A into out; false when the bytes are no
+    // such image, are broken, or hold a picture beyond the image limits (ui/core/Limits.h).
     static bool DecodeImage(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& out, int& width,
                             int& height);
 

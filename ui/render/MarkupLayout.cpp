@@ -2,6 +2,7 @@
 #include "ui/render/MarkupLayout.h"
 
 #include "ui/render/ImageLoader.h"
+#include "ui/render/RenderKit.h"
 
 #include "platform/DeviceContext.h"
 
@@ -187,7 +188,9 @@ std::size_t CMarkupLayout::ProcessLine(std::size_t pos, Pass pass, LineBox& line
         }
         char16_t printed;
         if (ParseMarkupEscape(p, printed)) {
-            if (PlaceText(&printed, 1, pass, line) == 0)
+            // The printed bracket is the escape's middle character: the run stays inside the text,
+            // which outlives every measurement that keeps a pointer to it.
+            if (PlaceText(p + 1, 1, pass, line) == 0)
                 break;
             pos += kMarkupEscapeLength;
             continue;
@@ -285,7 +288,7 @@ RunFit CMarkupLayout::FitRun(const FontState& font, const char16_t* s, int n, in
         count = CharLength(s, n, 0); // a line always takes at least one character
     if ((m_style & DT_WORDBREAK) && count > 0) {
         // A space that overflows hangs past the edge rather than starting the next line.
-        const int breakAt = s[count] == u' ' ? count + 1 : LastBreakPosition(s, n, count);
+        const int breakAt = count < n && s[count] == u' ' ? count + 1 : LastBreakPosition(s, n, count);
         if (breakAt > 0)
             count = breakAt;
         else if (!atLineStart)
@@ -386,9 +389,11 @@ void CMarkupLayout::DrawRun(const FontState& font, const char16_t* s, const RunF
     const int x = line.x + line.shift;
     const int top = RunTop(line, metrics.height, metrics.externalLeading);
     if (m_state.selected)
-        m_dc->FillSolid({x, top, x + fit.width, top + metrics.height}, m_manager->SelectedColor() | 0xFF000000u);
+        m_dc->FillSolid({x, top, x + fit.width, top + metrics.height},
+                        CRenderKit::SubstituteBlack(m_manager->SelectedColor()) | 0xFF000000u);
     m_dc->SelectFont(font.font);
-    m_dc->SetTextColor(CurrentColor() | 0xFF000000u);
+    // Tag, link and call colours alike: pure black would be the layered window's see-through colour.
+    m_dc->SetTextColor(CRenderKit::SubstituteBlack(CurrentColor()) | 0xFF000000u);
     constexpr UINT kRunFormat = DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP | DT_LEFT | DT_TOP;
     if (fit.count > 0) {
         platform::Rect r{x, top, x + fit.textWidth, top + metrics.height};

@@ -3,6 +3,7 @@
 // markup text is CMarkupText's.
 #include "ui/render/RenderKit.h"
 
+#include "ui/core/Limits.h"
 #include "ui/manager/WindowManager.h"
 #include "ui/render/ImageLoader.h"
 #include "ui/render/MarkupText.h"
@@ -56,7 +57,7 @@ CUIRect ParseFour(const CUIString& value)
         long long n = 0;
         for (; *p >= u'0' && *p <= u'9'; ++p)
             n = std::min(n * 10 + (*p - u'0'), 0x7FFFFFFFll);
-        v[i] = int(negative ? -n : n);
+        v[i] = limits::ClampCoordinate(negative ? -n : n);
     }
     return {v[0], v[1], v[2], v[3]};
 }

@@ -5,9 +5,11 @@
 #include "ui/controls/Container.h"
 #include "ui/controls/ListControls.h"
 #include "ui/controls/ValueParse.h"
+#include "ui/core/Limits.h"
 #include "ui/manager/WindowManager.h"
 #include "ui/skin/ControlFactory.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace ui {
@@ -27,14 +29,37 @@ ResourceReader& InstalledResourceReader()
 // How deep Create calls are nested on this thread (includes and child layouts build recursively).
 thread_local int t_nesting = 0;
 
-class CNestingGuard
+// How deep elements are nested in the tree being built, across includes and child layouts.
+thread_local int t_depth = 0;
+// Controls and Include instances built without a window manager since the outermost build began;
+// builds for a manager charge the manager's count instead (so that child layouts, which build when
+// the tree is attached, share the budget of the skin that holds them).
+thread_local int t_unmanagedBuilt = 0;
+
+// Takes one unit of the build budget; false when it is spent and nothing more may be built.
+bool ChargeBudget(CWindowManagerUI* manager)
+{
+    int& built = manager != nullptr ? manager->BuiltControlCount() : t_unmanagedBuilt;
+    if (built >= limits::kMaxControls) {
+        return false;
+    }
+    ++built;
+    return true;
+}
+
+// Counts one level of a thread-local nesting counter for as long as it lives.
+class CLevelGuard
 {
 public:
-    CNestingGuard() { ++t_nesting; }
-    ~CNestingGuard() { --t_nesting; }
-    CNestingGuard(const CNestingGuard&) = delete;
-    CNestingGuard& operator=(const CNestingGuard&) = delete;
-    bool TooDeep() const { return t_nesting > CSkinBuilder::kMaxNesting; }
+    CLevelGuard(int& level, int limit) : m_level(level), m_limit(limit) { ++m_level; }
+    ~CLevelGuard() { --m_level; }
+    CLevelGuard(const CLevelGuard&) = delete;
+    CLevelGuard& operator=(const CLevelGuard&) = delete;
+    bool TooDeep() const { return m_level > m_limit; }
+
+private:
+    int& m_level;
+    int m_limit;
 };
 
 bool NameIs(const char16_t* name, const char16_t* expected)
@@ -107,7 +132,7 @@ void RegisterFont(const CXmlNode& node, CWindowManagerUI& manager)
         } else if (markup::TextEquals(attr, u"name")) {
             name = value;
         } else if (markup::TextEquals(attr, u"size")) {
-            size = markup::ParseInt(value);
+            size = markup::ParseCoordinate(value);
         } else if (markup::TextEquals(attr, u"bold")) {
             bold = IsTrue(value);
         } else if (markup::TextEquals(attr, u"underline")) {
@@ -242,9 +267,12 @@ CControlUI* CSkinBuilder::Create(const char16_t* source, const char16_t* resourc
 
 CControlUI* CSkinBuilder::Create(IBuilderCallbackUI* callback, CWindowManagerUI* manager, CControlUI* parent)
 {
-    CNestingGuard nesting;
+    CLevelGuard nesting(t_nesting, kMaxNesting);
     if (nesting.TooDeep()) {
         return nullptr;
+    }
+    if (t_nesting == 1) {
+        t_unmanagedBuilt = 0;
     }
     m_callback = callback;
     const CXmlNode root = m_markup.Root();
@@ -295,6 +323,12 @@ CControlUI* CSkinBuilder::CreateControl(const char16_t* className) const
 
 CControlUI* CSkinBuilder::ParseChildren(const CXmlNode& element, CControlUI* parent, CWindowManagerUI* manager)
 {
+    // Every level recurses once, here and in the layout and paint passes later: deeper levels are
+    // left out rather than running the stack out.
+    CLevelGuard depth(t_depth, limits::kMaxNestingDepth);
+    if (depth.TooDeep()) {
+        return nullptr;
+    }
     CControlUI* first = nullptr;
     IContainerUI* container = nullptr;
     bool containerLooked = false;
@@ -317,6 +351,9 @@ CControlUI* CSkinBuilder::ParseChildren(const CXmlNode& element, CControlUI* par
         // lost, so they are not built.
         if (parent == nullptr && first != nullptr) {
             continue;
+        }
+        if (!ChargeBudget(manager)) {
+            break;
         }
         CControlUI* control = CreateControl(name);
         if (control == nullptr) {
@@ -370,7 +407,7 @@ void CSkinBuilder::BuildInclude(const CXmlNode& element, CControlUI* parent, CWi
     }
     int count = 1;
     if (element.HasAttribute(u"count")) {
-        count = markup::ParseInt(element.AttributeValue(u"count"));
+        count = std::min(markup::ParseInt(element.AttributeValue(u"count")), limits::kMaxIncludeCount);
     }
     if (!element.HasAttribute(u"source")) {
         return;
@@ -380,6 +417,9 @@ void CSkinBuilder::BuildInclude(const CXmlNode& element, CControlUI* parent, CWi
 
     CSkinBuilder nested;
     for (int i = 0; i < count; ++i) {
+        if (!ChargeBudget(manager)) {
+            return;
+        }
         CControlUI* result = nullptr;
         if (i == 0) {
             if (m_fromResource) {
@@ -390,6 +430,10 @@ void CSkinBuilder::BuildInclude(const CXmlNode& element, CControlUI* parent, CWi
             }
         } else {
             result = nested.Create(m_callback, manager, parent);
+        }
+        // A source that did not load gives nothing the next times either.
+        if (i == 0 && !nested.m_markup.Root().IsValid()) {
+            return;
         }
         // With a parent the included controls are attached to it; without one nothing would own them.
         if (parent == nullptr && result != nullptr) {
@@ -410,6 +454,10 @@ bool CSkinBuilder::BuildTreeNode(const CXmlNode& element, CControlUI* parent, CW
         if (view == nullptr) {
             return false;
         }
+    }
+    CLevelGuard depth(t_depth, limits::kMaxNestingDepth);
+    if (depth.TooDeep() || !ChargeBudget(manager)) {
+        return true;
     }
     auto* node = new CTreeNodeUI;
     if (parentNode != nullptr && !parentNode->Add(node)) {

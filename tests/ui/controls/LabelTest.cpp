@@ -238,6 +238,35 @@ TEST_F(LabelTest, EffectsDrawOutlineShadowGradientAndGlow)
     EXPECT_GT(CountPixels(*glowing, rect, translucent), CountPixels(*plain, rect, translucent) + 50);
 }
 
+TEST_F(LabelTest, EffectColoursNeverDrawPureBlack)
+{
+    const CUIRect rect{0, 0, 160, 50};
+    auto paint = [&](const char16_t* second) {
+        CLabelUI label;
+        Place(label, rect);
+        label.SetAttribute(u"font", u"1");
+        label.SetAttribute(u"text", u"HHHH");
+        label.SetAttribute(u"textcolor", u"#FF000000");
+        label.SetAttribute(u"enabledeffect", u"true");
+        label.SetAttribute(u"enabledstroke", u"true");
+        label.SetAttribute(u"strokecolor", u"#FF000000");
+        if (second)
+            label.SetAttribute(u"textcolor1", second);
+        auto canvas = std::make_unique<Canvas>(rect.right, rect.bottom);
+        label.Paint(canvas->dc.get(), rect, nullptr);
+        return canvas;
+    };
+    auto exact = [&](const Canvas& c, std::uint32_t color) {
+        return CountPixels(c, rect, [color](std::uint32_t p) { return p == color; });
+    };
+    // A solid text colour, and a gradient that starts in black.
+    for (const char16_t* second : {static_cast<const char16_t*>(nullptr), u"#FFFFFFFE"}) {
+        const auto canvas = paint(second);
+        EXPECT_EQ(exact(*canvas, 0xFF000000u), 0);
+        EXPECT_GT(exact(*canvas, 0xFF000001u), 20);
+    }
+}
+
 TEST_F(LabelTest, TextLinksAreReportedHoveredAndClicked)
 {
     CTextUI text;

@@ -2,6 +2,9 @@
 // WM_NCDESTROY, the modal loop and its result, centring, icons, client resizing, the wait cursor.
 #include "ui/core/WaitCursor.h"
 #include "ui/core/WindowWnd.h"
+#include "ui/controls/Button.h"
+#include "ui/controls/HorizontalLayout.h"
+#include "ui/controls/Label.h"
 
 #include "platform/Clock.h"
 #include "platform/WindowSystem.h"
@@ -384,4 +387,28 @@ TEST_F(WindowBaseTest, WaitCursorShowsTheWaitCursorWhileItLives)
     }
     EXPECT_EQ(windows->GetCursor(), hand);
     EXPECT_EQ(headless->CursorShape(), IDC_HAND);
+}
+
+TEST_F(WindowBaseTest, AControlChainIsClearOnlyWhenNoControlUpToTheRootCarriesAFlag)
+{
+    TestWindow window;
+    EXPECT_FALSE(window.IsControlChainClear(nullptr));
+
+    ui::CContainerUI root;
+    auto* row = new ui::CHorizontalLayoutUI;
+    root.Add(row);
+    auto* label = new ui::CLabelUI;
+    row->Add(label);
+    EXPECT_TRUE(window.IsControlChainClear(label));
+    EXPECT_TRUE(window.IsControlChainClear(&root));
+
+    // A flag on the control itself, then a flag on an ancestor only.
+    auto* button = new ui::CButtonUI;
+    row->Add(button);
+    ASSERT_NE(button->GetControlFlags(), 0u);
+    EXPECT_FALSE(window.IsControlChainClear(button));
+    row->SetAttribute(u"sepwidth", u"4");
+    ASSERT_NE(row->GetControlFlags(), 0u);
+    EXPECT_FALSE(window.IsControlChainClear(label));
+    EXPECT_TRUE(window.IsControlChainClear(&root));
 }

@@ -192,20 +192,28 @@ TEST_F(ManagerTest, TabWhileALayoutIsPendingWaitsForThePaint)
 
 TEST_F(ManagerTest, AltShortcutOfALabelActivatesTheControlItNames)
 {
-    // The search runs parent first and children last to first, so the control that follows the
-    // label in the search is the one listed before it.
+    // The label names the control that follows it in the markup, never the one before it, and a
+    // container in between is passed over for the first control inside it.
     auto* edit = FloatingProbe(u"edit", 0, 0, 10, 10, ui::CF_TABSTOP);
     auto* label = new ProbeControl(u"label", 0, u"label");
     label->SetShortcut(u'n');
+    auto* box = new ui::CContainerUI;
     auto* other = FloatingProbe(u"other", 40, 0, 50, 10, ui::CF_TABSTOP);
-    AttachTree({edit, label, other});
-    manager->SetFocusControl(other);
+    box->Add(other);
+    AttachTree({edit, label, box});
+    manager->SetFocusControl(edit);
 
     LRESULT result = 0;
     EXPECT_TRUE(manager->PreHandleMessage(WM_SYSCHAR, 'N', 0, result));
-    EXPECT_EQ(manager->FocusControl(), edit);
-    EXPECT_EQ(edit->activations, 1);
+    EXPECT_EQ(manager->FocusControl(), other);
+    EXPECT_EQ(other->activations, 1);
+    EXPECT_EQ(edit->activations, 0);
     EXPECT_EQ(label->activations, 0);
+    // A label with nothing after it names nothing.
+    auto* last = new ProbeControl(u"last", 0, u"label");
+    last->SetShortcut(u'z');
+    static_cast<ui::CContainerUI*>(manager->Root())->Add(last);
+    EXPECT_FALSE(manager->PreHandleMessage(WM_SYSCHAR, 'z', 0, result));
 
     // A control's own shortcut selects itself; an unknown one is not handled.
     other->SetShortcut(u'O');

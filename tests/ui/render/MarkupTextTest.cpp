@@ -106,6 +106,23 @@ TEST_F(RenderTest, ColoursAndBlackSubstitution)
     EXPECT_EQ(canvas.CountNear(0xFFFF0000), black.CountNear(0xFFFF0000));
 }
 
+TEST_F(RenderTest, BlackIsReplacedInTagLinkAndSelectionColours)
+{
+    // Pure black is the layered window's see-through colour, so no colour of the markup may reach
+    // the device as 0xFF000000: not a colour tag, not a link colour, not the selection background.
+    manager->SetLinkColor(0xFF000000);
+    manager->SetSelectedColor(0xFF000000);
+    Canvas tagged(200, 30, kWhite), linked(200, 30, kWhite), selected(200, 30, kWhite);
+    DrawMarkup(tagged, {0, 0, 200, 30}, u"{c #FF000000}MM{/c}{c #00000000}MM{/c}", 0, 0xFFFF0000);
+    DrawMarkup(linked, {0, 0, 200, 30}, u"{a x}MM{/a}", 0, 0xFFFF0000);
+    DrawMarkup(selected, {0, 0, 200, 30}, u"{s}MM{/s}", 0, 0xFFFF0000);
+    for (const Canvas* canvas : {&tagged, &linked, &selected}) {
+        EXPECT_EQ(canvas->CountPixels(0xFF000000), 0);
+        EXPECT_GT(canvas->CountPixels(0xFF000001), 0);
+    }
+    EXPECT_EQ(selected.Pixel(1, 1), 0xFF000001u);
+}
+
 TEST_F(RenderTest, MeasuringGivesLineHeightsAndTheWidestPen)
 {
     const int line = LineHeight();
