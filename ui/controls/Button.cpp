@@ -59,19 +59,13 @@ void CButtonUI::StartFade()
 
 void CButtonUI::ApplyCursor() const
 {
-    platform::WindowSystem& windows = platform::Windows();
-    windows.SetCursor(windows.LoadCursor(nullptr, m_cursor == u"arrow" ? IDC_ARROW : IDC_HAND));
+    CWindowManagerUI::SetCursor(m_cursor == u"arrow" ? IDC_ARROW : IDC_HAND);
 }
 
 void CButtonUI::HandleEvent(TUIEvent& event)
 {
-    if (!IsMouseEnabled() && event.kind >= EVT_MOUSE_MOVE && event.kind <= EVT_SCROLL_WHEEL) {
-        if (m_parent)
-            m_parent->HandleEvent(event);
-        else
-            CLabelUI::HandleEvent(event);
+    if (RouteMouseToParent(event, [this](TUIEvent& e) { CLabelUI::HandleEvent(e); }))
         return;
-    }
     const CUIPoint p = event.point;
     const bool inside = m_itemRect.Contains(p);
     switch (event.kind) {

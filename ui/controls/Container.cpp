@@ -343,15 +343,7 @@ void CContainerUI::SetFloatChildPos(int index)
     CControlUI* child = GetItemAt(index);
     if (!child || !child->IsVisible() || !child->IsFloat())
         return;
-    const int w = m_itemRect.Width();
-    const int h = m_itemRect.Height();
-    const CUIPoint offset = child->GetFloatOffset();
-    double l, t, r, b;
-    child->GetFloatAnchors(l, t, r, b);
-    child->SetPosition({limits::ScaleExtent(w, l) + offset.x, limits::ScaleExtent(h, t) + offset.y,
-                        limits::ScaleExtent(w, r) + offset.x + child->GetFixedWidth(),
-                        limits::ScaleExtent(h, b) + offset.y + child->GetFixedHeight()},
-                       false);
+    child->SetPosition(child->FloatPlacement(m_itemRect.Width(), m_itemRect.Height()), false);
 }
 
 void CContainerUI::Offset(int dx, int dy, bool needInvalidate)
@@ -445,13 +437,8 @@ CControlUI* CContainerUI::FindControl(FindControlProc proc, void* data, std::uin
 
 void CContainerUI::HandleEvent(TUIEvent& event)
 {
-    if (!m_mouseEnabled && event.kind > EVT_MOUSE_BEGIN && event.kind < EVT_MOUSE_END) {
-        if (m_parent)
-            m_parent->HandleEvent(event);
-        else
-            CControlUI::HandleEvent(event);
+    if (RouteMouseToParent(event, [this](TUIEvent& e) { CControlUI::HandleEvent(e); }))
         return;
-    }
     switch (event.kind) {
     case EVT_SET_FOCUS:
         m_focused = true;

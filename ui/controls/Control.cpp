@@ -49,13 +49,12 @@ void CControlUI::SetName(const char16_t* name)
     if (m_name == (name ? name : u""))
         return;
     // The manager's rename sets the name through this operation again; that inner call only stores.
-    static CControlUI* s_renaming = nullptr;
-    if (m_manager && s_renaming != this) {
+    if (m_manager && !m_renaming) {
         const bool registered = !m_name.IsEmpty() && m_manager->ControlByName(m_name.CStr()) == this;
-        s_renaming = this;
+        m_renaming = true;
         const bool accepted =
             m_manager->RenameControl(this, name) || (name && *name && m_manager->ControlByName(name) == this);
-        s_renaming = nullptr;
+        m_renaming = false;
         // A refused rename of a registered control keeps the old name: the manager drops a dying
         // control's entry under its current name, so an entry under a name the control no longer
         // carries would outlive it.
@@ -239,15 +238,17 @@ void CControlUI::PlaceOverlay(const CUIRect& rect)
         m_overlay->SetPosition({rect.left, rect.top, rect.left + width, rect.top + height}, false);
         return;
     }
-    const int w = m_itemRect.Width();
-    const int h = m_itemRect.Height();
-    const CUIPoint offset = m_overlay->GetFloatOffset();
+    m_overlay->SetPosition(m_overlay->FloatPlacement(m_itemRect.Width(), m_itemRect.Height()), false);
+}
+
+CUIRect CControlUI::FloatPlacement(int parentWidth, int parentHeight) const
+{
+    const CUIPoint offset = GetFloatOffset();
     double l, t, r, b;
-    m_overlay->GetFloatAnchors(l, t, r, b);
-    m_overlay->SetPosition({limits::ScaleExtent(w, l) + offset.x, limits::ScaleExtent(h, t) + offset.y,
-                            limits::ScaleExtent(w, r) + offset.x + m_overlay->GetFixedWidth(),
-                            limits::ScaleExtent(h, b) + offset.y + m_overlay->GetFixedHeight()},
-                           false);
+    GetFloatAnchors(l, t, r, b);
+    return {limits::ScaleExtent(parentWidth, l) + offset.x, limits::ScaleExtent(parentHeight, t) + offset.y,
+            limits::ScaleExtent(parentWidth, r) + offset.x + GetFixedWidth(),
+            limits::ScaleExtent(parentHeight, b) + offset.y + GetFixedHeight()};
 }
 
 void CControlUI::Offset(int dx, int dy, bool needInvalidate)
@@ -602,11 +603,16 @@ bool CControlUI::Event(TUIEvent& event)
     return true;
 }
 
+bool CControlUI::LetsMouseEventThrough(const TUIEvent& event) const
+{
+    return !IsMouseEnabled() && event.kind > EVT_MOUSE_BEGIN && event.kind < EVT_MOUSE_END;
+}
+
 void CControlUI::HandleEvent(TUIEvent& event)
 {
     switch (event.kind) {
     case EVT_SET_CURSOR:
-        platform::Windows().SetCursor(platform::Windows().LoadCursor(nullptr, IDC_ARROW));
+        CWindowManagerUI::SetCursor(IDC_ARROW);
         return;
     case EVT_SET_FOCUS:
         m_focused = true;

@@ -85,6 +85,9 @@ public:
     // Fractions of the parent's width and height that the left, top, right and bottom edges follow.
     virtual void GetFloatAnchors(double& left, double& top, double& right, double& bottom) const;
     virtual void SetFloatAnchors(double left, double top, double right, double bottom);
+    // Where this floating control goes in a parent of the given size: the anchors scaled by that
+    // size plus the float offset, the fixed size beyond. Parent-relative, as SetPosition takes it.
+    CUIRect FloatPlacement(int parentWidth, int parentHeight) const;
     virtual int GetFixedWidth() const;
     virtual void SetFixedWidth(int cx);
     virtual int GetFixedHeight() const;
@@ -227,6 +230,21 @@ public:
     CDelegateList& OnPostPaintDelegates() { return m_postPaintDelegates; }
 
 protected:
+    // A control that takes no mouse input lets the mouse events (EVT_MOUSE_MOVE to
+    // EVT_SCROLL_WHEEL) through to its parent, as if the pointer were over the parent. True when
+    // the event was handed on: to the parent, or without one to `withoutParent` (the handling of
+    // the class the caller derives from); false when the caller handles the event itself.
+    template <typename Handler> bool RouteMouseToParent(TUIEvent& event, Handler&& withoutParent)
+    {
+        if (!LetsMouseEventThrough(event))
+            return false;
+        if (m_parent)
+            m_parent->HandleEvent(event);
+        else
+            withoutParent(event);
+        return true;
+    }
+    bool LetsMouseEventThrough(const TUIEvent& event) const;
     // Invalidates `dirty` clipped through every ancestor; false (and nothing invalidated) when an
     // ancestor is hidden or the clipped rectangle is empty. The control itself must be attached.
     bool InvalidateThroughAncestors(CUIRect dirty) const;
@@ -268,6 +286,7 @@ protected:
     bool m_floating = false;
     double m_floatAnchors[4] = {0, 0, 0, 0};
     bool m_inSizeDelegates = false;
+    bool m_renaming = false; // inside the manager's rename of this control
     CUIString m_text;
     CUIString m_toolTip;
     char16_t m_shortcut = 0;

@@ -57,18 +57,13 @@ int CTextUI::LinkAt(CUIPoint point) const
 
 void CTextUI::HandleEvent(TUIEvent& event)
 {
-    if (!IsMouseEnabled() && event.kind >= EVT_MOUSE_MOVE && event.kind <= EVT_SCROLL_WHEEL) {
-        if (m_parent)
-            m_parent->HandleEvent(event);
-        else
-            CLabelUI::HandleEvent(event);
+    if (RouteMouseToParent(event, [this](TUIEvent& e) { CLabelUI::HandleEvent(e); }))
         return;
-    }
     const CUIPoint p = event.point;
     switch (event.kind) {
     case EVT_SET_CURSOR:
         if (LinkAt(p) >= 0) {
-            platform::Windows().SetCursor(platform::Windows().LoadCursor(nullptr, IDC_HAND));
+            CWindowManagerUI::SetCursor(IDC_HAND);
             return;
         }
         break;

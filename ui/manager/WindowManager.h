@@ -330,6 +330,11 @@ public:
     void SetLayeredInset(const CUIRect& inset) { m_layeredInset = inset; }
     const CUIRect& LayeredInset() const { return m_layeredInset; }
 
+    // The mouse cursor, by system cursor id (IDC_ARROW, IDC_HAND, ...). Controls set it when asked
+    // with EVT_SET_CURSOR. The cursor is the UI thread's, not one window's, so a control that is not
+    // attached to a manager can set it too.
+    static void SetCursor(int cursorId);
+
     // -----------------------------------------------------------------------------------------
     // Messages, focus, timers, notifications, painting
     // -----------------------------------------------------------------------------------------
