@@ -13,8 +13,6 @@ public:
 
     const char16_t* GetClassName() const override;
     void* CastTo(const char16_t* typeName) override;
-    void SetPosition(CUIRect rect, bool needInvalidate = true) override;
-    void SetAttribute(const char16_t* name, const char16_t* value) override;
 };
 
 } // namespace ui

@@ -1,5 +1,7 @@
-// CLinearLayoutUI: what the vertical and horizontal layouts share, the draggable separator along one
-// of their own edges that resizes the layout, live or at the release with a feedback bar.
+// CLinearLayoutUI: what the vertical and horizontal layouts share. One stacking algorithm written
+// along an axis (measure the children, distribute the free extent, place them), with the few
+// places where the two layouts deliberately differ kept as per-axis rules; and the draggable
+// separator along one of their own edges that resizes the layout, live or at the release.
 #pragma once
 
 #include "ui/controls/Container.h"
@@ -7,6 +9,8 @@
 #include <cstdint>
 
 namespace ui {
+
+struct TLayoutArea;
 
 class CLinearLayoutUI : public CContainerUI
 {
@@ -38,21 +42,33 @@ public:
     CUIRect GetThumbRect(bool useDragRect) const;
 
     std::uint32_t GetControlFlags() const override;
+    void SetPosition(CUIRect rect, bool needInvalidate = true) override;
     void HandleEvent(TUIEvent& event) override;
+    void SetAttribute(const char16_t* name, const char16_t* value) override;
     bool PostPaint(HDC dc, const CUIRect& paintRect) override;
 
 private:
+    // What the measuring step learns about the stacked, non-floating children.
+    struct TMeasure
+    {
+        int fixedSum = 0;    // extent along the axis taken by fixed children, paddings and gaps
+        int adjustables = 0; // children that share what is left
+        int crossNeeded = 0; // the widest (tallest) child across the axis, with its padding
+        int count = 0;
+    };
+
+    TMeasure MeasureChildren(const CUISize& avail) const;
+    // Each adjustable child's share of the extent the fixed children leave.
+    static int DistributeFreeExtent(const TMeasure& measure, int availAlong);
+    // Places every visible child; returns the extent along the axis the placed children need.
+    int PlaceChildren(const TLayoutArea& area, const TMeasure& measure, int expand);
+    // The child's rectangle across the axis, by the child alignment of that axis.
+    CUIRect AlignAcross(const TLayoutArea& area, const CUIRect& pad, int along, int extent, int cross) const;
+
     bool HandleSeparatorEvent(TUIEvent& event);
     void BeginDrag(const CUIPoint& point);
     void EndDrag();
     void DragTo(const CUIPoint& point);
-    // The dragged rectangle's edges along the layout's axis and its limits there.
-    int& Low(CUIRect& r) const { return m_axis == Axis::Vertical ? r.top : r.left; }
-    int& High(CUIRect& r) const { return m_axis == Axis::Vertical ? r.bottom : r.right; }
-    int Extent(const CUIRect& r) const { return m_axis == Axis::Vertical ? r.Height() : r.Width(); }
-    int Along(const CUIPoint& p) const { return m_axis == Axis::Vertical ? p.y : p.x; }
-    int MinExtent() const { return m_axis == Axis::Vertical ? GetMinHeight() : GetMinWidth(); }
-    int MaxExtent() const { return m_axis == Axis::Vertical ? GetMaxHeight() : GetMaxWidth(); }
 
     Axis m_axis;
     int m_sepSize = 0;
