@@ -6,6 +6,7 @@
 #include "ui/controls/ValueParse.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace ui {
 
@@ -16,6 +17,20 @@ constexpr const char16_t* kClassName = u"TileLayout";
 bool IsPlacedInGrid(const CControlUI& child)
 {
     return child.IsVisible() && !child.IsFloat();
+}
+
+// A child's near and far edge on one axis of its cell: the cell starts at `at` and is `cell` long,
+// the child is `extent` long (its padding already taken off) and aligned centred, far or near. The
+// two axes follow the same rule, so it is written once.
+std::pair<int, int> AlignInCell(int at, int cell, int extent, int nearPad, int farPad, bool centred, bool far)
+{
+    if (centred) {
+        return {at + (cell - extent) / 2 + nearPad, at + (cell - extent) / 2 + extent - farPad};
+    }
+    if (far) {
+        return {at + cell - extent + nearPad, at + cell - farPad};
+    }
+    return {at + nearPad, at + extent - farPad};
 }
 
 } // namespace
@@ -206,28 +221,11 @@ void CTileLayoutUI::PlaceInCell(CControlUI& child, int x, int y) const
     const CUIRect pad = child.GetPadding();
     const int w = std::max(0, std::min(W - pad.left - pad.right, child.GetMaxWidth()));
     const int h = std::max(0, std::min(H - pad.top - pad.bottom, child.GetMaxHeight()));
-    CUIRect cell;
-    if (m_childAlign == static_cast<int>(DT_CENTER)) {
-        cell.left = x + (W - w) / 2 + pad.left;
-        cell.right = x + (W - w) / 2 + w - pad.right;
-    } else if (m_childAlign == static_cast<int>(DT_RIGHT)) {
-        cell.left = x + W - w + pad.left;
-        cell.right = x + W - pad.right;
-    } else {
-        cell.left = x + pad.left;
-        cell.right = x + w - pad.right;
-    }
-    if (m_childVAlign == static_cast<int>(DT_VCENTER)) {
-        cell.top = y + (H - h) / 2 + pad.top;
-        cell.bottom = y + (H - h) / 2 + h - pad.bottom;
-    } else if (m_childVAlign == static_cast<int>(DT_BOTTOM)) {
-        cell.top = y + H - h + pad.top;
-        cell.bottom = y + H - pad.bottom;
-    } else {
-        cell.top = y + pad.top;
-        cell.bottom = y + h - pad.bottom;
-    }
-    child.SetPosition(cell, false);
+    const auto [left, right] = AlignInCell(x, W, w, pad.left, pad.right, m_childAlign == static_cast<int>(DT_CENTER),
+                                           m_childAlign == static_cast<int>(DT_RIGHT));
+    const auto [top, bottom] = AlignInCell(y, H, h, pad.top, pad.bottom, m_childVAlign == static_cast<int>(DT_VCENTER),
+                                           m_childVAlign == static_cast<int>(DT_BOTTOM));
+    child.SetPosition(CUIRect(left, top, right, bottom), false);
 }
 
 void CTileLayoutUI::SetAttribute(const char16_t* name, const char16_t* value)
