@@ -1,0 +1,145 @@
+// A private Xvfb server for the end-to-end tests of the real window, and what they do on it:
+// finding the uninstaller's windows, and pressing keys through the XTEST extension.
+#pragma once
+
+#include "E2eHarness.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+#include <dlfcn.h>
+
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+struct FakeKeys
+{
+    using Motion = int (*)(::Display*, int, int, int, unsigned long);
+    using Key = int (*)(::Display*, unsigned int, int, unsigned long);
+    void Press(::Display* display, KeySym sym, KeySym modifier = NoSymbol) const
+    {
+        if (modifier != NoSymbol)
+            key(display, XKeysymToKeycode(display, modifier), True, 0);
+        key(display, XKeysymToKeycode(display, sym), True, 0);
+        key(display, XKeysymToKeycode(display, sym), False, 0);
+        if (modifier != NoSymbol)
+            key(display, XKeysymToKeycode(display, modifier), False, 0);
+        XFlush(display);
+        std::this_thread::sleep_for(std::chrono::milliseconds(80));
+    }
+    Motion motion = nullptr;
+    Key key = nullptr;
+    bool Load()
+    {
+        void* library = dlopen("libXtst.so.6", RTLD_NOW);
+        if (!library)
+            return false;
+        motion = reinterpret_cast<Motion>(dlsym(library, "XTestFakeMotionEvent"));
+        key = reinterpret_cast<Key>(dlsym(library, "XTestFakeKeyEvent"));
+        return motion && key;
+    }
+};
+
+struct Placed
+{
+    Window window = 0;
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+// Client windows titled like the uninstaller's anywhere in the tree (a window manager reparents
+// them into frames), with their places on the screen.
+inline void FindTitled(::Display* display, Window parentWindow, std::vector<Placed>& found)
+{
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display, parentWindow, &root, &parent, &children, &count))
+        return;
+    for (unsigned i = 0; i < count; ++i) {
+        XWindowAttributes a;
+        if (!XGetWindowAttributes(display, children[i], &a) || a.map_state != IsViewable)
+            continue;
+        XTextProperty title{};
+        bool match = false;
+        if (XGetWMName(display, children[i], &title) && title.value) {
+            match = std::string(reinterpret_cast<const char*>(title.value), title.nitems) == "Tarvion Uninstall Window";
+            XFree(title.value);
+        }
+        if (match) {
+            int x = 0, y = 0;
+            Window child = 0;
+            XTranslateCoordinates(display, children[i], DefaultRootWindow(display), 0, 0, &x, &y, &child);
+            found.push_back({children[i], x, y, a.width, a.height});
+        } else {
+            FindTitled(display, children[i], found);
+        }
+    }
+    XFree(children);
+}
+
+class XServer
+{
+public:
+    explicit XServer(Sandbox& box) : m_box(box) {}
+    ~XServer()
+    {
+        if (m_display)
+            XCloseDisplay(m_display);
+        if (m_pid > 0) {
+            kill(m_pid, SIGTERM);
+            m_box.WaitExit(m_pid, 5s);
+        }
+    }
+    bool Start()
+    {
+        for (int number = 161; number < 230; ++number) {
+            const std::string digits = std::to_string(number);
+            std::string socket = "/tmp/.X11-unix/X";
+            socket += digits;
+            std::string lock = "/tmp/.X";
+            lock += digits;
+            lock += "-lock";
+            if (fs::exists(socket) || fs::exists(lock))
+                continue;
+            m_name = ":" + digits;
+            m_pid = m_box.Spawn("/usr/bin/Xvfb", {m_name, "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, {});
+            if (m_pid <= 0)
+                return false;
+            if (WaitFor([&] { return fs::exists(socket); }, 5s)) {
+                std::this_thread::sleep_for(100ms);
+                m_display = XOpenDisplay(m_name.c_str());
+                return m_display != nullptr;
+            }
+            kill(m_pid, SIGTERM);
+            m_box.WaitExit(m_pid, 5s);
+            m_pid = -1;
+        }
+        return false;
+    }
+    ::Display* Get() const { return m_display; }
+    const std::string& Name() const { return m_name; }
+
+private:
+    Sandbox& m_box;
+    int m_pid = -1;
+    std::string m_name;
+    ::Display* m_display = nullptr;
+};
+
+// Waits for the 480x300 main window and the box titled like it.
+inline bool WaitForWindowAndBox(::Display* display, Placed& main, Placed& dialog)
+{
+    return WaitFor(
+        [&] {
+            std::vector<Placed> windows;
+            FindTitled(display, DefaultRootWindow(display), windows);
+            for (const Placed& w : windows)
+                (w.width == 480 && w.height == 300 ? main : dialog) = w;
+            return dialog.window != 0 && main.window != 0;
+        },
+        15s);
+}
+
+} // namespace e2e
