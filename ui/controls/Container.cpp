@@ -324,18 +324,11 @@ void CContainerUI::SetPosition(CUIRect rect, bool needInvalidate)
         area.bottom -= m_horizontalScrollBar->GetFixedHeight();
     }
 
-    for (int i = 0; i < m_items.GetSize(); ++i) {
-        CControlUI* child = GetItemAt(i);
-        if (!child->IsVisible())
-            continue;
-        if (child->IsFloat()) {
-            SetFloatChildPos(i);
-            continue;
-        }
-        const int width = std::min(std::max(area.Width(), child->GetMinWidth()), child->GetMaxWidth());
-        const int height = std::min(std::max(area.Height(), child->GetMinHeight()), child->GetMaxHeight());
-        child->SetPosition({area.left, area.top, area.left + width, area.top + height}, false);
-    }
+    PlaceVisibleChildren([&](int, CControlUI& child) {
+        const int width = std::min(std::max(area.Width(), child.GetMinWidth()), child.GetMaxWidth());
+        const int height = std::min(std::max(area.Height(), child.GetMinHeight()), child.GetMaxHeight());
+        child.SetPosition({area.left, area.top, area.left + width, area.top + height}, false);
+    });
 }
 
 void CContainerUI::SetFloatChildPos(int index)

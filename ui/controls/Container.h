@@ -127,6 +127,21 @@ protected:
     // The step of LineUp/LineDown.
     int VerticalLineStep() const;
     void ProcessSingleBar(CScrollBarUI* bar, bool vertical, const CUIRect& rc, int available, int required);
+    // Calls place(index, child) for each visible child in list order. Floating children are placed
+    // by SetFloatChildPos instead, in the same pass, so that every layout treats them alike.
+    template <typename Place> void PlaceVisibleChildren(Place&& place)
+    {
+        for (int i = 0; i < m_items.GetSize(); ++i) {
+            auto* child = static_cast<CControlUI*>(m_items[i]);
+            if (!child->IsVisible())
+                continue;
+            if (child->IsFloat()) {
+                SetFloatChildPos(i);
+                continue;
+            }
+            place(i, *child);
+        }
+    }
 
     CPtrArray m_items;
     CUIRect m_inset;

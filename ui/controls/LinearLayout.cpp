@@ -180,53 +180,45 @@ int CLinearLayoutUI::PlaceChildren(const TLayoutArea& area, const TMeasure& meas
     int adjustablesSeen = 0;
     int placed = 0;
     int alongNeeded = 0;
-    for (int i = 0; i < m_items.GetSize(); ++i) {
-        auto* child = static_cast<CControlUI*>(m_items[i]);
-        if (!child->IsVisible()) {
-            continue;
-        }
-        if (child->IsFloat()) {
-            SetFloatChildPos(i);
-            continue;
-        }
-        const CUIRect pad = child->GetPadding();
+    PlaceVisibleChildren([&](int, CControlUI& child) {
+        const CUIRect pad = child.GetPadding();
         remaining -= axis.Near(pad);
         const int acrossAvail = axis.Across(avail) - axis.PadAcross(pad);
-        const CUISize sz = LowerToLimit(axis.Size(remaining, acrossAvail), *child);
+        const CUISize sz = LowerToLimit(axis.Size(remaining, acrossAvail), child);
         fixedLeft -= axis.PadAlong(pad);
         if (placed > 0) {
             fixedLeft -= m_childPadding;
         }
         ++placed;
-        const CUISize est = child->MeasureSize(sz);
+        const CUISize est = child.MeasureSize(sz);
 
         // Adjustable children get the even share; the last of them also takes the rounding
         // remainder, which is what the fixed children left after it.
         int extent = 0;
-        if (IsAdjustable(rules, axis, *child, est)) {
+        if (IsAdjustable(rules, axis, child, est)) {
             ++adjustablesSeen;
             extent = expand;
             if (adjustablesSeen == measure.adjustables) {
                 extent = std::max(0, remaining - axis.Far(pad) - fixedLeft);
             }
-            extent = axis.ClampAlong(extent, *child);
+            extent = axis.ClampAlong(extent, child);
         } else {
-            extent = axis.ClampAlong(axis.Along(est), *child);
+            extent = axis.ClampAlong(axis.Along(est), child);
             fixedLeft -= extent;
         }
 
-        int cross = axis.AutoAcross(*child) ? axis.Across(est) : axis.MaxAcross(*child);
+        int cross = axis.AutoAcross(child) ? axis.Across(est) : axis.MaxAcross(child);
         if (cross == 0) {
             cross = acrossAvail;
         }
-        cross = std::max(std::min(std::max(cross, 0), axis.Across(sz)), axis.MinAcross(*child));
+        cross = std::max(std::min(std::max(cross, 0), axis.Across(sz)), axis.MinAcross(child));
 
-        child->SetPosition(AlignAcross(area, pad, at + axis.Near(pad), extent, cross), false);
+        child.SetPosition(AlignAcross(area, pad, at + axis.Near(pad), extent, cross), false);
 
         at += extent + m_childPadding + axis.PadAlong(pad);
         alongNeeded += extent + axis.PadAlong(pad);
         remaining -= extent + m_childPadding + axis.Far(pad);
-    }
+    });
     return alongNeeded;
 }
 

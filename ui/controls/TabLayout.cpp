@@ -131,31 +131,23 @@ void CTabLayoutUI::SetPosition(CUIRect rect, bool needInvalidate)
     const CUIRect inset = GetInset();
     const CUIRect area(m_itemRect.left + inset.left, m_itemRect.top + inset.top, m_itemRect.right - inset.right,
                        m_itemRect.bottom - inset.bottom);
-    for (int i = 0; i < GetCount(); ++i) {
-        CControlUI* child = GetItemAt(i);
-        if (!child->IsVisible()) {
-            continue;
-        }
-        if (child->IsFloat()) {
-            SetFloatChildPos(i);
-            continue;
-        }
+    PlaceVisibleChildren([&](int i, CControlUI& child) {
         if (i != m_currentSel) {
-            continue;
+            return;
         }
-        const CUIRect pad = child->GetPadding();
+        const CUIRect pad = child.GetPadding();
         const CUIRect rc(area.left + pad.left, area.top + pad.top, area.right - pad.right, area.bottom - pad.bottom);
-        CUISize size = child->MeasureSize(CUISize(rc.Width(), rc.Height()));
+        CUISize size = child.MeasureSize(CUISize(rc.Width(), rc.Height()));
         if (size.cx == 0) {
             size.cx = std::max(0, rc.Width());
         }
         if (size.cy == 0) {
             size.cy = rc.Height();
         }
-        size.cx = ClampWidth(size.cx, *child);
-        size.cy = ClampHeight(size.cy, *child);
-        child->SetPosition(CUIRect(rc.left, rc.top, rc.left + size.cx, rc.top + size.cy), false);
-    }
+        size.cx = ClampWidth(size.cx, child);
+        size.cy = ClampHeight(size.cy, child);
+        child.SetPosition(CUIRect(rc.left, rc.top, rc.left + size.cx, rc.top + size.cy), false);
+    });
 }
 
 void CTabLayoutUI::SetAttribute(const char16_t* name, const char16_t* value)

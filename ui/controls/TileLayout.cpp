@@ -157,20 +157,12 @@ void CTileLayoutUI::LayoutColumns(const TLayoutArea& area, int k)
     const int cyNeeded = m_rows * H + (m_rows - 1) * m_childVPadding;
 
     int j = 0;
-    for (int i = 0; i < m_items.GetSize(); ++i) {
-        auto* child = static_cast<CControlUI*>(m_items[i]);
-        if (!child->IsVisible()) {
-            continue;
-        }
-        if (child->IsFloat()) {
-            SetFloatChildPos(i);
-            continue;
-        }
+    PlaceVisibleChildren([&](int, CControlUI& child) {
         const int x = (W + gap) * (j % m_columns) + rc.left - area.scrollPos.cx;
         const int y = (H + m_childVPadding) * (j / m_columns) + rc.top - area.scrollPos.cy;
-        PlaceInCell(*child, x, y);
+        PlaceInCell(child, x, y);
         ++j;
-    }
+    });
     ProcessScrollBar(rc, cxNeeded, cyNeeded);
 }
 
@@ -198,19 +190,11 @@ void CTileLayoutUI::LayoutRows(const TLayoutArea& area)
     }
 
     // Every child counts for its cell, so hidden children leave holes in the grid.
-    for (int i = 0; i < m_items.GetSize(); ++i) {
-        auto* child = static_cast<CControlUI*>(m_items[i]);
-        if (!child->IsVisible()) {
-            continue;
-        }
-        if (child->IsFloat()) {
-            SetFloatChildPos(i);
-            continue;
-        }
+    PlaceVisibleChildren([&](int i, CControlUI& child) {
         const int x = (W + hgap) * (i / m_rows) + rc.left - area.scrollPos.cx;
         const int y = (H + vgap) * (i % m_rows) + rc.top - area.scrollPos.cy;
-        PlaceInCell(*child, x, y);
-    }
+        PlaceInCell(child, x, y);
+    });
     ProcessScrollBar(rc, m_columns * W + (m_columns - 1) * m_childPadding, rcH);
 }
 
