@@ -52,6 +52,18 @@ TLayoutArea MeasureLayoutArea(const CContainerUI& container)
     return area;
 }
 
+bool StartLayout(CContainerUI& container, const CUIRect& rect, bool needInvalidate, TLayoutArea& area)
+{
+    ResetScrollRangesForResize(container, rect);
+    container.CControlUI::SetPosition(rect, needInvalidate);
+    area = MeasureLayoutArea(container);
+    if (container.GetCount() == 0) {
+        container.ProcessScrollBar(area.rc, 0, 0);
+        return false;
+    }
+    return true;
+}
+
 CUISize LowerToLimit(CUISize size, const CControlUI& child)
 {
     const int limitWidth = child.GetFixedWidth() < 1 ? child.GetMaxWidth() : child.GetFixedWidth();

@@ -20,6 +20,10 @@ struct TLayoutArea
 // A visible bar whose axis changes size starts over at range 0, so the layout measures afresh.
 void ResetScrollRangesForResize(CContainerUI& container, const CUIRect& newRect);
 TLayoutArea MeasureLayoutArea(const CContainerUI& container);
+// The common start of the stacking and grid layouts: the scroll ranges reset on a resize, the
+// container's own placement, then its content area. False, after telling the bars there is no
+// content, when the container has no children to lay out.
+bool StartLayout(CContainerUI& container, const CUIRect& rect, bool needInvalidate, TLayoutArea& area);
 
 // Lowers a size to the child's limit: its fixed size, or its maximum where no size is fixed.
 CUISize LowerToLimit(CUISize size, const CControlUI& child);

@@ -113,11 +113,8 @@ CLinearLayoutUI::CLinearLayoutUI(Axis axis) : m_axis(axis) {}
 
 void CLinearLayoutUI::SetPosition(CUIRect rect, bool needInvalidate)
 {
-    ResetScrollRangesForResize(*this, rect);
-    CControlUI::SetPosition(rect, needInvalidate);
-    const TLayoutArea area = MeasureLayoutArea(*this);
-    if (m_items.IsEmpty()) {
-        ProcessScrollBar(area.rc, 0, 0);
+    TLayoutArea area;
+    if (!StartLayout(*this, rect, needInvalidate, area)) {
         return;
     }
     const TAxisView axis = ViewOf(m_axis);

@@ -101,11 +101,8 @@ bool CTileLayoutUI::AddAt(CControlUI* control, int index)
 
 void CTileLayoutUI::SetPosition(CUIRect rect, bool needInvalidate)
 {
-    ResetScrollRangesForResize(*this, rect);
-    CControlUI::SetPosition(rect, needInvalidate);
-    const TLayoutArea area = MeasureLayoutArea(*this);
-    if (m_items.IsEmpty()) {
-        ProcessScrollBar(area.rc, 0, 0);
+    TLayoutArea area;
+    if (!StartLayout(*this, rect, needInvalidate, area)) {
         return;
     }
     if (m_fixedRows < 1) {
