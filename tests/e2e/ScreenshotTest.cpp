@@ -54,12 +54,7 @@ platform::Surface Capture(::Display* display, const Placed& w)
 // exit code.
 int StartOnDisplay(Sandbox& box, const std::string& display)
 {
-    const Env env = box.HeadlessEnv("", {{"TVU_PLATFORM", "sdl"},
-                                         {"DISPLAY", display},
-                                         {"TVU_MSGBOX", ""},
-                                         {"TVU_MSGBOX_LOG", ""},
-                                         {"TVU_FRAMES", ""}});
-    return box.WaitExit(box.Spawn(box.InstalledUninstaller().string(), {}, env), 10s);
+    return box.WaitExit(box.Spawn(box.InstalledUninstaller().string(), {}, SdlEnv(box, display)), 10s);
 }
 
 TEST(Screenshot, RealWindowShowsTheSkinOnceConfirmed)

@@ -41,15 +41,6 @@ int StackingIndex(::Display* display, Window topLevel)
     return index;
 }
 
-Env OnDisplay(const Sandbox& box, const std::string& display)
-{
-    return box.HeadlessEnv("", {{"TVU_PLATFORM", "sdl"},
-                                {"DISPLAY", display},
-                                {"TVU_MSGBOX", ""},
-                                {"TVU_MSGBOX_LOG", ""},
-                                {"TVU_FRAMES", ""}});
-}
-
 TEST(SecondInstance, ASecondCopyRaisesTheFirstCopysCoveredWindowAndExits)
 {
     if (!fs::exists("/usr/bin/Xvfb"))
@@ -65,7 +56,7 @@ TEST(SecondInstance, ASecondCopyRaisesTheFirstCopysCoveredWindowAndExits)
     ASSERT_NO_FATAL_FAILURE(box.Stage(20000));
 
     fs::copy_file(UninstallerPath(), box.TempCopy());
-    const int first = box.Spawn(box.TempCopy().string(), {}, OnDisplay(box, server.Name()));
+    const int first = box.Spawn(box.TempCopy().string(), {}, SdlEnv(box, server.Name()));
     Placed main, dialog;
     ASSERT_TRUE(WaitForWindowAndBox(display, main, dialog)) << "the first copy shows no window and question";
     // The question's own loop serves no raise requests: answer it, so that the first copy runs.
@@ -87,7 +78,7 @@ TEST(SecondInstance, ASecondCopyRaisesTheFirstCopysCoveredWindowAndExits)
     ASSERT_GT(StackingIndex(display, cover), StackingIndex(display, mainTop)) << "the cover is not on top";
     ASSERT_FALSE(Sandbox::ProcessesRunning(box.TempCopy()).empty()) << "the first copy ended before the second ran";
 
-    const int second = box.Spawn(box.TempCopy().string(), {}, OnDisplay(box, server.Name()));
+    const int second = box.Spawn(box.TempCopy().string(), {}, SdlEnv(box, server.Name()));
     EXPECT_EQ(box.WaitExit(second, 5s), 0) << "the second copy did not leave at once";
     EXPECT_TRUE(WaitFor(
         [&] {

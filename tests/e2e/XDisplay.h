@@ -128,6 +128,17 @@ private:
     ::Display* m_display = nullptr;
 };
 
+// The environment of a run in the sandbox on the SDL backend on the given X display: the real
+// message boxes, no frame dumps.
+inline Env SdlEnv(const Sandbox& box, const std::string& display)
+{
+    return box.HeadlessEnv("", {{"TVU_PLATFORM", "sdl"},
+                                {"DISPLAY", display},
+                                {"TVU_MSGBOX", ""},
+                                {"TVU_MSGBOX_LOG", ""},
+                                {"TVU_FRAMES", ""}});
+}
+
 // Waits for the 480x300 main window and the box titled like it.
 inline bool WaitForWindowAndBox(::Display* display, Placed& main, Placed& dialog)
 {
