@@ -3,6 +3,7 @@
 #include "ManagerTestSupport.h"
 
 #include "platform/Surface.h"
+#include "tests/ui/manager/WindowManagerProbe.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -258,7 +259,7 @@ TEST_F(ManagerTest, QueuedNotificationsCoalesceWithoutRepeat)
     manager->SendNotify(b, u"click", 3, 30, true, false);
     manager->SendNotify(a, u"scroll", 4, 40, true, true);
     manager->SendNotify(a, u"scroll", 5, 50, true, true);
-    EXPECT_EQ(manager->PendingNotifyCount(), 4);
+    EXPECT_EQ(ui::CWindowManagerProbe(*manager).PendingNotifyCount(), 4);
     EXPECT_TRUE(listener.seen.empty());
     Pump();
     ASSERT_EQ(listener.seen.size(), 4u);
@@ -269,7 +270,7 @@ TEST_F(ManagerTest, QueuedNotificationsCoalesceWithoutRepeat)
     EXPECT_EQ(listener.seen[1].sender, b);
     EXPECT_EQ(listener.seen[2].wParam, 4u);
     EXPECT_EQ(listener.seen[3].wParam, 5u);
-    EXPECT_EQ(manager->PendingNotifyCount(), 0);
+    EXPECT_EQ(ui::CWindowManagerProbe(*manager).PendingNotifyCount(), 0);
 
     // Synchronous notifications reach the sender's delegates first, then the listeners.
     static int delegateCalls;
@@ -366,7 +367,7 @@ TEST_F(ManagerTest, ForgettingADyingControlClearsEveryReference)
     EXPECT_EQ(manager->KeyTarget(), nullptr);
     EXPECT_EQ(manager->ControlByName(u"a"), nullptr);
     EXPECT_EQ(manager->ControlByName(u"b"), b);
-    EXPECT_EQ(manager->PostPaintCount(), 0);
+    EXPECT_EQ(ui::CWindowManagerProbe(*manager).PostPaintCount(), 0);
     EXPECT_EQ(manager->OptionGroup(u"group"), nullptr);
     EXPECT_FALSE(manager->RemoveNativeWindow(child));
 
