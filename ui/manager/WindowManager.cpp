@@ -314,12 +314,7 @@ CWindowManagerUI::~CWindowManagerUI()
     // The queue owns what it holds; nothing may be left to die after the manager's own state.
     DeleteQueuedControls();
     m_defaultFont = TFontInfo{};
-    detail::FreeFontTable(m_fonts);
-    detail::FreeImageTable(m_images);
-    detail::FreeStringTable(m_defaultLists);
-    DropAllWindowExtras();
-    DropAllOptionGroups();
-    KillAllTimers();
+    ResetWindowTables();
     DestroyTooltip();
     m_offscreen.reset();
     m_measureDC.reset();
