@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <unordered_map>
 
 namespace ui {
 
@@ -81,13 +82,23 @@ void StorePassword(const char* password)
 
 // ---- search callbacks ----
 
+using NameMap = std::unordered_map<std::u16string, CControlUI*>;
+
+// A later control of the same name replaces an earlier one.
 CControlUI* RegisterName(CControlUI* control, void* data)
 {
-    auto* names = static_cast<CStringPtrMap*>(data);
+    auto* names = static_cast<NameMap*>(data);
     const CUIString name = control->GetName();
     if (!name.IsEmpty())
-        names->Set(name.CStr(), control);
+        names->insert_or_assign(name.CStr(), control);
     return nullptr;
+}
+
+// The control registered under the name, or null.
+CControlUI* NamedControl(const NameMap& names, const char16_t* name)
+{
+    const auto it = names.find(name);
+    return it != names.end() ? it->second : nullptr;
 }
 
 CControlUI* MatchPoint(CControlUI* control, void* data)
@@ -305,7 +316,7 @@ CWindowManagerUI::~CWindowManagerUI()
 {
     DeleteQueuedControls();
     DropPendingNotifications();
-    m_nameMap.RemoveAll();
+    m_nameMap.clear();
     if (m_root != nullptr) {
         CControlUI* root = m_root;
         m_root = nullptr;
@@ -328,7 +339,7 @@ CWindowManagerUI::~CWindowManagerUI()
 void CWindowManagerUI::ResetWindowTables()
 {
     UnresolveLayeredImage();
-    m_nameMap.Resize(CStringPtrMap::kDefaultBuckets);
+    m_nameMap.clear();
     detail::FreeFontTable(m_fonts);
     detail::FreeImageTable(m_images);
     detail::FreeStringTable(m_defaultLists);
@@ -374,7 +385,7 @@ bool CWindowManagerUI::AttachRoot(CControlUI* root)
     if (m_root != nullptr) {
         DeleteQueuedControls();
         DropPendingNotifications();
-        m_nameMap.RemoveAll();
+        m_nameMap.clear();
         m_postPaint.Clear();
         m_nativeWindows.clear();
         // Attaching the same tree again must not queue it for deletion while it stays the root.
@@ -404,12 +415,11 @@ bool CWindowManagerUI::RenameControl(CControlUI* control, const char16_t* newNam
     const CUIString oldName = control->GetName();
     if (oldName == newName)
         return true;
-    if (m_nameMap.Lookup(newName) != nullptr)
+    if (NamedControl(m_nameMap, newName) != nullptr)
         return false;
-    if (!oldName.IsEmpty() && m_nameMap.Lookup(oldName.CStr()) == control)
-        m_nameMap.Erase(oldName.CStr());
-    if (!m_nameMap.Insert(newName, control))
-        return false;
+    if (!oldName.IsEmpty() && NamedControl(m_nameMap, oldName.CStr()) == control)
+        m_nameMap.erase(oldName.CStr());
+    m_nameMap.emplace(newName, control);
     control->SetName(newName);
     return true;
 }
@@ -434,8 +444,8 @@ void CWindowManagerUI::ForgetControl(CControlUI* control)
         m_tooltip.owner = nullptr;
     KillControlTimers(control);
     const CUIString name = control->GetName();
-    if (!name.IsEmpty() && m_nameMap.Lookup(name.CStr()) == control)
-        m_nameMap.Erase(name.CStr());
+    if (!name.IsEmpty() && NamedControl(m_nameMap, name.CStr()) == control)
+        m_nameMap.erase(name.CStr());
     for (TNotifyMsg& msg : m_async.notifications) {
         if (msg.sender == control)
             msg.sender = nullptr;
@@ -468,7 +478,7 @@ CControlUI* CWindowManagerUI::ControlByName(const char16_t* name)
 {
     if (name == nullptr || *name == 0)
         return nullptr;
-    return static_cast<CControlUI*>(m_nameMap.Lookup(name));
+    return NamedControl(m_nameMap, name);
 }
 
 CControlUI* CWindowManagerUI::ControlAt(CUIPoint point) const

@@ -1,7 +1,10 @@
 // The window manager: the per-window hub of the framework. It owns a window's control tree, its
 // resource tables (fonts, images, default attribute lists, colours) and its timers, routes window
 // messages to controls as events, keeps focus and Tab order, delivers notifications and paints.
-// Process-wide settings and the shared resource tables live here too, as statics.
+// Process-wide settings and the shared resource tables live here too, as statics. The class is
+// implemented in one file per part: WindowManager.cpp (settings, attachment, the tree and its
+// lists), WindowManagerResources.cpp, WindowManagerDispatch.cpp, WindowManagerFocus.cpp,
+// WindowManagerNotify.cpp, WindowManagerTimers.cpp, WindowManagerTooltip.cpp, WindowManagerPaint.cpp.
 #pragma once
 
 #include "platform/DeviceContext.h"
@@ -22,6 +25,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace platform {
@@ -188,6 +192,8 @@ public:
     void LeaveOptionGroup(const char16_t* group, CControlUI* control);
     void DropAllOptionGroups();
 
+    // Listeners, filters and translators are called in the order they were added; null is refused
+    // and removal takes the first equal entry.
     bool AddNotifyListener(INotifyUI* listener);
     bool RemoveNotifyListener(INotifyUI* listener);
     bool AddPreMessageFilter(IMessageFilterUI* filter);
@@ -399,10 +405,8 @@ private:
     // Looks at queue lengths that no caller of the manager needs (tests/ui/manager).
     friend class CWindowManagerProbe;
 
-    // What the parts keep. Each part's code has a file of its own: WindowManager.cpp (settings,
-    // attachment, the tree and its lists), WindowManagerResources.cpp, WindowManagerDispatch.cpp,
-    // WindowManagerFocus.cpp, WindowManagerNotify.cpp, WindowManagerTimers.cpp,
-    // WindowManagerTooltip.cpp and WindowManagerPaint.cpp.
+    // The state of the parts. Each part is one source file, named in the comments below; the members
+    // after them are grouped the same way.
 
     // A control's timer key bound to a native timer of the window. A killed entry stays, so that
     // restarting it reuses its native id.
@@ -526,7 +530,7 @@ private:
     // ---- the tree and the lists of its controls (none owned but the root) ----
     CControlUI* m_root = nullptr;
     int m_builtControls = 0;
-    CStringPtrMap m_nameMap;   // name -> CControlUI*
+    std::unordered_map<std::u16string, CControlUI*> m_nameMap;
     CPtrArray m_foundControls; // the last class search's result
     std::map<std::u16string, CPtrArray> m_optionGroups;
     std::vector<NativeWindow> m_nativeWindows;
