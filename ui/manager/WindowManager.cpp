@@ -1,16 +1,18 @@
 // The window manager: process-wide skin settings, construction and destruction, attachment to a
-// window and a control tree, the control-name map, the searches and the manager's control lists.
+// window and a control tree, the control-name map, the searches and the lists of the tree's controls
+// (option groups, hosted native windows, post-paint and mouse-leave controls).
 #include "ui/manager/WindowManager.h"
 
 #include "platform/Surface.h"
-#include "platform/WindowSystem.h"
 #include "ui/controls/Control.h"
 #include "ui/manager/WindowManagerShared.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <unordered_map>
 
 namespace ui {
 
@@ -63,6 +65,7 @@ CUIString IdKey(int id)
 } // namespace detail
 
 using detail::Shared;
+using detail::Win;
 
 namespace {
 
@@ -77,20 +80,25 @@ void StorePassword(const char* password)
         std::strncpy(stored, password, CWindowManagerUI::kPasswordCapacity - 1);
 }
 
-platform::WindowSystem& Win()
-{
-    return platform::Windows();
-}
-
 // ---- search callbacks ----
 
+using NameMap = std::unordered_map<std::u16string, CControlUI*>;
+
+// A later control of the same name replaces an earlier one.
 CControlUI* RegisterName(CControlUI* control, void* data)
 {
-    auto* names = static_cast<CStringPtrMap*>(data);
+    auto* names = static_cast<NameMap*>(data);
     const CUIString name = control->GetName();
     if (!name.IsEmpty())
-        names->Set(name.CStr(), control);
+        names->insert_or_assign(name.CStr(), control);
     return nullptr;
+}
+
+// The control registered under the name, or null.
+CControlUI* NamedControl(const NameMap& names, const char16_t* name)
+{
+    const auto it = names.find(name);
+    return it != names.end() ? it->second : nullptr;
 }
 
 CControlUI* MatchPoint(CControlUI* control, void* data)
@@ -308,19 +316,16 @@ CWindowManagerUI::~CWindowManagerUI()
 {
     DeleteQueuedControls();
     DropPendingNotifications();
-    m_nameMap.RemoveAll();
+    m_nameMap.clear();
     if (m_root != nullptr) {
         CControlUI* root = m_root;
         m_root = nullptr;
         root->DeleteSelf();
     }
+    // The queue owns what it holds; nothing may be left to die after the manager's own state.
+    DeleteQueuedControls();
     m_defaultFont = TFontInfo{};
-    detail::FreeFontTable(m_fonts);
-    detail::FreeImageTable(m_images);
-    detail::FreeStringTable(m_defaultLists);
-    DropAllWindowExtras();
-    DropAllOptionGroups();
-    KillAllTimers();
+    ResetWindowTables();
     DestroyTooltip();
     m_offscreen.reset();
     m_measureDC.reset();
@@ -334,7 +339,7 @@ CWindowManagerUI::~CWindowManagerUI()
 void CWindowManagerUI::ResetWindowTables()
 {
     UnresolveLayeredImage();
-    m_nameMap.Resize(CStringPtrMap::kDefaultBuckets);
+    m_nameMap.clear();
     detail::FreeFontTable(m_fonts);
     detail::FreeImageTable(m_images);
     detail::FreeStringTable(m_defaultLists);
@@ -376,14 +381,13 @@ bool CWindowManagerUI::AttachRoot(CControlUI* root)
     m_keyTarget = nullptr;
     m_hover = nullptr;
     m_capture = nullptr;
-    m_tooltipOwner = nullptr;
+    m_tooltip.owner = nullptr;
     if (m_root != nullptr) {
         DeleteQueuedControls();
         DropPendingNotifications();
-        m_nameMap.RemoveAll();
+        m_nameMap.clear();
         m_postPaint.Clear();
-        m_nativeWindows.Clear();
-        m_nativeWindowControls.Clear();
+        m_nativeWindows.clear();
         // Attaching the same tree again must not queue it for deletion while it stays the root.
         if (m_root != root)
             QueueForDeletion(m_root);
@@ -411,12 +415,11 @@ bool CWindowManagerUI::RenameControl(CControlUI* control, const char16_t* newNam
     const CUIString oldName = control->GetName();
     if (oldName == newName)
         return true;
-    if (m_nameMap.Lookup(newName) != nullptr)
+    if (NamedControl(m_nameMap, newName) != nullptr)
         return false;
-    if (!oldName.IsEmpty() && m_nameMap.Lookup(oldName.CStr()) == control)
-        m_nameMap.Erase(oldName.CStr());
-    if (!m_nameMap.Insert(newName, control))
-        return false;
+    if (!oldName.IsEmpty() && NamedControl(m_nameMap, oldName.CStr()) == control)
+        m_nameMap.erase(oldName.CStr());
+    m_nameMap.emplace(newName, control);
     control->SetName(newName);
     return true;
 }
@@ -437,39 +440,37 @@ void CWindowManagerUI::ForgetControl(CControlUI* control)
     }
     if (m_focus == control)
         m_focus = nullptr;
-    if (m_tooltipOwner == control)
-        m_tooltipOwner = nullptr;
+    if (m_tooltip.owner == control)
+        m_tooltip.owner = nullptr;
     KillControlTimers(control);
     const CUIString name = control->GetName();
-    if (!name.IsEmpty() && m_nameMap.Lookup(name.CStr()) == control)
-        m_nameMap.Erase(name.CStr());
-    for (int i = 0; i < m_asyncNotify.GetSize(); ++i) {
-        auto* msg = static_cast<TNotifyMsg*>(m_asyncNotify[i]);
-        if (msg->sender == control)
-            msg->sender = nullptr;
+    if (!name.IsEmpty() && NamedControl(m_nameMap, name.CStr()) == control)
+        m_nameMap.erase(name.CStr());
+    for (TNotifyMsg& msg : m_async.notifications) {
+        if (msg.sender == control)
+            msg.sender = nullptr;
     }
     // The lists hold borrowed pointers too; a dead control left in them would be painted, sent
     // events or deleted a second time.
-    for (CPtrArray* list : {&m_postPaint, &m_mouseLeaveControls, &m_foundControls, &m_delayedCleanup}) {
+    for (CPtrArray* list : {&m_postPaint, &m_foundControls}) {
         for (int i = list->IndexOf(control); i >= 0; i = list->IndexOf(control))
             list->RemoveAt(i);
     }
-    for (int i = m_nativeWindowControls.IndexOf(control); i >= 0; i = m_nativeWindowControls.IndexOf(control)) {
-        m_nativeWindowControls.RemoveAt(i);
-        m_nativeWindows.RemoveAt(i);
-    }
-    for (int i = 0; const char16_t* key = m_optionGroups.KeyAt(i);) {
-        auto* members = static_cast<CPtrArray*>(m_optionGroups.Lookup(key, false));
-        const int index = members->IndexOf(control);
+    std::erase(m_mouseLeaveControls, control);
+    std::erase_if(m_nativeWindows, [control](const NativeWindow& hosted) { return hosted.control == control; });
+    // A queued descendant dies with its parent: its entry is let go, not deleted again.
+    std::erase_if(m_async.deletions, [control](auto& queued) {
+        if (queued.get() != control)
+            return false;
+        (void)queued.release();
+        return true;
+    });
+    for (auto it = m_optionGroups.begin(); it != m_optionGroups.end();) {
+        CPtrArray& members = it->second;
+        const int index = members.IndexOf(control);
         if (index >= 0)
-            members->RemoveAt(index);
-        if (members->IsEmpty()) {
-            const CUIString group = key;
-            m_optionGroups.Erase(group.CStr());
-            delete members;
-        } else {
-            ++i;
-        }
+            members.RemoveAt(index);
+        it = members.IsEmpty() ? m_optionGroups.erase(it) : std::next(it);
     }
 }
 
@@ -477,7 +478,7 @@ CControlUI* CWindowManagerUI::ControlByName(const char16_t* name)
 {
     if (name == nullptr || *name == 0)
         return nullptr;
-    return static_cast<CControlUI*>(m_nameMap.Lookup(name));
+    return NamedControl(m_nameMap, name);
 }
 
 CControlUI* CWindowManagerUI::ControlAt(CUIPoint point) const
@@ -530,24 +531,18 @@ bool CWindowManagerUI::JoinOptionGroup(const char16_t* group, CControlUI* contro
 {
     if (group == nullptr || *group == 0 || control == nullptr)
         return false;
-    auto* members = static_cast<CPtrArray*>(m_optionGroups.Lookup(group));
-    if (members == nullptr) {
-        members = new CPtrArray(6);
-        if (!m_optionGroups.Insert(group, members)) {
-            delete members;
-            return false;
-        }
-    }
-    if (members->IndexOf(control) >= 0)
+    CPtrArray& members = m_optionGroups.try_emplace(group, 6).first->second;
+    if (members.IndexOf(control) >= 0)
         return true;
-    return members->Add(control);
+    return members.Add(control);
 }
 
 CPtrArray* CWindowManagerUI::OptionGroup(const char16_t* group)
 {
     if (group == nullptr || *group == 0)
         return nullptr;
-    return static_cast<CPtrArray*>(m_optionGroups.Lookup(group));
+    const auto it = m_optionGroups.find(group);
+    return it != m_optionGroups.end() ? &it->second : nullptr;
 }
 
 void CWindowManagerUI::LeaveOptionGroup(const char16_t* group, CControlUI* control)
@@ -559,76 +554,13 @@ void CWindowManagerUI::LeaveOptionGroup(const char16_t* group, CControlUI* contr
     if (index < 0)
         return;
     members->RemoveAt(index);
-    if (members->IsEmpty()) {
-        m_optionGroups.Erase(group);
-        delete members;
-    }
+    if (members->IsEmpty())
+        m_optionGroups.erase(group);
 }
 
 void CWindowManagerUI::DropAllOptionGroups()
 {
-    for (int i = 0; const char16_t* key = m_optionGroups.KeyAt(i); ++i)
-        delete static_cast<CPtrArray*>(m_optionGroups.Lookup(key, false));
-    m_optionGroups.RemoveAll();
-}
-
-namespace {
-
-bool AddUnique(CPtrArray& list, void* item)
-{
-    if (item == nullptr)
-        return false;
-    return list.Add(item);
-}
-
-bool RemoveFirst(CPtrArray& list, void* item)
-{
-    const int index = list.IndexOf(item);
-    if (index < 0)
-        return false;
-    return list.RemoveAt(index);
-}
-
-} // namespace
-
-bool CWindowManagerUI::AddNotifyListener(INotifyUI* listener)
-{
-    return AddUnique(m_notifyListeners, listener);
-}
-
-bool CWindowManagerUI::RemoveNotifyListener(INotifyUI* listener)
-{
-    return RemoveFirst(m_notifyListeners, listener);
-}
-
-bool CWindowManagerUI::AddPreMessageFilter(IMessageFilterUI* filter)
-{
-    return AddUnique(m_preMessageFilters, filter);
-}
-
-bool CWindowManagerUI::RemovePreMessageFilter(IMessageFilterUI* filter)
-{
-    return RemoveFirst(m_preMessageFilters, filter);
-}
-
-bool CWindowManagerUI::AddMessageFilter(IMessageFilterUI* filter)
-{
-    return AddUnique(m_messageFilters, filter);
-}
-
-bool CWindowManagerUI::RemoveMessageFilter(IMessageFilterUI* filter)
-{
-    return RemoveFirst(m_messageFilters, filter);
-}
-
-bool CWindowManagerUI::AddAcceleratorTranslator(ITranslateAccelerator* translator)
-{
-    return AddUnique(m_translators, translator);
-}
-
-bool CWindowManagerUI::RemoveAcceleratorTranslator(ITranslateAccelerator* translator)
-{
-    return RemoveFirst(m_translators, translator);
+    m_optionGroups.clear();
 }
 
 bool CWindowManagerUI::AddPostPaint(CControlUI* control)
@@ -640,7 +572,8 @@ bool CWindowManagerUI::AddPostPaint(CControlUI* control)
 
 bool CWindowManagerUI::RemovePostPaint(CControlUI* control)
 {
-    return RemoveFirst(m_postPaint, control);
+    const int index = m_postPaint.IndexOf(control);
+    return index >= 0 && m_postPaint.RemoveAt(index);
 }
 
 bool CWindowManagerUI::SetPostPaintIndex(CControlUI* control, int index)
@@ -651,14 +584,12 @@ bool CWindowManagerUI::SetPostPaintIndex(CControlUI* control, int index)
 
 bool CWindowManagerUI::AddNativeWindow(CControlUI* control, HWND window)
 {
-    if (control == nullptr || window == nullptr || m_nativeWindows.IndexOf(window) >= 0)
+    if (control == nullptr || window == nullptr)
         return false;
-    if (!m_nativeWindows.Add(window))
+    const auto listed = [window](const NativeWindow& hosted) { return hosted.window == window; };
+    if (std::any_of(m_nativeWindows.begin(), m_nativeWindows.end(), listed))
         return false;
-    if (!m_nativeWindowControls.Add(control)) {
-        m_nativeWindows.RemoveAt(m_nativeWindows.GetSize() - 1);
-        return false;
-    }
+    m_nativeWindows.push_back({control, window});
     const CUIRect rect = NativeWindowRect(window);
     if (m_window != nullptr) {
         const RECT r{rect.left, rect.top, rect.right, rect.bottom};
@@ -669,12 +600,7 @@ bool CWindowManagerUI::AddNativeWindow(CControlUI* control, HWND window)
 
 bool CWindowManagerUI::RemoveNativeWindow(HWND window)
 {
-    const int index = m_nativeWindows.IndexOf(window);
-    if (index < 0)
-        return false;
-    m_nativeWindows.RemoveAt(index);
-    m_nativeWindowControls.RemoveAt(index);
-    return true;
+    return std::erase_if(m_nativeWindows, [window](const NativeWindow& hosted) { return hosted.window == window; }) > 0;
 }
 
 CUIRect CWindowManagerUI::NativeWindowRect(HWND window) const
@@ -690,44 +616,17 @@ CUIRect CWindowManagerUI::NativeWindowRect(HWND window) const
     return CUIRect(topLeft.x, topLeft.y, bottomRight.x, bottomRight.y);
 }
 
-void CWindowManagerUI::QueueForDeletion(CControlUI* control)
-{
-    if (control == nullptr)
-        return;
-    control->SetManager(this, nullptr, false);
-    m_delayedCleanup.Add(control);
-    if (m_window != nullptr && !m_asyncPosted)
-        m_asyncPosted = Win().PostMessage(m_window, WM_APP + 1, 0, 0);
-}
-
-void CWindowManagerUI::DeleteQueuedControls()
-{
-    // Taken one at a time from the live list: a dying control makes the manager forget it, which
-    // also drops any queued descendant that dies with it, so nothing is deleted twice.
-    while (!m_delayedCleanup.IsEmpty()) {
-        auto* control = static_cast<CControlUI*>(m_delayedCleanup[0]);
-        m_delayedCleanup.RemoveAt(0);
-        control->DeleteSelf();
-    }
-}
-
-void CWindowManagerUI::DropPendingNotifications()
-{
-    for (int i = 0; i < m_asyncNotify.GetSize(); ++i)
-        delete static_cast<TNotifyMsg*>(m_asyncNotify[i]);
-    m_asyncNotify.Clear();
-}
-
 bool CWindowManagerUI::WantMouseLeave(CControlUI* control)
 {
-    if (control == nullptr || m_mouseLeaveControls.IndexOf(control) >= 0)
+    if (control == nullptr || detail::Contains(m_mouseLeaveControls, control))
         return false;
-    return m_mouseLeaveControls.Add(control);
+    m_mouseLeaveControls.push_back(control);
+    return true;
 }
 
 void CWindowManagerUI::StopMouseLeave(CControlUI* control)
 {
-    RemoveFirst(m_mouseLeaveControls, control);
+    detail::EraseFirst(m_mouseLeaveControls, control);
 }
 
 } // namespace ui

@@ -1,7 +1,10 @@
 // The window manager: the per-window hub of the framework. It owns a window's control tree, its
 // resource tables (fonts, images, default attribute lists, colours) and its timers, routes window
 // messages to controls as events, keeps focus and Tab order, delivers notifications and paints.
-// Process-wide settings and the shared resource tables live here too, as statics.
+// Process-wide settings and the shared resource tables live here too, as statics. The class is
+// implemented in one file per part: WindowManager.cpp (settings, attachment, the tree and its
+// lists), WindowManagerResources.cpp, WindowManagerDispatch.cpp, WindowManagerFocus.cpp,
+// WindowManagerNotify.cpp, WindowManagerTimers.cpp, WindowManagerTooltip.cpp, WindowManagerPaint.cpp.
 #pragma once
 
 #include "platform/DeviceContext.h"
@@ -18,7 +21,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
+#include <map>
 #include <memory>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace platform {
@@ -185,6 +192,8 @@ public:
     void LeaveOptionGroup(const char16_t* group, CControlUI* control);
     void DropAllOptionGroups();
 
+    // Listeners, filters and translators are called in the order they were added; null is refused
+    // and removal takes the first equal entry.
     bool AddNotifyListener(INotifyUI* listener);
     bool RemoveNotifyListener(INotifyUI* listener);
     bool AddPreMessageFilter(IMessageFilterUI* filter);
@@ -198,7 +207,6 @@ public:
     bool AddPostPaint(CControlUI* control);
     bool RemovePostPaint(CControlUI* control);
     bool SetPostPaintIndex(CControlUI* control, int index);
-    int PostPaintCount() const { return m_postPaint.GetSize(); }
 
     // Native child windows hosted by controls.
     bool AddNativeWindow(CControlUI* control, HWND window);
@@ -336,41 +344,59 @@ public:
     static void SetCursor(int cursorId);
 
     // -----------------------------------------------------------------------------------------
-    // Messages, focus, timers, notifications, painting
+    // Messages: the window's messages become events for the controls
     // -----------------------------------------------------------------------------------------
 
     bool HandleWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // Runs before translation: pre-message filters, Tab, Alt shortcuts.
     bool PreHandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     // Offers a queued message to the managers before dispatch; true consumes it.
     static bool PreTranslate(const MSG& msg);
     static void RunMessageLoop();
 
-    void SendNotify(CControlUI* control, const char16_t* type, WPARAM wParam = 0, LPARAM lParam = 0, bool async = false,
-                    bool allowRepeat = true);
-    void SendNotify(TNotifyMsg& msg, bool async = false, bool allowRepeat = true);
-    int PendingNotifyCount() const { return m_asyncNotify.GetSize(); }
-
-    CControlUI* FocusControl() const { return m_focus; }
     CControlUI* HoverControl() const { return m_hover; }
     CControlUI* CaptureControl() const { return m_capture; }
     CControlUI* KeyTarget() const { return m_keyTarget; }
+    void CaptureMouse();
+    void ReleaseMouse();
+    bool IsMouseCaptured() const { return m_mouseCaptured; }
+
+    // -----------------------------------------------------------------------------------------
+    // Focus and Tab order
+    // -----------------------------------------------------------------------------------------
+
+    CControlUI* FocusControl() const { return m_focus; }
     void SetFocusControl(CControlUI* control, bool focusWindow = true);
+    // Moves the focus to the control once the pending layout has run.
     void SetFocusNeeded(CControlUI* control);
     bool MoveFocus(bool forward);
+
+    // -----------------------------------------------------------------------------------------
+    // Notifications, delivered at once or through the posted queue
+    // -----------------------------------------------------------------------------------------
+
+    void SendNotify(CControlUI* control, const char16_t* type, WPARAM wParam = 0, LPARAM lParam = 0, bool async = false,
+                    bool allowRepeat = true);
+    void SendNotify(TNotifyMsg& msg, bool async = false, bool allowRepeat = true);
+    // Queued notifications name the virtual window of their sender.
+    void SetVirtualWindowOption(bool use) { m_virtualWindowOption = use; }
+    bool IsVirtualWindowOption() const { return m_virtualWindowOption; }
+
+    // -----------------------------------------------------------------------------------------
+    // Control timers
+    // -----------------------------------------------------------------------------------------
 
     bool SetControlTimer(CControlUI* control, std::uint32_t key, UINT elapseMs);
     bool KillControlTimer(CControlUI* control, std::uint32_t key);
     void KillControlTimers(CControlUI* control);
     void KillAllTimers();
-    // The native timer id of a control timer, 0 when there is none (tests and diagnostics).
+    // The native timer id of a control timer, 0 when there is none (diagnostics and benchmarks
+    // that fire a control's timer by hand).
     UINT_PTR ControlTimerId(CControlUI* control, std::uint32_t key) const;
 
-    void CaptureMouse();
-    void ReleaseMouse();
-    bool IsMouseCaptured() const { return m_mouseCaptured; }
-
-    void SetVirtualWindowOption(bool use) { m_virtualWindowOption = use; }
-    bool IsVirtualWindowOption() const { return m_virtualWindowOption; }
+    // -----------------------------------------------------------------------------------------
+    // Layout and painting
+    // -----------------------------------------------------------------------------------------
 
     // Asks for a repaint of a rectangle in client coordinates (negative coordinates are clamped).
     void Invalidate(const CUIRect& rect);
@@ -381,9 +407,65 @@ public:
     void LayoutIfNeeded();
 
 private:
-    struct TTimerInfo;
+    // Looks at queue lengths that no caller of the manager needs (tests/ui/manager).
+    friend class CWindowManagerProbe;
 
+    // The state of the parts. Each part is one source file, named in the comments below; the members
+    // after them are grouped the same way.
+
+    // A control's timer key bound to a native timer of the window. A killed entry stays, so that
+    // restarting it reuses its native id.
+    struct TimerEntry
+    {
+        CControlUI* control = nullptr;
+        std::uint32_t key = 0;
+        HWND window = nullptr;
+        UINT_PTR id = 0;
+        bool killed = false;
+    };
+
+    struct TimerTable
+    {
+        std::vector<TimerEntry> entries;
+        // The last native id handed out; ids cycle below 255, so the first one is 17.
+        std::uint32_t lastId = 0x1000;
+    };
+
+    // The tip window, made on the first hover over a control that has a tip.
+    struct TooltipState
+    {
+        HWND window = nullptr;
+        TOOLINFOW toolInfo;
+        CUIString text; // the tool record points into it
+        int width = -1; // the maximum width last applied
+        CControlUI* owner = nullptr;
+    };
+
+    // Deletes a control the way a control must be deleted.
+    struct ControlDeleter
+    {
+        void operator()(CControlUI* control) const;
+    };
+
+    // What the posted message (WM_APP + 1) delivers: queued notifications, then delayed deletions.
+    struct AsyncQueue
+    {
+        std::deque<TNotifyMsg> notifications;
+        std::vector<std::unique_ptr<CControlUI, ControlDeleter>> deletions;
+        bool posted = false;
+    };
+
+    // A hosted native child window and the control that hosts it.
+    struct NativeWindow
+    {
+        CControlUI* control = nullptr;
+        HWND window = nullptr;
+    };
+
+    // WindowManager.cpp
     void ResetWindowTables();
+
+    // WindowManagerResources.cpp
     void MeasureFont(TFontInfo& info) const;
     TFontInfo* DefaultFontLevel(ResourceScope scope);
     bool IsShared(ResourceScope scope) const { return scope == ResourceScope::Shared || m_forceShared; }
@@ -392,14 +474,17 @@ private:
     CStringPtrMap& DefaultListTable(ResourceScope scope);
     void SetColor(std::uint32_t& windowColor, std::uint32_t& sharedColor, std::uint32_t color, ResourceScope scope);
 
+    // WindowManagerDispatch.cpp
     TUIEvent MakeEvent(int kind, CControlUI* sender, CUIPoint point, WPARAM wParam = 0, LPARAM lParam = 0) const;
     void SendEvent(CControlUI* control, TUIEvent& event);
     CControlUI* OwnControlAt(CUIPoint point) const;
-    void DeliverQueuedNotifications();
-    void DeleteQueuedControls();
-    void DropPendingNotifications();
+    CUIPoint ScreenToClientPoint(LPARAM lParam) const;
+    std::uint16_t KeyStateNow() const;
+    void SendKeyEvent(int kind, CControlUI* target, WPARAM wParam, LPARAM lParam);
+    bool RunFilters(const std::vector<IMessageFilterUI*>& filters, UINT msg, WPARAM wParam, LPARAM lParam,
+                    LRESULT& result);
+    void OnSize(WPARAM wParam, LPARAM lParam);
     void OnMouseMove(WPARAM wParam, LPARAM lParam);
-    bool OnMouseHover(WPARAM wParam, LPARAM lParam);
     void OnMouseLeave();
     bool OnSetCursor(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnKillFocus(WPARAM wParam);
@@ -409,60 +494,92 @@ private:
     void OnButtonUp(UINT msg, WPARAM wParam, LPARAM lParam);
     void OnMouseWheel(WPARAM wParam, LPARAM lParam);
     void OnContextMenu(LPARAM lParam);
+    CControlUI* FindShortcutTarget(char16_t shortcut);
+
+    // WindowManagerFocus.cpp
     bool HasNativeFocus() const;
     void TakeNativeFocus();
+    // The focus control gets EVT_KILL_FOCUS naming the control to come, then "killfocus".
+    void DropFocus(CControlUI* next);
+    CControlUI* FindTabStop(CControlUI* current, bool forward);
+
+    // WindowManagerNotify.cpp
+    void PostAsyncMessage();
+    void DeliverQueuedNotifications();
+    void DeleteQueuedControls();
+    void DropPendingNotifications();
+
+    // WindowManagerTimers.cpp
+    TimerEntry* FindTimer(CControlUI* control, std::uint32_t key);
+    UINT_PTR NextFreeTimerId();
+
+    // WindowManagerTooltip.cpp
+    bool OnMouseHover(WPARAM wParam, LPARAM lParam);
+    DWORD HoverDelay() const;
     void HideTooltip();
     void DestroyTooltip();
-    CControlUI* FindShortcutTarget(char16_t shortcut);
-    CControlUI* FindTabStop(CControlUI* current, bool forward);
-    CUIPoint ScreenToClientPoint(LPARAM lParam) const;
-    std::uint16_t KeyStateNow() const;
+
+    // WindowManagerPaint.cpp
     void Paint();
     void PaintTree(platform::DeviceContext& dc, const CUIRect& dirty);
     void ApplyLayeredStyle();
     // Forgets the layered image's resolved record (the tables that own it are changing).
     void UnresolveLayeredImage();
 
+    // ---- attachment ----
     CUIString m_name;
     HWND m_window = nullptr;
     std::unique_ptr<platform::Surface> m_measureSurface;
     std::unique_ptr<platform::DeviceContext> m_measureDC;
-    std::unique_ptr<platform::Surface> m_offscreen;
 
-    HWND m_tooltipWindow = nullptr;
-    TOOLINFOW m_toolInfo;
-    int m_tooltipWidth = -1;
-    int m_hoverTime = 1000;
-    CUIString m_tooltipText;
-
-    bool m_noActivate = false;
-    bool m_showDirty = false;
-
+    // ---- the tree and the lists of its controls (none owned but the root) ----
     CControlUI* m_root = nullptr;
-    CControlUI* m_focus = nullptr;
-    CControlUI* m_hover = nullptr;
-    CControlUI* m_capture = nullptr;
-    CControlUI* m_keyTarget = nullptr;
-    CControlUI* m_tooltipOwner = nullptr;
-    CUIPoint m_lastMousePos{-1, -1};
+    int m_builtControls = 0;
+    std::unordered_map<std::u16string, CControlUI*> m_nameMap;
+    CPtrArray m_foundControls; // the last class search's result
+    std::map<std::u16string, CPtrArray> m_optionGroups;
+    std::vector<NativeWindow> m_nativeWindows;
+    std::vector<CControlUI*> m_mouseLeaveControls;
+    CPtrArray m_postPaint; // CControlUI*, in paint order
 
+    // ---- dispatch: the controls the messages go to ----
+    CControlUI* m_hover = nullptr;     // under the mouse
+    CControlUI* m_capture = nullptr;   // got the button press
+    CControlUI* m_keyTarget = nullptr; // got the last key press
+    CUIPoint m_lastMousePos{-1, -1};
+    std::vector<IMessageFilterUI*> m_preMessageFilters;
+    std::vector<IMessageFilterUI*> m_messageFilters;
+    std::vector<ITranslateAccelerator*> m_translators;
+    bool m_noActivate = false;
+    bool m_mouseTracking = false;
+    bool m_mouseCaptured = false;
+    bool m_hoverRearm = false; // a hover was delivered: the next move asks for another
+
+    // ---- focus, notifications, timers, tooltip ----
+    CControlUI* m_focus = nullptr;
+    bool m_focusNeeded = false;
+    std::vector<INotifyUI*> m_notifyListeners;
+    AsyncQueue m_async;
+    bool m_virtualWindowOption = false;
+    TimerTable m_timers;
+    TooltipState m_tooltip;
+    int m_hoverTime = 1000;
+
+    // ---- paint, geometry and layering ----
+    std::unique_ptr<platform::Surface> m_offscreen;
+    bool m_firstLayout = true;
+    bool m_layoutNeeded = false;
+    bool m_painting = false;
+    bool m_showDirty = false;
     CUISize m_minTrack;
     CUISize m_maxTrack;
     CUISize m_initialSize;
     CUIRect m_sizeBox;
     CUISize m_roundCorner;
     CUIRect m_captionRect;
-
-    std::uint32_t m_nextTimerId = 0x1000;
-
-    bool m_firstLayout = true;
-    bool m_layoutNeeded = false;
-    bool m_focusNeeded = false;
-
     int m_shadowSize = 0;
     std::uint32_t m_shadowColor = 0xFF000000;
     float m_shadowFocusScale = -1.0f;
-    bool m_shadowDirty = false;
     int m_opacity = 255;
     int m_layeredOpacity = 255;
     bool m_layered = false;
@@ -471,44 +588,18 @@ private:
     TImageDescriptor m_layeredImage;
     CUIRect m_layeredInset;
 
-    bool m_mouseTracking = false;
-    bool m_mouseCaptured = false;
-    bool m_hoverRearm = false; // a hover was delivered: the next move asks for another
-    int m_builtControls = 0;
-    bool m_painting = false;
-    bool m_virtualWindowOption = false;
-    bool m_asyncPosted = false;
-
-    CPtrArray m_notifyListeners;
-    CPtrArray m_timers;
-    CPtrArray m_preMessageFilters;
-    CPtrArray m_messageFilters;
-    CPtrArray m_postPaint;
-    CPtrArray m_nativeWindows;
-    CPtrArray m_nativeWindowControls;
-    CPtrArray m_delayedCleanup;
-    CPtrArray m_asyncNotify;
-    CPtrArray m_foundControls;
-    CPtrArray m_mouseLeaveControls;
-
-    CStringPtrMap m_nameMap;
-    CStringPtrMap m_windowExtras;
-    CStringPtrMap m_optionGroups;
-
+    // ---- resources ----
     bool m_forceShared = false;
-
     std::uint32_t m_disabledColor;
     std::uint32_t m_fontColor;
     std::uint32_t m_linkColor;
     std::uint32_t m_linkHoverColor;
     std::uint32_t m_selectedColor;
-
     TFontInfo m_defaultFont;
-    CStringPtrMap m_fonts;
-    CStringPtrMap m_images;
-    CStringPtrMap m_defaultLists;
-
-    CPtrArray m_translators;
+    CStringPtrMap m_fonts;        // decimal id -> TFontInfo*
+    CStringPtrMap m_images;       // name -> TImageRecord*
+    CStringPtrMap m_defaultLists; // class name -> CUIString*
+    CStringPtrMap m_windowExtras; // attribute name -> CUIString*
 };
 
 } // namespace ui

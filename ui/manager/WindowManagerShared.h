@@ -1,9 +1,12 @@
-// The window manager's process-wide state: skin settings, the shared resource tables, the list of
-// managers and plug-ins. Private to the manager's own source files; everything runs on the UI thread.
+// The window manager's process-wide state (skin settings, the shared resource tables, the list of
+// managers and plug-ins) and the small helpers its parts share. Private to the manager's own source
+// files; everything runs on the UI thread.
 #pragma once
 
+#include "platform/WindowSystem.h"
 #include "ui/manager/WindowManager.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -64,5 +67,34 @@ platform::Font CreateUiFont(const char16_t* face, int size, bool bold, bool unde
 
 // Decimal text of an id, the key of the font and language tables.
 CUIString IdKey(int id);
+
+inline platform::WindowSystem& Win()
+{
+    return platform::Windows();
+}
+
+// The lists of listeners, filters and translators: appended in order, null refused.
+template <typename T> bool AppendIfSet(std::vector<T*>& list, T* item)
+{
+    if (item == nullptr)
+        return false;
+    list.push_back(item);
+    return true;
+}
+
+// Removes the first entry equal to item; false when there is none.
+template <typename T> bool EraseFirst(std::vector<T*>& list, T* item)
+{
+    const auto it = std::find(list.begin(), list.end(), item);
+    if (it == list.end())
+        return false;
+    list.erase(it);
+    return true;
+}
+
+template <typename T> bool Contains(const std::vector<T*>& list, const T* item)
+{
+    return std::find(list.begin(), list.end(), item) != list.end();
+}
 
 } // namespace ui::detail

@@ -1,6 +1,7 @@
 // Scrolling containers: the bar negotiation after layout, scroll positions and steps, keys and the
 // wheel, floating children, and scrolling to the end after the next paint.
 #include "ControlTestSupport.h"
+#include "tests/ui/manager/WindowManagerProbe.h"
 
 using namespace ui;
 using tvtest::Canvas;
@@ -163,7 +164,7 @@ TEST_F(ContainerScrollTest, KeysScrollTheVerticalBarFirst)
     stack->Event(down);
     // End waits for the next paint.
     EXPECT_LT(stack->GetScrollPos().cy, stack->GetScrollRange().cy);
-    EXPECT_EQ(manager->PostPaintCount(), 1);
+    EXPECT_EQ(ui::CWindowManagerProbe(*manager).PostPaintCount(), 1);
 }
 
 TEST_F(ContainerScrollTest, WithOnlyAHorizontalBarUpAndDownScrollSideways)
@@ -226,7 +227,7 @@ TEST_F(ContainerScrollTest, EndDownAfterFillingReachesTheEndOfTheNewRange)
     CStackUI* stack = MakeStack(1);
     Layout(stack);
     stack->EndDown();
-    EXPECT_EQ(manager->PostPaintCount(), 1);
+    EXPECT_EQ(ui::CWindowManagerProbe(*manager).PostPaintCount(), 1);
     for (int i = 0; i < 9; ++i)
         AddRow(stack);
     Layout(stack);
@@ -235,7 +236,7 @@ TEST_F(ContainerScrollTest, EndDownAfterFillingReachesTheEndOfTheNewRange)
     stack->PostPaint(canvas.dc.get(), {0, 0, kWidth, kHeight});
     EXPECT_EQ(stack->GetScrollPos().cy, 700);
     EXPECT_EQ(stack->GetItemAt(9)->GetPosition().bottom, kHeight);
-    EXPECT_EQ(manager->PostPaintCount(), 0);
+    EXPECT_EQ(ui::CWindowManagerProbe(*manager).PostPaintCount(), 0);
 }
 
 TEST_F(ContainerScrollTest, TheWindowPaintScrollsAPendingEndDown)

@@ -3,6 +3,7 @@
 #include "ManagerTestSupport.h"
 
 #include "platform/Surface.h"
+#include "tests/ui/manager/WindowManagerProbe.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -258,7 +259,7 @@ TEST_F(ManagerTest, QueuedNotificationsCoalesceWithoutRepeat)
     manager->SendNotify(b, u"click", 3, 30, true, false);
     manager->SendNotify(a, u"scroll", 4, 40, true, true);
     manager->SendNotify(a, u"scroll", 5, 50, true, true);
-    EXPECT_EQ(manager->PendingNotifyCount(), 4);
+    EXPECT_EQ(ui::CWindowManagerProbe(*manager).PendingNotifyCount(), 4);
     EXPECT_TRUE(listener.seen.empty());
     Pump();
     ASSERT_EQ(listener.seen.size(), 4u);
@@ -269,7 +270,7 @@ TEST_F(ManagerTest, QueuedNotificationsCoalesceWithoutRepeat)
     EXPECT_EQ(listener.seen[1].sender, b);
     EXPECT_EQ(listener.seen[2].wParam, 4u);
     EXPECT_EQ(listener.seen[3].wParam, 5u);
-    EXPECT_EQ(manager->PendingNotifyCount(), 0);
+    EXPECT_EQ(ui::CWindowManagerProbe(*manager).PendingNotifyCount(), 0);
 
     // Synchronous notifications reach the sender's delegates first, then the listeners.
     static int delegateCalls;
@@ -366,7 +367,7 @@ TEST_F(ManagerTest, ForgettingADyingControlClearsEveryReference)
     EXPECT_EQ(manager->KeyTarget(), nullptr);
     EXPECT_EQ(manager->ControlByName(u"a"), nullptr);
     EXPECT_EQ(manager->ControlByName(u"b"), b);
-    EXPECT_EQ(manager->PostPaintCount(), 0);
+    EXPECT_EQ(ui::CWindowManagerProbe(*manager).PostPaintCount(), 0);
     EXPECT_EQ(manager->OptionGroup(u"group"), nullptr);
     EXPECT_FALSE(manager->RemoveNativeWindow(child));
 
@@ -710,6 +711,123 @@ TEST_F(ManagerTest, PrivateFontsComeAndGo)
     EXPECT_EQ(ui::CWindowManagerUI::AddFontData("nope", 4), 0);
     EXPECT_NE(ui::CWindowManagerUI::LoadFontFile(path), 0);
     ui::CWindowManagerUI::RemoveAllFontData();
+}
+
+// On its first tick it kills its own timer and sets many more, so the manager's timer table grows
+// while that tick is being delivered.
+class TimerJuggler : public ProbeControl
+{
+public:
+    TimerJuggler() : ProbeControl(u"juggler")
+    {
+        SetFloat(true);
+        SetFixedWidth(10);
+        SetFixedHeight(10);
+    }
+
+    bool Event(ui::TUIEvent& event) override
+    {
+        if (event.kind == ui::EVT_TIMER && event.wParam == 1 && ++ticks == 1) {
+            GetManager()->KillControlTimer(this, 1);
+            for (std::uint32_t key = 100; key < 140; ++key)
+                GetManager()->SetControlTimer(this, key, 1000);
+        }
+        return ProbeControl::Event(event);
+    }
+
+    int ticks = 0;
+};
+
+TEST_F(ManagerTest, ATickMayChangeTheTimersOfTheControlItReaches)
+{
+    auto* juggler = new TimerJuggler;
+    AttachTree({juggler});
+    ASSERT_TRUE(manager->SetControlTimer(juggler, 1, 50));
+    clock.Advance(50);
+    Pump();
+    ASSERT_EQ(juggler->ticks, 1);
+    std::vector<UINT_PTR> ids;
+    for (std::uint32_t key = 100; key < 140; ++key)
+        ids.push_back(manager->ControlTimerId(juggler, key));
+    std::sort(ids.begin(), ids.end());
+    EXPECT_NE(ids.front(), 0u);
+    EXPECT_EQ(std::unique(ids.begin(), ids.end()), ids.end());
+    // The timer it killed during its own tick stays silent.
+    clock.Advance(50);
+    Pump();
+    EXPECT_EQ(juggler->ticks, 1);
+}
+
+TEST_F(ManagerTest, AQueuedContainerTakesItsQueuedChildWithIt)
+{
+    auto* panel = new ui::CContainerUI;
+    auto* child = FloatingProbe(u"child", 0, 0, 10, 10);
+    panel->Add(child);
+    ui::CContainerUI* root = AttachTree({panel});
+    static int panelDeaths, childDeaths;
+    panelDeaths = childDeaths = 0;
+    panel->OnDestroyDelegates().AddFunction([](void*) { return ++panelDeaths > 0; });
+    child->OnDestroyDelegates().AddFunction([](void*) { return ++childDeaths > 0; });
+    ASSERT_TRUE(root->Remove(panel, true));
+    // The child is queued after its container, which deletes it first: its entry must be let go.
+    manager->QueueForDeletion(panel);
+    manager->QueueForDeletion(child);
+    Pump();
+    EXPECT_EQ(panelDeaths, 1);
+    EXPECT_EQ(childDeaths, 1);
+}
+
+// Queues a second notification while the first is delivered.
+struct Requeuer : ui::INotifyUI
+{
+    void Notify(ui::TNotifyMsg& msg) override
+    {
+        seen.emplace_back(msg.type.CStr());
+        if (msg.type == u"first")
+            manager->SendNotify(sender, u"second", 0, 0, true);
+    }
+    ui::CWindowManagerUI* manager = nullptr;
+    ui::CControlUI* sender = nullptr;
+    std::vector<std::u16string> seen;
+};
+
+// Stops listening the first time it is told.
+struct Quitter : ui::INotifyUI
+{
+    void Notify(ui::TNotifyMsg& msg) override
+    {
+        heard.emplace_back(msg.type.CStr());
+        manager->RemoveNotifyListener(this);
+    }
+    ui::CWindowManagerUI* manager = nullptr;
+    std::vector<std::u16string> heard;
+};
+
+TEST_F(ManagerTest, ListenersMayQueueAndLeaveWhileTheQueueIsDelivered)
+{
+    auto* a = FloatingProbe(u"a", 0, 0, 10, 10);
+    AttachTree({a});
+    Quitter first, second;
+    first.manager = second.manager = manager.get();
+    Requeuer requeuer;
+    requeuer.manager = manager.get();
+    requeuer.sender = a;
+    manager->AddNotifyListener(&first);
+    manager->AddNotifyListener(&second);
+    manager->AddNotifyListener(&requeuer);
+    listener.seen.clear();
+    manager->SendNotify(a, u"first", 0, 0, true);
+    Pump();
+    // One delivery pass takes what its own listeners queued; listeners that leave while they are
+    // told neither hide the next listener from the notification nor hear the next one.
+    const std::vector<std::u16string> once{u"first"};
+    EXPECT_EQ(first.heard, once);
+    EXPECT_EQ(second.heard, once);
+    EXPECT_EQ(requeuer.seen, (std::vector<std::u16string>{u"first", u"second"}));
+    EXPECT_EQ(listener.Count(u"first"), 1);
+    EXPECT_EQ(listener.Count(u"second"), 1);
+    EXPECT_EQ(ui::CWindowManagerProbe(*manager).PendingNotifyCount(), 0);
+    manager->RemoveNotifyListener(&requeuer);
 }
 
 } // namespace

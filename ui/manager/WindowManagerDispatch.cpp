@@ -1,9 +1,9 @@
-// The window manager between the native window and the control tree: window messages become events
-// for the hover, capture, focus or key-target control; focus and Tab order, control timers, tooltips,
-// and notifications delivered at once or through the posted queue.
+// The window manager's message dispatch: the native window's messages become events for the hover,
+// capture, focus or key-target control; message filters, accelerator translators, Tab and Alt
+// shortcuts before translation; the message loop. Focus, notifications, timers and the tooltip
+// each have a file of their own.
 #include "ui/manager/WindowManager.h"
 
-#include "platform/WindowSystem.h"
 #include "ui/controls/Control.h"
 #include "ui/core/WindowWnd.h"
 #include "ui/manager/WindowManagerShared.h"
@@ -13,10 +13,11 @@
 namespace ui {
 
 using detail::Shared;
+using detail::Win;
 
 namespace {
 
-// The message that delivers queued notifications and runs the delayed clean-up.
+// The message that delivers queued notifications and runs the delayed clean-up (WindowManagerNotify.cpp).
 constexpr UINT kAsyncMessage = WM_APP + 1;
 // The timer that refreshes a layered window's dirty rectangle.
 constexpr WPARAM kLayeredRefreshTimer = 0x2000;
@@ -31,20 +32,6 @@ struct NotifyHeader
     UINT code = 0;
 };
 
-struct TTimerEntry
-{
-    CControlUI* control = nullptr;
-    std::uint32_t key = 0;
-    HWND window = nullptr;
-    UINT_PTR id = 0;
-    bool killed = false;
-};
-
-platform::WindowSystem& Win()
-{
-    return platform::Windows();
-}
-
 CUIPoint PointOf(LPARAM lParam)
 {
     return CUIPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
@@ -53,32 +40,6 @@ CUIPoint PointOf(LPARAM lParam)
 char16_t UpperChar(char16_t c)
 {
     return char16_t(std::towupper(wint_t(c)));
-}
-
-// ---- Tab traversal ----
-
-struct TabSearch
-{
-    CControlUI* current;
-    CControlUI* last;
-    bool forward;
-    bool passed;
-};
-
-CControlUI* VisitTabStop(CControlUI* control, void* data)
-{
-    auto* search = static_cast<TabSearch*>(data);
-    if (control == search->current) {
-        if (search->forward)
-            search->passed = true;
-        else
-            return search->last;
-    } else if ((control->GetControlFlags() & CF_TABSTOP) != 0) {
-        search->last = control;
-        if (search->passed || search->current == nullptr)
-            return control;
-    }
-    return nullptr;
 }
 
 // ---- Alt shortcuts ----
@@ -124,10 +85,6 @@ CControlUI* VisitFollower(CControlUI* control, void* data)
 }
 
 } // namespace
-
-struct CWindowManagerUI::TTimerInfo : TTimerEntry
-{
-};
 
 // ---------------------------------------------------------------------------------------------
 // Events
@@ -183,15 +140,61 @@ CUIPoint CWindowManagerUI::ScreenToClientPoint(LPARAM lParam) const
     return CUIPoint(pt.x, pt.y);
 }
 
-bool CWindowManagerUI::HasNativeFocus() const
+void CWindowManagerUI::SendKeyEvent(int kind, CControlUI* target, WPARAM wParam, LPARAM lParam)
 {
-    return m_window != nullptr && Win().GetFocus() == m_window;
+    TUIEvent event = MakeEvent(kind, target, m_lastMousePos, wParam, lParam);
+    event.keyChar = char16_t(wParam);
+    SendEvent(target, event);
 }
 
-void CWindowManagerUI::TakeNativeFocus()
+// ---------------------------------------------------------------------------------------------
+// Filters and translators
+// ---------------------------------------------------------------------------------------------
+
+bool CWindowManagerUI::AddPreMessageFilter(IMessageFilterUI* filter)
 {
-    if (m_window != nullptr && Win().GetFocus() != m_window)
-        Win().SetFocus(m_window);
+    return detail::AppendIfSet(m_preMessageFilters, filter);
+}
+
+bool CWindowManagerUI::RemovePreMessageFilter(IMessageFilterUI* filter)
+{
+    return detail::EraseFirst(m_preMessageFilters, filter);
+}
+
+bool CWindowManagerUI::AddMessageFilter(IMessageFilterUI* filter)
+{
+    return detail::AppendIfSet(m_messageFilters, filter);
+}
+
+bool CWindowManagerUI::RemoveMessageFilter(IMessageFilterUI* filter)
+{
+    return detail::EraseFirst(m_messageFilters, filter);
+}
+
+bool CWindowManagerUI::AddAcceleratorTranslator(ITranslateAccelerator* translator)
+{
+    return detail::AppendIfSet(m_translators, translator);
+}
+
+bool CWindowManagerUI::RemoveAcceleratorTranslator(ITranslateAccelerator* translator)
+{
+    return detail::EraseFirst(m_translators, translator);
+}
+
+bool CWindowManagerUI::RunFilters(const std::vector<IMessageFilterUI*>& filters, UINT msg, WPARAM wParam, LPARAM lParam,
+                                  LRESULT& result)
+{
+    // A copy: a filter may add or remove filters while it runs.
+    const std::vector<IMessageFilterUI*> snapshot = filters;
+    for (IMessageFilterUI* filter : snapshot) {
+        bool handled = false;
+        const LRESULT answer = filter->MessageHandler(msg, wParam, lParam, handled);
+        if (handled) {
+            result = answer;
+            return true;
+        }
+    }
+    return false;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -204,13 +207,7 @@ bool CWindowManagerUI::HandleWindowMessage(UINT msg, WPARAM wParam, LPARAM lPara
         return false;
 
     // Filters see the message first; the mouse position is still tracked for what they swallow.
-    CPtrArray filters = m_messageFilters;
-    for (int i = 0; i < filters.GetSize(); ++i) {
-        bool handled = false;
-        const LRESULT answer = static_cast<IMessageFilterUI*>(filters[i])->MessageHandler(msg, wParam, lParam, handled);
-        if (!handled)
-            continue;
-        result = answer;
+    if (RunFilters(m_messageFilters, msg, wParam, lParam, result)) {
         switch (msg) {
         case WM_MOUSEMOVE:
         case WM_LBUTTONDOWN:
@@ -271,21 +268,10 @@ bool CWindowManagerUI::HandleWindowMessage(UINT msg, WPARAM wParam, LPARAM lPara
     case WM_MOUSEHOVER:
         result = 0;
         return OnMouseHover(wParam, lParam);
-    case WM_SIZE: {
-        if (m_focus != nullptr) {
-            TUIEvent event = MakeEvent(EVT_WINDOW_SIZE, m_focus, m_lastMousePos, wParam, lParam);
-            SendEvent(m_focus, event);
-        }
-        if (m_root != nullptr)
-            m_root->RequestLayout();
-        m_layoutNeeded = true;
-        if (m_layered) {
-            const CUISize size = ClientSize();
-            m_layeredDirty = CUIRect(0, 0, size.cx, size.cy);
-        }
+    case WM_SIZE:
+        OnSize(wParam, lParam);
         result = 0;
         return true;
-    }
     case WM_KILLFOCUS:
         return OnKillFocus(wParam);
     case WM_CLOSE:
@@ -331,27 +317,21 @@ bool CWindowManagerUI::HandleWindowMessage(UINT msg, WPARAM wParam, LPARAM lPara
         return false;
     case WM_KEYDOWN:
         if (m_root != nullptr && m_focus != nullptr) {
-            TUIEvent event = MakeEvent(EVT_KEY_DOWN, m_focus, m_lastMousePos, wParam, lParam);
-            event.keyChar = char16_t(wParam);
+            // The control that got the press gets the release, wherever the focus goes meanwhile.
             m_keyTarget = m_focus;
-            SendEvent(m_focus, event);
+            SendKeyEvent(EVT_KEY_DOWN, m_focus, wParam, lParam);
         }
         return false;
     case WM_KEYUP:
         if (m_root != nullptr && m_keyTarget != nullptr) {
             CControlUI* target = m_keyTarget;
-            TUIEvent event = MakeEvent(EVT_KEY_UP, target, m_lastMousePos, wParam, lParam);
-            event.keyChar = char16_t(wParam);
             m_keyTarget = nullptr;
-            SendEvent(target, event);
+            SendKeyEvent(EVT_KEY_UP, target, wParam, lParam);
         }
         return false;
     case WM_CHAR:
-        if (m_root != nullptr && m_focus != nullptr) {
-            TUIEvent event = MakeEvent(EVT_CHAR, m_focus, m_lastMousePos, wParam, lParam);
-            event.keyChar = char16_t(wParam);
-            SendEvent(m_focus, event);
-        }
+        if (m_root != nullptr && m_focus != nullptr)
+            SendKeyEvent(EVT_CHAR, m_focus, wParam, lParam);
         return false;
     case WM_TIMER:
         OnTimer(wParam, lParam);
@@ -376,6 +356,21 @@ bool CWindowManagerUI::HandleWindowMessage(UINT msg, WPARAM wParam, LPARAM lPara
     }
 }
 
+void CWindowManagerUI::OnSize(WPARAM wParam, LPARAM lParam)
+{
+    if (m_focus != nullptr) {
+        TUIEvent event = MakeEvent(EVT_WINDOW_SIZE, m_focus, m_lastMousePos, wParam, lParam);
+        SendEvent(m_focus, event);
+    }
+    if (m_root != nullptr)
+        m_root->RequestLayout();
+    m_layoutNeeded = true;
+    if (m_layered) {
+        const CUISize size = ClientSize();
+        m_layeredDirty = CUIRect(0, 0, size.cx, size.cy);
+    }
+}
+
 void CWindowManagerUI::OnMouseMove(WPARAM wParam, LPARAM lParam)
 {
     if (m_root == nullptr)
@@ -385,9 +380,7 @@ void CWindowManagerUI::OnMouseMove(WPARAM wParam, LPARAM lParam)
         TRACKMOUSEEVENT track;
         track.dwFlags = TME_HOVER | TME_LEAVE;
         track.hwndTrack = m_window;
-        track.dwHoverTime = m_tooltipWindow != nullptr
-                                ? DWORD(Win().SendMessage(m_tooltipWindow, TTM_GETDELAYTIME, TTDT_INITIAL, 0))
-                                : DWORD(m_hoverTime);
+        track.dwHoverTime = HoverDelay();
         Win().TrackMouseEvent(track);
         m_mouseTracking = true;
     }
@@ -400,11 +393,12 @@ void CWindowManagerUI::OnMouseMove(WPARAM wParam, LPARAM lParam)
             CControlUI* left = m_hover;
             event.kind = EVT_MOUSE_LEAVE;
             event.sender = left;
-            // Controls that asked for it hear about every leave, whichever control the mouse left.
-            CPtrArray listeners = m_mouseLeaveControls;
-            for (int i = 0; i < listeners.GetSize(); ++i) {
-                if (m_mouseLeaveControls.IndexOf(listeners[i]) >= 0)
-                    SendEvent(static_cast<CControlUI*>(listeners[i]), event);
+            // Controls that asked for it hear about every leave, whichever control the mouse left;
+            // one that leaves the list (or dies) on the way hears nothing more.
+            const std::vector<CControlUI*> listeners = m_mouseLeaveControls;
+            for (CControlUI* listener : listeners) {
+                if (detail::Contains(m_mouseLeaveControls, listener))
+                    SendEvent(listener, event);
             }
             if (m_hover == left)
                 SendEvent(left, event);
@@ -448,80 +442,6 @@ void CWindowManagerUI::OnMouseLeave()
     m_mouseTracking = false;
 }
 
-bool CWindowManagerUI::OnMouseHover(WPARAM wParam, LPARAM lParam)
-{
-    if (m_root == nullptr)
-        return false;
-    // A hover ends only the hover request; the leave request stands, so that the leave still
-    // clears the hot control (dropping both left the control that showed its tip hot for good).
-    // The next move asks for the next hover.
-    m_hoverRearm = true;
-    const CUIPoint point = PointOf(lParam);
-    CControlUI* control = OwnControlAt(point);
-    if (control == nullptr)
-        return false;
-    if (m_hover != nullptr) {
-        TUIEvent event = MakeEvent(EVT_MOUSE_HOVER, m_hover, point, wParam, lParam);
-        SendEvent(m_hover, event);
-    }
-    CUIString tip = control->GetToolTip();
-    if (tip.IsEmpty())
-        return true;
-    ExpandLanguageTokens(tip);
-    m_tooltipText = tip;
-    const CUIRect& pos = control->GetPosition();
-    m_toolInfo = TOOLINFOW{};
-    m_toolInfo.cbSize = 44; // the record's size in the layout tooltip windows have always read
-    m_toolInfo.uFlags = TTF_IDISHWND;
-    m_toolInfo.hwnd = m_window;
-    m_toolInfo.uId = reinterpret_cast<UINT_PTR>(m_window);
-    m_toolInfo.hinst = static_cast<::HINSTANCE>(AppInstance());
-    m_toolInfo.lpszText = m_tooltipText.CStr();
-    m_toolInfo.rect = RECT{pos.left, pos.top, pos.right, pos.bottom};
-    const LPARAM tool = reinterpret_cast<LPARAM>(&m_toolInfo);
-    const int width = control->GetToolTipWidth();
-    if (m_tooltipWindow == nullptr) {
-        m_tooltipWindow = Win().CreateWindowEx(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
-                                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_window,
-                                               nullptr, static_cast<::HINSTANCE>(AppInstance()), nullptr);
-        Win().SendMessage(m_tooltipWindow, TTM_ADDTOOLW, 0, tool);
-        Win().SendMessage(m_tooltipWindow, TTM_SETMAXTIPWIDTH, 0, width);
-        m_tooltipWidth = width;
-        Win().SendMessage(m_tooltipWindow, TTM_SETTOOLINFOW, 0, tool);
-        Win().SendMessage(m_tooltipWindow, TTM_TRACKACTIVATE, 1, tool);
-    } else {
-        // The width is applied again only when another control's tip shows or the width changed.
-        if (m_tooltipOwner != control || width != m_tooltipWidth) {
-            Win().SendMessage(m_tooltipWindow, TTM_SETMAXTIPWIDTH, 0, width);
-            m_tooltipWidth = width;
-        }
-        Win().SendMessage(m_tooltipWindow, TTM_SETTOOLINFOW, 0, tool);
-        Win().SendMessage(m_tooltipWindow, TTM_TRACKACTIVATE, 1, tool);
-    }
-    m_tooltipOwner = control;
-    POINT screen{point.x, point.y};
-    Win().ClientToScreen(m_window, screen);
-    Win().SendMessage(m_tooltipWindow, TTM_TRACKPOSITION, 0, MAKELPARAM(screen.x, screen.y));
-    return true;
-}
-
-void CWindowManagerUI::HideTooltip()
-{
-    if (m_tooltipWindow != nullptr)
-        Win().SendMessage(m_tooltipWindow, TTM_TRACKACTIVATE, 0, reinterpret_cast<LPARAM>(&m_toolInfo));
-}
-
-void CWindowManagerUI::DestroyTooltip()
-{
-    if (m_tooltipWindow != nullptr) {
-        if (Win().IsWindow(m_tooltipWindow))
-            Win().DestroyWindow(m_tooltipWindow);
-        m_tooltipWindow = nullptr;
-    }
-    m_tooltipOwner = nullptr;
-    m_tooltipWidth = -1;
-}
-
 bool CWindowManagerUI::OnSetCursor(WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     if (m_root == nullptr || LRESULT(LOWORD(std::uintptr_t(lParam))) != HTCLIENT)
@@ -553,11 +473,12 @@ bool CWindowManagerUI::OnKillFocus(WPARAM wParam)
         child = Win().GetParent(child);
     if (child == nullptr)
         return false;
-    const int index = m_nativeWindows.IndexOf(child);
-    if (index >= 0) {
-        auto* control = static_cast<CControlUI*>(m_nativeWindowControls[index]);
-        if (control != m_focus)
-            SetFocusControl(control, false);
+    for (const NativeWindow& hosted : m_nativeWindows) {
+        if (hosted.window != child)
+            continue;
+        if (hosted.control != m_focus)
+            SetFocusControl(hosted.control, false);
+        break;
     }
     return false;
 }
@@ -669,11 +590,13 @@ void CWindowManagerUI::OnTimer(WPARAM wParam, LPARAM lParam)
         }
         return;
     }
-    for (int i = 0; i < m_timers.GetSize(); ++i) {
-        auto* timer = static_cast<TTimerInfo*>(m_timers[i]);
-        if (timer->window == m_window && timer->id == wParam && !timer->killed) {
-            TUIEvent event = MakeEvent(EVT_TIMER, timer->control, m_lastMousePos, timer->key, lParam);
-            SendEvent(timer->control, event);
+    for (const TimerEntry& timer : m_timers.entries) {
+        if (timer.window == m_window && timer.id == wParam && !timer.killed) {
+            // The control may kill or set timers while it handles the tick, so nothing of the
+            // entry is read after the event has gone.
+            CControlUI* control = timer.control;
+            TUIEvent event = MakeEvent(EVT_TIMER, control, m_lastMousePos, timer.key, lParam);
+            SendEvent(control, event);
             return;
         }
     }
@@ -685,15 +608,8 @@ void CWindowManagerUI::OnTimer(WPARAM wParam, LPARAM lParam)
 
 bool CWindowManagerUI::PreHandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
-    CPtrArray filters = m_preMessageFilters;
-    for (int i = 0; i < filters.GetSize(); ++i) {
-        bool handled = false;
-        const LRESULT answer = static_cast<IMessageFilterUI*>(filters[i])->MessageHandler(msg, wParam, lParam, handled);
-        if (handled) {
-            result = answer;
-            return true;
-        }
-    }
+    if (RunFilters(m_preMessageFilters, msg, wParam, lParam, result))
+        return true;
     switch (msg) {
     case WM_KEYDOWN:
         if (wParam != VK_TAB)
@@ -703,11 +619,8 @@ bool CWindowManagerUI::PreHandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, 
         MoveFocus(Win().GetKeyState(VK_SHIFT) >= 0);
         return true;
     case WM_SYSKEYDOWN:
-        if (m_focus != nullptr) {
-            TUIEvent event = MakeEvent(EVT_SYS_KEY, m_focus, m_lastMousePos, wParam, lParam);
-            event.keyChar = char16_t(wParam);
-            SendEvent(m_focus, event);
-        }
+        if (m_focus != nullptr)
+            SendKeyEvent(EVT_SYS_KEY, m_focus, wParam, lParam);
         return false;
     case WM_SYSCHAR: {
         if (m_root == nullptr)
@@ -741,10 +654,10 @@ bool CWindowManagerUI::PreTranslate(const MSG& msg)
 {
     const CPtrArray& managers = Shared().managers;
     auto translate = [&msg](CWindowManagerUI* manager) {
-        CPtrArray translators = manager->m_translators;
-        for (int i = 0; i < translators.GetSize(); ++i) {
+        const std::vector<ITranslateAccelerator*> translators = manager->m_translators;
+        for (ITranslateAccelerator* translator : translators) {
             MSG copy = msg;
-            if (static_cast<ITranslateAccelerator*>(translators[i])->TranslateAccelerator(&copy))
+            if (translator->TranslateAccelerator(&copy))
                 return true;
         }
         return false;
@@ -780,254 +693,6 @@ bool CWindowManagerUI::PreTranslate(const MSG& msg)
 void CWindowManagerUI::RunMessageLoop()
 {
     CWindowWnd::RunMessageLoop();
-}
-
-// ---------------------------------------------------------------------------------------------
-// Notifications
-// ---------------------------------------------------------------------------------------------
-
-void CWindowManagerUI::SendNotify(CControlUI* control, const char16_t* type, WPARAM wParam, LPARAM lParam, bool async,
-                                  bool allowRepeat)
-{
-    TNotifyMsg msg;
-    msg.sender = control;
-    msg.type = type;
-    msg.wParam = wParam;
-    msg.lParam = lParam;
-    SendNotify(msg, async, allowRepeat);
-}
-
-namespace {
-
-void Deliver(TNotifyMsg& msg, const CPtrArray& listeners)
-{
-    if (msg.sender != nullptr && msg.sender->OnNotifyDelegates().HasAny())
-        msg.sender->OnNotifyDelegates().InvokeAll(&msg);
-    for (int i = 0; i < listeners.GetSize(); ++i)
-        static_cast<INotifyUI*>(listeners[i])->Notify(msg);
-}
-
-} // namespace
-
-void CWindowManagerUI::SendNotify(TNotifyMsg& msg, bool async, bool allowRepeat)
-{
-    msg.point = m_lastMousePos;
-    msg.timestamp = Win().GetTickCount();
-    if (m_virtualWindowOption)
-        msg.virtualWindow = msg.sender != nullptr ? msg.sender->GetVirtualWindow() : CUIString();
-    if (!async) {
-        // A listener may remove itself while it is being told.
-        const CPtrArray listeners = m_notifyListeners;
-        Deliver(msg, listeners);
-        return;
-    }
-    if (!allowRepeat) {
-        for (int i = 0; i < m_asyncNotify.GetSize(); ++i) {
-            auto* queued = static_cast<TNotifyMsg*>(m_asyncNotify[i]);
-            if (queued->sender == msg.sender && queued->type == msg.type) {
-                if (m_virtualWindowOption)
-                    queued->virtualWindow = msg.virtualWindow;
-                queued->wParam = msg.wParam;
-                queued->lParam = msg.lParam;
-                queued->point = msg.point;
-                queued->timestamp = msg.timestamp;
-                return;
-            }
-        }
-    }
-    m_asyncNotify.Add(new TNotifyMsg(msg));
-    if (!m_asyncPosted && m_window != nullptr)
-        m_asyncPosted = Win().PostMessage(m_window, kAsyncMessage, 0, 0);
-}
-
-void CWindowManagerUI::DeliverQueuedNotifications()
-{
-    m_asyncPosted = false;
-    while (!m_asyncNotify.IsEmpty()) {
-        auto* msg = static_cast<TNotifyMsg*>(m_asyncNotify[0]);
-        m_asyncNotify.RemoveAt(0);
-        const CPtrArray listeners = m_notifyListeners;
-        Deliver(*msg, listeners);
-        delete msg;
-    }
-    DeleteQueuedControls();
-}
-
-// ---------------------------------------------------------------------------------------------
-// Focus
-// ---------------------------------------------------------------------------------------------
-
-void CWindowManagerUI::SetFocusControl(CControlUI* control, bool focusWindow)
-{
-    if (focusWindow && !HasNativeFocus() && control != m_focus && !m_noActivate)
-        TakeNativeFocus();
-    if (control == m_focus)
-        return;
-    if (m_focus != nullptr) {
-        CControlUI* old = m_focus;
-        TUIEvent event = MakeEvent(EVT_KILL_FOCUS, control, m_lastMousePos);
-        SendEvent(old, event);
-        SendNotify(old, u"killfocus");
-        m_focus = nullptr;
-    }
-    if (control != nullptr && control->GetManager() == this && control->IsVisible() && control->IsEnabled()) {
-        m_focus = control;
-        TUIEvent event = MakeEvent(EVT_SET_FOCUS, control, m_lastMousePos);
-        SendEvent(control, event);
-        SendNotify(control, u"setfocus");
-    }
-}
-
-void CWindowManagerUI::SetFocusNeeded(CControlUI* control)
-{
-    if (!m_noActivate)
-        TakeNativeFocus();
-    if (control == nullptr) {
-        m_focusNeeded = false;
-        return;
-    }
-    if (m_focus != nullptr) {
-        CControlUI* old = m_focus;
-        TUIEvent event = MakeEvent(EVT_KILL_FOCUS, control, m_lastMousePos);
-        SendEvent(old, event);
-        SendNotify(old, u"killfocus");
-        m_focus = nullptr;
-    }
-    // The tab stop before the control: the forward move after the next layout lands on the control.
-    m_focus = FindTabStop(control, false);
-    m_focusNeeded = true;
-    if (m_root != nullptr)
-        m_root->RequestLayout();
-    m_layoutNeeded = true;
-}
-
-CControlUI* CWindowManagerUI::FindTabStop(CControlUI* current, bool forward)
-{
-    if (m_root == nullptr)
-        return nullptr;
-    constexpr std::uint32_t kFlags = FIND_VISIBLE | FIND_ENABLED | FIND_MEFIRST;
-    TabSearch search{current, nullptr, forward, false};
-    CControlUI* found = m_root->FindControl(VisitTabStop, &search, kFlags);
-    if (found != nullptr)
-        return found;
-    if (!forward)
-        return search.last;
-    TabSearch again{nullptr, nullptr, true, false};
-    return m_root->FindControl(VisitTabStop, &again, kFlags);
-}
-
-bool CWindowManagerUI::MoveFocus(bool forward)
-{
-    if (m_layoutNeeded && forward) {
-        m_focusNeeded = true;
-        if (m_window != nullptr)
-            Win().InvalidateRect(m_window, nullptr, false);
-        return true;
-    }
-    if (CControlUI* found = FindTabStop(m_focus, forward))
-        SetFocusControl(found, true);
-    m_focusNeeded = false;
-    return true;
-}
-
-// ---------------------------------------------------------------------------------------------
-// Control timers
-// ---------------------------------------------------------------------------------------------
-
-bool CWindowManagerUI::SetControlTimer(CControlUI* control, std::uint32_t key, UINT elapseMs)
-{
-    if (control == nullptr || m_window == nullptr)
-        return false;
-    for (int i = 0; i < m_timers.GetSize(); ++i) {
-        auto* timer = static_cast<TTimerInfo*>(m_timers[i]);
-        if (timer->control == control && timer->window == m_window && timer->key == key) {
-            if (!timer->killed)
-                return false;
-            if (Win().SetTimer(m_window, timer->id, elapseMs) == 0)
-                return false;
-            timer->killed = false;
-            return true;
-        }
-    }
-    // Native ids cycle below 255. An id still held by an entry of this window is skipped, and so
-    // is 0: two entries sharing an id would steal each other's ticks.
-    UINT_PTR id = 0;
-    for (int attempt = 0; attempt < 255; ++attempt) {
-        m_nextTimerId = (m_nextTimerId + 1) % 255;
-        bool taken = m_nextTimerId == 0;
-        for (int i = 0; i < m_timers.GetSize() && !taken; ++i) {
-            auto* timer = static_cast<TTimerInfo*>(m_timers[i]);
-            taken = timer->window == m_window && timer->id == m_nextTimerId;
-        }
-        if (!taken) {
-            id = m_nextTimerId;
-            break;
-        }
-    }
-    if (id == 0 || Win().SetTimer(m_window, id, elapseMs) == 0)
-        return false;
-    auto* timer = new TTimerInfo;
-    timer->control = control;
-    timer->key = key;
-    timer->window = m_window;
-    timer->id = id;
-    timer->killed = false;
-    if (!m_timers.Add(timer)) {
-        Win().KillTimer(m_window, id);
-        delete timer;
-        return false;
-    }
-    return true;
-}
-
-bool CWindowManagerUI::KillControlTimer(CControlUI* control, std::uint32_t key)
-{
-    for (int i = 0; i < m_timers.GetSize(); ++i) {
-        auto* timer = static_cast<TTimerInfo*>(m_timers[i]);
-        if (timer->control == control && timer->window == m_window && timer->key == key && !timer->killed) {
-            if (Win().IsWindow(m_window))
-                Win().KillTimer(timer->window, timer->id);
-            timer->killed = true;
-            return true;
-        }
-    }
-    return false;
-}
-
-void CWindowManagerUI::KillControlTimers(CControlUI* control)
-{
-    for (int i = m_timers.GetSize() - 1; i >= 0; --i) {
-        auto* timer = static_cast<TTimerInfo*>(m_timers[i]);
-        if (timer->window != m_window || (control != nullptr && timer->control != control))
-            continue;
-        if (!timer->killed && timer->window != nullptr && Win().IsWindow(timer->window))
-            Win().KillTimer(timer->window, timer->id);
-        delete timer;
-        m_timers.RemoveAt(i);
-    }
-}
-
-void CWindowManagerUI::KillAllTimers()
-{
-    // Entries of another window are left by KillControlTimers; when the manager moved to a new
-    // window they can never fire again, so they go too.
-    for (int i = m_timers.GetSize() - 1; i >= 0; --i) {
-        auto* timer = static_cast<TTimerInfo*>(m_timers[i]);
-        if (!timer->killed && timer->window != nullptr && Win().IsWindow(timer->window))
-            Win().KillTimer(timer->window, timer->id);
-        delete timer;
-    }
-    m_timers.Clear();
-}
-
-UINT_PTR CWindowManagerUI::ControlTimerId(CControlUI* control, std::uint32_t key) const
-{
-    for (int i = 0; i < m_timers.GetSize(); ++i) {
-        auto* timer = static_cast<TTimerInfo*>(m_timers[i]);
-        if (timer->control == control && timer->key == key)
-            return timer->id;
-    }
-    return 0;
 }
 
 void CWindowManagerUI::CaptureMouse()
