@@ -67,7 +67,7 @@ constexpr int GWL_HWNDPARENT = GWLP_HWNDPARENT;
 constexpr int GWL_USERDATA = GWLP_USERDATA;
 
 // Names that windows.h defines in a form our strings and cursor ids do not take (wchar_t text,
-// cursor ids as resource pointers); the forms below serve instead.
+// cursor ids as resource pointers); the forms at the end of this header serve instead.
 #undef IDC_ARROW
 #undef IDC_IBEAM
 #undef IDC_WAIT
