@@ -1,8 +1,91 @@
-// The Win32 numeric vocabulary that the behaviour of this system is stated in, under the Win32
-// names and with the Win32 values, so that code above the platform layer reads like its tables.
+// The Win32 vocabulary that the behaviour of this system is stated in, under the Win32 names and
+// with the Win32 values, so that code above the platform layer reads like its tables.
+//
+// On Windows the declarations are the system's own (windows.h), so that the Win32 backend can
+// include both this header and the system's; elsewhere this header declares them itself, with the
+// same values and, for the records the window system shares, the same fields in the same order.
+// The names and values that both need beyond windows.h follow at the end.
 #pragma once
 
 #include <cstdint>
+
+#ifdef _WIN32
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#include <commctrl.h>
+
+// windows.h names every function that comes in an ANSI and a UTF-16 form by a macro for one of the
+// two (DeleteFile -> DeleteFileW). Functions and methods of ours carry many of these names; with
+// the macros in force they would silently be declared and called under the W name. The macros go:
+// our names stay ours, and Win32 code calls the system's functions by their explicit names
+// (::DeleteFileW(platform::Win32Text(path)), ::SendMessageW), which windows.h declares as they are.
+#undef CallWindowProc
+#undef CreateWindowEx
+#undef DefWindowProc
+#undef DeleteFile
+#undef DispatchMessage
+#undef DrawText
+#undef FindResource
+#undef FindText
+#undef FindWindow
+#undef GetClassInfoEx
+#undef GetClassName
+#undef GetEnvironmentVariable
+#undef GetMessage
+#undef GetModuleFileName
+#undef GetMonitorInfo
+#undef GetObject
+#undef GetProp
+#undef GetTextMetrics
+#undef GetWindowLongPtr
+#undef GetWindowText
+#undef LoadCursor
+#undef LoadImage
+#undef MessageBox
+#undef PeekMessage
+#undef PostMessage
+#undef PostThreadMessage
+#undef RegisterClassEx
+#undef RemoveDirectory
+#undef RemoveProp
+#undef SendMessage
+#undef SetCurrentDirectory
+#undef SetProp
+#undef SetWindowLongPtr
+#undef SetWindowText
+#undef TranslateAccelerator
+#undef UnregisterClass
+
+// Window data indexes that windows.h defines for 32-bit builds only; the window system takes them
+// for pointer-sized data too (its GetWindowLongPtr), as the 64-bit API's GWLP_* forms.
+constexpr int GWL_WNDPROC = GWLP_WNDPROC;
+constexpr int GWL_HINSTANCE = GWLP_HINSTANCE;
+constexpr int GWL_HWNDPARENT = GWLP_HWNDPARENT;
+constexpr int GWL_USERDATA = GWLP_USERDATA;
+
+// Names that windows.h defines in a form our strings and cursor ids do not take (wchar_t text,
+// cursor ids as resource pointers); the forms at the end of this header serve instead.
+#undef IDC_ARROW
+#undef IDC_IBEAM
+#undef IDC_WAIT
+#undef IDC_CROSS
+#undef IDC_UPARROW
+#undef IDC_SIZENWSE
+#undef IDC_SIZENESW
+#undef IDC_SIZEWE
+#undef IDC_SIZENS
+#undef IDC_SIZEALL
+#undef IDC_NO
+#undef IDC_HAND
+#undef IDC_APPSTARTING
+#undef IDC_HELP
+#undef MAKEINTRESOURCEW
+#undef TOOLTIPS_CLASSW
+
+#else // not _WIN32
 
 // ---------------------------------------------------------------------------------------------
 // Basic integer types
@@ -12,6 +95,8 @@ using UINT = unsigned int;
 using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
+// The unit of UTF-16 text in the records and the W functions.
+using WCHAR = char16_t;
 
 // ---------------------------------------------------------------------------------------------
 // Error codes
@@ -210,14 +295,6 @@ constexpr WPARAM MAKEWPARAM(int lo, int hi)
 {
     return WPARAM(DWORD((WORD(lo)) | (DWORD(WORD(hi)) << 16)));
 }
-constexpr int GET_X_LPARAM(LPARAM lp)
-{
-    return int(std::int16_t(LOWORD(std::uintptr_t(lp))));
-}
-constexpr int GET_Y_LPARAM(LPARAM lp)
-{
-    return int(std::int16_t(HIWORD(std::uintptr_t(lp))));
-}
 constexpr int GET_WHEEL_DELTA_WPARAM(WPARAM wp)
 {
     return int(std::int16_t(HIWORD(wp)));
@@ -225,10 +302,6 @@ constexpr int GET_WHEEL_DELTA_WPARAM(WPARAM wp)
 constexpr WORD GET_KEYSTATE_WPARAM(WPARAM wp)
 {
     return LOWORD(wp);
-}
-inline const char16_t* MAKEINTRESOURCEW(int id)
-{
-    return reinterpret_cast<const char16_t*>(std::uintptr_t(WORD(id)));
 }
 inline bool IS_INTRESOURCE(const void* p)
 {
@@ -608,24 +681,6 @@ constexpr int IDIGNORE = 5;
 constexpr int IDYES = 6;
 constexpr int IDNO = 7;
 
-// ---------------------------------------------------------------------------------------------
-// Cursor ids (IDC_*), passed to LoadCursor as integer resources
-// ---------------------------------------------------------------------------------------------
-constexpr int IDC_ARROW = 32512;
-constexpr int IDC_IBEAM = 32513;
-constexpr int IDC_WAIT = 32514;
-constexpr int IDC_CROSS = 32515;
-constexpr int IDC_UPARROW = 32516;
-constexpr int IDC_SIZENWSE = 32642;
-constexpr int IDC_SIZENESW = 32643;
-constexpr int IDC_SIZEWE = 32644;
-constexpr int IDC_SIZENS = 32645;
-constexpr int IDC_SIZEALL = 32646;
-constexpr int IDC_NO = 32648;
-constexpr int IDC_HAND = 32649;
-constexpr int IDC_APPSTARTING = 32650;
-constexpr int IDC_HELP = 32651;
-
 // Image kinds for LoadImage.
 constexpr UINT IMAGE_BITMAP = 0;
 constexpr UINT IMAGE_ICON = 1;
@@ -641,7 +696,6 @@ constexpr DWORD ERROR_CLASS_DOES_NOT_EXIST = 1411;
 // ---------------------------------------------------------------------------------------------
 // Tooltips: the platform's tooltip class and its messages (TTM_*), flags and delays
 // ---------------------------------------------------------------------------------------------
-inline constexpr const char16_t* TOOLTIPS_CLASSW = u"tooltips_class32";
 
 constexpr UINT TTM_ACTIVATE = WM_USER + 1;
 constexpr UINT TTM_SETDELAYTIME = WM_USER + 3;
@@ -683,3 +737,63 @@ struct TOOLINFOW
     LPARAM lParam = 0;
     void* lpReserved = nullptr;
 };
+
+#endif // _WIN32
+
+// ---------------------------------------------------------------------------------------------
+// Names both need beyond windows.h: strings and resource names are char16_t here, cursor ids are
+// integers the window system maps, and the coordinate unpacking of windowsx.h.
+// ---------------------------------------------------------------------------------------------
+constexpr int GET_X_LPARAM(LPARAM lp)
+{
+    return int(std::int16_t(LOWORD(std::uintptr_t(lp))));
+}
+constexpr int GET_Y_LPARAM(LPARAM lp)
+{
+    return int(std::int16_t(HIWORD(std::uintptr_t(lp))));
+}
+inline const char16_t* MAKEINTRESOURCEW(int id)
+{
+    return reinterpret_cast<const char16_t*>(std::uintptr_t(WORD(id)));
+}
+
+namespace platform {
+
+// Our text is char16_t everywhere; windows.h types the same UTF-16 units as wchar_t (WCHAR), so the
+// records' text fields and the W functions take it by a pointer cast, and hand theirs back so.
+// Elsewhere WCHAR is char16_t and both are the identity.
+static_assert(sizeof(WCHAR) == sizeof(char16_t));
+inline const WCHAR* Win32Text(const char16_t* text)
+{
+    return reinterpret_cast<const WCHAR*>(text);
+}
+inline WCHAR* Win32Text(char16_t* text)
+{
+    return reinterpret_cast<WCHAR*>(text);
+}
+inline const char16_t* Utf16Text(const WCHAR* text)
+{
+    return reinterpret_cast<const char16_t*>(text);
+}
+
+} // namespace platform
+
+// ---------------------------------------------------------------------------------------------
+// Cursor ids (IDC_*), passed to LoadCursor as integer resources
+// ---------------------------------------------------------------------------------------------
+constexpr int IDC_ARROW = 32512;
+constexpr int IDC_IBEAM = 32513;
+constexpr int IDC_WAIT = 32514;
+constexpr int IDC_CROSS = 32515;
+constexpr int IDC_UPARROW = 32516;
+constexpr int IDC_SIZENWSE = 32642;
+constexpr int IDC_SIZENESW = 32643;
+constexpr int IDC_SIZEWE = 32644;
+constexpr int IDC_SIZENS = 32645;
+constexpr int IDC_SIZEALL = 32646;
+constexpr int IDC_NO = 32648;
+constexpr int IDC_HAND = 32649;
+constexpr int IDC_APPSTARTING = 32650;
+constexpr int IDC_HELP = 32651;
+
+inline constexpr const char16_t* TOOLTIPS_CLASSW = u"tooltips_class32";

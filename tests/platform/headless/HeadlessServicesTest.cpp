@@ -3,12 +3,14 @@
 #include "HeadlessTestSupport.h"
 
 #include "platform/WindowRegion.h"
+#include "tests/ScopedEnvironmentVariable.h"
 
 #include <cairo.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 
 #include <unistd.h>
@@ -73,11 +75,14 @@ TEST_F(HeadlessTest, MessageBoxesAnswerFromTheScriptThenCancel)
 {
     const TempFolder folder("msgbox");
     const auto log = folder / "boxes.txt";
-    setenv("TVU_MSGBOX", "ok, Cancel,yes", 1);
-    setenv("TVU_MSGBOX_LOG", log.c_str(), 1);
-    HeadlessBackend backend;
-    unsetenv("TVU_MSGBOX");
-    unsetenv("TVU_MSGBOX_LOG");
+    std::optional<HeadlessBackend> made;
+    {
+        // The backend reads the script when it is made; the variables go right after.
+        const ScopedEnvironmentVariable script("TVU_MSGBOX", "ok, Cancel,yes");
+        const ScopedEnvironmentVariable scriptLog("TVU_MSGBOX_LOG", log.string());
+        made.emplace();
+    }
+    HeadlessBackend& backend = *made;
     EXPECT_EQ(backend.ShowMessageBox(nullptr, u"first", u"Caption", MB_OKCANCEL), IDOK);
     EXPECT_EQ(backend.ShowMessageBox(nullptr, u"second", u"Caption", MB_OKCANCEL), IDCANCEL);
     EXPECT_EQ(backend.ShowMessageBox(nullptr, u"third", u"Caption", MB_YESNO), IDYES);

@@ -35,7 +35,7 @@ protected:
     {
         s_dir = std::make_unique<TempDir>();
         WriteFile(*s_dir / "skin/main.xml", TextBytes(300));
-        ASSERT_EQ(RunShell("cd " + Quote(*s_dir / "skin") + " && zip -q -X -P QwPlrTvK ../skin.zip main.xml"), 0);
+        ASSERT_EQ(InfoZip(*s_dir / "skin", "-X -P QwPlrTvK", *s_dir / "skin.zip", "main.xml", "skin-settings.zip"), 0);
         s_block = ReadFile(*s_dir / "skin.zip");
     }
     static void TearDownTestSuite() { s_dir.reset(); }

@@ -67,10 +67,11 @@ protected:
         };
         for (const auto& [name, data] : s_files)
             WriteFile(*s_dir / ("skin/" + name), data);
-        const std::string cd = "cd " + Quote(*s_dir / "skin") + " && zip -q -r -X ";
-        ASSERT_EQ(RunShell(cd + "-P " + kPassword + " ../deflated.zip ."), 0);
-        ASSERT_EQ(RunShell(cd + "-0 -P " + kPassword + " ../stored.zip ."), 0);
-        ASSERT_EQ(RunShell(cd + "../plain.zip ."), 0);
+        const auto skin = *s_dir / "skin";
+        const std::string password = std::string("-P ") + kPassword;
+        ASSERT_EQ(InfoZip(skin, "-r -X " + password, *s_dir / "deflated.zip", ".", "archive-deflated.zip"), 0);
+        ASSERT_EQ(InfoZip(skin, "-r -X -0 " + password, *s_dir / "stored.zip", ".", "archive-stored.zip"), 0);
+        ASSERT_EQ(InfoZip(skin, "-r -X", *s_dir / "plain.zip", ".", "archive-plain.zip"), 0);
     }
     static void TearDownTestSuite() { s_dir.reset(); }
 
@@ -97,7 +98,7 @@ TEST_F(ZipArchiveTest, InfoZipMembersComeOutByteIdentical)
         SCOPED_TRACE(archiveName);
         const std::vector<std::uint8_t> block = Archive(archiveName);
         ZipArchivePtr fromMemory(OpenFromMemory(block.data(), block.size(), kPassword));
-        ZipArchivePtr fromFile(OpenFromFile((*s_dir / archiveName).c_str(), kPassword));
+        ZipArchivePtr fromFile(OpenFromFile((*s_dir / archiveName).string().c_str(), kPassword));
         ASSERT_TRUE(fromMemory && fromFile);
         for (HARCHIVE archive : {fromMemory.get(), fromFile.get()}) {
             for (const auto& [name, data] : s_files) {
@@ -239,7 +240,7 @@ TEST_F(ZipArchiveTest, ExtractionToFilesUnderABaseDirectory)
     const std::vector<std::uint8_t> block = Archive("deflated.zip");
     ZipArchivePtr archive(OpenFromMemory(block.data(), block.size(), kPassword));
     const fs::path base = *s_dir / "extracted";
-    ASSERT_EQ(SetBaseDirectory(archive.get(), base.c_str()), kZipOk);
+    ASSERT_EQ(SetBaseDirectory(archive.get(), base.string().c_str()), kZipOk);
     for (std::int32_t i = 0; i < MemberCount(archive.get()); ++i) {
         TZipEntry e;
         ASSERT_EQ(GetMember(archive.get(), i, &e), kZipOk);
@@ -258,7 +259,7 @@ TEST_F(ZipArchiveTest, ExtractionToFilesUnderABaseDirectory)
 
     // A failed extraction leaves no file behind.
     ZipArchivePtr wrong(OpenFromMemory(block.data(), block.size(), "wrong"));
-    SetBaseDirectory(wrong.get(), base.c_str());
+    SetBaseDirectory(wrong.get(), base.string().c_str());
     EXPECT_EQ(ExtractToFile(wrong.get(), index, "wrong.txt"), kZipPassword);
     EXPECT_FALSE(fs::exists(base / "wrong.txt"));
 }
@@ -325,7 +326,7 @@ TEST(ZipHandle, EveryEntryPointChecksTheHandle)
     EXPECT_EQ(LastResult(), kZipBadArguments);
     EXPECT_EQ(OpenFromFile("/nonexistent/skin.zip", nullptr), nullptr);
     EXPECT_EQ(LastResult(), kZipOpenFile);
-    EXPECT_EQ(OpenFromFile(fs::temp_directory_path().c_str(), nullptr), nullptr);
+    EXPECT_EQ(OpenFromFile(fs::temp_directory_path().string().c_str(), nullptr), nullptr);
     EXPECT_EQ(LastResult(), kZipOpenFile);
 }
 

@@ -1,5 +1,5 @@
 // Helpers for tests that make archives with real programs: a temporary folder removed afterwards,
-// whole-file reading and writing, and running a shell command for its exit code.
+// whole-file reading and writing, running a shell command for its exit code, and Info-ZIP.
 #pragma once
 
 #include <cstdint>
@@ -74,6 +74,33 @@ inline int RunShell(const std::string& command)
     if (status == -1 || (status & 0x7F) != 0)
         return -1;
     return (status >> 8) & 0xFF;
+}
+
+// Packs members (paths relative to folder, or "." with -r) into archive with Info-ZIP's zip, run
+// from inside folder as `zip -q OPTIONS ARCHIVE MEMBERS`, and returns its exit code. The tests of
+// the Windows build have no Info-ZIP: there the archive is the committed fixture of the given name
+// (tests/fixtures/zip), which scripts/zip-fixtures makes on Linux by this same call from the same
+// files; a stale fixture shows as members that do not match. With TVU_ZIP_FIXTURES set to a
+// folder, every archive made is also copied there under its fixture name.
+inline int InfoZip(const fs::path& folder, const std::string& options, const fs::path& archive,
+                   const std::string& members, const std::string& fixture)
+{
+#ifdef _WIN32
+    (void)folder, (void)options, (void)members;
+    std::error_code ec;
+    fs::copy_file(fs::path(TVU_SOURCE_DIR) / "tests/fixtures/zip" / fixture, archive,
+                  fs::copy_options::overwrite_existing, ec);
+    return ec ? 1 : 0;
+#else
+    const int code = RunShell("cd " + Quote(folder) + " && zip -q " + options + " " + Quote(archive) + " " + members);
+    if (const char* out = std::getenv("TVU_ZIP_FIXTURES"); out && *out && code == 0) {
+        std::error_code ec;
+        fs::copy_file(archive, fs::path(out) / fixture, fs::copy_options::overwrite_existing, ec);
+        if (ec)
+            return 1;
+    }
+    return code;
+#endif
 }
 
 // Deterministic content: compressible text or incompressible noise.
