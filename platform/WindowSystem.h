@@ -309,6 +309,8 @@ private:
     void PostMouseMessage(HWND hwnd, UINT clientMessage, WPARAM keys, POINT screen, LRESULT hit);
     WPARAM MouseKeyState() const;
     void UpdateHoverOnMove(HWND hwnd, POINT screen);
+    // Whether the desktop has the pointer over `hwnd` or one of its children; empty when it cannot tell.
+    std::optional<bool> PointerOver(HWND hwnd);
     void StartMoveSize(HWND hwnd, POINT screen, LRESULT hit);
     void FollowMoveSize(POINT screen);
 

@@ -141,6 +141,16 @@ bool WindowSystem::ServiceHover()
     return true;
 }
 
+std::optional<bool> WindowSystem::PointerOver(HWND hwnd)
+{
+    POINT pointer;
+    if (!m_backend->QueryCursorPos(pointer))
+        return std::nullopt;
+    m_cursorPos = pointer;
+    const HWND under = WindowFromPoint(pointer);
+    return under && hwnd && (under == hwnd || IsChild(hwnd, under));
+}
+
 void WindowSystem::UpdateHoverOnMove(HWND hwnd, POINT screen)
 {
     if (!m_hover.hwnd)
@@ -240,14 +250,8 @@ void WindowSystem::HandleInput(const InputEvent& event)
         // The desktop reports a leave when the pointer enters another of its windows, a tooltip
         // under the pointer included, which lets the pointer through here. Where the pointer is
         // decides: still over the window, it has not left.
-        POINT pointer;
-        if (m_backend->QueryCursorPos(pointer)) {
-            m_cursorPos = pointer;
-            const HWND under = WindowFromPoint(pointer);
-            if (under && event.window && (under == event.window || IsChild(event.window, under)))
-                break;
-        }
-        UpdateHoverOnMove(nullptr, m_cursorPos);
+        if (PointerOver(event.window) != true)
+            UpdateHoverOnMove(nullptr, m_cursorPos);
         break;
     }
     case InputKind::KeyDown:
@@ -261,8 +265,15 @@ void WindowSystem::HandleInput(const InputEvent& event)
         break;
     case InputKind::Moved:
     case InputKind::Resized:
-        if (WindowRecord* window = Record(event.window))
+        if (WindowRecord* window = Record(event.window)) {
             ApplyRect(*window, event.rect, true);
+            // A window moved away from under a still pointer gets its leave before its new place
+            // is known, and the leave was taken for a pointer still inside; it happens now.
+            const HWND hovered = m_hover.hwnd;
+            if (!m_capture && hovered && (hovered == event.window || IsChild(event.window, hovered)) &&
+                PointerOver(event.window) == false)
+                UpdateHoverOnMove(nullptr, m_cursorPos);
+        }
         break;
     case InputKind::Minimized:
     case InputKind::Restored:

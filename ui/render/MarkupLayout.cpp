@@ -59,6 +59,8 @@ int LastBreakPosition(const char16_t* s, int n, int count)
 // Numbers in tags are pixel sizes, font ids and cell counts; bounding them keeps every sum of
 // positions and heights far from overflow, whatever the text says.
 constexpr long long kMaxTagNumber = 1000000;
+// The first prefix a run is measured by: longer than a usual run, so that one measurement does.
+constexpr int kFirstProbe = 64;
 
 // Reads a decimal number (optional sign, leading blanks) and moves `p` past it.
 int ReadInt(const char16_t*& p, const char16_t* end, int fallback)
@@ -273,17 +275,29 @@ int CMarkupLayout::PlaceText(const char16_t* s, int n, Pass pass, LineBox& line)
 
 RunFit CMarkupLayout::FitRun(const FontState& font, const char16_t* s, int n, int available, bool atLineStart) const
 {
-    // Every run is measured once anyway (the pen must advance by its width); only a run that
-    // overflows is searched for the part that fits.
-    const int full = font.font.Measure(s, n).width;
-    if (full <= available) {
-        RunFit whole;
-        whole.count = n;
-        whole.textWidth = whole.width = full;
-        return whole;
+    // A run is measured only as far as a line can hold it: prefixes are tried at doubling lengths
+    // until one overflows, so a long run in a narrow box costs what each line holds, not the
+    // whole rest of the run once per line. A run of usual length is measured once, whole.
+    int fits = 0;
+    int overflows = 0;
+    for (int probe = std::min(n, kFirstProbe);; probe = std::min(n, probe * 2)) {
+        if (probe < n && IsLowSurrogate(s[probe]))
+            ++probe; // never between the halves of a surrogate pair
+        const int width = font.font.Measure(s, probe).width;
+        if (width > available) {
+            overflows = probe;
+            break;
+        }
+        if (probe >= n) {
+            RunFit whole;
+            whole.count = n;
+            whole.textWidth = whole.width = width;
+            return whole;
+        }
+        fits = probe;
     }
 
-    int count = FittingPrefix(font, s, n, available);
+    int count = FittingPrefix(font, s, fits, overflows, available);
     if (count == 0 && atLineStart)
         count = CharLength(s, n, 0); // a line always takes at least one character
     if ((m_style & DT_WORDBREAK) && count > 0) {
@@ -347,12 +361,10 @@ bool CMarkupLayout::MoveEllipsisBack()
     return false;
 }
 
-int CMarkupLayout::FittingPrefix(const FontState& font, const char16_t* s, int n, int available) const
+int CMarkupLayout::FittingPrefix(const FontState& font, const char16_t* s, int fits, int overflows, int available) const
 {
     // Widths grow with the prefix, so the longest prefix that fits is found by bisection over
     // character boundaries; `fits` always fits and `overflows` never does.
-    int fits = 0;
-    int overflows = n;
     while (overflows - fits > 1) {
         int mid = fits + (overflows - fits) / 2;
         if (IsLowSurrogate(s[mid]) && mid - 1 > fits)

@@ -2,6 +2,8 @@
 // leave tracking, keys, the desktop's close request, and input to disabled windows.
 #include "HeadlessTestSupport.h"
 
+using platform::InputEvent;
+using platform::InputKind;
 using platform::kLeftButton;
 using tvtest::HeadlessTest;
 
@@ -199,6 +201,40 @@ TEST_F(HeadlessTest, HoverAndLeaveAreReportedOncePerRequest)
     ASSERT_TRUE(windows->TrackMouseEvent(track));
     Pump();
     EXPECT_EQ(Find(WM_MOUSELEAVE).size(), 2u);
+}
+
+TEST_F(HeadlessTest, AWindowMovedFromUnderThePointerIsLeft)
+{
+    HWND hwnd = MakeWindow(0, 0, 100, 100);
+    headless->InjectMouseMove(50, 50);
+    Pump();
+    TRACKMOUSEEVENT track;
+    track.dwFlags = TME_LEAVE;
+    track.hwndTrack = hwnd;
+    track.dwHoverTime = 0;
+    ASSERT_TRUE(windows->TrackMouseEvent(track));
+    ClearLog();
+
+    // The desktop reports the leave before the window's new place: the pointer still looks inside.
+    InputEvent leave;
+    leave.kind = InputKind::MouseLeave;
+    leave.window = hwnd;
+    headless->Inject(leave);
+    Pump();
+    EXPECT_TRUE(Find(WM_MOUSELEAVE).empty());
+
+    // A move that keeps the pointer inside changes nothing; one that takes the window away ends the hover.
+    InputEvent moved;
+    moved.kind = InputKind::Moved;
+    moved.window = hwnd;
+    moved.rect = RECT{10, 10, 110, 110};
+    headless->Inject(moved);
+    Pump();
+    EXPECT_TRUE(Find(WM_MOUSELEAVE).empty());
+    moved.rect = RECT{300, 300, 400, 400};
+    headless->Inject(moved);
+    Pump();
+    EXPECT_EQ(Find(WM_MOUSELEAVE).size(), 1u);
 }
 
 TEST_F(HeadlessTest, KeysGoToTheFocusWindowAndTranslateToCharacters)

@@ -352,6 +352,26 @@ TEST_F(RenderTest, SurrogatePairsAreNeverSplit)
     EXPECT_EQ(Measure({0, 0, 1, 300}, text).Height(), 4 * LineHeight()) << "one character per line at least";
 }
 
+TEST_F(RenderTest, LongRunsWrapWhereTheyFitWhateverTheirLength)
+{
+    const int line = LineHeight();
+    // A run far longer than a line holds is cut where the line ends, also past the first prefix
+    // the layout tries.
+    const std::u16string hundred(100, u'a');
+    const int width = TextWidth(hundred.c_str());
+    CUIRect r = Measure({0, 0, width, 100000}, std::u16string(250, u'a').c_str());
+    EXPECT_EQ(r.Height(), 3 * line);
+    EXPECT_EQ(r.Width(), width);
+    // In a box narrower than a character every character takes a line of its own.
+    EXPECT_EQ(Measure({0, 0, 3, 100000}, std::u16string(500, u'a').c_str()).Height(), 500 * line);
+    EXPECT_EQ(Measure({0, 0, 3, 100000}, std::u16string(500, u'a').c_str(), DT_WORDBREAK).Height(), 500 * line);
+    // A surrogate pair that straddles a prefix boundary stays whole.
+    const std::u16string straddling = std::u16string(63, u'a') + u"\U0001D400" + std::u16string(40, u'a');
+    EXPECT_EQ(Measure({0, 0, 100000, 300}, straddling.c_str()).Width(), TextWidth(straddling.c_str()));
+    const std::u16string upTo = std::u16string(63, u'a') + u"\U0001D400";
+    EXPECT_EQ(Measure({0, 0, TextWidth(upTo.c_str()), 300}, straddling.c_str()).Height(), 2 * line);
+}
+
 TEST_F(RenderTest, DrawingStopsBelowTheRectangle)
 {
     const int line = LineHeight();
