@@ -322,7 +322,6 @@ CWindowManagerUI::~CWindowManagerUI()
     DropAllOptionGroups();
     KillAllTimers();
     DestroyTooltip();
-    m_offscreen.reset();
     m_measureDC.reset();
     m_measureSurface.reset();
     CPtrArray& managers = Shared().managers;

@@ -422,7 +422,6 @@ private:
     HWND m_window = nullptr;
     std::unique_ptr<platform::Surface> m_measureSurface;
     std::unique_ptr<platform::DeviceContext> m_measureDC;
-    std::unique_ptr<platform::Surface> m_offscreen;
 
     HWND m_tooltipWindow = nullptr;
     TOOLINFOW m_toolInfo;
@@ -461,7 +460,6 @@ private:
     int m_opacity = 255;
     int m_layeredOpacity = 255;
     bool m_layered = false;
-    bool m_layeredChanged = false;
     CUIRect m_layeredDirty;
     TImageDescriptor m_layeredImage;
     CUIRect m_layeredInset;
