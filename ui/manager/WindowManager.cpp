@@ -2,6 +2,7 @@
 // window and a control tree, the control-name map, the searches and the manager's control lists.
 #include "ui/manager/WindowManager.h"
 
+#include "platform/Environment.h"
 #include "platform/Surface.h"
 #include "platform/WindowSystem.h"
 #include "ui/controls/Control.h"
@@ -145,9 +146,8 @@ CUIString CWindowManagerUI::AppDirectory()
     if (Shared().appInstance == nullptr)
         return CUIString();
     // The instance stands for this program; its image is the running executable.
-    std::error_code error;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error)
+    const std::filesystem::path exe(platform::GetModuleFileName());
+    if (exe.empty())
         return CUIString();
     std::u16string text = exe.parent_path().u16string();
     text += u'/';
