@@ -3,9 +3,7 @@
 // the program installs or, without one, with the system's sans face.
 #include "platform/WindowSystem.h"
 
-#include "platform/TextEncoding.h"
-
-#include "platform/cairo/CairoShared.h"
+#include "platform/SystemText.h"
 
 #include <algorithm>
 #include <map>
@@ -35,40 +33,18 @@ std::map<HWND, TooltipState>& States()
     return states;
 }
 
-// A Pango layout of the tip's text in the default GUI face, wrapped at the maximum width.
-PangoLayout* MakeLayout(cairo_t* cr, const std::u16string& text, int maxWidth)
-{
-    return cairo::CreateSansLayout(cr, Utf16ToUtf8(text), 12, maxWidth);
-}
+constexpr int kTipTextSize = 12; // the default GUI font's size
 
 SIZE MeasureTip(WindowSystem& system, const std::u16string& text, int maxWidth)
 {
     if (const auto& measure = system.GetTooltipMeasurer())
         return measure(text, maxWidth);
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
-    cairo_t* cr = cairo_create(surface);
-    PangoLayout* layout = MakeLayout(cr, text, maxWidth);
-    int width = 0, height = 0;
-    pango_layout_get_pixel_size(layout, &width, &height);
-    g_object_unref(layout);
-    cairo_destroy(cr);
-    cairo_surface_destroy(surface);
-    return SIZE{width, height};
+    return MeasureSystemText(text, kTipTextSize, maxWidth);
 }
 
 void DrawTipText(PixelBuffer& px, const std::u16string& text, int maxWidth)
 {
-    cairo_surface_t* surface = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(px.pixels),
-                                                                   CAIRO_FORMAT_ARGB32, px.width, px.height, px.stride);
-    cairo_t* cr = cairo_create(surface);
-    PangoLayout* layout = MakeLayout(cr, text, maxWidth);
-    cairo_set_source_rgb(cr, 0, 0, 0);
-    cairo_move_to(cr, 4, 4);
-    pango_cairo_show_layout(cr, layout);
-    g_object_unref(layout);
-    cairo_destroy(cr);
-    cairo_surface_flush(surface);
-    cairo_surface_destroy(surface);
+    DrawSystemText(px, text, kTipTextSize, maxWidth, POINT{kTipPadding, kTipPadding});
 }
 
 void Relayout(WindowSystem& system, HWND hwnd, const TooltipState& state)

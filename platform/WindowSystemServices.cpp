@@ -2,7 +2,8 @@
 // monitors and message boxes of the window system.
 #include "platform/WindowSystem.h"
 
-#include <cairo.h>
+#include "platform/PngFile.h"
+#include "platform/Surface.h"
 
 #include <algorithm>
 #include <cstring>
@@ -30,22 +31,6 @@ RECT Union(const RECT& a, const RECT& b)
         return a;
     return RECT{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
                 std::max(a.bottom, b.bottom)};
-}
-
-struct PngReader
-{
-    const std::vector<std::uint8_t>* bytes;
-    std::size_t offset = 0;
-};
-
-cairo_status_t ReadPng(void* closure, unsigned char* data, unsigned int length)
-{
-    auto* reader = static_cast<PngReader*>(closure);
-    if (reader->offset + length > reader->bytes->size())
-        return CAIRO_STATUS_READ_ERROR;
-    std::memcpy(data, reader->bytes->data() + reader->offset, length);
-    reader->offset += length;
-    return CAIRO_STATUS_SUCCESS;
 }
 
 } // namespace
@@ -258,26 +243,8 @@ HICON WindowSystem::LoadIconResource(HINSTANCE instance, int resourceId, int wid
     const std::vector<std::uint8_t> bytes = m_iconSource(resourceId);
     if (bytes.empty())
         return nullptr;
-    PngReader reader{&bytes};
-    cairo_surface_t* picture = cairo_image_surface_create_from_png_stream(ReadPng, &reader);
-    HICON icon = nullptr;
-    if (cairo_surface_status(picture) == CAIRO_STATUS_SUCCESS) {
-        cairo_surface_t* scaled = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-        cairo_t* cr = cairo_create(scaled);
-        cairo_scale(cr, double(width) / cairo_image_surface_get_width(picture),
-                    double(height) / cairo_image_surface_get_height(picture));
-        cairo_set_source_surface(cr, picture, 0, 0);
-        cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
-        cairo_paint(cr);
-        cairo_destroy(cr);
-        cairo_surface_flush(scaled);
-        PixelBuffer view{reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(scaled)), width, height,
-                         cairo_image_surface_get_stride(scaled)};
-        icon = CreateIconFromPixels(view);
-        cairo_surface_destroy(scaled);
-    }
-    cairo_surface_destroy(picture);
-    return icon;
+    const Surface picture = DecodePng(bytes, width, height);
+    return picture.IsValid() ? CreateIconFromPixels(picture.Pixels()) : nullptr;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -9,6 +9,26 @@
 
 namespace platform {
 
+namespace {
+
+struct PngReader
+{
+    const std::vector<std::uint8_t>* bytes;
+    std::size_t offset = 0;
+};
+
+cairo_status_t ReadPngBytes(void* closure, unsigned char* data, unsigned int length)
+{
+    auto* reader = static_cast<PngReader*>(closure);
+    if (reader->offset + length > reader->bytes->size())
+        return CAIRO_STATUS_READ_ERROR;
+    std::memcpy(data, reader->bytes->data() + reader->offset, length);
+    reader->offset += length;
+    return CAIRO_STATUS_SUCCESS;
+}
+
+} // namespace
+
 bool WritePng(const PixelBuffer& pixels, const std::string& path)
 {
     cairo_surface_t* surface = cairo::WrapPixels(pixels);
@@ -39,6 +59,30 @@ Surface ReadPng(const std::string& path)
         cairo_surface_flush(cairo::CairoSurface(out));
     }
     cairo_surface_destroy(loaded);
+    return out;
+}
+
+Surface DecodePng(const std::vector<std::uint8_t>& bytes, int width, int height)
+{
+    if (width <= 0 || height <= 0)
+        return Surface();
+    PngReader reader{&bytes};
+    cairo_surface_t* picture = cairo_image_surface_create_from_png_stream(ReadPngBytes, &reader);
+    Surface out;
+    if (cairo_surface_status(picture) == CAIRO_STATUS_SUCCESS) {
+        out = Surface::Create(width, height);
+        if (out.IsValid()) {
+            cairo_t* cr = cairo_create(cairo::CairoSurface(out));
+            cairo_scale(cr, double(width) / cairo_image_surface_get_width(picture),
+                        double(height) / cairo_image_surface_get_height(picture));
+            cairo_set_source_surface(cr, picture, 0, 0);
+            cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+            cairo_paint(cr);
+            cairo_destroy(cr);
+            cairo_surface_flush(cairo::CairoSurface(out));
+        }
+    }
+    cairo_surface_destroy(picture);
     return out;
 }
 

@@ -1,9 +1,8 @@
 // Headless window backend: records, scripted message boxes, injected input and PNG frames.
 #include "platform/headless/HeadlessBackend.h"
 
+#include "platform/PngFile.h"
 #include "platform/TextEncoding.h"
-
-#include <cairo.h>
 
 #include <cctype>
 #include <chrono>
@@ -11,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 namespace platform {
 
@@ -318,28 +318,20 @@ void HeadlessBackend::WriteFrame(const WindowRecord& window)
     const PixelBuffer& px = window.pixels;
     if (px.IsEmpty())
         return;
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, px.width, px.height);
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(surface);
-        return;
-    }
-    cairo_surface_flush(surface);
-    auto* data = cairo_image_surface_get_data(surface);
-    const int stride = cairo_image_surface_get_stride(surface);
+    // What the desktop would show: pixels outside the window's region are transparent.
+    std::vector<std::uint32_t> shown(std::size_t(px.width) * std::size_t(px.height));
     for (int y = 0; y < px.height; ++y) {
-        auto* row = reinterpret_cast<std::uint32_t*>(data + std::ptrdiff_t(y) * stride);
+        std::uint32_t* row = shown.data() + std::size_t(y) * std::size_t(px.width);
         const std::uint32_t* src = px.Row(y);
         for (int x = 0; x < px.width; ++x)
             row[x] = (!window.region || window.region->Contains(x, y)) ? src[x] : 0u;
     }
-    cairo_surface_mark_dirty(surface);
     // The numbers run up to the cap; from then on the last slot always holds the latest frame.
     ++m_framesWritten;
     const int number = m_framesWritten < m_framesMax ? m_framesWritten : m_framesMax;
     char name[32];
     std::snprintf(name, sizeof name, "/%06d.png", number);
-    cairo_surface_write_to_png(surface, (m_framesFolder + name).c_str());
-    cairo_surface_destroy(surface);
+    WritePng(PixelBuffer{shown.data(), px.width, px.height, px.width * 4}, m_framesFolder + name);
 }
 
 } // namespace platform

@@ -11,6 +11,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -671,6 +672,13 @@ std::unique_ptr<IWindowBackend> CreateSdlBackend(std::string* error)
         return nullptr;
     }
     return backend;
+}
+
+bool HaveSdlDisplay()
+{
+    const char* display = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (display && *display) || (wayland && *wayland);
 }
 
 } // namespace platform

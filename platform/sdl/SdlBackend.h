@@ -30,5 +30,7 @@ namespace platform {
 // A started SDL backend, or null when SDL's video cannot start (no display); then error, when given,
 // receives SDL's reason.
 std::unique_ptr<IWindowBackend> CreateSdlBackend(std::string* error = nullptr);
+// Whether the environment names a display (DISPLAY or WAYLAND_DISPLAY) for SDL to open.
+bool HaveSdlDisplay();
 
 } // namespace platform

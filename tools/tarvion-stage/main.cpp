@@ -8,6 +8,7 @@
 // DIR/registry.db   the uninstall key and both product keys
 // DIR/desktop/      the recorded shortcut;  DIR/startmenu/Tarvion/  the two Start Menu shortcuts
 // DIR/temp/         an empty temporary folder;  DIR/pids  the staged processes (--processes)
+#include "platform/Environment.h"
 #include "platform/Processes.h"
 #include "platform/Registry.h"
 #include "platform/TextEncoding.h"
@@ -86,9 +87,8 @@ fs::path IdleProgram(const char* argv0)
     const fs::path built = TVU_IDLE_PROGRAM;
     if (fs::exists(built))
         return built;
-    std::error_code ec;
-    fs::path self = fs::read_symlink("/proc/self/exe", ec);
-    if (ec)
+    fs::path self = platform::Utf16ToUtf8(platform::GetModuleFileName());
+    if (self.empty())
         self = fs::absolute(argv0);
     return self.parent_path() / "tarvion-idle";
 }

@@ -3,6 +3,7 @@
 // (option groups, hosted native windows, post-paint and mouse-leave controls).
 #include "ui/manager/WindowManager.h"
 
+#include "platform/Environment.h"
 #include "platform/Surface.h"
 #include "ui/controls/Control.h"
 #include "ui/manager/WindowManagerShared.h"
@@ -153,9 +154,8 @@ CUIString CWindowManagerUI::AppDirectory()
     if (Shared().appInstance == nullptr)
         return CUIString();
     // The instance stands for this program; its image is the running executable.
-    std::error_code error;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error)
+    const std::filesystem::path exe(platform::GetModuleFileName());
+    if (exe.empty())
         return CUIString();
     std::u16string text = exe.parent_path().u16string();
     text += u'/';
@@ -327,7 +327,6 @@ CWindowManagerUI::~CWindowManagerUI()
     m_defaultFont = TFontInfo{};
     ResetWindowTables();
     DestroyTooltip();
-    m_offscreen.reset();
     m_measureDC.reset();
     m_measureSurface.reset();
     CPtrArray& managers = Shared().managers;

@@ -566,7 +566,6 @@ private:
     int m_hoverTime = 1000;
 
     // ---- paint, geometry and layering ----
-    std::unique_ptr<platform::Surface> m_offscreen;
     bool m_firstLayout = true;
     bool m_layoutNeeded = false;
     bool m_painting = false;
@@ -583,7 +582,6 @@ private:
     int m_opacity = 255;
     int m_layeredOpacity = 255;
     bool m_layered = false;
-    bool m_layeredChanged = false;
     CUIRect m_layeredDirty;
     TImageDescriptor m_layeredImage;
     CUIRect m_layeredInset;

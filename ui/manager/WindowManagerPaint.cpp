@@ -1,18 +1,19 @@
-// The window-level paint path: layout before paint, "windowinit" after the first layout, double
-// buffered painting of the dirty rectangle through the tree, the post-paint list, the dirty outline,
+// The window-level paint path: layout before paint, "windowinit" after the first layout, painting
+// of the dirty rectangle through the tree, the post-paint list, the dirty outline,
 // and the window geometry and layering settings that painting reads.
 //
 // Supported:
 //  [x] layout of the root over the client rectangle when pending, then a full repaint
 //  [x] "windowinit" once, right after the first layout; a pending focus move completed afterwards
-//  [x] painting into an offscreen surface, copied to the window's picture for the dirty rectangle
+//  [x] painting straight into the window's picture for the dirty rectangle: the window system keeps
+//      that picture offscreen and presents it after EndPaint, so it is the only buffer
 //  [x] post-paint controls; "showdirty" outlines each painted rectangle in red
 //  [x] opacity and layered settings stored; the window carries WS_EX_LAYERED while they apply
 //  [ ] per-pixel translucency of the window itself and the drop shadow: the window system shows
 //      every window opaque, so they are stored for the skin's sake only
 #include "ui/manager/WindowManager.h"
 
-#include "platform/Surface.h"
+#include "platform/PaintContext.h"
 #include "platform/WindowSystem.h"
 #include "ui/controls/Control.h"
 
@@ -86,18 +87,8 @@ void CWindowManagerUI::Paint()
     }
     const CUIRect dirty(paint.dirty.left, paint.dirty.top, paint.dirty.right, paint.dirty.bottom);
     if (m_root != nullptr && !dirty.IsEmpty() && !paint.pixels.IsEmpty()) {
-        const int width = paint.pixels.width, height = paint.pixels.height;
-        if (!m_offscreen || m_offscreen->Width() != width || m_offscreen->Height() != height)
-            m_offscreen = std::make_unique<platform::Surface>(platform::Surface::Create(width, height));
-        if (m_offscreen->IsValid()) {
-            {
-                platform::DeviceContext dc(*m_offscreen);
-                PaintTree(dc, dirty);
-            }
-            platform::DeviceContext window(paint.pixels);
-            window.BitBlt(dirty.left, dirty.top, dirty.Width(), dirty.Height(), m_offscreen->Pixels(), dirty.left,
-                          dirty.top);
-        }
+        platform::PaintContext dc(paint);
+        PaintTree(dc, dirty);
     }
     if (m_layered)
         m_layeredDirty.Clear();
@@ -180,7 +171,6 @@ void CWindowManagerUI::SetLayered(bool layered)
     if (layered == m_layered)
         return;
     m_layered = layered;
-    m_layeredChanged = true;
     ApplyLayeredStyle();
     const CUISize size = ClientSize();
     m_layeredDirty = CUIRect(0, 0, size.cx, size.cy);

@@ -1,4 +1,4 @@
-// Shared libraries over the dynamic loader.
+// Shared libraries over the dynamic loader (dlopen).
 #include "platform/SharedLibrary.h"
 
 #include <algorithm>
