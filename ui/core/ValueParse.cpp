@@ -1,8 +1,9 @@
 // Readers for the value forms of markup attributes (see ValueParse.h).
-#include "ui/controls/ValueParse.h"
+#include "ui/core/ValueParse.h"
 
 #include "ui/core/Limits.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <limits>
@@ -115,6 +116,11 @@ std::int32_t ParseCoordinate(const char16_t* text)
 
 void ParseIntList(const char16_t* text, std::int32_t* out, int n)
 {
+    ParseIntList(text, out, n, -limits::kMaxCoordinate, limits::kMaxCoordinate);
+}
+
+void ParseIntList(const char16_t* text, std::int32_t* out, int n, std::int32_t low, std::int32_t high)
+{
     const char16_t* p = text;
     for (int i = 0; i < n; ++i) {
         if (!p || !*p) {
@@ -123,7 +129,7 @@ void ParseIntList(const char16_t* text, std::int32_t* out, int n)
             continue;
         }
         const char16_t* end = p;
-        out[i] = limits::ClampCoordinate(ParseInt(p, &end));
+        out[i] = std::clamp(ParseInt(p, &end), low, high);
         // Exactly one separator follows a number; the terminator is never stepped over.
         p = *end ? end + 1 : end;
     }
@@ -151,24 +157,44 @@ CUIRect ParseRect(const char16_t* text)
     return {v[0], v[1], v[2], v[3]};
 }
 
-std::uint32_t ParseColor(const char16_t* text)
+std::uint32_t ParseHexColor(const char16_t* text, THexColorForm form, const char16_t* end)
 {
     if (!text)
         return 0;
-    while (*text != 0 && *text <= u' ')
-        ++text;
-    if (*text == u'#')
-        ++text;
-    return ParseHex(text);
+    const char16_t* p = text;
+    auto more = [end, &p] { return end != nullptr ? p < end : *p != 0; };
+    if (form.lead == THexColorForm::Lead::Blanks) {
+        while (more() && *p <= u' ')
+            ++p;
+    } else if (form.lead == THexColorForm::Lead::Spaces) {
+        while (more() && *p == u' ')
+            ++p;
+    }
+    if (more() && *p == u'#')
+        ++p;
+    if (form.spaceAfterHash) {
+        while (more() && IsSpace(*p))
+            ++p;
+    }
+    std::uint64_t value = 0;
+    for (; more() && HexValue(*p) >= 0; ++p) {
+        const auto digit = std::uint64_t(HexValue(*p));
+        if (!form.saturate)
+            value = ((value << 4) | digit) & 0xFFFFFFFFull;
+        else if (value <= 0xFFFFFFFFull)
+            value = value * 16 + digit;
+    }
+    return value > 0xFFFFFFFFull ? 0xFFFFFFFFu : std::uint32_t(value);
+}
+
+std::uint32_t ParseColor(const char16_t* text)
+{
+    return ParseHexColor(text, {THexColorForm::Lead::Blanks, true, true});
 }
 
 std::uint32_t ParseBorderColor(const char16_t* text)
 {
-    if (!text)
-        return 0;
-    if (*text == u'#')
-        ++text;
-    return ParseHex(text);
+    return ParseHexColor(text, {THexColorForm::Lead::None, true, true});
 }
 
 bool ParseBool(const char16_t* text)
