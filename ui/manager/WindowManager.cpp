@@ -5,6 +5,7 @@
 #include "platform/Surface.h"
 #include "platform/WindowSystem.h"
 #include "ui/controls/Control.h"
+#include "ui/core/LocalPath.h"
 #include "ui/core/WindowWnd.h"
 #include "ui/manager/WindowManagerShared.h"
 #include "ui/skin/SkinSource.h"
@@ -158,9 +159,7 @@ bool CWindowManagerUI::SetCurrentDirectory(const char16_t* path)
     if (path == nullptr || *path == 0)
         return false;
     std::u16string local(path);
-    for (char16_t& c : local)
-        if (c == u'\\')
-            c = u'/';
+    UseForwardSlashes(local);
     std::error_code error;
     std::filesystem::current_path(std::filesystem::path(local), error);
     return !error;

@@ -8,6 +8,7 @@
 #include "platform/WindowSystem.h"
 #include "ui/controls/Control.h"
 #include "ui/core/Limits.h"
+#include "ui/core/LocalPath.h"
 #include "ui/core/ValueParse.h"
 #include "ui/manager/WindowManagerShared.h"
 
@@ -779,11 +780,7 @@ int CWindowManagerUI::LoadFontFile(const char16_t* path)
 {
     if (path == nullptr || *path == 0)
         return 0;
-    std::string local = platform::Utf16ToUtf8(path);
-    for (char& c : local)
-        if (c == '\\')
-            c = '/';
-    const int handle = platform::AddPrivateFontFile(local);
+    const int handle = platform::AddPrivateFontFile(LocalPath(path));
     if (handle != 0)
         Shared().memoryFonts.push_back(handle);
     return handle;
