@@ -30,6 +30,16 @@ int HexValue(char16_t c)
     return -1;
 }
 
+// Leading white space and an optional sign, as the C library's number readers take them.
+const char16_t* SkipSpaceAndSign(const char16_t* p, bool& negative)
+{
+    while (IsSpace(*p))
+        ++p;
+    if (*p == u'+' || *p == u'-')
+        negative = *p++ == u'-';
+    return p;
+}
+
 } // namespace
 
 std::int32_t ParseInt(const char16_t* text, const char16_t** end)
@@ -38,12 +48,8 @@ std::int32_t ParseInt(const char16_t* text, const char16_t** end)
         *end = text;
     if (!text)
         return 0;
-    const char16_t* p = text;
-    while (IsSpace(*p))
-        ++p;
     bool negative = false;
-    if (*p == u'+' || *p == u'-')
-        negative = *p++ == u'-';
+    const char16_t* p = SkipSpaceAndSign(text, negative);
     if (*p < u'0' || *p > u'9')
         return 0;
     std::int64_t value = 0;
@@ -68,12 +74,8 @@ double ParseDouble(const char16_t* text, const char16_t** end)
         *end = text;
     if (!text)
         return 0;
-    const char16_t* p = text;
-    while (IsSpace(*p))
-        ++p;
     bool negative = false;
-    if (*p == u'+' || *p == u'-')
-        negative = *p++ == u'-';
+    const char16_t* p = SkipSpaceAndSign(text, negative);
     // The characters a decimal real can hold, narrowed for the locale-independent reader.
     std::string ascii;
     const char16_t* q = p;
