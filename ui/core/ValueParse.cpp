@@ -40,6 +40,24 @@ const char16_t* SkipSpaceAndSign(const char16_t* p, bool& negative)
     return p;
 }
 
+// n numbers read by parse, each from the character after the one that ended the previous number;
+// numbers missing at the end of the text read as 0.
+template <class T, class Parse> void ParseList(const char16_t* text, T* out, int n, Parse parse)
+{
+    const char16_t* p = text;
+    for (int i = 0; i < n; ++i) {
+        if (!p || !*p) {
+            out[i] = 0;
+            p = nullptr;
+            continue;
+        }
+        const char16_t* end = p;
+        out[i] = parse(p, &end);
+        // Exactly one separator follows a number; the terminator is never stepped over.
+        p = *end ? end + 1 : end;
+    }
+}
+
 } // namespace
 
 std::int32_t ParseInt(const char16_t* text, const char16_t** end)
@@ -123,33 +141,13 @@ void ParseIntList(const char16_t* text, std::int32_t* out, int n)
 
 void ParseIntList(const char16_t* text, std::int32_t* out, int n, std::int32_t low, std::int32_t high)
 {
-    const char16_t* p = text;
-    for (int i = 0; i < n; ++i) {
-        if (!p || !*p) {
-            out[i] = 0;
-            p = nullptr;
-            continue;
-        }
-        const char16_t* end = p;
-        out[i] = std::clamp(ParseInt(p, &end), low, high);
-        // Exactly one separator follows a number; the terminator is never stepped over.
-        p = *end ? end + 1 : end;
-    }
+    ParseList(text, out, n,
+              [low, high](const char16_t* p, const char16_t** end) { return std::clamp(ParseInt(p, end), low, high); });
 }
 
 void ParseDoubleList(const char16_t* text, double* out, int n)
 {
-    const char16_t* p = text;
-    for (int i = 0; i < n; ++i) {
-        if (!p || !*p) {
-            out[i] = 0;
-            p = nullptr;
-            continue;
-        }
-        const char16_t* end = p;
-        out[i] = ParseDouble(p, &end);
-        p = *end ? end + 1 : end;
-    }
+    ParseList(text, out, n, [](const char16_t* p, const char16_t** end) { return ParseDouble(p, end); });
 }
 
 CUIRect ParseRect(const char16_t* text)
