@@ -7,7 +7,7 @@
 #include "platform/Environment.h"
 #include "platform/WindowSystem.h"
 #include "ui/controls/Control.h"
-#include "ui/skin/SkinBuilder.h"
+#include "ui/builder/SkinBuilder.h"
 
 #include <cstdio>
 #include <atomic>

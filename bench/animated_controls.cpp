@@ -9,7 +9,7 @@
 #include "platform/headless/HeadlessBackend.h"
 #include "ui/controls/Control.h"
 #include "ui/manager/WindowManager.h"
-#include "ui/skin/SkinBuilder.h"
+#include "ui/builder/SkinBuilder.h"
 
 #include <benchmark/benchmark.h>
 

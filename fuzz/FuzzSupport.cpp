@@ -10,7 +10,7 @@
 #include "ui/controls/Control.h"
 #include "ui/manager/WindowManager.h"
 #include "ui/render/ImageLoader.h"
-#include "ui/skin/SkinBuilder.h"
+#include "ui/builder/SkinBuilder.h"
 
 #include <filesystem>
 #include <memory>

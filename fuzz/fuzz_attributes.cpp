@@ -5,7 +5,7 @@
 
 #include "ui/controls/Container.h"
 #include "ui/controls/Control.h"
-#include "ui/skin/ControlFactory.h"
+#include "ui/builder/ControlFactory.h"
 
 #include <string>
 #include <utility>

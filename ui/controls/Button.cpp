@@ -2,7 +2,7 @@
 // the state images, colours and border.
 #include "ui/controls/Button.h"
 
-#include "ui/controls/ValueParse.h"
+#include "ui/core/ValueParse.h"
 #include "ui/manager/UIEvent.h"
 #include "ui/manager/WindowManager.h"
 

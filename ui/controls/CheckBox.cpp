@@ -1,7 +1,7 @@
 // CCheckBoxUI: the option's state and painting, with a toggle on every activation.
 #include "ui/controls/CheckBox.h"
 
-#include "ui/controls/ValueParse.h"
+#include "ui/core/ValueParse.h"
 #include "ui/manager/WindowManager.h"
 
 namespace ui {

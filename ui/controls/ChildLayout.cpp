@@ -1,8 +1,7 @@
 // The child layout: builds its content from a nested skin file with the layout's own manager.
 #include "ui/controls/ChildLayout.h"
 
-#include "ui/controls/ValueParse.h"
-#include "ui/skin/SkinBuilder.h"
+#include "ui/core/ValueParse.h"
 
 namespace ui {
 
@@ -10,7 +9,14 @@ namespace {
 
 constexpr const char16_t* kClassName = u"ChildLayout";
 
+CChildLayoutUI::ContentBuilder g_contentBuilder = nullptr;
+
 } // namespace
+
+void CChildLayoutUI::SetContentBuilder(ContentBuilder builder)
+{
+    g_contentBuilder = builder;
+}
 
 CChildLayoutUI::CChildLayoutUI() = default;
 
@@ -32,8 +38,7 @@ void CChildLayoutUI::Init()
     if (m_xmlFile.IsEmpty()) {
         return;
     }
-    CSkinBuilder builder;
-    CControlUI* child = builder.Create(m_xmlFile.CStr(), nullptr, nullptr, m_manager, nullptr);
+    CControlUI* child = g_contentBuilder != nullptr ? g_contentBuilder(m_xmlFile.CStr(), m_manager) : nullptr;
     if (child != nullptr) {
         Add(child);
     } else {

@@ -6,9 +6,16 @@
 
 namespace ui {
 
+class CWindowManagerUI;
+
 class CChildLayoutUI : public CContainerUI
 {
 public:
+    // Builds the control tree of a skin file for a manager; null when nothing builds. The skin
+    // builder, which sits above the controls, installs it when it makes a child layout.
+    using ContentBuilder = CControlUI* (*)(const char16_t* xmlFile, CWindowManagerUI* manager);
+    static void SetContentBuilder(ContentBuilder builder);
+
     CChildLayoutUI();
 
     const char16_t* GetClassName() const override;

@@ -2,7 +2,7 @@
 // and the animation timer that follows the control's visibility.
 #include "ui/controls/ChrysanthemumLoading.h"
 
-#include "ui/controls/ValueParse.h"
+#include "ui/core/ValueParse.h"
 #include "ui/core/Limits.h"
 #include "ui/manager/UIEvent.h"
 #include "ui/manager/WindowManager.h"

@@ -3,7 +3,7 @@
 #include "ui/controls/Container.h"
 
 #include "ui/controls/ScrollBar.h"
-#include "ui/controls/ValueParse.h"
+#include "ui/core/ValueParse.h"
 #include "ui/core/Limits.h"
 #include "ui/manager/UIEvent.h"
 #include "ui/manager/WindowManager.h"

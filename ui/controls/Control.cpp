@@ -7,6 +7,7 @@
 #include "ui/render/ImageLoader.h"
 
 #include "ui/core/Limits.h"
+#include "ui/core/WindowWnd.h"
 
 #include "platform/WindowSystem.h"
 
@@ -14,7 +15,24 @@
 
 namespace ui {
 
-CControlUI::CControlUI() = default;
+namespace {
+
+// The window base asks this whether a control chain is free of control flags.
+bool IsControlChainClear(CControlUI* control)
+{
+    for (; control != nullptr; control = control->GetParent()) {
+        if (control->GetControlFlags() != 0)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+CControlUI::CControlUI()
+{
+    CWindowWnd::SetControlChainCheck(&IsControlChainClear);
+}
 
 void CControlUI::DeleteSelf()
 {

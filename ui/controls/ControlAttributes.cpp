@@ -1,7 +1,7 @@
 // CControlUI: the markup attribute table and the attribute-list reader.
 #include "ui/controls/Control.h"
 
-#include "ui/controls/ValueParse.h"
+#include "ui/core/ValueParse.h"
 
 namespace ui {
 

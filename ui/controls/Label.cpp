@@ -2,7 +2,7 @@
 // lives in LabelEffects.cpp.
 #include "ui/controls/Label.h"
 
-#include "ui/controls/ValueParse.h"
+#include "ui/core/ValueParse.h"
 #include "ui/manager/UIEvent.h"
 #include "ui/manager/WindowManager.h"
 

@@ -2,7 +2,7 @@
 #include "ui/controls/LinearLayout.h"
 
 #include "ui/controls/LayoutArea.h"
-#include "ui/controls/ValueParse.h"
+#include "ui/core/ValueParse.h"
 #include "ui/manager/WindowManager.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 // Class names and casts of the least-form list, combo and tree classes.
 #include "ui/controls/ListControls.h"
 
-#include "ui/controls/ValueParse.h"
+#include "ui/core/ValueParse.h"
 
 namespace ui {
 

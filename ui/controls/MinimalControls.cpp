@@ -1,7 +1,7 @@
 // Class names and casts of the least-form edit, hosted, animated, progress and slider classes.
 #include "ui/controls/MinimalControls.h"
 
-#include "ui/controls/ValueParse.h"
+#include "ui/core/ValueParse.h"
 
 namespace ui {
 

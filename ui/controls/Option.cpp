@@ -1,7 +1,7 @@
 // COptionUI: group membership, selection changes and the selected-state painting.
 #include "ui/controls/Option.h"
 
-#include "ui/controls/ValueParse.h"
+#include "ui/core/ValueParse.h"
 #include "ui/manager/WindowManager.h"
 
 namespace ui {

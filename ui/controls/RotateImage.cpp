@@ -2,7 +2,7 @@
 // turned about the control's centre.
 #include "ui/controls/RotateImage.h"
 
-#include "ui/controls/ValueParse.h"
+#include "ui/core/ValueParse.h"
 #include "ui/manager/UIEvent.h"
 #include "ui/manager/WindowManager.h"
 #include "ui/render/ImageLoader.h"

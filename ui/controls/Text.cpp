@@ -1,7 +1,7 @@
 // CTextUI: link hit tests, cursor, hover and the "link" notification over the label's painting.
 #include "ui/controls/Text.h"
 
-#include "ui/controls/ValueParse.h"
+#include "ui/core/ValueParse.h"
 #include "ui/manager/UIEvent.h"
 #include "ui/manager/WindowManager.h"
 

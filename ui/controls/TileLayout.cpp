@@ -3,7 +3,7 @@
 #include "ui/controls/TileLayout.h"
 
 #include "ui/controls/LayoutArea.h"
-#include "ui/controls/ValueParse.h"
+#include "ui/core/ValueParse.h"
 
 #include <algorithm>
 #include <utility>

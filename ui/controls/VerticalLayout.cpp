@@ -1,7 +1,7 @@
 // The vertical layout's identity; its placement and separator are the linear layout's.
 #include "ui/controls/VerticalLayout.h"
 
-#include "ui/controls/ValueParse.h"
+#include "ui/core/ValueParse.h"
 
 namespace ui {
 

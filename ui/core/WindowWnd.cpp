@@ -3,8 +3,6 @@
 #include "ui/core/WindowWnd.h"
 
 #include "platform/WindowSystem.h"
-#include "ui/controls/Control.h"
-#include "ui/manager/WindowManager.h"
 
 namespace ui {
 
@@ -12,9 +10,14 @@ namespace {
 
 constexpr const char16_t* kObjectProperty = u"WndX";
 
+// Installed by the layers above; all of it runs on the UI thread.
+CWindowWnd::MessagePreTranslator g_preTranslator = nullptr;
+CWindowWnd::ControlChainCheck g_controlChainCheck = nullptr;
+HINSTANCE g_resourceModule = nullptr;
+
 ::HINSTANCE ResourceModule()
 {
-    return static_cast<::HINSTANCE>(CWindowManagerUI::ResourceInstance());
+    return static_cast<::HINSTANCE>(g_resourceModule);
 }
 
 // System metrics of icon sizes rounded up to whole multiples of 16, the sizes icon resources come in.
@@ -24,6 +27,21 @@ int IconSize(int metric)
 }
 
 } // namespace
+
+void CWindowWnd::SetMessagePreTranslator(MessagePreTranslator translator)
+{
+    g_preTranslator = translator;
+}
+
+void CWindowWnd::SetControlChainCheck(ControlChainCheck check)
+{
+    g_controlChainCheck = check;
+}
+
+void CWindowWnd::SetResourceModule(HINSTANCE module)
+{
+    g_resourceModule = module;
+}
 
 CWindowWnd::CWindowWnd() : m_previousProc(platform::DefaultWindowProc), m_alive(std::make_shared<bool>(true)) {}
 
@@ -65,18 +83,15 @@ void CWindowWnd::OnWindowGone(HWND hwnd)
 
 bool CWindowWnd::IsControlChainClear(CControlUI* control) const
 {
-    if (control == nullptr)
+    // A control exists only once the control layer is linked in, and that layer installs the check.
+    if (control == nullptr || g_controlChainCheck == nullptr)
         return false;
-    for (; control != nullptr; control = control->GetParent()) {
-        if (control->GetControlFlags() != 0)
-            return false;
-    }
-    return true;
+    return g_controlChainCheck(control);
 }
 
 void CWindowWnd::DeliverMessage(const MSG& msg)
 {
-    if (CWindowManagerUI::PreTranslate(msg))
+    if (g_preTranslator != nullptr && g_preTranslator(msg))
         return;
     auto& windows = platform::Windows();
     windows.TranslateMessage(msg);

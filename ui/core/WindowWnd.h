@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/Win32Defs.h"
+#include "ui/core/ModuleHandle.h"
 #include "ui/core/UIRect.h"
 
 #include <memory>
@@ -14,6 +15,18 @@ class CControlUI;
 class CWindowWnd
 {
 public:
+    // The window base is the bottom of ui/: what it needs from the control tree and the window
+    // manager above it, those layers hand it here when they come into use.
+    // Offers a queued message to the window managers before dispatch; true consumes it.
+    using MessagePreTranslator = bool (*)(const MSG& msg);
+    // Whether no control from this one up to its root carries a control flag (control non-null).
+    using ControlChainCheck = bool (*)(CControlUI* control);
+    static void SetMessagePreTranslator(MessagePreTranslator translator);
+    static void SetControlChainCheck(ControlChainCheck check);
+    // The module whose resources hold window classes and icons: the window manager passes its
+    // resource instance setting on (which falls back to its app instance); null by default.
+    static void SetResourceModule(HINSTANCE module);
+
     CWindowWnd();
     // Does not destroy a native window that still exists, but detaches from it: the window's later
     // messages get default processing instead of reaching a destroyed object.

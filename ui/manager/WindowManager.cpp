@@ -6,7 +6,10 @@
 #include "platform/Environment.h"
 #include "platform/Surface.h"
 #include "ui/controls/Control.h"
+#include "ui/core/LocalPath.h"
+#include "ui/core/WindowWnd.h"
 #include "ui/manager/WindowManagerShared.h"
+#include "ui/skin/SkinSource.h"
 
 #include <algorithm>
 #include <cstring>
@@ -21,8 +24,6 @@ namespace detail {
 
 SharedState::~SharedState()
 {
-    if (openArchive != nullptr)
-        zip::Close(openArchive);
     FreeFontTable(fonts);
     FreeImageTable(images);
     FreeStringTable(defaultLists);
@@ -69,17 +70,6 @@ using detail::Shared;
 using detail::Win;
 
 namespace {
-
-constexpr char16_t kMemoryArchiveName[] = u"membuffer";
-
-// Longer passwords are cut to what the buffer holds.
-void StorePassword(const char* password)
-{
-    char* stored = Shared().skinArchivePassword;
-    std::memset(stored, 0, CWindowManagerUI::kPasswordCapacity);
-    if (password != nullptr)
-        std::strncpy(stored, password, CWindowManagerUI::kPasswordCapacity - 1);
-}
 
 // ---- search callbacks ----
 
@@ -142,6 +132,7 @@ CControlUI* CollectClass(CControlUI* control, void* data)
 void CWindowManagerUI::SetAppInstance(HINSTANCE instance)
 {
     Shared().appInstance = instance;
+    CWindowWnd::SetResourceModule(ResourceInstance());
 }
 
 HINSTANCE CWindowManagerUI::AppInstance()
@@ -176,9 +167,7 @@ bool CWindowManagerUI::SetCurrentDirectory(const char16_t* path)
     if (path == nullptr || *path == 0)
         return false;
     std::u16string local(path);
-    for (char16_t& c : local)
-        if (c == u'\\')
-            c = u'/';
+    UseForwardSlashes(local);
     std::error_code error;
     std::filesystem::current_path(std::filesystem::path(local), error);
     return !error;
@@ -187,6 +176,7 @@ bool CWindowManagerUI::SetCurrentDirectory(const char16_t* path)
 void CWindowManagerUI::SetResourceInstance(HINSTANCE instance)
 {
     Shared().resourceInstance = instance;
+    CWindowWnd::SetResourceModule(ResourceInstance());
 }
 
 HINSTANCE CWindowManagerUI::ResourceInstance()
@@ -194,77 +184,51 @@ HINSTANCE CWindowManagerUI::ResourceInstance()
     return Shared().resourceInstance != nullptr ? Shared().resourceInstance : Shared().appInstance;
 }
 
+// The skin settings are those of the process's skin source, which markup and images read through.
+
 void CWindowManagerUI::SetSkinFolder(const char16_t* path)
 {
-    std::u16string& folder = Shared().skinFolder;
-    folder = path != nullptr ? path : u"";
-    if (!folder.empty() && folder.back() != u'\\' && folder.back() != u'/')
-        folder += u'\\';
+    CSkinSource::Process().SetFolder(path);
 }
 
 const char16_t* CWindowManagerUI::SkinFolder()
 {
-    return Shared().skinFolder.c_str();
+    return CSkinSource::Process().Folder();
 }
 
 void CWindowManagerUI::SetSkinArchive(const char16_t* name, ArchiveMode mode, const char* password)
 {
-    detail::SharedState& s = Shared();
-    StorePassword(password);
-    const std::u16string newName = name != nullptr ? name : u"";
-    const bool keepOpen = mode == ArchiveMode::KeepOpen;
-    if (newName == s.skinArchiveName && keepOpen == s.keepArchiveOpen)
-        return;
-    CloseArchive();
-    s.skinArchiveName = newName;
-    s.keepArchiveOpen = keepOpen;
-    if (keepOpen && !newName.empty()) {
-        std::u16string path = s.skinFolder + newName;
-        s.openArchive = zip::OpenFromFile(path.c_str(), SkinArchivePassword());
-    }
+    CSkinSource::Process().SetArchive(name, mode == ArchiveMode::KeepOpen, password);
 }
 
 void CWindowManagerUI::SetSkinArchiveMemory(const void* data, std::size_t size, const char* password)
 {
-    detail::SharedState& s = Shared();
-    StorePassword(password);
-    if (s.skinArchiveName == kMemoryArchiveName)
-        return;
-    CloseArchive();
-    s.skinArchiveName = kMemoryArchiveName;
-    // Nothing could reopen a memory block later, so it is kept open whatever the flag said.
-    s.keepArchiveOpen = true;
-    s.openArchive = zip::OpenFromMemory(data, size, SkinArchivePassword());
+    CSkinSource::Process().SetArchiveMemory(data, size, password);
 }
 
 const char16_t* CWindowManagerUI::SkinArchiveName()
 {
-    return Shared().skinArchiveName.c_str();
+    return CSkinSource::Process().ArchiveName();
 }
 
 const char* CWindowManagerUI::SkinArchivePassword()
 {
-    const char* stored = Shared().skinArchivePassword;
-    return stored[0] != '\0' ? stored : nullptr;
+    return CSkinSource::Process().Password();
 }
 
 bool CWindowManagerUI::IsArchiveKeptOpen()
 {
-    return Shared().keepArchiveOpen;
+    return CSkinSource::Process().IsArchiveKeptOpen();
 }
 
 zip::HARCHIVE CWindowManagerUI::OpenArchive()
 {
-    return Shared().openArchive;
+    return CSkinSource::Process().KeptArchive();
 }
 
 void CWindowManagerUI::CloseArchive()
 {
-    detail::SharedState& s = Shared();
-    if (s.openArchive != nullptr) {
-        zip::Close(s.openArchive);
-        s.openArchive = nullptr;
-    }
+    CSkinSource::Process().CloseArchive();
 }
 
 const CPtrArray& CWindowManagerUI::Managers()
@@ -291,6 +255,8 @@ CWindowManagerUI* CWindowManagerUI::FindManager(const char16_t* name)
 
 CWindowManagerUI::CWindowManagerUI()
 {
+    // Queued messages reach the managers' translators before dispatch from here on.
+    CWindowWnd::SetMessagePreTranslator(&CWindowManagerUI::PreTranslate);
     detail::SharedState& s = Shared();
     if (!s.initialised) {
         // The first manager of the process sets up the shared default font from the system's GUI font.

@@ -10,6 +10,7 @@
 #include "platform/DeviceContext.h"
 #include "platform/Font.h"
 #include "platform/Win32Defs.h"
+#include "ui/core/ModuleHandle.h"
 #include "ui/core/PtrArray.h"
 #include "ui/core/StringPtrMap.h"
 #include "ui/core/UIRect.h"
@@ -17,6 +18,8 @@
 #include "ui/manager/UIEvent.h"
 #include "ui/render/ImageLoader.h"
 #include "ui/render/RenderKit.h"
+#include "ui/render/RenderResources.h"
+#include "ui/skin/SkinSource.h"
 #include "ui/skin/ZipArchive.h"
 
 #include <cstddef>
@@ -36,11 +39,6 @@ namespace ui {
 
 class CControlUI;
 
-// A module handle stands for a loaded program image. On this system it is an opaque token that
-// the program hands over at start-up (the platform layer's embedded resources and module path of
-// the executable are looked up through it); null means none was given.
-using HINSTANCE = void*;
-
 // What SetSkinArchive does with the archive: open it once and keep it open, or leave it to every load.
 enum class ArchiveMode
 {
@@ -48,32 +46,12 @@ enum class ArchiveMode
     KeepOpen,
 };
 
-// Which level of a resource table a registration or removal addresses.
-enum class ResourceScope
-{
-    Window,
-    Shared,
-};
-
 // A factory exported as "CreateControl" by a plug-in library: a control for a class name the skin
 // builder does not know, or null.
 using PluginFactory = CControlUI* (*)(const char16_t* className);
 
-// An entry of a font table. The font is a shared handle; the metrics are measured on first use
-// (a zero height means not measured yet).
-struct TFontInfo
-{
-    platform::Font font;
-    CUIString faceName;
-    int size = 0;
-    bool bold = false;
-    bool underline = false;
-    bool italic = false;
-    bool strikeout = false;
-    platform::TextMetrics metrics;
-};
-
-class CWindowManagerUI
+// Drawing looks fonts and images up through IRenderResources, which the manager implements.
+class CWindowManagerUI final : public IRenderResources
 {
 public:
     CWindowManagerUI();
@@ -116,7 +94,7 @@ public:
     static void CloseArchive();
 
     // Capacity of the stored password, terminating zero included.
-    static constexpr std::size_t kPasswordCapacity = 64;
+    static constexpr std::size_t kPasswordCapacity = CSkinSource::kPasswordCapacity;
 
     // Every manager attached to a window, in attach order (CWindowManagerUI*).
     static const CPtrArray& Managers();
@@ -146,6 +124,7 @@ public:
     static void DropAllLanguageTexts();
     // Replaces every %{n} token whose id has a text; others stay as written.
     static void ExpandLanguageTokens(CUIString& text);
+    void ExpandTextTokens(CUIString& text) const override { ExpandLanguageTokens(text); }
 
     // Private fonts for this process (from memory or a file); handles are 0 on failure.
     static int AddFontData(const void* data, std::size_t size);
@@ -227,22 +206,23 @@ public:
     bool ChangeDefaultFont(const char16_t* name, int size, bool bold, bool underline, bool italic, bool strikeout,
                            ResourceScope scope = ResourceScope::Window);
     // The window default font when it has a name, else the shared one; measured on first use.
-    TFontInfo* DefaultFontInfo();
+    TFontInfo* DefaultFontInfo() override;
     platform::Font RegisterFont(int id, const char16_t* name, int size, bool bold, bool underline, bool italic,
-                                bool strikeout, ResourceScope scope = ResourceScope::Window);
+                                bool strikeout, ResourceScope scope = ResourceScope::Window) override;
     // The font of that id; the default font when there is none (or id < 0).
-    platform::Font LookupFont(int id);
-    TFontInfo* LookupFontInfo(int id);
+    platform::Font LookupFont(int id) override;
+    TFontInfo* LookupFontInfo(int id) override;
     TFontInfo* LookupFontInfo(const platform::Font& font);
     // A registered font with exactly these attributes; null if none.
-    platform::Font FindFont(const char16_t* name, int size, bool bold, bool underline, bool italic, bool strikeout);
+    platform::Font FindFont(const char16_t* name, int size, bool bold, bool underline, bool italic,
+                            bool strikeout) override;
     int FindFontId(const platform::Font& font, ResourceScope scope) const;
     int FindFontId(const char16_t* name, int size, bool bold, bool underline, bool italic, bool strikeout,
                    ResourceScope scope) const;
     bool DropFont(const platform::Font& font, ResourceScope scope);
     bool DropFontById(int id, ResourceScope scope);
     void DropAllFonts(ResourceScope scope);
-    int FontCount(ResourceScope scope) const;
+    int FontCount(ResourceScope scope) const override;
 
     // Loads and stores an image; type null: skin file, else an embedded resource of that type
     // (names beginning with a digit are numeric ids). Null on failure.
@@ -255,7 +235,7 @@ public:
     TImageRecord* RegisterPixels(const char16_t* name, const std::uint8_t* pixels, int width, int height);
     TImageRecord* LookupImage(const char16_t* name);
     TImageRecord* LookupOrLoadImage(const char16_t* name, const char16_t* type = nullptr, std::uint32_t mask = 0,
-                                    bool keepPristine = false);
+                                    bool keepPristine = false) override;
     bool DropImage(const char16_t* name, ResourceScope scope);
     void DropAllImages(ResourceScope scope);
     void ReloadImages();
@@ -276,9 +256,9 @@ public:
 
     std::uint32_t DisabledColor() const { return m_disabledColor; }
     std::uint32_t FontColor() const { return m_fontColor; }
-    std::uint32_t LinkColor() const { return m_linkColor; }
-    std::uint32_t LinkHoverColor() const { return m_linkHoverColor; }
-    std::uint32_t SelectedColor() const { return m_selectedColor; }
+    std::uint32_t LinkColor() const override { return m_linkColor; }
+    std::uint32_t LinkHoverColor() const override { return m_linkHoverColor; }
+    std::uint32_t SelectedColor() const override { return m_selectedColor; }
     // The window colour; with Shared also the shared one, and the window colour only when it
     // still followed the shared colour.
     void SetDisabledColor(std::uint32_t color, ResourceScope scope = ResourceScope::Window);
@@ -315,7 +295,7 @@ public:
     bool IsNoActivate() const { return m_noActivate; }
     void SetHoverTime(int ms) { m_hoverTime = ms; }
     int HoverTime() const { return m_hoverTime; }
-    CUIPoint LastMousePos() const { return m_lastMousePos; }
+    CUIPoint LastMousePos() const override { return m_lastMousePos; }
 
     // Window shadow and layering. The shadow is stored for the skin's sake; this platform draws none.
     void SetShadowSize(int size) { m_shadowSize = size; }

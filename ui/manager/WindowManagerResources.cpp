@@ -8,6 +8,8 @@
 #include "platform/WindowSystem.h"
 #include "ui/controls/Control.h"
 #include "ui/core/Limits.h"
+#include "ui/core/LocalPath.h"
+#include "ui/core/ValueParse.h"
 #include "ui/manager/WindowManagerShared.h"
 
 #include <algorithm>
@@ -72,79 +74,16 @@ int KeyNumber(const char16_t* key)
 
 // ---- value forms of the window attributes ----
 
-bool IsSpace(char16_t c)
-{
-    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\v' || c == u'\f';
-}
-
-// A decimal integer in the standard string-to-long form; *end receives where parsing stopped.
-long ParseLong(const char16_t* text, const char16_t** end)
-{
-    const char16_t* p = text;
-    while (IsSpace(*p))
-        ++p;
-    bool negative = false;
-    if (*p == u'+' || *p == u'-')
-        negative = *p++ == u'-';
-    const char16_t* digits = p;
-    long long value = 0;
-    for (; *p >= u'0' && *p <= u'9'; ++p) {
-        if (value < 0x7FFFFFFFLL)
-            value = value * 10 + (*p - u'0');
-    }
-    if (p == digits) {
-        *end = text;
-        return 0;
-    }
-    *end = p;
-    if (value > 0x7FFFFFFFLL)
-        value = 0x7FFFFFFFLL;
-    return long(negative ? -value : value);
-}
-
-// Numbers separated by exactly one character; missing numbers read as 0.
+// Window attribute numbers are read in the C library's string-to-long form, clamped to ±(2^31 - 1).
 void ParseIntList(const char16_t* text, int* out, int count)
 {
-    const char16_t* p = text;
-    for (int i = 0; i < count; ++i) {
-        out[i] = 0;
-        if (p == nullptr || *p == 0) {
-            p = nullptr;
-            continue;
-        }
-        const char16_t* end = p;
-        out[i] = int(ParseLong(p, &end));
-        p = *end != 0 ? end + 1 : nullptr;
-    }
+    markup::ParseIntList(text, out, count, -0x7FFFFFFF, 0x7FFFFFFF);
 }
 
-// Hexadecimal ARGB after an optional leading '#'.
+// Hexadecimal ARGB after an optional leading '#' and white space.
 std::uint32_t ParseColor(const char16_t* text)
 {
-    if (*text == u'#')
-        ++text;
-    while (IsSpace(*text))
-        ++text;
-    std::uint32_t value = 0;
-    for (; *text != 0; ++text) {
-        const char16_t c = *text;
-        int digit;
-        if (c >= u'0' && c <= u'9')
-            digit = c - u'0';
-        else if (c >= u'a' && c <= u'f')
-            digit = c - u'a' + 10;
-        else if (c >= u'A' && c <= u'F')
-            digit = c - u'A' + 10;
-        else
-            break;
-        value = (value << 4) | std::uint32_t(digit);
-    }
-    return value;
-}
-
-bool IsTrueNoCase(const char16_t* value)
-{
-    return CUIString(value).CompareNoCase(u"true") == 0;
+    return markup::ParseHexColor(text, {markup::THexColorForm::Lead::None, true, false});
 }
 
 float ParseFloat(const char16_t* text)
@@ -602,9 +541,9 @@ void CWindowManagerUI::SetWindowAttribute(const char16_t* name, const char16_t* 
         ParseIntList(value, v, 2);
         SetMaxTrackSize(WindowSide(v[0]), WindowSide(v[1]));
     } else if (NameIs(name, u"showdirty")) {
-        SetShowDirty(IsTrueNoCase(value));
+        SetShowDirty(markup::ParseBoolNoCase(value));
     } else if (exact == u"noactivate") {
-        SetNoActivate(IsTrueNoCase(value));
+        SetNoActivate(markup::ParseBoolNoCase(value));
     } else if (NameIs(name, u"opacity")) {
         ParseIntList(value, v, 1);
         SetOpacity(v[0]);
@@ -841,11 +780,7 @@ int CWindowManagerUI::LoadFontFile(const char16_t* path)
 {
     if (path == nullptr || *path == 0)
         return 0;
-    std::string local = platform::Utf16ToUtf8(path);
-    for (char& c : local)
-        if (c == '\\')
-            c = '/';
-    const int handle = platform::AddPrivateFontFile(local);
+    const int handle = platform::AddPrivateFontFile(LocalPath(path));
     if (handle != 0)
         Shared().memoryFonts.push_back(handle);
     return handle;

@@ -27,11 +27,6 @@ struct SharedState
 {
     HINSTANCE appInstance = nullptr;
     HINSTANCE resourceInstance = nullptr;
-    std::u16string skinFolder;
-    std::u16string skinArchiveName;
-    char skinArchivePassword[CWindowManagerUI::kPasswordCapacity] = {};
-    bool keepArchiveOpen = true;
-    zip::HARCHIVE openArchive = nullptr;
 
     bool colorShiftOn = false;
     short hue = 180;

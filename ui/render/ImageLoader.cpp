@@ -2,16 +2,13 @@
 // records with the colour-key rule, and the hue/saturation/lightness recolouring of records and colours.
 #include "ui/render/ImageLoader.h"
 
-#include "platform/TextEncoding.h"
-#include "ui/manager/WindowManager.h"
+#include "ui/core/ValueParse.h"
 #include "ui/render/ImageCodecs.h"
-#include "ui/skin/ZipArchive.h"
+#include "ui/skin/SkinSource.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <new>
 #include <string>
 
@@ -25,114 +22,24 @@ ResourceReader& InstalledResourceReader()
     return reader;
 }
 
-// Skin paths are written for Windows; a backslash separates folders here too.
-std::string LocalPath(const std::u16string& path)
-{
-    std::string local = platform::Utf16ToUtf8(path);
-    std::replace(local.begin(), local.end(), '\\', '/');
-    return local;
-}
+// Images have no size limit of their own here; the decoders check the picture's dimensions.
+constexpr std::size_t kAnySize = static_cast<std::size_t>(-1);
 
-// The whole file, or nothing when it is missing, unreadable or comes up short.
-std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path)
-{
-    std::vector<std::uint8_t> bytes;
-    if (path.empty())
-        return bytes;
-    const std::string local = LocalPath(path);
-    // Only regular files: opening a pipe or a device could block the UI thread for ever.
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(local, error))
-        return bytes;
-    std::ifstream in(local, std::ios::binary);
-    if (!in)
-        return bytes;
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size <= 0)
-        return bytes;
-    in.seekg(0, std::ios::beg);
-    try {
-        // One spare zero byte after the data, so that text formats can be read as strings.
-        bytes.resize(std::size_t(size) + 1, 0);
-    } catch (const std::bad_alloc&) {
-        return {};
-    }
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), size))
-        return {};
-    bytes.pop_back();
-    return bytes;
-}
-
-std::vector<std::uint8_t> ReadArchiveMember(const char16_t* name)
-{
-    std::vector<std::uint8_t> bytes;
-    zip::HARCHIVE archive = CWindowManagerUI::IsArchiveKeptOpen() ? CWindowManagerUI::OpenArchive() : nullptr;
-    bool openedHere = false;
-    if (archive == nullptr) {
-        const std::u16string path =
-            std::u16string(CWindowManagerUI::SkinFolder()) + CWindowManagerUI::SkinArchiveName();
-        archive = zip::OpenFromFile(path.c_str(), CWindowManagerUI::SkinArchivePassword());
-        openedHere = archive != nullptr;
-    }
-    if (archive == nullptr)
-        return bytes;
-    std::int32_t index = -1;
-    zip::TZipEntry entry;
-    if (zip::FindMember(archive, name, true, &index, &entry) == zip::kZipOk && entry.uncompressedSize > 0) {
-        try {
-            bytes.resize(std::size_t(entry.uncompressedSize));
-            const zip::ZipResult r = zip::ExtractToMemory(archive, index, bytes.data(), bytes.size());
-            if (r != zip::kZipOk && r != zip::kZipMoreData)
-                bytes.clear();
-        } catch (const std::bad_alloc&) {
-            bytes.clear();
-        }
-    }
-    if (openedHere)
-        zip::Close(archive);
-    return bytes;
-}
-
-std::vector<std::uint8_t> LocateBytes(const char16_t* name, const char16_t* type)
+std::vector<std::uint8_t> LocateBytes(const CSkinSource& source, const char16_t* name, const char16_t* type)
 {
     std::vector<std::uint8_t> bytes;
     if (type != nullptr) {
         if (const ResourceReader& reader = InstalledResourceReader())
             bytes = reader(type, name);
-    } else if (CWindowManagerUI::SkinArchiveName()[0] == 0) {
-        bytes = ReadWholeFile(std::u16string(CWindowManagerUI::SkinFolder()) + name);
     } else {
-        bytes = ReadArchiveMember(name);
+        source.ReadFile(name, kAnySize, bytes);
     }
     // A name that is itself a full or working-directory-relative path still loads. A typed name
     // that begins with a digit is a resource number, not a path.
     const bool resourceNumber = type != nullptr && name[0] >= u'0' && name[0] <= u'9';
     if (bytes.empty() && !resourceNumber)
-        bytes = ReadWholeFile(name);
+        CSkinSource::ReadPath(name, kAnySize, bytes);
     return bytes;
-}
-
-// "#AARRGGBB" or "AARRGGBB"; parsing stops at the first character that is not a hexadecimal digit.
-std::uint32_t ParseColorName(const char16_t* name)
-{
-    if (*name == u'#')
-        ++name;
-    std::uint32_t value = 0;
-    for (; *name != 0; ++name) {
-        const char16_t c = *name;
-        int digit;
-        if (c >= u'0' && c <= u'9')
-            digit = c - u'0';
-        else if (c >= u'a' && c <= u'f')
-            digit = c - u'a' + 10;
-        else if (c >= u'A' && c <= u'F')
-            digit = c - u'A' + 10;
-        else
-            break;
-        value = (value << 4) | std::uint32_t(digit);
-    }
-    return value;
 }
 
 // Fills a new record from 4-byte pixels; swapRedBlue reads R, G, B, A input, otherwise B, G, R, A.
@@ -323,16 +230,22 @@ bool CImageLoader::DecodeImage(const std::uint8_t* data, std::size_t size, std::
 
 TImageRecord* CImageLoader::LoadImageRecord(const char16_t* name, const char16_t* type, std::uint32_t maskColor)
 {
+    return LoadImageRecord(CSkinSource::Process(), name, type, maskColor);
+}
+
+TImageRecord* CImageLoader::LoadImageRecord(const CSkinSource& source, const char16_t* name, const char16_t* type,
+                                            std::uint32_t maskColor)
+{
     if (name == nullptr)
         return nullptr;
     const bool isColor = type != nullptr && std::u16string_view(type) == kColorType;
     if (isColor) {
-        const std::uint32_t argb = ParseColorName(name);
+        const std::uint32_t argb = markup::ParseHexColor(name, {});
         const std::uint8_t rgba[4] = {std::uint8_t(argb >> 16), std::uint8_t(argb >> 8), std::uint8_t(argb),
                                       std::uint8_t(argb >> 24)};
         return MakeRecord(rgba, 1, 1, true, maskColor);
     }
-    const std::vector<std::uint8_t> bytes = LocateBytes(name, type);
+    const std::vector<std::uint8_t> bytes = LocateBytes(source, name, type);
     if (bytes.empty())
         return nullptr;
     std::vector<std::uint8_t> rgba;

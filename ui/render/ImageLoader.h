@@ -14,6 +14,8 @@
 
 namespace ui {
 
+class CSkinSource;
+
 // A 32-bit top-down bitmap in memory, pixels 0xAARRGGBB premultiplied, stride width * 4. This is
 // what an image record draws from; a handle to it can also be made elsewhere and registered.
 struct TBitmap
@@ -66,6 +68,9 @@ public:
     // A new record or null. type null: skin archive or skin folder, then the name as a path;
     // "*COLOR*": the name is a colour; anything else: an embedded resource of that type.
     // maskColor 0 means no colour key.
+    // Skin files are read through the source; without one, through the process's skin source.
+    static TImageRecord* LoadImageRecord(const CSkinSource& source, const char16_t* name, const char16_t* type,
+                                         std::uint32_t maskColor);
     static TImageRecord* LoadImageRecord(const char16_t* name, const char16_t* type, std::uint32_t maskColor);
     // A record from straight (not premultiplied) B, G, R, A pixels; null for null pixels or a bad size.
     static TImageRecord* ImageRecordFromPixels(const std::uint8_t* pixels, int width, int height);

@@ -1,6 +1,7 @@
 // CMarkupLayout: the line-by-line layout of markup text: runs, tags, fonts, inline images and links.
 #include "ui/render/MarkupLayout.h"
 
+#include "ui/core/ValueParse.h"
 #include "ui/render/ImageLoader.h"
 #include "ui/render/RenderKit.h"
 
@@ -78,28 +79,6 @@ int ReadInt(const char16_t*& p, const char16_t* end, int fallback)
     return int(negative ? -value : value);
 }
 
-std::uint32_t ReadHexColor(const char16_t* p, const char16_t* end)
-{
-    while (p < end && *p == u' ')
-        ++p;
-    if (p < end && *p == u'#')
-        ++p;
-    std::uint32_t value = 0;
-    for (; p < end; ++p) {
-        int digit;
-        if (*p >= u'0' && *p <= u'9')
-            digit = *p - u'0';
-        else if (*p >= u'a' && *p <= u'f')
-            digit = *p - u'a' + 10;
-        else if (*p >= u'A' && *p <= u'F')
-            digit = *p - u'A' + 10;
-        else
-            break;
-        value = value * 16 + std::uint32_t(digit);
-    }
-    return value;
-}
-
 // The next blank-separated word of [p, end), moving `p` past it.
 CUIString ReadWord(const char16_t*& p, const char16_t* end)
 {
@@ -113,7 +92,7 @@ CUIString ReadWord(const char16_t*& p, const char16_t* end)
 
 } // namespace
 
-CMarkupLayout::CMarkupLayout(HDC dc, CWindowManagerUI* manager, const CUIRect& rect, const CUIRect& clip,
+CMarkupLayout::CMarkupLayout(HDC dc, IRenderResources* manager, const CUIRect& rect, const CUIRect& clip,
                              const char16_t* text, std::uint32_t color, int fontIndex, unsigned style, LinkSink& links,
                              const CUIString& hoveredLink)
     : m_dc(dc), m_manager(manager), m_rect(rect), m_clip(clip), m_text(text), m_style(style), m_links(links),
@@ -442,7 +421,7 @@ TagFlow CMarkupLayout::ApplyTag(const TMarkupTag& tag, Pass pass, LineBox& line)
         PushFont(Variant(CurrentFont(), FontStyle::Bold), pass, line);
         break;
     case u'c':
-        m_state.colors.push_back(ReadHexColor(arg, end));
+        m_state.colors.push_back(markup::ParseHexColor(arg, {markup::THexColorForm::Lead::Spaces, false, false}, end));
         break;
     case u'f':
         PushFont(FontFromArgument(tag), pass, line);

@@ -3,11 +3,12 @@
 // the tag state saved before measuring and restored before drawing.
 #pragma once
 
-#include "ui/manager/WindowManager.h"
 #include "ui/render/MarkupTag.h"
 #include "ui/render/RenderKit.h"
+#include "ui/render/RenderResources.h"
 
 #include "platform/Font.h"
+#include "platform/Win32Defs.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -118,7 +119,7 @@ struct LinkSink
 class CMarkupLayout
 {
 public:
-    CMarkupLayout(HDC dc, CWindowManagerUI* manager, const CUIRect& rect, const CUIRect& clip, const char16_t* text,
+    CMarkupLayout(HDC dc, IRenderResources* manager, const CUIRect& rect, const CUIRect& clip, const char16_t* text,
                   std::uint32_t color, int fontIndex, unsigned style, LinkSink& links, const CUIString& hoveredLink);
 
     // Lays out (and in drawing mode draws) every line.
@@ -172,7 +173,7 @@ private:
     void FinishLinkPieces(const LineBox& line);
 
     HDC m_dc;
-    CWindowManagerUI* m_manager;
+    IRenderResources* m_manager;
     CUIRect m_rect;
     CUIRect m_clip;
     const char16_t* m_text;

@@ -2,7 +2,7 @@
 // are replaced, the hovered link is found and a centred or bottom-aligned block is placed.
 #include "ui/render/MarkupText.h"
 
-#include "ui/manager/WindowManager.h"
+#include "ui/render/RenderResources.h"
 #include "ui/render/MarkupLayout.h"
 
 #include "platform/DeviceContext.h"
@@ -17,7 +17,7 @@ using markup::CMarkupLayout;
 using markup::LinkSink;
 
 // The text of the link under the mouse, from the rectangles of the previous paint.
-CUIString HoveredLink(CWindowManagerUI* manager, const LinkSink& links)
+CUIString HoveredLink(IRenderResources* manager, const LinkSink& links)
 {
     const CUIPoint mouse = manager->LastMousePos();
     for (int i = 0; i < links.capacity; ++i) {
@@ -27,12 +27,12 @@ CUIString HoveredLink(CWindowManagerUI* manager, const LinkSink& links)
     return {};
 }
 
-void Render(HDC dc, CWindowManagerUI* manager, CUIRect& rect, const char16_t* text, std::uint32_t color,
+void Render(HDC dc, IRenderResources* manager, CUIRect& rect, const char16_t* text, std::uint32_t color,
             LinkSink& links, int fontIndex, unsigned style);
 
 // Moves the rectangle of a centred, right-aligned, vertically centred or bottom-aligned block to
 // where the measured text goes.
-void AlignBlock(CWindowManagerUI* manager, CUIRect& rect, const char16_t* text, std::uint32_t color, int fontIndex,
+void AlignBlock(IRenderResources* manager, CUIRect& rect, const char16_t* text, std::uint32_t color, int fontIndex,
                 unsigned style)
 {
     const bool single = (style & DT_SINGLELINE) != 0;
@@ -55,7 +55,7 @@ void AlignBlock(CWindowManagerUI* manager, CUIRect& rect, const char16_t* text, 
     }
 }
 
-void Render(HDC dc, CWindowManagerUI* manager, CUIRect& rect, const char16_t* text, std::uint32_t color,
+void Render(HDC dc, IRenderResources* manager, CUIRect& rect, const char16_t* text, std::uint32_t color,
             LinkSink& links, int fontIndex, unsigned style)
 {
     const bool drawing = (style & DT_CALCRECT) == 0;
@@ -82,7 +82,7 @@ void Render(HDC dc, CWindowManagerUI* manager, CUIRect& rect, const char16_t* te
 
 } // namespace
 
-void CMarkupText::Draw(HDC dc, CWindowManagerUI* manager, CUIRect& rect, const char16_t* text, std::uint32_t color,
+void CMarkupText::Draw(HDC dc, IRenderResources* manager, CUIRect& rect, const char16_t* text, std::uint32_t color,
                        CUIRect* linkRects, CUIString* linkTexts, int& linkCount, int fontIndex, unsigned style)
 {
     LinkSink links;
@@ -92,7 +92,7 @@ void CMarkupText::Draw(HDC dc, CWindowManagerUI* manager, CUIRect& rect, const c
     if (!text || !manager || rect.IsEmpty())
         return;
     CUIString expanded(text);
-    CWindowManagerUI::ExpandLanguageTokens(expanded);
+    manager->ExpandTextTokens(expanded);
     Render(dc, manager, rect, expanded.CStr(), CRenderKit::SubstituteBlack(color), links, fontIndex, style);
     linkCount = links.count;
 }

@@ -21,7 +21,7 @@ public:
     // holds the capacity of linkRects/linkTexts on entry and the number of link pieces found on
     // return; the rectangles passed in (those of the previous paint) decide which link is hovered.
     // With DT_CALCRECT nothing is drawn and `rect` receives the size the text needs.
-    static void Draw(HDC dc, CWindowManagerUI* manager, CUIRect& rect, const char16_t* text, std::uint32_t color,
+    static void Draw(HDC dc, IRenderResources* manager, CUIRect& rect, const char16_t* text, std::uint32_t color,
                      CUIRect* linkRects, CUIString* linkTexts, int& linkCount, int fontIndex, unsigned style);
 };
 

@@ -4,7 +4,8 @@
 #include "ui/render/RenderKit.h"
 
 #include "ui/core/Limits.h"
-#include "ui/manager/WindowManager.h"
+#include "ui/core/ValueParse.h"
+#include "ui/render/RenderResources.h"
 #include "ui/render/ImageLoader.h"
 #include "ui/render/MarkupText.h"
 #include "ui/render/SoftBlend.h"
@@ -60,27 +61,6 @@ CUIRect ParseFour(const CUIString& value)
         v[i] = limits::ClampCoordinate(negative ? -n : n);
     }
     return {v[0], v[1], v[2], v[3]};
-}
-
-std::uint32_t ParseHexColor(const CUIString& value)
-{
-    const char16_t* p = value.CStr();
-    if (*p == u'#')
-        ++p;
-    std::uint32_t n = 0;
-    for (;; ++p) {
-        int digit;
-        if (*p >= u'0' && *p <= u'9')
-            digit = *p - u'0';
-        else if (*p >= u'a' && *p <= u'f')
-            digit = *p - u'a' + 10;
-        else if (*p >= u'A' && *p <= u'F')
-            digit = *p - u'A' + 10;
-        else
-            break;
-        n = n * 16 + std::uint32_t(digit);
-    }
-    return n;
 }
 
 // One part of a blit: stretched (or copied 1:1 when the sizes agree) from source to destination.
@@ -264,17 +244,17 @@ void CRenderKit::ParseImageDescriptor(const char16_t* text, TImageDescriptorText
             } else if (Equals(key, u"corner") || Equals(key, u"scale9")) {
                 out.corners = ParseFour(value);
             } else if (Equals(key, u"mask")) {
-                out.mask = ParseHexColor(value);
+                out.mask = markup::ParseHexColor(value.CStr(), {});
             } else if (Equals(key, u"fade")) {
                 out.fade = std::uint8_t(ParseFour(value).left);
             } else if (Equals(key, u"hole")) {
-                out.hole = Equals(value, u"true");
+                out.hole = markup::ParseBool(value.CStr());
             } else if (Equals(key, u"xtiled")) {
-                out.xTiled = Equals(value, u"true");
+                out.xTiled = markup::ParseBool(value.CStr());
             } else if (Equals(key, u"ytiled")) {
-                out.yTiled = Equals(value, u"true");
+                out.yTiled = markup::ParseBool(value.CStr());
             } else if (Equals(key, u"hsl")) {
-                out.hsl = Equals(value, u"true");
+                out.hsl = markup::ParseBool(value.CStr());
             }
         }
         if (*p != u' ')
@@ -287,7 +267,7 @@ void CRenderKit::ParseImageDescriptor(const char16_t* text, TImageDescriptorText
         out.resourceType.Clear();
 }
 
-bool CRenderKit::DrawImageDescriptor(HDC dc, CWindowManagerUI* manager, const CUIRect& rect, const CUIRect& paintRect,
+bool CRenderKit::DrawImageDescriptor(HDC dc, IRenderResources* manager, const CUIRect& rect, const CUIRect& paintRect,
                                      TImageDescriptor& descriptor)
 {
     if (!manager)
@@ -483,13 +463,13 @@ void CRenderKit::DrawFrameRoundRect(HDC dc, const CUIRect& rect, int width, int 
 
 // ---- text ----------------------------------------------------------------------------------------
 
-void CRenderKit::DrawPlainText(HDC dc, CWindowManagerUI* manager, CUIRect& rect, const char16_t* text,
+void CRenderKit::DrawPlainText(HDC dc, IRenderResources* manager, CUIRect& rect, const char16_t* text,
                                std::uint32_t color, int fontIndex, unsigned style)
 {
     if (!dc || !text || !manager)
         return;
     CUIString expanded(text);
-    CWindowManagerUI::ExpandLanguageTokens(expanded);
+    manager->ExpandTextTokens(expanded);
     dc->Save();
     dc->SelectFont(manager->LookupFont(fontIndex));
     dc->SetTextColor(SubstituteBlack(color) | 0xFF000000u);
@@ -502,7 +482,7 @@ void CRenderKit::DrawPlainText(HDC dc, CWindowManagerUI* manager, CUIRect& rect,
 
 // ---- markup text ---------------------------------------------------------------------------------
 
-void CRenderKit::DrawMarkupText(HDC dc, CWindowManagerUI* manager, CUIRect& rect, const char16_t* text,
+void CRenderKit::DrawMarkupText(HDC dc, IRenderResources* manager, CUIRect& rect, const char16_t* text,
                                 std::uint32_t color, CUIRect* linkRects, CUIString* linkTexts, int& linkCount,
                                 int fontIndex, unsigned style)
 {

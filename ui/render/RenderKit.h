@@ -25,7 +25,7 @@ class DeviceContext;
 
 namespace ui {
 
-class CWindowManagerUI;
+class IRenderResources;
 struct TImageRecord;
 
 // The device context controls and the render kit paint into.
@@ -114,7 +114,7 @@ public:
     static void ParseImageDescriptor(const char16_t* text, TImageDescriptorText& out);
     // Resolves the descriptor's image through the manager and draws it into `rect`, clipped by
     // `paintRect`. A null device context only resolves.
-    static bool DrawImageDescriptor(HDC dc, CWindowManagerUI* manager, const CUIRect& rect, const CUIRect& paintRect,
+    static bool DrawImageDescriptor(HDC dc, IRenderResources* manager, const CUIRect& rect, const CUIRect& paintRect,
                                     TImageDescriptor& descriptor);
     // Draws `source` of the image record into `dest`, nine-sliced by `corners` (left, top, right,
     // bottom sizes).
@@ -134,9 +134,9 @@ public:
                                    std::uint32_t color, int penStyle);
 
     // ---- text ----
-    static void DrawPlainText(HDC dc, CWindowManagerUI* manager, CUIRect& rect, const char16_t* text,
+    static void DrawPlainText(HDC dc, IRenderResources* manager, CUIRect& rect, const char16_t* text,
                               std::uint32_t color, int fontIndex, unsigned style);
-    static void DrawMarkupText(HDC dc, CWindowManagerUI* manager, CUIRect& rect, const char16_t* text,
+    static void DrawMarkupText(HDC dc, IRenderResources* manager, CUIRect& rect, const char16_t* text,
                                std::uint32_t color, CUIRect* linkRects, CUIString* linkTexts, int& linkCount,
                                int fontIndex, unsigned style);
 

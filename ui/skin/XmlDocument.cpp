@@ -1,17 +1,12 @@
 // CXmlDocument: loading, and the in-place markup parser that fills the element table.
 #include "ui/skin/XmlDocument.h"
 
-#include "platform/TextEncoding.h"
-#include "ui/manager/WindowManager.h"
 #include "ui/skin/MarkupChars.h"
-#include "ui/skin/ZipArchive.h"
+#include "ui/skin/SkinSource.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <string>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -481,19 +476,6 @@ bool CXmlDocument::LoadBytes(const void* bytes, std::size_t size, MarkupEncoding
 // Loading skin files
 // ---------------------------------------------------------------------------------------------
 
-namespace {
-
-// A skin path as this system's file functions take it: UTF-8, with the backslashes that skins and
-// the skin folder use turned into slashes.
-std::string ToFileSystemPath(const std::u16string& path)
-{
-    std::string out = platform::Utf16ToUtf8(path);
-    std::replace(out.begin(), out.end(), '\\', '/');
-    return out;
-}
-
-} // namespace
-
 bool CXmlDocument::FailLoad(const char16_t* message)
 {
     SetError(message, nullptr);
@@ -503,80 +485,34 @@ bool CXmlDocument::FailLoad(const char16_t* message)
 
 bool CXmlDocument::LoadFile(const char16_t* fileName, MarkupEncoding encoding)
 {
+    return LoadFile(CSkinSource::Process(), fileName, encoding);
+}
+
+bool CXmlDocument::LoadFile(const CSkinSource& source, const char16_t* fileName, MarkupEncoding encoding)
+{
     Clear();
     if (fileName == nullptr) {
         fileName = u"";
     }
-    const char16_t* archiveName = CWindowManagerUI::SkinArchiveName();
-    if (archiveName == nullptr || archiveName[0] == 0) {
-        return LoadFromFolder(fileName, encoding);
-    }
-    return LoadFromArchive(fileName, encoding);
-}
-
-bool CXmlDocument::LoadFromFolder(const char16_t* fileName, MarkupEncoding encoding)
-{
-    const std::string path = ToFileSystemPath(std::u16string(CWindowManagerUI::SkinFolder()) + fileName);
-    std::error_code ec;
-    // Only an existing regular file counts; a folder of that name cannot be read as one.
-    if (!std::filesystem::is_regular_file(path, ec)) {
+    std::vector<std::uint8_t> bytes;
+    switch (source.ReadFile(fileName, kMaxFileSize, bytes)) {
+    case SkinReadResult::Ok:
+        return LoadBytes(bytes.data(), bytes.size(), encoding);
+    case SkinReadResult::OpenFailed:
         return FailLoad(u"Error opening file");
-    }
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return FailLoad(u"Error opening file");
-    }
-    const auto size = std::filesystem::file_size(path, ec);
-    if (ec) {
-        return FailLoad(u"Error opening file");
-    }
-    if (size == 0) {
-        return FailLoad(u"File is empty");
-    }
-    if (size > kMaxFileSize) {
-        return FailLoad(u"File too large");
-    }
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    file.read(bytes.data(), static_cast<std::streamsize>(size));
-    if (static_cast<std::uintmax_t>(file.gcount()) < size) {
-        return FailLoad(u"Could not read file");
-    }
-    return LoadBytes(bytes.data(), bytes.size(), encoding);
-}
-
-bool CXmlDocument::LoadFromArchive(const char16_t* fileName, MarkupEncoding encoding)
-{
-    // An archive the window manager keeps open (always so for one given as a memory block) is used
-    // as it is and stays open; otherwise the archive file is opened for this load only.
-    zip::HARCHIVE archive = CWindowManagerUI::OpenArchive();
-    zip::ZipArchivePtr openedHere;
-    if (archive == nullptr) {
-        const std::u16string path =
-            std::u16string(CWindowManagerUI::SkinFolder()) + CWindowManagerUI::SkinArchiveName();
-        openedHere.reset(zip::OpenFromFile(path.c_str(), CWindowManagerUI::SkinArchivePassword()));
-        archive = openedHere.get();
-    }
-    if (archive == nullptr) {
+    case SkinReadResult::ArchiveFailed:
         return FailLoad(u"Error opening zip file");
-    }
-    std::int32_t index = -1;
-    zip::TZipEntry entry;
-    if (zip::FindMember(archive, fileName, true, &index, &entry) != zip::kZipOk || index < 0) {
+    case SkinReadResult::MemberNotFound:
         return FailLoad(u"Could not find ziped file");
-    }
-    if (entry.uncompressedSize <= 0) {
+    case SkinReadResult::Empty:
         return FailLoad(u"File is empty");
-    }
-    if (static_cast<std::uint64_t>(entry.uncompressedSize) > kMaxFileSize) {
+    case SkinReadResult::TooLarge:
         return FailLoad(u"File too large");
+    case SkinReadResult::ReadFailed:
+        break;
     }
-    std::string bytes(static_cast<std::size_t>(entry.uncompressedSize), '\0');
-    const zip::ZipResult result = zip::ExtractToMemory(archive, index, bytes.data(), bytes.size());
-    if (result != zip::kZipOk && result != zip::kZipMoreData) {
-        return FailLoad(u"Could not unzip file");
-    }
-    openedHere.reset();
-    return LoadBytes(bytes.data(), bytes.size(), encoding);
+    // Short reads of a folder file and members that do not extract.
+    return FailLoad(source.ArchiveName()[0] == 0 ? u"Could not read file" : u"Could not unzip file");
 }
 
 bool CXmlDocument::Parse()

@@ -11,6 +11,8 @@
 
 namespace ui {
 
+class CSkinSource;
+
 // One element of the table; index 0 is a placeholder so that 0 means "none" in the link fields.
 struct TXmlElement
 {
@@ -36,8 +38,10 @@ public:
     bool LoadText(const char16_t* text);
     // Converts bytes in the given encoding to UTF-16 and parses them. Does not clear first.
     bool LoadBytes(const void* bytes, std::size_t size, MarkupEncoding encoding);
-    // Loads a file of the skin: from the skin folder of the shared skin settings, or, when a skin
-    // archive is configured, the member of that name (case ignored) from the archive.
+    // Loads a file of the skin through the source: from its folder, or, when it names an archive,
+    // the member of that name (case ignored) from the archive. Without a source, through the
+    // process's skin source (the window managers' skin settings).
+    bool LoadFile(const CSkinSource& source, const char16_t* fileName, MarkupEncoding encoding = MarkupEncoding::Utf8);
     bool LoadFile(const char16_t* fileName, MarkupEncoding encoding = MarkupEncoding::Utf8);
 
     void Clear();
@@ -67,8 +71,6 @@ private:
     friend class CMarkupParser;
 
     bool Parse();
-    bool LoadFromFolder(const char16_t* fileName, MarkupEncoding encoding);
-    bool LoadFromArchive(const char16_t* fileName, MarkupEncoding encoding);
     bool FailLoad(const char16_t* message);
     void SetError(const char16_t* message, const char16_t* location);
 

@@ -4,6 +4,7 @@
 #include "ui/skin/ZipArchive.h"
 
 #include "platform/TextEncoding.h"
+#include "ui/core/LocalPath.h"
 #include "ui/skin/ZipCrypto.h"
 
 #include <zlib.h>
@@ -825,9 +826,9 @@ HARCHIVE OpenFromFile(const char* path, const char* password)
     }
     try {
         // Skin settings and skins written for Windows separate folders with backslashes (the skin
-        // folder always ends in one); here a backslash in a path is read as a separator.
+        // folder always ends in one).
         std::string local(path);
-        std::replace(local.begin(), local.end(), '\\', '/');
+        UseForwardSlashes(local);
         auto source = std::make_unique<FileSource>();
         if (!source->Open(local.c_str())) {
             Store(kZipOpenFile);

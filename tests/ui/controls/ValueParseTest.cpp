@@ -1,5 +1,5 @@
 // The value forms of markup attributes: integers, integer lists, colours in both forms, fractions.
-#include "ui/controls/ValueParse.h"
+#include "ui/core/ValueParse.h"
 
 #include <gtest/gtest.h>
 

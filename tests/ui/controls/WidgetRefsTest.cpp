@@ -6,7 +6,7 @@
 
 #include "ui/controls/Button.h"
 #include "ui/controls/ChrysanthemumLoading.h"
-#include "ui/skin/SkinBuilder.h"
+#include "ui/builder/SkinBuilder.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -9,7 +9,7 @@
 #include "ui/core/Limits.h"
 #include "ui/manager/WindowManager.h"
 #include "ui/render/ImageLoader.h"
-#include "ui/skin/SkinBuilder.h"
+#include "ui/builder/SkinBuilder.h"
 
 #include "platform/Region.h"
 #include "platform/WindowSystem.h"

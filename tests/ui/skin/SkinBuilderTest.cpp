@@ -5,7 +5,7 @@
 #include "ui/controls/ListControls.h"
 #include "ui/controls/VerticalLayout.h"
 #include "ui/manager/WindowManager.h"
-#include "ui/skin/SkinBuilder.h"
+#include "ui/builder/SkinBuilder.h"
 
 #include "platform/WindowSystem.h"
 #include "platform/headless/HeadlessBackend.h"

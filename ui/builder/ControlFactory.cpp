@@ -1,8 +1,9 @@
 // The builder's class table. A class whose control is not built yet has a null creator and is
 // treated as unknown (a plug-in or the builder's callback may still supply it); its row gets the
 // creator when the control arrives, one line each.
-#include "ui/skin/ControlFactory.h"
+#include "ui/builder/ControlFactory.h"
 
+#include "ui/builder/SkinBuilder.h"
 #include "ui/controls/Button.h"
 #include "ui/controls/CheckBox.h"
 #include "ui/controls/ChildLayout.h"
@@ -30,6 +31,19 @@ namespace {
 template <class T> CControlUI* New()
 {
     return new T;
+}
+
+CControlUI* BuildChildContent(const char16_t* xmlFile, CWindowManagerUI* manager)
+{
+    CSkinBuilder builder;
+    return builder.Create(xmlFile, nullptr, nullptr, manager, nullptr);
+}
+
+// A child layout builds its content with a skin builder of its own.
+CControlUI* NewChildLayout()
+{
+    CChildLayoutUI::SetContentBuilder(&BuildChildContent);
+    return new CChildLayoutUI;
 }
 
 struct TClassEntry
@@ -69,7 +83,7 @@ constexpr TClassEntry kClasses[] = {
     {u"TileLayout", New<CTileLayoutUI>},
     {u"WebBrowser", New<CWebBrowserUI>},
     {u"ApngButton", New<CApngButtonUI>},
-    {u"ChildLayout", New<CChildLayoutUI>},
+    {u"ChildLayout", NewChildLayout},
     {u"RotateImage", New<CRotateImageUI>},
     {u"VerticalLayout", New<CVerticalLayoutUI>},
     {u"ListHeaderItem", New<CListHeaderItemUI>},

@@ -1,8 +1,9 @@
 // Readers for the value forms of markup attributes (see ValueParse.h).
-#include "ui/controls/ValueParse.h"
+#include "ui/core/ValueParse.h"
 
 #include "ui/core/Limits.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <limits>
@@ -29,6 +30,34 @@ int HexValue(char16_t c)
     return -1;
 }
 
+// Leading white space and an optional sign, as the C library's number readers take them.
+const char16_t* SkipSpaceAndSign(const char16_t* p, bool& negative)
+{
+    while (IsSpace(*p))
+        ++p;
+    if (*p == u'+' || *p == u'-')
+        negative = *p++ == u'-';
+    return p;
+}
+
+// n numbers read by parse, each from the character after the one that ended the previous number;
+// numbers missing at the end of the text read as 0.
+template <class T, class Parse> void ParseList(const char16_t* text, T* out, int n, Parse parse)
+{
+    const char16_t* p = text;
+    for (int i = 0; i < n; ++i) {
+        if (!p || !*p) {
+            out[i] = 0;
+            p = nullptr;
+            continue;
+        }
+        const char16_t* end = p;
+        out[i] = parse(p, &end);
+        // Exactly one separator follows a number; the terminator is never stepped over.
+        p = *end ? end + 1 : end;
+    }
+}
+
 } // namespace
 
 std::int32_t ParseInt(const char16_t* text, const char16_t** end)
@@ -37,12 +66,8 @@ std::int32_t ParseInt(const char16_t* text, const char16_t** end)
         *end = text;
     if (!text)
         return 0;
-    const char16_t* p = text;
-    while (IsSpace(*p))
-        ++p;
     bool negative = false;
-    if (*p == u'+' || *p == u'-')
-        negative = *p++ == u'-';
+    const char16_t* p = SkipSpaceAndSign(text, negative);
     if (*p < u'0' || *p > u'9')
         return 0;
     std::int64_t value = 0;
@@ -67,12 +92,8 @@ double ParseDouble(const char16_t* text, const char16_t** end)
         *end = text;
     if (!text)
         return 0;
-    const char16_t* p = text;
-    while (IsSpace(*p))
-        ++p;
     bool negative = false;
-    if (*p == u'+' || *p == u'-')
-        negative = *p++ == u'-';
+    const char16_t* p = SkipSpaceAndSign(text, negative);
     // The characters a decimal real can hold, narrowed for the locale-independent reader.
     std::string ascii;
     const char16_t* q = p;
@@ -115,33 +136,18 @@ std::int32_t ParseCoordinate(const char16_t* text)
 
 void ParseIntList(const char16_t* text, std::int32_t* out, int n)
 {
-    const char16_t* p = text;
-    for (int i = 0; i < n; ++i) {
-        if (!p || !*p) {
-            out[i] = 0;
-            p = nullptr;
-            continue;
-        }
-        const char16_t* end = p;
-        out[i] = limits::ClampCoordinate(ParseInt(p, &end));
-        // Exactly one separator follows a number; the terminator is never stepped over.
-        p = *end ? end + 1 : end;
-    }
+    ParseIntList(text, out, n, -limits::kMaxCoordinate, limits::kMaxCoordinate);
+}
+
+void ParseIntList(const char16_t* text, std::int32_t* out, int n, std::int32_t low, std::int32_t high)
+{
+    ParseList(text, out, n,
+              [low, high](const char16_t* p, const char16_t** end) { return std::clamp(ParseInt(p, end), low, high); });
 }
 
 void ParseDoubleList(const char16_t* text, double* out, int n)
 {
-    const char16_t* p = text;
-    for (int i = 0; i < n; ++i) {
-        if (!p || !*p) {
-            out[i] = 0;
-            p = nullptr;
-            continue;
-        }
-        const char16_t* end = p;
-        out[i] = ParseDouble(p, &end);
-        p = *end ? end + 1 : end;
-    }
+    ParseList(text, out, n, [](const char16_t* p, const char16_t** end) { return ParseDouble(p, end); });
 }
 
 CUIRect ParseRect(const char16_t* text)
@@ -151,24 +157,44 @@ CUIRect ParseRect(const char16_t* text)
     return {v[0], v[1], v[2], v[3]};
 }
 
-std::uint32_t ParseColor(const char16_t* text)
+std::uint32_t ParseHexColor(const char16_t* text, THexColorForm form, const char16_t* end)
 {
     if (!text)
         return 0;
-    while (*text != 0 && *text <= u' ')
-        ++text;
-    if (*text == u'#')
-        ++text;
-    return ParseHex(text);
+    const char16_t* p = text;
+    auto more = [end, &p] { return end != nullptr ? p < end : *p != 0; };
+    if (form.lead == THexColorForm::Lead::Blanks) {
+        while (more() && *p <= u' ')
+            ++p;
+    } else if (form.lead == THexColorForm::Lead::Spaces) {
+        while (more() && *p == u' ')
+            ++p;
+    }
+    if (more() && *p == u'#')
+        ++p;
+    if (form.spaceAfterHash) {
+        while (more() && IsSpace(*p))
+            ++p;
+    }
+    std::uint64_t value = 0;
+    for (; more() && HexValue(*p) >= 0; ++p) {
+        const auto digit = std::uint64_t(HexValue(*p));
+        if (!form.saturate)
+            value = ((value << 4) | digit) & 0xFFFFFFFFull;
+        else if (value <= 0xFFFFFFFFull)
+            value = value * 16 + digit;
+    }
+    return value > 0xFFFFFFFFull ? 0xFFFFFFFFu : std::uint32_t(value);
+}
+
+std::uint32_t ParseColor(const char16_t* text)
+{
+    return ParseHexColor(text, {THexColorForm::Lead::Blanks, true, true});
 }
 
 std::uint32_t ParseBorderColor(const char16_t* text)
 {
-    if (!text)
-        return 0;
-    if (*text == u'#')
-        ++text;
-    return ParseHex(text);
+    return ParseHexColor(text, {THexColorForm::Lead::None, true, true});
 }
 
 bool ParseBool(const char16_t* text)

@@ -1,5 +1,6 @@
 // Readers for the value forms of markup attributes: decimal integers as the C library reads them,
-// lists of integers with one separator character between numbers, hexadecimal colours, fractions.
+// lists of integers with one separator character between numbers, hexadecimal colours, fractions,
+// booleans. Every layer that reads these forms reads them here.
 #pragma once
 
 #include "ui/core/UIRect.h"
@@ -23,8 +24,31 @@ std::int32_t ParseCoordinate(const char16_t* text);
 // missing at the end of the text read as 0. Every number is clamped to the coordinate range (lists
 // hold rectangles, sizes and offsets).
 void ParseIntList(const char16_t* text, std::int32_t* out, int n);
+// As ParseIntList with every number clamped into [low, high] instead of the coordinate range.
+void ParseIntList(const char16_t* text, std::int32_t* out, int n, std::int32_t low, std::int32_t high);
 void ParseDoubleList(const char16_t* text, double* out, int n);
 CUIRect ParseRect(const char16_t* text);
+
+// A hexadecimal colour, "#AARRGGBB" or "AARRGGBB" (with fewer digits the value is just smaller:
+// "#RRGGBB" has alpha 0). The forms of the skin agree on that and differ only in what may stand
+// before the digits and in what more than eight digits give, which the form states.
+struct THexColorForm
+{
+    enum class Lead
+    {
+        None,   // the text starts with the '#' or the digits
+        Blanks, // every character up to and including space is skipped
+        Spaces, // spaces only are skipped
+    };
+    Lead lead = Lead::None;
+    // White space (as the C library's isspace) after the optional '#' is skipped.
+    bool spaceAfterHash = false;
+    // Beyond 32 bits the value is 0xFFFFFFFF; otherwise only the last eight digits count.
+    bool saturate = false;
+};
+// Stops at the first character that is not a hexadecimal digit, or at end when one is given (the
+// text then need not be terminated). No digits give 0; so does a null text.
+std::uint32_t ParseHexColor(const char16_t* text, THexColorForm form, const char16_t* end = nullptr);
 
 // Background form: characters up to space skipped, one optional '#', then hexadecimal.
 std::uint32_t ParseColor(const char16_t* text);

@@ -1,13 +1,13 @@
 // The skin builder: the definition pass over the root's children, then the recursive control
 // parse with includes, tree nodes, overlays and default attribute lists.
-#include "ui/skin/SkinBuilder.h"
+#include "ui/builder/SkinBuilder.h"
 
 #include "ui/controls/Container.h"
 #include "ui/controls/ListControls.h"
-#include "ui/controls/ValueParse.h"
+#include "ui/core/ValueParse.h"
 #include "ui/core/Limits.h"
 #include "ui/manager/WindowManager.h"
-#include "ui/skin/ControlFactory.h"
+#include "ui/builder/ControlFactory.h"
 
 #include <algorithm>
 #include <vector>
