@@ -6,6 +6,7 @@
 #include "platform/Win32Defs.h"
 #include "platform/WindowRecord.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -104,9 +105,11 @@ public:
         return -1;
     }
 
-    // A modal message box; returns an ID* answer.
+    // A modal message box; returns an ID* answer. A box that waits for its answer in a loop of
+    // its own calls whileOpen again and again meanwhile: there the window system runs the thread's
+    // timers, as a modal loop does (the answer to a second copy's raise request rides on one).
     virtual int ShowMessageBox(WindowRecord* owner, const std::u16string& text, const std::u16string& caption,
-                               UINT type) = 0;
+                               UINT type, const std::function<void()>& whileOpen) = 0;
 
     // Moves pending raw input into out without blocking.
     virtual void PollEvents(std::vector<InputEvent>& out) = 0;

@@ -298,6 +298,9 @@ private:
     bool TranslateNextInput();
     bool TakePosted(MSG& msg, HWND filter, UINT first, UINT last, bool remove);
     int MillisecondsToNextDeadline();
+    // Runs the procedures of the thread timers (no window) that are due: what a modal loop still
+    // does while its box waits.
+    void FireDueThreadTimers();
     bool ServiceHover(); // true when it posted WM_MOUSEHOVER
     void Wake();
     LRESULT SendFromOtherThread(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -252,6 +252,31 @@ bool WindowSystem::FetchMessage(MSG& msg, HWND filter, UINT first, UINT last, bo
     return true;
 }
 
+void WindowSystem::FireDueThreadTimers()
+{
+    // Those due now fire once each; one that a procedure kills first does not fire, and a timer
+    // of period 0 waits for the next call rather than firing for ever.
+    const std::uint64_t now = m_clock->NowMs();
+    std::vector<std::pair<UINT_PTR, TIMERPROC>> due;
+    {
+        std::lock_guard lock(m_lock);
+        for (Timer& timer : m_timers) {
+            if (!timer.hwnd && timer.proc && timer.due <= now) {
+                timer.due = now + timer.period;
+                due.emplace_back(timer.id, timer.proc);
+            }
+        }
+    }
+    for (const auto& [id, proc] : due) {
+        MSG tick{};
+        tick.message = WM_TIMER;
+        tick.wParam = id;
+        tick.lParam = reinterpret_cast<LPARAM>(proc);
+        tick.time = DWORD(now);
+        DispatchMessage(tick);
+    }
+}
+
 int WindowSystem::MillisecondsToNextDeadline()
 {
     const std::uint64_t now = m_clock->NowMs();

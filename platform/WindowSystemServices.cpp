@@ -345,7 +345,8 @@ int WindowSystem::MessageBox(HWND owner, const char16_t* text, const char16_t* c
 {
     WindowRecord* ownerRecord = owner ? TopLevelOf(owner) : nullptr;
     return m_backend->ShowMessageBox(ownerRecord, text ? std::u16string(text) : std::u16string(),
-                                     caption ? std::u16string(caption) : std::u16string(u"Error"), type);
+                                     caption ? std::u16string(caption) : std::u16string(u"Error"), type,
+                                     [this] { FireDueThreadTimers(); });
 }
 
 void WindowSystem::SetTooltipPainter(TooltipPainter painter, TooltipMeasurer measurer)

@@ -281,8 +281,9 @@ int HeadlessBackend::SystemMetric(int index)
 }
 
 int HeadlessBackend::ShowMessageBox(WindowRecord* owner, const std::u16string& text, const std::u16string& caption,
-                                    UINT type)
+                                    UINT type, const std::function<void()>& whileOpen)
 {
+    (void)whileOpen; // answered at once from the script: there is no wait to fill
     int answer;
     if (!m_script.empty()) {
         answer = m_script.front();

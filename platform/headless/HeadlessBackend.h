@@ -80,8 +80,8 @@ public:
     RECT MonitorRect(int index) override;
     RECT WorkArea(int index) override;
     int SystemMetric(int index) override;
-    int ShowMessageBox(WindowRecord* owner, const std::u16string& text, const std::u16string& caption,
-                       UINT type) override;
+    int ShowMessageBox(WindowRecord* owner, const std::u16string& text, const std::u16string& caption, UINT type,
+                       const std::function<void()>& whileOpen = {}) override;
     void PollEvents(std::vector<InputEvent>& out) override;
     void WaitEvents(int timeoutMs) override;
     void Wake() override;

@@ -117,8 +117,8 @@ public:
     int MonitorCount() override;
     RECT MonitorRect(int index) override;
     RECT WorkArea(int index) override;
-    int ShowMessageBox(WindowRecord* owner, const std::u16string& text, const std::u16string& caption,
-                       UINT type) override;
+    int ShowMessageBox(WindowRecord* owner, const std::u16string& text, const std::u16string& caption, UINT type,
+                       const std::function<void()>& whileOpen) override;
     void PollEvents(std::vector<InputEvent>& out) override;
     void WaitEvents(int timeoutMs) override;
     void Wake() override;
@@ -441,7 +441,7 @@ RECT SdlBackend::WorkArea(int index)
 }
 
 int SdlBackend::ShowMessageBox(WindowRecord* owner, const std::u16string& text, const std::u16string& caption,
-                               UINT type)
+                               UINT type, const std::function<void()>& whileOpen)
 {
     // The box is always our own: SDL's looks different on every desktop (on X11 a bitmap font,
     // minimise and maximise buttons, no icon, no keyboard moves between its buttons).
@@ -449,8 +449,8 @@ int SdlBackend::ShowMessageBox(WindowRecord* owner, const std::u16string& text, 
     const SurfacePtr icon = owner ? IconSurface(*owner) : nullptr;
     drawn.windowIcon = icon.get();
     m_modalBox = true;
-    const int answer = ShowDrawnMessageBox(drawn, owner ? Native(*owner) : nullptr,
-                                           [this](const SDL_Event& e) { OtherEventWhileModal(e); });
+    const int answer = ShowDrawnMessageBox(
+        drawn, owner ? Native(*owner) : nullptr, [this](const SDL_Event& e) { OtherEventWhileModal(e); }, whileOpen);
     m_modalBox = false;
     return answer;
 }

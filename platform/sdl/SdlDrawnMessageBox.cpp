@@ -325,7 +325,7 @@ MessageBoxLayout LayOutMessageBox(const DrawnMessageBox& box)
 }
 
 int ShowDrawnMessageBox(const DrawnMessageBox& box, SDL_Window* owner,
-                        const std::function<void(const SDL_Event&)>& otherEvent)
+                        const std::function<void(const SDL_Event&)>& otherEvent, const std::function<void()>& whileOpen)
 {
     const MessageBoxChoices& choices = box.choices;
     if (choices.buttons.empty())
@@ -369,6 +369,8 @@ int ShowDrawnMessageBox(const DrawnMessageBox& box, SDL_Window* owner,
         // error ends the whole process.
         SDL_Event e;
         if (!SDL_PollEvent(&e)) {
+            if (whileOpen)
+                whileOpen();
             SDL_Delay(5);
             continue;
         }

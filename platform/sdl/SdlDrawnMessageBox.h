@@ -74,6 +74,7 @@ MessageBoxLayout LayOutMessageBox(const DrawnMessageBox& box);
 // their input on: the owner stays inert while the question is open. Returns the chosen button's id,
 // or the dismiss answer when the window cannot be made.
 int ShowDrawnMessageBox(const DrawnMessageBox& box, SDL_Window* owner,
-                        const std::function<void(const SDL_Event&)>& otherEvent);
+                        const std::function<void(const SDL_Event&)>& otherEvent,
+                        const std::function<void()>& whileOpen = {});
 
 } // namespace platform

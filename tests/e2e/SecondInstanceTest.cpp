@@ -1,6 +1,8 @@
-// A second copy of the uninstaller, started while the first runs, raises the first one's window
-// above whatever covers it and exits: two real processes on the SDL backend under a private Xvfb
-// server, where the stacking order of the windows can be read back.
+// A second copy of the uninstaller, started while the first one asks its question, raises the
+// first one's window above whatever covers it and exits: two real processes on the SDL backend
+// under a private Xvfb server, where the stacking order of the windows can be read back. The
+// question's own loop must serve the raise request, or the second copy would take it for no
+// window and run a removal of its own beside the first.
 #include "XDisplay.h"
 
 #include <algorithm>
@@ -52,19 +54,12 @@ TEST(SecondInstance, ASecondCopyRaisesTheFirstCopysCoveredWindowAndExits)
     XServer server(box);
     ASSERT_TRUE(server.Start()) << "Xvfb did not start";
     ::Display* display = server.Get();
-    // Enough files that the first copy is still removing them while the second one runs.
-    ASSERT_NO_FATAL_FAILURE(box.Stage(20000));
+    ASSERT_NO_FATAL_FAILURE(box.Stage(200));
 
     fs::copy_file(UninstallerPath(), box.TempCopy());
     const int first = box.Spawn(box.TempCopy().string(), {}, SdlEnv(box, server.Name()));
     Placed main, dialog;
     ASSERT_TRUE(WaitForWindowAndBox(display, main, dialog)) << "the first copy shows no window and question";
-    // The question's own loop serves no raise requests: answer it, so that the first copy runs.
-    std::this_thread::sleep_for(300ms);
-    XSetInputFocus(display, dialog.window, RevertToParent, CurrentTime);
-    XSync(display, False);
-    fake.Press(display, XK_Return);
-
     // A window of another program over the uninstaller's.
     XSetWindowAttributes attributes{};
     attributes.override_redirect = True;
@@ -76,7 +71,6 @@ TEST(SecondInstance, ASecondCopyRaisesTheFirstCopysCoveredWindowAndExits)
     XSync(display, False);
     const Window mainTop = TopLevelOf(display, main.window);
     ASSERT_GT(StackingIndex(display, cover), StackingIndex(display, mainTop)) << "the cover is not on top";
-    ASSERT_FALSE(Sandbox::ProcessesRunning(box.TempCopy()).empty()) << "the first copy ended before the second ran";
 
     const int second = box.Spawn(box.TempCopy().string(), {}, SdlEnv(box, server.Name()));
     EXPECT_EQ(box.WaitExit(second, 5s), 0) << "the second copy did not leave at once";
@@ -90,6 +84,10 @@ TEST(SecondInstance, ASecondCopyRaisesTheFirstCopysCoveredWindowAndExits)
 
     XDestroyWindow(display, cover);
     XSync(display, False);
+    // The first copy's question is still open, and its answer starts the one removal.
+    XSetInputFocus(display, dialog.window, RevertToParent, CurrentTime);
+    XSync(display, False);
+    fake.Press(display, XK_Return);
     EXPECT_EQ(box.WaitExit(first, 60s), 0);
     EXPECT_FALSE(fs::exists(box.Install())) << "the first copy did not finish the removal";
 }
