@@ -42,7 +42,7 @@ TEST(SkinSourceTest, EachSourceReadsItsOwnFolderOrArchiveAndNotTheProcessSetting
     WriteText(dir / "b" / "main.xml", "<Window name=\"b\"/>");
     WriteText(dir / "b" / "sub" / "deep.xml", "<Deep/>");
     WriteText(dir / "b" / "empty.xml", "");
-    ASSERT_EQ(ziptest::RunShell("cd " + ziptest::Quote(dir / "b") + " && zip -q -r -P pw ../b.zip ."), 0);
+    ASSERT_EQ(ziptest::InfoZip(dir / "b", "-r -P pw", dir / "b.zip", ".", "skin-source.zip"), 0);
 
     CSkinSource folderA;
     folderA.SetFolder(Wide((dir / "a").string()).c_str()); // a separator is appended
