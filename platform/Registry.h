@@ -14,6 +14,8 @@
 // ---------------------------------------------------------------------------------------------
 // Registry vocabulary under the Win32 names and values
 // ---------------------------------------------------------------------------------------------
+// On Windows, windows.h (through Win32Defs.h) declares them with the same values.
+#ifndef _WIN32
 using HKEY = std::uintptr_t;
 constexpr HKEY HKEY_CLASSES_ROOT = 0x80000000;
 constexpr HKEY HKEY_CURRENT_USER = 0x80000001;
@@ -34,6 +36,7 @@ constexpr DWORD REG_SZ = 1;
 constexpr DWORD REG_EXPAND_SZ = 2;
 constexpr DWORD REG_BINARY = 3;
 constexpr DWORD REG_DWORD = 4;
+#endif // _WIN32
 
 namespace platform {
 

@@ -111,7 +111,7 @@ LRESULT TooltipProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     case TTM_SETTOOLINFOW:
     case TTM_UPDATETIPTEXTW:
         if (const auto* tool = reinterpret_cast<const TOOLINFOW*>(lParam); tool && tool->lpszText) {
-            state.text = tool->lpszText;
+            state.text = Utf16Text(tool->lpszText);
             if (state.tracking)
                 Relayout(system, hwnd, state);
         }
@@ -171,7 +171,7 @@ void RegisterTooltipClass(WindowSystem& system)
     WNDCLASSEXW wc;
     wc.style = CS_SAVEBITS;
     wc.lpfnWndProc = TooltipProc;
-    wc.lpszClassName = TOOLTIPS_CLASSW;
+    wc.lpszClassName = Win32Text(TOOLTIPS_CLASSW);
     system.RegisterClassEx(wc);
 }
 

@@ -229,7 +229,7 @@ ATOM WindowSystem::RegisterClassEx(const WNDCLASSEXW& wc)
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    const std::u16string name(wc.lpszClassName);
+    const std::u16string name(Utf16Text(wc.lpszClassName));
     for (auto& cls : m_classes) {
         if (!cls.system && cls.name == name) {
             SetLastError(ERROR_CLASS_ALREADY_EXISTS);
@@ -275,7 +275,7 @@ bool WindowSystem::GetClassInfoEx(HINSTANCE instance, const char16_t* className,
         for (auto& cls : m_classes) {
             if (cls.name == name && cls.system == system) {
                 out = cls.info;
-                out.lpszClassName = className;
+                out.lpszClassName = Win32Text(className);
                 return true;
             }
         }
@@ -413,8 +413,8 @@ HWND WindowSystem::CreateWindowEx(DWORD exStyle, const char16_t* className, cons
     cs.x = x;
     cs.y = y;
     cs.style = LONG(style);
-    cs.lpszName = title;
-    cs.lpszClass = className;
+    cs.lpszName = Win32Text(title);
+    cs.lpszClass = Win32Text(className);
     cs.dwExStyle = exStyle;
 
     // Top-level windows are asked for their size limits before anything else, like on Win32; the

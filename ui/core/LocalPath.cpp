@@ -12,4 +12,14 @@ std::string LocalPath(std::u16string_view path)
     return local;
 }
 
+std::filesystem::path FilePath(std::string_view utf8)
+{
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::filesystem::path LocalFilePath(std::u16string_view path)
+{
+    return FilePath(LocalPath(path));
+}
+
 } // namespace ui

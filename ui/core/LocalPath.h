@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -16,5 +17,12 @@ template <class Path> void UseForwardSlashes(Path& path)
 
 // A skin path as this system's file functions take it: UTF-8, with forward slashes.
 std::string LocalPath(std::u16string_view path);
+
+// A UTF-8 path as the C++ library's file functions take it. Built from char8_t, it names the same
+// file on every system: on Windows the library would read a plain std::string in the ANSI code
+// page, and a name outside it would not open.
+std::filesystem::path FilePath(std::string_view utf8);
+// A skin path for the C++ library's file functions: forward slashes, the name carried as Unicode.
+std::filesystem::path LocalFilePath(std::u16string_view path);
 
 } // namespace ui

@@ -117,7 +117,7 @@ bool CWindowWnd::RegisterWindowClass()
     wc.lpfnWndProc = UserDataProc;
     wc.hInstance = ResourceModule();
     wc.hCursor = windows.LoadCursor(nullptr, IDC_ARROW);
-    wc.lpszClassName = WindowClassName();
+    wc.lpszClassName = platform::Win32Text(WindowClassName());
     return windows.RegisterClassEx(wc) != 0 || windows.LastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
@@ -131,7 +131,7 @@ bool CWindowWnd::RegisterSuperclass()
     m_previousProc = wc.lpfnWndProc;
     wc.lpfnWndProc = PropertyProc;
     wc.hInstance = ResourceModule();
-    wc.lpszClassName = WindowClassName();
+    wc.lpszClassName = platform::Win32Text(WindowClassName());
     return windows.RegisterClassEx(wc) != 0 || windows.LastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 

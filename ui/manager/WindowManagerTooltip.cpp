@@ -46,7 +46,8 @@ bool CWindowManagerUI::OnMouseHover(WPARAM wParam, LPARAM lParam)
     t.toolInfo.hwnd = m_window;
     t.toolInfo.uId = reinterpret_cast<UINT_PTR>(m_window);
     t.toolInfo.hinst = static_cast<::HINSTANCE>(AppInstance());
-    t.toolInfo.lpszText = t.text.CStr();
+    // windows.h types the field as writable text; the tooltip only reads it.
+    t.toolInfo.lpszText = const_cast<WCHAR*>(platform::Win32Text(t.text.CStr()));
     t.toolInfo.rect = RECT{pos.left, pos.top, pos.right, pos.bottom};
     const LPARAM tool = reinterpret_cast<LPARAM>(&t.toolInfo);
     const int width = control->GetToolTipWidth();

@@ -86,7 +86,7 @@ SkinReadResult CSkinSource::ReadFile(const char16_t* name, std::size_t maxSize, 
 SkinReadResult CSkinSource::ReadPath(const std::u16string& path, std::size_t maxSize, std::vector<std::uint8_t>& bytes)
 {
     bytes.clear();
-    const std::string local = LocalPath(path);
+    const std::filesystem::path local = LocalFilePath(path);
     std::error_code error;
     // Only regular files: a folder of that name cannot be read as one, and opening a pipe or a
     // device could block the UI thread for ever.

@@ -99,7 +99,7 @@ private:
 class FileSource final : public ZipSource
 {
 public:
-    bool Open(const char* path)
+    bool Open(const std::filesystem::path& path)
     {
         // A folder opens as a stream on this system but cannot be read: it is not an archive file.
         std::error_code ec;
@@ -690,9 +690,9 @@ ZipResult CZipReader::ExtractFile(std::int32_t index, const std::string& path)
         return kZipBadArguments;
     if (m_x.active && m_current == index)
         return kZipPartlyUnzipped;
-    fs::path target(path);
+    fs::path target = FilePath(path);
     if (target.is_relative() && !m_baseDirectory.empty())
-        target = fs::path(m_baseDirectory) / target;
+        target = FilePath(m_baseDirectory) / target;
     std::error_code ec;
     const MemberRecord& m = m_members[std::size_t(index)];
     if (!m.name.empty() && m.name.back() == '/') {
@@ -830,7 +830,7 @@ HARCHIVE OpenFromFile(const char* path, const char* password)
         std::string local(path);
         UseForwardSlashes(local);
         auto source = std::make_unique<FileSource>();
-        if (!source->Open(local.c_str())) {
+        if (!source->Open(FilePath(local))) {
             Store(kZipOpenFile);
             return nullptr;
         }

@@ -235,6 +235,32 @@ TEST_F(ZipArchiveTest, FilePathsMayUseBackslashes)
     EXPECT_EQ(ExtractAll(archive.get(), "main.xml", out), kZipOk);
 }
 
+// Names outside every ANSI code page, in the folder and the file: on Windows the C++ library would
+// read a narrow name in that code page, so these open only when the name is carried as Unicode.
+TEST_F(ZipArchiveTest, NonAsciiNamesOpenAndExtract)
+{
+    const fs::path folder = s_dir->Path() / fs::path(u8"Удаление-ü");
+    fs::create_directories(folder);
+    const fs::path file = folder / fs::path(u8"скин-ü.zip");
+    fs::copy_file(*s_dir / "deflated.zip", file, fs::copy_options::overwrite_existing);
+    ZipArchivePtr archive(OpenFromFile(file.u16string().c_str(), kPassword));
+    ASSERT_TRUE(archive);
+    std::vector<std::uint8_t> out;
+    EXPECT_EQ(ExtractAll(archive.get(), "main.xml", out), kZipOk);
+    EXPECT_TRUE(out == s_files.at("main.xml"));
+
+    // UTF-8 names of the narrow entry points: the archive, the base directory, the extracted file.
+    const std::u8string narrowFile = file.u8string();
+    ZipArchivePtr narrow(OpenFromFile(reinterpret_cast<const char*>(narrowFile.c_str()), kPassword));
+    ASSERT_TRUE(narrow);
+    const std::u8string base = folder.u8string();
+    ASSERT_EQ(SetBaseDirectory(narrow.get(), reinterpret_cast<const char*>(base.c_str())), kZipOk);
+    std::int32_t index = -1;
+    ASSERT_EQ(FindMember(narrow.get(), "main.xml", true, &index, nullptr), kZipOk);
+    EXPECT_EQ(ExtractToFile(narrow.get(), index, reinterpret_cast<const char*>(u8"распаковано.xml")), kZipOk);
+    EXPECT_TRUE(ReadFile(folder / fs::path(u8"распаковано.xml")) == s_files.at("main.xml"));
+}
+
 TEST_F(ZipArchiveTest, ExtractionToFilesUnderABaseDirectory)
 {
     const std::vector<std::uint8_t> block = Archive("deflated.zip");
