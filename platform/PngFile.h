@@ -1,6 +1,6 @@
-// The platform's one PNG path: writing pixels (tests, tools, headless frames), reading a picture
-// from a file or from bytes (embedded icons) into a surface, and comparing two pictures with a
-// per-channel tolerance for reference-image checks.
+// PNG files over the program's one PNG codec (platform/ImageCodecs.h): writing pixels (tests, tools,
+// headless frames), reading a picture from a file or from bytes (embedded icons) into a surface, and
+// comparing two pictures with a per-channel tolerance for reference-image checks.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +17,8 @@ bool WritePng(const PixelBuffer& pixels, const std::string& path);
 // Reads a PNG into a premultiplied ARGB surface; an invalid surface when the file is missing or is
 // not a PNG.
 Surface ReadPng(const std::string& path);
+// The same for PNG bytes in memory.
+Surface ReadPngBytes(const std::vector<std::uint8_t>& bytes);
 // Decodes PNG bytes into a premultiplied ARGB surface scaled smoothly to width x height (an icon
 // of the size asked for); an invalid surface when the bytes are not a PNG or a side is not positive.
 Surface DecodePng(const std::vector<std::uint8_t>& bytes, int width, int height);

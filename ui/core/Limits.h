@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "platform/ImageCodecs.h"
+
 namespace ui::limits {
 
 // Coordinates, sizes, paddings and offsets read from markup lie within ±kMaxCoordinate. Sums over
@@ -22,9 +24,10 @@ constexpr int kMaxControls = 10000;
 constexpr int kMaxNestingDepth = 200;
 // Spokes of a spinner.
 constexpr int kMaxSpokes = 360;
-// Decoded images: each side and the pixel count, checked before any decoder allocates.
-constexpr int kMaxImageSide = 8192;
-constexpr std::int64_t kMaxImagePixels = std::int64_t(4096) * 4096;
+// Decoded images: each side and the pixel count, checked by the platform's decoders before they
+// allocate.
+constexpr int kMaxImageSide = platform::codecs::kMaxImageSide;
+constexpr std::int64_t kMaxImagePixels = platform::codecs::kMaxImagePixels;
 
 // v clamped to ±kMaxCoordinate.
 constexpr int ClampCoordinate(std::int64_t v)

@@ -22,39 +22,10 @@ namespace ui {
 
 namespace detail {
 
-SharedState::~SharedState()
-{
-    FreeFontTable(fonts);
-    FreeImageTable(images);
-    FreeStringTable(defaultLists);
-    FreeStringTable(languageTexts);
-}
-
 SharedState& Shared()
 {
     static SharedState state;
     return state;
-}
-
-void FreeFontTable(CStringPtrMap& table)
-{
-    for (int i = 0; const char16_t* key = table.KeyAt(i); ++i)
-        delete static_cast<TFontInfo*>(table.Lookup(key, false));
-    table.RemoveAll();
-}
-
-void FreeImageTable(CStringPtrMap& table)
-{
-    for (int i = 0; const char16_t* key = table.KeyAt(i); ++i)
-        CImageLoader::FreeImageRecord(static_cast<TImageRecord*>(table.Lookup(key, false)), true);
-    table.RemoveAll();
-}
-
-void FreeStringTable(CStringPtrMap& table)
-{
-    for (int i = 0; const char16_t* key = table.KeyAt(i); ++i)
-        delete static_cast<CUIString*>(table.Lookup(key, false));
-    table.RemoveAll();
 }
 
 CUIString IdKey(int id)
@@ -305,9 +276,9 @@ void CWindowManagerUI::ResetWindowTables()
 {
     UnresolveLayeredImage();
     m_nameMap.clear();
-    detail::FreeFontTable(m_fonts);
-    detail::FreeImageTable(m_images);
-    detail::FreeStringTable(m_defaultLists);
+    m_fonts.Clear();
+    m_images.Clear();
+    m_defaultLists.Clear();
     DropAllWindowExtras();
     DropAllOptionGroups();
     KillAllTimers();
@@ -351,7 +322,7 @@ bool CWindowManagerUI::AttachRoot(CControlUI* root)
         DeleteQueuedControls();
         DropPendingNotifications();
         m_nameMap.clear();
-        m_postPaint.Clear();
+        m_postPaint.clear();
         m_nativeWindows.clear();
         // Attaching the same tree again must not queue it for deletion while it stays the root.
         if (m_root != root)
@@ -417,10 +388,9 @@ void CWindowManagerUI::ForgetControl(CControlUI* control)
     }
     // The lists hold borrowed pointers too; a dead control left in them would be painted, sent
     // events or deleted a second time.
-    for (CPtrArray* list : {&m_postPaint, &m_foundControls}) {
-        for (int i = list->IndexOf(control); i >= 0; i = list->IndexOf(control))
-            list->RemoveAt(i);
-    }
+    for (int i = m_foundControls.IndexOf(control); i >= 0; i = m_foundControls.IndexOf(control))
+        m_foundControls.RemoveAt(i);
+    std::erase(m_postPaint, control);
     std::erase(m_mouseLeaveControls, control);
     std::erase_if(m_nativeWindows, [control](const NativeWindow& hosted) { return hosted.control == control; });
     // A queued descendant dies with its parent: its entry is let go, not deleted again.
@@ -530,21 +500,24 @@ void CWindowManagerUI::DropAllOptionGroups()
 
 bool CWindowManagerUI::AddPostPaint(CControlUI* control)
 {
-    if (control == nullptr || m_postPaint.IndexOf(control) >= 0)
+    if (control == nullptr || detail::Contains(m_postPaint, control))
         return false;
-    return m_postPaint.Add(control);
+    m_postPaint.push_back(control);
+    return true;
 }
 
 bool CWindowManagerUI::RemovePostPaint(CControlUI* control)
 {
-    const int index = m_postPaint.IndexOf(control);
-    return index >= 0 && m_postPaint.RemoveAt(index);
+    return detail::EraseFirst(m_postPaint, control);
 }
 
 bool CWindowManagerUI::SetPostPaintIndex(CControlUI* control, int index)
 {
     RemovePostPaint(control);
-    return control != nullptr && m_postPaint.InsertAt(index, control);
+    if (control == nullptr || index < 0 || std::size_t(index) > m_postPaint.size())
+        return false;
+    m_postPaint.insert(m_postPaint.begin() + index, control);
+    return true;
 }
 
 bool CWindowManagerUI::AddNativeWindow(CControlUI* control, HWND window)

@@ -15,6 +15,7 @@
 #include "ui/core/StringPtrMap.h"
 #include "ui/core/UIRect.h"
 #include "ui/core/UIString.h"
+#include "ui/manager/OwningStringMap.h"
 #include "ui/manager/UIEvent.h"
 #include "ui/render/ImageLoader.h"
 #include "ui/render/RenderKit.h"
@@ -51,6 +52,16 @@ enum class ArchiveMode
 using PluginFactory = CControlUI* (*)(const char16_t* className);
 
 // Drawing looks fonts and images up through IRenderResources, which the manager implements.
+
+// The owning tables of fonts, images and texts a manager (or the process) registers.
+struct TImageRecordFree
+{
+    void operator()(TImageRecord* record) const { CImageLoader::FreeImageRecord(record, true); }
+};
+using CFontTable = COwningStringMap<TFontInfo>;
+using CImageTable = COwningStringMap<TImageRecord, TImageRecordFree>;
+using CTextTable = COwningStringMap<CUIString>;
+
 class CWindowManagerUI final : public IRenderResources
 {
 public:
@@ -449,9 +460,9 @@ private:
     void MeasureFont(TFontInfo& info) const;
     TFontInfo* DefaultFontLevel(ResourceScope scope);
     bool IsShared(ResourceScope scope) const { return scope == ResourceScope::Shared || m_forceShared; }
-    CStringPtrMap& FontTable(ResourceScope scope);
-    CStringPtrMap& ImageTable(ResourceScope scope);
-    CStringPtrMap& DefaultListTable(ResourceScope scope);
+    CFontTable& FontTable(ResourceScope scope);
+    CImageTable& ImageTable(ResourceScope scope);
+    CTextTable& DefaultListTable(ResourceScope scope);
     void SetColor(std::uint32_t& windowColor, std::uint32_t& sharedColor, std::uint32_t color, ResourceScope scope);
 
     // WindowManagerDispatch.cpp
@@ -520,7 +531,7 @@ private:
     std::map<std::u16string, CPtrArray> m_optionGroups;
     std::vector<NativeWindow> m_nativeWindows;
     std::vector<CControlUI*> m_mouseLeaveControls;
-    CPtrArray m_postPaint; // CControlUI*, in paint order
+    std::vector<CControlUI*> m_postPaint; // in paint order
 
     // ---- dispatch: the controls the messages go to ----
     CControlUI* m_hover = nullptr;     // under the mouse
@@ -574,10 +585,10 @@ private:
     std::uint32_t m_linkHoverColor;
     std::uint32_t m_selectedColor;
     TFontInfo m_defaultFont;
-    CStringPtrMap m_fonts;        // decimal id -> TFontInfo*
-    CStringPtrMap m_images;       // name -> TImageRecord*
-    CStringPtrMap m_defaultLists; // class name -> CUIString*
-    CStringPtrMap m_windowExtras; // attribute name -> CUIString*
+    CFontTable m_fonts;        // by decimal id
+    CImageTable m_images;      // by name
+    CTextTable m_defaultLists; // by class name
+    CTextTable m_windowExtras; // by attribute name
 };
 
 } // namespace ui

@@ -17,6 +17,8 @@
 #include "platform/WindowSystem.h"
 #include "ui/controls/Control.h"
 
+#include <algorithm>
+
 namespace ui {
 
 namespace {
@@ -108,10 +110,10 @@ void CWindowManagerUI::PaintTree(platform::DeviceContext& dc, const CUIRect& dir
     }
     m_root->Paint(&dc, dirty, nullptr);
     // A post-paint control may leave the list while it runs.
-    const CPtrArray postPaint = m_postPaint;
-    for (int i = 0; i < postPaint.GetSize(); ++i) {
-        if (m_postPaint.IndexOf(postPaint[i]) >= 0)
-            static_cast<CControlUI*>(postPaint[i])->PostPaint(&dc, dirty);
+    const std::vector<CControlUI*> postPaint = m_postPaint;
+    for (CControlUI* control : postPaint) {
+        if (std::find(m_postPaint.begin(), m_postPaint.end(), control) != m_postPaint.end())
+            control->PostPaint(&dc, dirty);
     }
     if (m_showDirty) {
         dc.ResetClip();

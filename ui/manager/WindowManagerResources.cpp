@@ -49,12 +49,6 @@ bool SameFont(const TFontInfo& info, const char16_t* name, int size, bool bold, 
            info.underline == underline && info.italic == italic && info.strikeout == strikeout;
 }
 
-TFontInfo* FontAt(CStringPtrMap& table, int i)
-{
-    const char16_t* key = table.KeyAt(i);
-    return key != nullptr ? static_cast<TFontInfo*>(table.Lookup(key, false)) : nullptr;
-}
-
 // The number a decimal table key stands for.
 int KeyNumber(const char16_t* key)
 {
@@ -116,17 +110,17 @@ TFontInfo* CWindowManagerUI::DefaultFontLevel(ResourceScope scope)
     return IsShared(scope) ? &Shared().defaultFont : &m_defaultFont;
 }
 
-CStringPtrMap& CWindowManagerUI::FontTable(ResourceScope scope)
+CFontTable& CWindowManagerUI::FontTable(ResourceScope scope)
 {
     return IsShared(scope) ? Shared().fonts : m_fonts;
 }
 
-CStringPtrMap& CWindowManagerUI::ImageTable(ResourceScope scope)
+CImageTable& CWindowManagerUI::ImageTable(ResourceScope scope)
 {
     return IsShared(scope) ? Shared().images : m_images;
 }
 
-CStringPtrMap& CWindowManagerUI::DefaultListTable(ResourceScope scope)
+CTextTable& CWindowManagerUI::DefaultListTable(ResourceScope scope)
 {
     return IsShared(scope) ? Shared().defaultLists : m_defaultLists;
 }
@@ -165,7 +159,7 @@ platform::Font CWindowManagerUI::RegisterFont(int id, const char16_t* name, int 
     platform::Font font = detail::CreateUiFont(name, size, bold, underline, italic, strikeout);
     if (font.IsNull())
         return {};
-    auto* info = new TFontInfo;
+    auto info = std::make_unique<TFontInfo>();
     info->font = font;
     info->faceName = name != nullptr ? name : u"";
     info->size = size;
@@ -175,16 +169,8 @@ platform::Font CWindowManagerUI::RegisterFont(int id, const char16_t* name, int 
     info->strikeout = strikeout;
     if (m_measureDC)
         MeasureFont(*info);
-    CStringPtrMap& table = FontTable(scope);
-    const CUIString key = detail::IdKey(id);
-    if (auto* old = static_cast<TFontInfo*>(table.Lookup(key.CStr()))) {
-        delete old;
-        table.Erase(key.CStr());
-    }
-    if (!table.Insert(key.CStr(), info)) {
-        delete info;
+    if (FontTable(scope).Replace(detail::IdKey(id).CStr(), std::move(info)) == nullptr)
         return {};
-    }
     return font;
 }
 
@@ -198,9 +184,9 @@ TFontInfo* CWindowManagerUI::LookupFontInfo(int id)
     TFontInfo* info = nullptr;
     if (id >= 0) {
         const CUIString key = detail::IdKey(id);
-        info = static_cast<TFontInfo*>(m_fonts.Lookup(key.CStr()));
+        info = m_fonts.Lookup(key.CStr());
         if (info == nullptr)
-            info = static_cast<TFontInfo*>(Shared().fonts.Lookup(key.CStr()));
+            info = Shared().fonts.Lookup(key.CStr());
     }
     if (info == nullptr)
         return DefaultFontInfo();
@@ -212,8 +198,8 @@ TFontInfo* CWindowManagerUI::LookupFontInfo(int id)
 TFontInfo* CWindowManagerUI::LookupFontInfo(const platform::Font& font)
 {
     if (!font.IsNull()) {
-        for (CStringPtrMap* table : {&m_fonts, &Shared().fonts}) {
-            for (int i = 0; TFontInfo* info = FontAt(*table, i); ++i) {
+        for (CFontTable* table : {&m_fonts, &Shared().fonts}) {
+            for (int i = 0; TFontInfo* info = table->ValueAt(i); ++i) {
                 if (info->font == font) {
                     if (info->metrics.height == 0)
                         MeasureFont(*info);
@@ -228,8 +214,8 @@ TFontInfo* CWindowManagerUI::LookupFontInfo(const platform::Font& font)
 platform::Font CWindowManagerUI::FindFont(const char16_t* name, int size, bool bold, bool underline, bool italic,
                                           bool strikeout)
 {
-    for (CStringPtrMap* table : {&m_fonts, &Shared().fonts}) {
-        for (int i = 0; TFontInfo* info = FontAt(*table, i); ++i) {
+    for (CFontTable* table : {&m_fonts, &Shared().fonts}) {
+        for (int i = 0; TFontInfo* info = table->ValueAt(i); ++i) {
             if (SameFont(*info, name, size, bold, underline, italic, strikeout))
                 return info->font;
         }
@@ -240,7 +226,7 @@ platform::Font CWindowManagerUI::FindFont(const char16_t* name, int size, bool b
 int CWindowManagerUI::FindFontId(const platform::Font& font, ResourceScope scope) const
 {
     auto& table = const_cast<CWindowManagerUI*>(this)->FontTable(scope);
-    for (int i = 0; TFontInfo* info = FontAt(table, i); ++i) {
+    for (int i = 0; TFontInfo* info = table.ValueAt(i); ++i) {
         if (info->font == font)
             return KeyNumber(table.KeyAt(i));
     }
@@ -251,7 +237,7 @@ int CWindowManagerUI::FindFontId(const char16_t* name, int size, bool bold, bool
                                  ResourceScope scope) const
 {
     auto& table = const_cast<CWindowManagerUI*>(this)->FontTable(scope);
-    for (int i = 0; TFontInfo* info = FontAt(table, i); ++i) {
+    for (int i = 0; TFontInfo* info = table.ValueAt(i); ++i) {
         if (SameFont(*info, name, size, bold, underline, italic, strikeout))
             return KeyNumber(table.KeyAt(i));
     }
@@ -260,11 +246,10 @@ int CWindowManagerUI::FindFontId(const char16_t* name, int size, bool bold, bool
 
 bool CWindowManagerUI::DropFont(const platform::Font& font, ResourceScope scope)
 {
-    CStringPtrMap& table = FontTable(scope);
-    for (int i = 0; TFontInfo* info = FontAt(table, i); ++i) {
+    CFontTable& table = FontTable(scope);
+    for (int i = 0; TFontInfo* info = table.ValueAt(i); ++i) {
         if (info->font == font) {
             const CUIString key = table.KeyAt(i);
-            delete info;
             return table.Erase(key.CStr());
         }
     }
@@ -273,18 +258,12 @@ bool CWindowManagerUI::DropFont(const platform::Font& font, ResourceScope scope)
 
 bool CWindowManagerUI::DropFontById(int id, ResourceScope scope)
 {
-    CStringPtrMap& table = FontTable(scope);
-    const CUIString key = detail::IdKey(id);
-    auto* info = static_cast<TFontInfo*>(table.Lookup(key.CStr()));
-    if (info == nullptr)
-        return false;
-    delete info;
-    return table.Erase(key.CStr());
+    return FontTable(scope).Erase(detail::IdKey(id).CStr());
 }
 
 void CWindowManagerUI::DropAllFonts(ResourceScope scope)
 {
-    detail::FreeFontTable(FontTable(scope));
+    FontTable(scope).Clear();
 }
 
 int CWindowManagerUI::FontCount(ResourceScope scope) const
@@ -318,24 +297,16 @@ void ApplyCurrentShift(TImageRecord& record)
 }
 
 // Stores a record under a name, freeing an entry it replaces; frees the record when it cannot be stored.
-TImageRecord* StoreImage(CStringPtrMap& table, const char16_t* name, TImageRecord* record)
+TImageRecord* StoreImage(CImageTable& table, const char16_t* name, CImageTable::Owned record)
 {
-    if (auto* old = static_cast<TImageRecord*>(table.Lookup(name))) {
-        CImageLoader::FreeImageRecord(old, true);
-        table.Erase(name);
-    }
-    if (!table.Insert(name, record)) {
-        CImageLoader::FreeImageRecord(record, true);
-        return nullptr;
-    }
-    return record;
+    return table.Replace(name, std::move(record));
 }
 
 // Loads a record again from the source it came from and takes over its pixels.
-void ReloadTable(CStringPtrMap& table)
+void ReloadTable(CImageTable& table)
 {
     for (int i = 0; const char16_t* key = table.KeyAt(i); ++i) {
-        auto* record = static_cast<TImageRecord*>(table.Lookup(key, false));
+        TImageRecord* record = table.Lookup(key, false);
         if (record == nullptr || (record->bitmap != nullptr && record->pixels == nullptr))
             continue; // a directly registered bitmap has no source to reload from
         const char16_t* type = record->resourceType.IsEmpty() ? nullptr : record->resourceType.CStr();
@@ -363,7 +334,7 @@ TImageRecord* CWindowManagerUI::RegisterImage(const char16_t* name, const char16
 {
     if (name == nullptr || *name == 0)
         return nullptr;
-    TImageRecord* record = CImageLoader::LoadImageRecord(name, type, mask);
+    CImageTable::Owned record{CImageLoader::LoadImageRecord(name, type, mask)};
     if (record == nullptr)
         return nullptr;
     record->useHsl = keepPristine;
@@ -373,7 +344,7 @@ TImageRecord* CWindowManagerUI::RegisterImage(const char16_t* name, const char16
     TakePristineCopy(*record);
     ApplyCurrentShift(*record);
     UnresolveLayeredImage();
-    return StoreImage(ImageTable(scope), name, record);
+    return StoreImage(ImageTable(scope), name, std::move(record));
 }
 
 TImageRecord* CWindowManagerUI::RegisterBitmap(const char16_t* name, HBITMAP bitmap, int width, int height, bool alpha,
@@ -381,33 +352,33 @@ TImageRecord* CWindowManagerUI::RegisterBitmap(const char16_t* name, HBITMAP bit
 {
     if (name == nullptr || *name == 0 || bitmap == nullptr || width <= 0 || height <= 0)
         return nullptr;
-    auto* record = new TImageRecord;
+    CImageTable::Owned record{new TImageRecord};
     record->bitmap = bitmap;
     record->width = width;
     record->height = height;
     record->hasAlpha = alpha;
     UnresolveLayeredImage();
-    return StoreImage(ImageTable(scope), name, record);
+    return StoreImage(ImageTable(scope), name, std::move(record));
 }
 
 TImageRecord* CWindowManagerUI::RegisterPixels(const char16_t* name, const std::uint8_t* pixels, int width, int height)
 {
     if (name == nullptr || *name == 0)
         return nullptr;
-    TImageRecord* record = CImageLoader::ImageRecordFromPixels(pixels, width, height);
+    CImageTable::Owned record{CImageLoader::ImageRecordFromPixels(pixels, width, height)};
     if (record == nullptr)
         return nullptr;
     UnresolveLayeredImage();
-    return StoreImage(Shared().images, name, record);
+    return StoreImage(Shared().images, name, std::move(record));
 }
 
 TImageRecord* CWindowManagerUI::LookupImage(const char16_t* name)
 {
     if (name == nullptr || *name == 0)
         return nullptr;
-    auto* record = static_cast<TImageRecord*>(m_images.Lookup(name));
+    TImageRecord* record = m_images.Lookup(name);
     if (record == nullptr)
-        record = static_cast<TImageRecord*>(Shared().images.Lookup(name));
+        record = Shared().images.Lookup(name);
     return record;
 }
 
@@ -423,20 +394,19 @@ bool CWindowManagerUI::DropImage(const char16_t* name, ResourceScope scope)
 {
     if (name == nullptr)
         return false;
-    CStringPtrMap& table = ImageTable(scope);
-    auto* record = static_cast<TImageRecord*>(table.Lookup(name));
+    CImageTable& table = ImageTable(scope);
+    TImageRecord* record = table.Lookup(name);
     if (record == nullptr)
         return false;
     if (m_layeredImage.image == record)
         UnresolveLayeredImage();
-    CImageLoader::FreeImageRecord(record, true);
     return table.Erase(name);
 }
 
 void CWindowManagerUI::DropAllImages(ResourceScope scope)
 {
     UnresolveLayeredImage();
-    detail::FreeImageTable(ImageTable(scope));
+    ImageTable(scope).Clear();
 }
 
 void CWindowManagerUI::ReloadSharedImages()
@@ -467,18 +437,16 @@ void CWindowManagerUI::RegisterDefaultAttributes(const char16_t* className, cons
 {
     if (className == nullptr || *className == 0 || text == nullptr)
         return;
-    CStringPtrMap& table = DefaultListTable(scope);
-    auto* copy = new CUIString(text);
-    delete static_cast<CUIString*>(table.Set(className, copy));
+    DefaultListTable(scope).Set(className, std::make_unique<CUIString>(text));
 }
 
 const char16_t* CWindowManagerUI::LookupDefaultAttributes(const char16_t* className)
 {
     if (className == nullptr || *className == 0)
         return nullptr;
-    auto* text = static_cast<CUIString*>(m_defaultLists.Lookup(className));
+    const CUIString* text = m_defaultLists.Lookup(className);
     if (text == nullptr)
-        text = static_cast<CUIString*>(Shared().defaultLists.Lookup(className));
+        text = Shared().defaultLists.Lookup(className);
     return text != nullptr ? text->CStr() : nullptr;
 }
 
@@ -486,17 +454,12 @@ bool CWindowManagerUI::DropDefaultAttributes(const char16_t* className, Resource
 {
     if (className == nullptr)
         return false;
-    CStringPtrMap& table = DefaultListTable(scope);
-    auto* text = static_cast<CUIString*>(table.Lookup(className));
-    if (text == nullptr)
-        return false;
-    delete text;
-    return table.Erase(className);
+    return DefaultListTable(scope).Erase(className);
 }
 
 void CWindowManagerUI::DropAllDefaultAttributes(ResourceScope scope)
 {
-    detail::FreeStringTable(DefaultListTable(scope));
+    DefaultListTable(scope).Clear();
 }
 
 namespace {
@@ -576,19 +539,14 @@ bool CWindowManagerUI::RegisterWindowExtra(const char16_t* name, const char16_t*
         return false;
     if (m_windowExtras.Lookup(name) != nullptr)
         return false;
-    auto* copy = new CUIString(value);
-    if (!m_windowExtras.Insert(name, copy)) {
-        delete copy;
-        return false;
-    }
-    return true;
+    return m_windowExtras.Insert(name, std::make_unique<CUIString>(value));
 }
 
 const char16_t* CWindowManagerUI::LookupWindowExtra(const char16_t* name)
 {
     if (name == nullptr || *name == 0)
         return nullptr;
-    auto* text = static_cast<CUIString*>(m_windowExtras.Lookup(name));
+    const CUIString* text = m_windowExtras.Lookup(name);
     return text != nullptr ? text->CStr() : nullptr;
 }
 
@@ -596,16 +554,12 @@ bool CWindowManagerUI::DropWindowExtra(const char16_t* name)
 {
     if (name == nullptr)
         return false;
-    auto* text = static_cast<CUIString*>(m_windowExtras.Lookup(name));
-    if (text == nullptr)
-        return false;
-    delete text;
     return m_windowExtras.Erase(name);
 }
 
 void CWindowManagerUI::DropAllWindowExtras()
 {
-    detail::FreeStringTable(m_windowExtras);
+    m_windowExtras.Clear();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -673,9 +627,9 @@ void CWindowManagerUI::SetColorShift(bool enabled, short hue, short saturation, 
     s.hue = hue < 0 ? 0 : (hue > 360 ? 360 : hue);
     s.saturation = saturation < 0 ? 0 : (saturation > 200 ? 200 : saturation);
     s.lightness = lightness < 0 ? 0 : (lightness > 200 ? 200 : lightness);
-    auto recolour = [&s](CStringPtrMap& table) {
+    auto recolour = [&s](CImageTable& table) {
         for (int i = 0; const char16_t* key = table.KeyAt(i); ++i) {
-            auto* record = static_cast<TImageRecord*>(table.Lookup(key, false));
+            TImageRecord* record = table.Lookup(key, false);
             if (record != nullptr && record->useHsl)
                 CImageLoader::ShiftImageHsl(s.colorShiftOn, record, s.hue, s.saturation, s.lightness);
         }
@@ -712,30 +666,25 @@ bool CWindowManagerUI::RegisterLanguageText(int id, const char16_t* text)
     if (text == nullptr)
         return false;
     const CUIString key = detail::IdKey(id);
-    delete static_cast<CUIString*>(Shared().languageTexts.Set(key.CStr(), new CUIString(text)));
+    Shared().languageTexts.Set(key.CStr(), std::make_unique<CUIString>(text));
     return true;
 }
 
 const char16_t* CWindowManagerUI::LookupLanguageText(int id)
 {
     const CUIString key = detail::IdKey(id);
-    auto* text = static_cast<CUIString*>(Shared().languageTexts.Lookup(key.CStr()));
+    const CUIString* text = Shared().languageTexts.Lookup(key.CStr());
     return text != nullptr ? text->CStr() : nullptr;
 }
 
 bool CWindowManagerUI::DropLanguageText(int id)
 {
-    const CUIString key = detail::IdKey(id);
-    auto* text = static_cast<CUIString*>(Shared().languageTexts.Lookup(key.CStr()));
-    if (text == nullptr)
-        return false;
-    delete text;
-    return Shared().languageTexts.Erase(key.CStr());
+    return Shared().languageTexts.Erase(detail::IdKey(id).CStr());
 }
 
 void CWindowManagerUI::DropAllLanguageTexts()
 {
-    detail::FreeStringTable(Shared().languageTexts);
+    Shared().languageTexts.Clear();
 }
 
 void CWindowManagerUI::ExpandLanguageTokens(CUIString& text)

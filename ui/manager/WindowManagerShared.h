@@ -38,24 +38,17 @@ struct SharedState
     std::vector<void*> pluginLibraries;
     std::vector<int> memoryFonts;
 
-    CStringPtrMap fonts;         // decimal id -> TFontInfo*
-    CStringPtrMap images;        // name -> TImageRecord*
-    CStringPtrMap defaultLists;  // class name -> CUIString*
-    CStringPtrMap languageTexts; // decimal id -> CUIString*
+    CFontTable fonts;         // by decimal id
+    CImageTable images;       // by name
+    CTextTable defaultLists;  // by class name
+    CTextTable languageTexts; // by decimal id
 
     TFontInfo defaultFont;
     bool initialised = false; // the shared default font and colours are set up
     std::uint32_t colors[kColorCount] = {0xFFA7A6AA, 0xFF000000, 0xFF0000FF, 0xFFD3215F, 0xFFBAE4FF};
-
-    ~SharedState();
 };
 
 SharedState& Shared();
-
-// Deletes every TFontInfo, TImageRecord or CUIString value of a table and empties it.
-void FreeFontTable(CStringPtrMap& table);
-void FreeImageTable(CStringPtrMap& table);
-void FreeStringTable(CStringPtrMap& table);
 
 // Builds a font by the system GUI font with the given face, pixel size and styles; null on failure.
 platform::Font CreateUiFont(const char16_t* face, int size, bool bold, bool underline, bool italic, bool strikeout);

@@ -1,9 +1,9 @@
-// Image loading: locating an image's bytes, decoding them (ImageCodecs), converting to premultiplied
+// Image loading: locating an image's bytes, decoding them (platform/ImageCodecs.h), converting to premultiplied
 // records with the colour-key rule, and the hue/saturation/lightness recolouring of records and colours.
 #include "ui/render/ImageLoader.h"
 
 #include "ui/core/ValueParse.h"
-#include "ui/render/ImageCodecs.h"
+#include "platform/ImageCodecs.h"
 #include "ui/skin/SkinSource.h"
 
 #include <algorithm>
@@ -215,14 +215,14 @@ bool CImageLoader::DecodeImage(const std::uint8_t* data, std::size_t size, std::
 {
     if (data == nullptr || size == 0)
         return false;
-    switch (codecs::Sniff(data, size)) {
-    case codecs::ImageFormat::Png:
-        return codecs::DecodePng(data, size, out, width, height);
-    case codecs::ImageFormat::Jpeg:
-        return codecs::DecodeJpeg(data, size, out, width, height);
-    case codecs::ImageFormat::Bmp:
-        return codecs::DecodeBmp(data, size, out, width, height);
-    case codecs::ImageFormat::Unknown:
+    switch (platform::codecs::Sniff(data, size)) {
+    case platform::codecs::ImageFormat::Png:
+        return platform::codecs::DecodePng(data, size, out, width, height);
+    case platform::codecs::ImageFormat::Jpeg:
+        return platform::codecs::DecodeJpeg(data, size, out, width, height);
+    case platform::codecs::ImageFormat::Bmp:
+        return platform::codecs::DecodeBmp(data, size, out, width, height);
+    case platform::codecs::ImageFormat::Unknown:
         break;
     }
     return false;

@@ -12,7 +12,7 @@ public:
     explicit CWindowManagerProbe(const CWindowManagerUI& manager) : m_manager(manager) {}
 
     int PendingNotifyCount() const { return int(m_manager.m_async.notifications.size()); }
-    int PostPaintCount() const { return m_manager.m_postPaint.GetSize(); }
+    int PostPaintCount() const { return int(m_manager.m_postPaint.size()); }
 
 private:
     const CWindowManagerUI& m_manager;

@@ -1,10 +1,8 @@
-// The image decoders. PNG and JPEG go to the libraries written and maintained for exactly those
+// The image codecs. PNG and JPEG go to the libraries written and maintained for exactly those
 // formats (libpng, libjpeg-turbo, both fuzzed continuously upstream); BMP, a format simple enough
 // to check completely, goes to the small BMP decoder of stb_image, built with no other format in
 // it, and only once its header has been checked here.
-#include "ui/render/ImageCodecs.h"
-
-#include "ui/core/Limits.h"
+#include "platform/ImageCodecs.h"
 
 #include <csetjmp>
 #include <cstdio>
@@ -30,9 +28,9 @@
 #include <stb_image.h>
 #pragma GCC diagnostic pop
 
-namespace ui::codecs {
+namespace platform::codecs {
 
-static_assert(STBI_MAX_DIMENSIONS == limits::kMaxImageSide);
+static_assert(STBI_MAX_DIMENSIONS == kMaxImageSide);
 
 namespace {
 
@@ -120,8 +118,8 @@ ImageFormat Sniff(const std::uint8_t* data, std::size_t size)
 
 bool AcceptableSize(long long width, long long height)
 {
-    return width > 0 && height > 0 && width <= limits::kMaxImageSide && height <= limits::kMaxImageSide &&
-           width * height <= limits::kMaxImagePixels;
+    return width > 0 && height > 0 && width <= kMaxImageSide && height <= kMaxImageSide &&
+           width * height <= kMaxImagePixels;
 }
 
 bool DecodePng(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& rgba, int& width, int& height)
@@ -141,6 +139,21 @@ bool DecodePng(const std::uint8_t* data, std::size_t size, std::vector<std::uint
         ok = Allocate(rgba, width, height) &&
              png_image_finish_read(&image, nullptr, rgba.data(), png_int_32(width) * 4, nullptr) != 0;
     }
+    png_image_free(&image);
+    return ok;
+}
+
+bool EncodePng(const std::uint8_t* rgba, int width, int height, std::size_t stride, const char* path)
+{
+    if (rgba == nullptr || width <= 0 || height <= 0 || stride < std::size_t(width) * 4 || stride > INT32_MAX)
+        return false;
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    image.width = png_uint_32(width);
+    image.height = png_uint_32(height);
+    image.format = PNG_FORMAT_RGBA;
+    const bool ok = png_image_write_to_file(&image, path, 0, rgba, png_int_32(stride), nullptr) != 0;
     png_image_free(&image);
     return ok;
 }
@@ -190,4 +203,4 @@ bool DecodeBmp(const std::uint8_t* data, std::size_t size, std::vector<std::uint
     return ok;
 }
 
-} // namespace ui::codecs
+} // namespace platform::codecs

@@ -1,13 +1,17 @@
-// Decoders for the image formats a skin may hold: PNG (libpng), JPEG (libjpeg-turbo) and BMP. Each
-// reads the picture's size first and refuses it, before allocating anything for pixels, when it
-// passes the limits of ui/core/Limits.h. Other formats are not decoded.
+// The program's image codecs: decoders for the formats a skin or an icon may hold, PNG, JPEG and
+// BMP, and the one PNG encoder. Each decoder reads the picture's size first and refuses it, before
+// allocating anything for pixels, when it passes the limits below. Other formats are not decoded.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
-namespace ui::codecs {
+namespace platform::codecs {
+
+// Decoded images: each side and the pixel count, checked before any decoder allocates.
+constexpr int kMaxImageSide = 8192;
+constexpr std::int64_t kMaxImagePixels = std::int64_t(4096) * 4096;
 
 enum class ImageFormat
 {
@@ -28,4 +32,8 @@ bool DecodePng(const std::uint8_t* data, std::size_t size, std::vector<std::uint
 bool DecodeJpeg(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& rgba, int& width, int& height);
 bool DecodeBmp(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& rgba, int& width, int& height);
 
-} // namespace ui::codecs
+// Writes 4-channel straight R, G, B, A rows (`stride` bytes apart) as an 8-bit PNG file; false
+// when the size is not positive or the file cannot be written.
+bool EncodePng(const std::uint8_t* rgba, int width, int height, std::size_t stride, const char* path);
+
+} // namespace platform::codecs
