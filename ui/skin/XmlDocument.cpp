@@ -416,7 +416,6 @@ CXmlDocument::~CXmlDocument()
 void CXmlDocument::Clear()
 {
     m_text.reset();
-    m_textLength = 0;
     std::free(m_elements);
     m_elements = nullptr;
     m_elementCount = 0;
@@ -445,7 +444,6 @@ bool CXmlDocument::LoadText(const char16_t* text)
     m_text = AllocateMarkupText(length);
     std::memcpy(m_text.get(), text, length * sizeof(char16_t));
     std::fill_n(m_text.get() + length, 1 + kMarkupTextPadding, char16_t(0));
-    m_textLength = length;
     return Parse();
 }
 
@@ -464,7 +462,6 @@ bool CXmlDocument::LoadBytes(const void* bytes, std::size_t size, MarkupEncoding
         return false;
     }
     m_text = std::move(decoded.text);
-    m_textLength = decoded.length;
     std::free(m_elements);
     m_elements = nullptr;
     m_elementCount = 0;

@@ -65,7 +65,6 @@ public:
     // Read access for CXmlNode.
     const char16_t* Text() const { return m_text.get(); }
     const TXmlElement& Element(std::uint32_t index) const { return m_elements[index]; }
-    std::uint32_t RawElementCount() const { return static_cast<std::uint32_t>(m_elementCount); }
 
 private:
     friend class CMarkupParser;
@@ -75,7 +74,6 @@ private:
     void SetError(const char16_t* message, const char16_t* location);
 
     std::unique_ptr<char16_t[]> m_text;
-    std::size_t m_textLength = 0;
     TXmlElement* m_elements = nullptr;
     int m_elementCount = 0;
     int m_elementCapacity = 0;
