@@ -102,8 +102,8 @@ bool CChrysanthemumLoadingUI::PaintContent(HDC dc, const CUIRect& /*paintRect*/,
     if (m_frame && m_frame->IsValid()) {
         const int w = m_frame->Width();
         const int h = m_frame->Height();
-        dc->AlphaBlend({m_itemRect.left, m_itemRect.top, m_itemRect.left + w, m_itemRect.top + h}, m_frame->Pixels(),
-                       {0, 0, w, h}, 255);
+        const int x = m_frameOrigin.x, y = m_frameOrigin.y;
+        dc->AlphaBlend({x, y, x + w, y + h}, m_frame->Pixels(), {0, 0, w, h}, 255);
     }
     return true;
 }
@@ -227,17 +227,31 @@ void CChrysanthemumLoadingUI::RenderFrame()
     if (!IsVisible())
         return;
 
-    const int w = m_itemRect.Width();
-    const int h = m_itemRect.Height();
-    // Every frame is a picture of the whole control, redrawn on each tick: a control beyond the
-    // image limits shows no frame rather than clearing gigabytes ten times a second.
-    if (w > limits::kMaxImageSide || h > limits::kMaxImageSide ||
+    // The frame covers only the part of the control inside the window: nothing outside it can ever
+    // be seen, and a control far larger than its window would otherwise be redrawn in full on every
+    // tick. Every frame is a picture of that whole part, so one beyond the image limits shows no
+    // frame rather than clearing gigabytes ten times a second.
+    CUIRect area = m_itemRect;
+    if (m_manager && m_manager->Window()) {
+        const CUISize client = m_manager->ClientSize();
+        if (!area.Intersect(CUIRect(0, 0, client.cx, client.cy))) {
+            m_frame.reset();
+            return;
+        }
+    }
+    const int w = area.Width();
+    const int h = area.Height();
+    if (w <= 0 || h <= 0 || w > limits::kMaxImageSide || h > limits::kMaxImageSide ||
         std::int64_t(w) * std::int64_t(h) > limits::kMaxImagePixels) {
         m_frame.reset();
         return;
     }
-    m_centerX = w / 2;
-    m_centerY = h / 2;
+    m_frameOrigin = CUIPoint(area.left, area.top);
+    // Drawing happens in frame coordinates; the spokes turn about the control's own centre.
+    const int dx = m_itemRect.left - area.left;
+    const int dy = m_itemRect.top - area.top;
+    m_centerX = m_itemRect.Width() / 2;
+    m_centerY = m_itemRect.Height() / 2;
     m_frame.reset();
     auto frame = std::make_unique<platform::Surface>(platform::Surface::Create(w, h));
     if (!frame->IsValid())
@@ -251,8 +265,9 @@ void CChrysanthemumLoadingUI::RenderFrame()
             const float a = kHalfTurn * float(m_angles[std::size_t(i)]) / 180.0f;
             const float cosA = std::cos(a);
             const float sinA = std::sin(a);
-            const platform::PointF inner{m_innerRadius * cosA + m_centerX, m_innerRadius * sinA + m_centerY};
-            const platform::PointF outer{m_outerRadius * cosA + m_centerX, m_outerRadius * sinA + m_centerY};
+            const float cx = float(m_centerX + dx), cy = float(m_centerY + dy);
+            const platform::PointF inner{m_innerRadius * cosA + cx, m_innerRadius * sinA + cy};
+            const platform::PointF outer{m_outerRadius * cosA + cx, m_outerRadius * sinA + cy};
             dc.DrawLineAA(inner, outer, m_thickness, m_colors[std::size_t(j)], platform::LineCap::Round);
             ++i;
         }
@@ -269,9 +284,10 @@ void CChrysanthemumLoadingUI::RenderFrame()
                                                  : platform::TextAlign::Near;
             format.noWrap = (m_textStyle & 0x20) != 0;
             format.antialias = m_renderingHint != 1 && m_renderingHint != 2;
-            const platform::RectF layout{double(m_textPadding.left), double(m_textPadding.top),
-                                         double(w - m_textPadding.right - m_textPadding.left),
-                                         double(h - m_textPadding.bottom - m_textPadding.top)};
+            const double fullW = m_itemRect.Width(), fullH = m_itemRect.Height();
+            const platform::RectF layout{double(dx + m_textPadding.left), double(dy + m_textPadding.top),
+                                         fullW - m_textPadding.right - m_textPadding.left,
+                                         fullH - m_textPadding.bottom - m_textPadding.top};
             dc.DrawString(caption.CStr(), caption.Length(), m_manager->LookupFont(m_font), layout, format,
                           platform::Brush::Solid(m_textColor));
         }

@@ -78,6 +78,8 @@ private:
     int m_innerRadius = 0;
     int m_centerX = 0;
     int m_centerY = 0;
+    // Where the frame's top-left corner lies in the window: the visible part of the control.
+    CUIPoint m_frameOrigin;
     std::uint32_t m_spokeColor = 0xFF000000;
     std::vector<std::uint32_t> m_colors;
     std::vector<double> m_angles;

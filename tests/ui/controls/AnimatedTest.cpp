@@ -230,3 +230,44 @@ TEST_F(AnimatedTest, RotatedImageLoadsFromThePlainPathAndTurnsAboutTheCentre)
     EXPECT_FALSE(image->HasImage());
     CWindowManagerUI::SetSkinFolder(u"");
 }
+
+TEST_F(AnimatedTest, SpinnerLargerThanItsWindowRendersOnlyTheVisiblePartAndLooksTheSame)
+{
+    const std::initializer_list<std::pair<const char16_t*, const char16_t*>> look = {{u"outradius", u"150"},
+                                                                                     {u"innerradius", u"40"},
+                                                                                     {u"spokenum", u"8"},
+                                                                                     {u"thickness", u"30"},
+                                                                                     {u"bkcolor", u"#FFFFFFFF"}};
+    // Sticks out of the 400 x 300 window at the top and left; its centre (100, 100) is inside.
+    const CUIRect rect{-100, -100, 300, 300};
+    auto* shown = Add<CChrysanthemumLoadingUI>(rect, look);
+    ASSERT_NE(shown->GetFrame(), nullptr);
+    EXPECT_EQ(shown->GetFrame()->Width(), 300);
+    EXPECT_EQ(shown->GetFrame()->Height(), 300);
+
+    // The same spinner outside any window draws its whole 400 x 400 frame; anti-aliasing over a
+    // differently sized surface may round a pixel differently.
+    CChrysanthemumLoadingUI whole;
+    for (const auto& [name, value] : look)
+        whole.SetAttribute(name, value);
+    for (int i = 0; i < 8 && whole.GetStartIndex() != shown->GetStartIndex(); ++i)
+        whole.SetPosition(rect, false);
+    ASSERT_EQ(whole.GetStartIndex(), shown->GetStartIndex());
+    ASSERT_EQ(whole.GetFrame()->Width(), 400);
+
+    Canvas a(kWidth, kHeight), b(kWidth, kHeight);
+    shown->Paint(a.dc.get(), {0, 0, kWidth, kHeight}, nullptr);
+    whole.Paint(b.dc.get(), {0, 0, kWidth, kHeight}, nullptr);
+    const platform::PixelDiff diff = platform::ComparePixels(a.surface.Pixels(), b.surface.Pixels(), 2);
+    EXPECT_TRUE(diff.Matches()) << diff.Describe();
+    // The head spoke is drawn, not just the background.
+    int dark = 0;
+    for (int y = 0; y < kHeight; y += 4)
+        for (int x = 0; x < kWidth; x += 4)
+            dark += (a.Pixel(x, y) & 0xFF) < 0x40;
+    EXPECT_GT(dark, 20);
+
+    // A spinner wholly outside the window keeps no frame at all.
+    auto* hidden = Add<CChrysanthemumLoadingUI>({kWidth + 10, 0, kWidth + 4000, 4000}, look);
+    EXPECT_EQ(hidden->GetFrame(), nullptr);
+}
