@@ -57,17 +57,10 @@ int StartOnDisplay(Sandbox& box, const std::string& display)
     return box.WaitExit(box.Spawn(box.InstalledUninstaller().string(), {}, SdlEnv(box, display)), 10s);
 }
 
-TEST(Screenshot, RealWindowShowsTheSkinOnceConfirmed)
+using Screenshot = RealDisplayTest;
+
+TEST_F(Screenshot, RealWindowShowsTheSkinOnceConfirmed)
 {
-    if (!fs::exists("/usr/bin/Xvfb"))
-        GTEST_SKIP() << "Xvfb is not installed";
-    FakeKeys fake;
-    if (!fake.Load())
-        GTEST_SKIP() << "libXtst is not installed";
-    Sandbox box;
-    XServer server(box);
-    ASSERT_TRUE(server.Start()) << "Xvfb did not start";
-    ::Display* display = server.Get();
     ASSERT_NO_FATAL_FAILURE(box.Stage(3000));
 
     EXPECT_EQ(StartOnDisplay(box, server.Name()), 0) << "the first process only copies itself and relaunches";
@@ -121,17 +114,10 @@ TEST(Screenshot, RealWindowShowsTheSkinOnceConfirmed)
     EXPECT_TRUE(WaitFor([&] { return !fs::exists(box.Install()); }, 10s));
 }
 
-TEST(Screenshot, UnderAWindowManagerTheConfirmationIsOurDialogOverAPaintedWindow)
+TEST_F(Screenshot, UnderAWindowManagerTheConfirmationIsOurDialogOverAPaintedWindow)
 {
-    if (!fs::exists("/usr/bin/Xvfb") || !fs::exists("/usr/bin/openbox"))
-        GTEST_SKIP() << "Xvfb and openbox are needed";
-    FakeKeys fake;
-    if (!fake.Load())
-        GTEST_SKIP() << "libXtst is not installed";
-    Sandbox box;
-    XServer server(box);
-    ASSERT_TRUE(server.Start()) << "Xvfb did not start";
-    ::Display* display = server.Get();
+    if (!fs::exists("/usr/bin/openbox"))
+        GTEST_SKIP() << "openbox is not installed";
     // A loud desktop colour, so that a corner pixel shows whether the window or the desktop is there.
     const Window root = DefaultRootWindow(display);
     XSetWindowBackground(display, root, 0xFF00FF);

@@ -43,17 +43,10 @@ int StackingIndex(::Display* display, Window topLevel)
     return index;
 }
 
-TEST(SecondInstance, ASecondCopyRaisesTheFirstCopysCoveredWindowAndExits)
+using SecondInstance = RealDisplayTest;
+
+TEST_F(SecondInstance, ASecondCopyRaisesTheFirstCopysCoveredWindowAndExits)
 {
-    if (!fs::exists("/usr/bin/Xvfb"))
-        GTEST_SKIP() << "Xvfb is not installed";
-    FakeKeys fake;
-    if (!fake.Load())
-        GTEST_SKIP() << "libXtst is not installed";
-    Sandbox box;
-    XServer server(box);
-    ASSERT_TRUE(server.Start()) << "Xvfb did not start";
-    ::Display* display = server.Get();
     ASSERT_NO_FATAL_FAILURE(box.Stage(200));
 
     fs::copy_file(UninstallerPath(), box.TempCopy());

@@ -153,4 +153,25 @@ inline bool WaitForWindowAndBox(::Display* display, Placed& main, Placed& dialog
         15s);
 }
 
+// A test on a private X server of its own, with XTEST to press keys: skipped where Xvfb or XTEST
+// is missing. The server is gone before the sandbox it runs in.
+class RealDisplayTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!fs::exists("/usr/bin/Xvfb"))
+            GTEST_SKIP() << "Xvfb is not installed";
+        if (!fake.Load())
+            GTEST_SKIP() << "libXtst is not installed";
+        ASSERT_TRUE(server.Start()) << "Xvfb did not start";
+        display = server.Get();
+    }
+
+    FakeKeys fake;
+    Sandbox box;
+    XServer server{box};
+    ::Display* display = nullptr;
+};
+
 } // namespace e2e
