@@ -23,8 +23,15 @@ ui::CWindowManagerUI* g_current = nullptr;
 
 // Dispatches what is ready, at most a few hundred messages: an animated control whose timer is
 // due again before its tick has been drawn would otherwise keep one input running for ever.
+// Time moves only when the harness says so: an input then runs the same way on every replay, and
+// an animation whose frames take longer to draw than its period (under the sanitizers they do)
+// cannot keep the queue busy with timers. Each round of dispatching moves it a second on, so every
+// timer of a second or less fires once per round.
+platform::ManualClock g_clock{1000};
+
 void DispatchSome(platform::WindowSystem& windows)
 {
+    g_clock.Advance(1000);
     MSG msg;
     for (int i = 0; i < 256 && windows.PeekMessage(msg, nullptr, 0, 0, PM_REMOVE) && msg.message != WM_QUIT; ++i) {
         windows.TranslateMessage(msg);
@@ -47,6 +54,7 @@ platform::WindowSystem& Windows()
 {
     static platform::WindowSystem* windows = [] {
         platform::WindowSystem& system = platform::WindowSystem::Install(std::make_unique<platform::HeadlessBackend>());
+        system.SetClock(&g_clock);
         WNDCLASSEXW wc;
         wc.style = CS_DBLCLKS;
         wc.lpfnWndProc = WindowProc;
