@@ -30,13 +30,12 @@ namespace {
 #define TVU_WINDOWS_H_NAMES(X)                                                                                         \
     X(CallWindowProc)                                                                                                  \
     X(CreateWindowEx)                                                                                                  \
-    X(DefWindowProc)                                                                                                   \
-    X(DeleteFile) X(DispatchMessage) X(DrawText) X(FindResource) X(FindText) X(FindWindow) X(GetClassInfoEx)           \
-        X(GetClassName) X(GetEnvironmentVariable) X(GetMessage) X(GetModuleFileName) X(GetMonitorInfo) X(GetObject)    \
-            X(GetProp) X(GetTextMetrics) X(GetWindowLongPtr) X(GetWindowText) X(LoadCursor) X(LoadImage) X(MessageBox) \
-                X(PeekMessage) X(PostMessage) X(PostThreadMessage) X(RegisterClassEx) X(RemoveDirectory) X(RemoveProp) \
-                    X(SendMessage) X(SetCurrentDirectory) X(SetProp) X(SetWindowLongPtr) X(SetWindowText)              \
-                        X(TranslateAccelerator) X(UnregisterClass)
+    X(DefWindowProc) X(DeleteFile) X(DispatchMessage) X(DrawText) X(FindResource) X(FindText) X(FindWindow)            \
+        X(GetClassInfoEx) X(GetClassName) X(GetEnvironmentVariable) X(GetMessage) X(GetModuleFileName)                 \
+            X(GetMonitorInfo) X(GetObject) X(GetProp) X(GetTextMetrics) X(GetWindowLongPtr) X(GetWindowText)           \
+                X(LoadCursor) X(LoadImage) X(MessageBox) X(PeekMessage) X(PostMessage) X(PostThreadMessage)            \
+                    X(RegisterClassEx) X(RemoveDirectory) X(RemoveProp) X(SendMessage) X(SetCurrentDirectory)          \
+                        X(SetProp) X(SetWindowLongPtr) X(SetWindowText) X(TranslateAccelerator) X(UnregisterClass)
 
 TEST(Win32Names, KeepTheirSpellingAfterWindowsH)
 {

@@ -37,7 +37,10 @@ inline DWORD RunAndWait(const std::wstring& program, std::wstring line, DWORD ti
     PROCESS_INFORMATION info{};
     if (!::CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
         return DWORD(-1);
-    ::WaitForSingleObject(info.hProcess, timeoutMs);
+    // Wine starts a host program without a process of its own to wait for: its handles are not
+    // real ones then, and closing them could close another handle of this process.
+    if (::WaitForSingleObject(info.hProcess, timeoutMs) == WAIT_FAILED)
+        return DWORD(-1);
     DWORD code = DWORD(-1);
     ::GetExitCodeProcess(info.hProcess, &code);
     ::CloseHandle(info.hThread);
