@@ -5,11 +5,15 @@
 
 #include "app/Removal.h"
 #include "app/UninstallWorker.h"
+#include "app/WndThread.h"
 #include "platform/Processes.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
 
 #include <shlwapi.h>
+
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -173,6 +177,86 @@ TEST(Win32Worker, TerminatesTheProductProcessesByWholeNameInAnyCase)
     EXPECT_FALSE(platform::IsProcessRunning(pids[1]));
     EXPECT_TRUE(platform::IsProcessRunning(pids[2])) << "only the whole file name matches";
     platform::TerminateProcess(pids[2]);
+}
+
+class FakeWindow : public IUninstallWindow
+{
+public:
+    FakeWindow() { SetMainWindowInstance(this); }
+    ~FakeWindow() { SetMainWindowInstance(nullptr); }
+    UninstallProgressFlags& ProgressFlags() override { return flags; }
+    void RearmProgressTimer() override { ++rearms; }
+
+    UninstallProgressFlags flags;
+    std::atomic<int> rearms{0};
+};
+
+std::wstring Program(const std::string& relative)
+{
+    const std::string path = TVU_BINARY_DIR "/" + relative;
+    return std::wstring(path.begin(), path.end());
+}
+
+// Asks Wine's own reg.exe, from outside this process, whether a key exists.
+bool RegQuerySeesKey(const std::wstring& key)
+{
+    wchar_t system[MAX_PATH] = {};
+    ::GetSystemDirectoryW(system, MAX_PATH);
+    return RunAndWait(std::wstring(system) + L"\\reg.exe", L"reg.exe query \"" + key + L"\"") == 0;
+}
+
+bool AnyProcessNamed(std::u16string_view name)
+{
+    for (const platform::ProcessEntry& p : platform::SnapshotProcesses()) {
+        if (p.exeFileName.size() == name.size() &&
+            ::CompareStringOrdinal(reinterpret_cast<const wchar_t*>(p.exeFileName.data()), int(name.size()),
+                                   reinterpret_cast<const wchar_t*>(name.data()), int(name.size()), TRUE) == CSTR_EQUAL)
+            return true;
+    }
+    return false;
+}
+
+TEST_F(Win32Removal, AStagedInstallationIsRemovedByTheWorkerAndCheckedFromOutside)
+{
+    const std::wstring dir = t / L"staged";
+    const std::wstring stager = Program("tools/tarvion-stage/tarvion-stage.exe");
+    ASSERT_EQ(RunAndWait(stager, L"tarvion-stage.exe " + dir + L" --files 120 --processes --system-start-menu", 60000),
+              0u);
+    const std::wstring uninstallKey = L"HKLM\\" + W(kUninstallKey);
+    ASSERT_TRUE(RegQuerySeesKey(uninstallKey));
+    ASSERT_TRUE(RegQuerySeesKey(L"HKCU\\Software\\Tarvion VPN"));
+    ASSERT_TRUE(Exists(dir + L"\\install\\lib\\p0\\q0\\r1\\file99.dat"));
+    ASSERT_TRUE(Exists(StartMenuTarvion() + L"\\Remove Tarvion.lnk"));
+    ASSERT_TRUE(Exists(dir + L"\\desktop\\Tarvion VPN.lnk"));
+    ASSERT_TRUE(AnyProcessNamed(u"Tarvion.exe"));
+    ASSERT_TRUE(AnyProcessNamed(u"transport.exe"));
+    t.Make({L"neighbour.txt"});
+
+    FakeWindow window;
+    CWndThread threads;
+    const std::uint32_t id = threads.Start(UninstallWorker, nullptr);
+    ASSERT_NE(id, 0u);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (window.flags.workerFinished.load() == 0 && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_EQ(window.flags.workerFinished.load(), 1);
+    EXPECT_EQ(window.flags.filesStepResult.load(), 1);
+    EXPECT_EQ(window.flags.registryStepResult.load(), 1);
+
+    EXPECT_FALSE(Exists(dir + L"\\install"));
+    EXPECT_FALSE(Exists(dir + L"\\desktop\\Tarvion VPN.lnk"));
+    EXPECT_FALSE(Exists(StartMenuTarvion()));
+    EXPECT_FALSE(RegQuerySeesKey(uninstallKey));
+    EXPECT_FALSE(RegQuerySeesKey(L"HKCU\\Software\\Tarvion VPN"));
+    EXPECT_FALSE(RegQuerySeesKey(L"HKCR\\Software\\Tarvion VPN"));
+    EXPECT_FALSE(AnyProcessNamed(u"Tarvion.exe"));
+    EXPECT_FALSE(AnyProcessNamed(u"transport.exe"));
+    // Nothing outside the installation changed.
+    EXPECT_TRUE(Exists(t / L"neighbour.txt"));
+    EXPECT_TRUE(Exists(dir + L"\\desktop"));
+    EXPECT_TRUE(Exists(dir + L"\\temp"));
+    for (int i = 0; i < 100 && threads.LookupRoutine(id) != nullptr; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
 }
 
 } // namespace
