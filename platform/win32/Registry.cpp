@@ -109,15 +109,9 @@ DWORD RegistryStore::CreateKey(HKEY root, std::u16string_view subKey, DWORD acce
         ::RegCreateKeyExW(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &handle, nullptr);
     if (rc != ERROR_SUCCESS)
         return DWORD(rc);
-    std::lock_guard guard(m_lock);
-    const std::int64_t id = m_connection->nextId++;
-    m_connection->handles.emplace(id, handle);
-    key.m_id = id;
-    key.m_root = root;
-    key.m_view = ViewFromAccess(access);
-    key.m_access = access;
-    key.m_path.assign(path.begin(), path.end());
-    return ERROR_SUCCESS;
+    ::RegCloseKey(handle);
+    // Opened again as any key is, so that the store holds it like the others.
+    return OpenKey(root, subKey, access, key);
 }
 
 DWORD RegistryStore::QueryValue(const RegistryKey& key, std::u16string_view name, DWORD* type, std::uint8_t* data,
