@@ -1,7 +1,11 @@
 // tarvion-stage: creates a sample installation of Tarvion VPN inside a sandbox folder and prints
 // the shell export lines that point the uninstaller at it:
 //
-//   eval "$(tarvion-stage DIR [--files N] [--processes] [--uninstaller PATH])"
+//   eval "$(tarvion-stage DIR [--files N] [--processes] [--uninstaller PATH] [--system-start-menu])"
+//
+// On Windows the registry values go into the system's registry (the store's location is not used
+// there), and --system-start-menu puts the Start Menu entries into the user's real Start Menu
+// folder instead of DIR/startmenu.
 //
 // DIR/install/      the installation: N data files in nested folders, the product's programs,
 //                   uninstall.dat listing every file, every folder and itself
@@ -11,6 +15,7 @@
 #include "platform/Environment.h"
 #include "platform/Processes.h"
 #include "platform/Registry.h"
+#include "platform/Shell.h"
 #include "platform/TextEncoding.h"
 
 #include <algorithm>
@@ -36,7 +41,21 @@ struct Options
     int files = kDefaultFiles;
     bool processes = false;
     fs::path uninstaller;
+    bool systemStartMenu = false;
 };
+
+// A path from UTF-8 text, on every system (a narrow string is read in the ANSI code page on
+// Windows).
+fs::path Path(const std::string& utf8)
+{
+    return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string Utf8(const fs::path& path)
+{
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
 
 int Fail(const std::string& message)
 {
@@ -103,7 +122,7 @@ bool StageInstallation(const Options& options, const char* argv0, std::string& e
     for (int i = 0; i < options.files; ++i) {
         const std::string folder = FolderOf(i);
         if (i % kFilesPerFolder == 0) {
-            fs::create_directories(install / folder);
+            fs::create_directories(install / Path(folder));
             // Every new leaf folder brings the parents not yet listed.
             std::string prefix;
             for (std::size_t pos = 0; pos != std::string::npos;) {
@@ -114,8 +133,8 @@ bool StageInstallation(const Options& options, const char* argv0, std::string& e
             }
         }
         const std::string name = folder + "/file" + std::to_string(i) + ".dat";
-        if (!WriteFile(install / name, "Tarvion VPN data file " + std::to_string(i) + "\n")) {
-            error = "cannot write " + (install / name).string();
+        if (!WriteFile(install / Path(name), "Tarvion VPN data file " + std::to_string(i) + "\n")) {
+            error = "cannot write " + Utf8(install / Path(name));
             return false;
         }
         files.push_back(name);
@@ -128,7 +147,7 @@ bool StageInstallation(const Options& options, const char* argv0, std::string& e
             std::error_code ec;
             fs::copy_file(idle, install / program, fs::copy_options::overwrite_existing, ec);
             if (ec) {
-                error = "cannot copy " + idle.string() + ": " + ec.message();
+                error = "cannot copy " + Utf8(idle) + ": " + ec.message();
                 return false;
             }
         } else {
@@ -137,13 +156,13 @@ bool StageInstallation(const Options& options, const char* argv0, std::string& e
         files.push_back(program);
     }
     const std::string readme = "Lisez-moi \xE2\x80\x93 Tarvion \xC3\xA9t\xC3\xA9.txt";
-    WriteFile(install / readme, "Merci d'avoir choisi Tarvion VPN.\n");
+    WriteFile(install / Path(readme), "Merci d'avoir choisi Tarvion VPN.\n");
     files.push_back(readme);
     if (!options.uninstaller.empty()) {
         std::error_code ec;
         fs::copy_file(options.uninstaller, install / "uninstall.exe", fs::copy_options::overwrite_existing, ec);
         if (ec) {
-            error = "cannot copy " + options.uninstaller.string() + ": " + ec.message();
+            error = "cannot copy " + Utf8(options.uninstaller) + ": " + ec.message();
             return false;
         }
         files.push_back("uninstall.exe");
@@ -171,8 +190,8 @@ bool StageInstallation(const Options& options, const char* argv0, std::string& e
 
 bool StageRegistry(const Options& options, std::string& error)
 {
-    platform::RegistryStore store((options.dir / "registry.db").string());
-    const auto text = [](const fs::path& p) { return platform::Utf8ToUtf16(p.string()); };
+    platform::RegistryStore store(Utf8(options.dir / "registry.db"));
+    const auto text = [](const fs::path& p) { return platform::Utf8ToUtf16(Utf8(fs::path(p).make_preferred())); };
     platform::RegistryKey key;
     DWORD rc = store.CreateKey(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_ALL_ACCESS, key);
     if (rc == ERROR_SUCCESS)
@@ -205,7 +224,13 @@ bool StageRegistry(const Options& options, std::string& error)
 bool StageShortcuts(const Options& options)
 {
     const fs::path desktop = options.dir / "desktop";
-    const fs::path menu = options.dir / "startmenu" / "Tarvion";
+    fs::path menu = options.dir / "startmenu" / "Tarvion";
+    if (options.systemStartMenu) {
+        std::u16string folder;
+        if (!platform::GetStartMenuFolder(folder))
+            return false;
+        menu = Path(platform::Utf16ToUtf8(folder)) / "Tarvion";
+    }
     fs::create_directories(desktop);
     fs::create_directories(menu);
     fs::create_directories(options.dir / "temp");
@@ -218,7 +243,7 @@ bool StartProcesses(const Options& options, std::string& error)
 {
     std::string pids;
     for (const char* program : {"Tarvion.exe", "transport.exe"}) {
-        const int pid = platform::StartDetachedProcess((options.dir / "install" / program).string(), {});
+        const int pid = platform::StartDetachedProcess(Utf8(options.dir / "install" / program), {});
         if (pid < 0) {
             error = std::string("cannot start ") + program;
             return false;
@@ -230,7 +255,7 @@ bool StartProcesses(const Options& options, std::string& error)
 
 int Usage()
 {
-    std::fputs("Usage: tarvion-stage DIR [--files N] [--processes] [--uninstaller PATH]\n"
+    std::fputs("Usage: tarvion-stage DIR [--files N] [--processes] [--uninstaller PATH] [--system-start-menu]\n"
                "Creates a sample installation of Tarvion VPN in DIR (which must be new or empty) and\n"
                "prints export lines for TVU_REGISTRY, TVU_STARTMENU and TEMP: eval \"$(tarvion-stage DIR)\".\n",
                stderr);
@@ -252,12 +277,14 @@ int main(int argc, char** argv)
             options.files = int(n);
         } else if (a == "--processes") {
             options.processes = true;
+        } else if (a == "--system-start-menu") {
+            options.systemStartMenu = true;
         } else if (a == "--uninstaller" && i + 1 < argc) {
-            options.uninstaller = argv[++i];
+            options.uninstaller = Path(argv[++i]);
             if (!fs::is_regular_file(options.uninstaller))
-                return Fail("no such file: " + options.uninstaller.string());
+                return Fail("no such file: " + Utf8(options.uninstaller));
         } else if (!a.empty() && a[0] != '-' && options.dir.empty()) {
-            options.dir = a;
+            options.dir = Path(a);
         } else {
             return Usage();
         }
@@ -270,10 +297,10 @@ int main(int argc, char** argv)
     if (options.dir.has_filename() == false)
         options.dir = options.dir.parent_path();
     if (fs::exists(options.dir) && !fs::is_empty(options.dir, ec))
-        return Fail(options.dir.string() + " is not empty; stage into a new or empty folder");
+        return Fail(Utf8(options.dir) + " is not empty; stage into a new or empty folder");
     fs::create_directories(options.dir, ec);
     if (ec)
-        return Fail("cannot create " + options.dir.string() + ": " + ec.message());
+        return Fail("cannot create " + Utf8(options.dir) + ": " + ec.message());
 
     std::string error;
     try {
@@ -287,8 +314,8 @@ int main(int argc, char** argv)
         return Fail(e.what());
     }
 
-    std::printf("export TVU_REGISTRY=%s\n", ShellQuote((options.dir / "registry.db").string()).c_str());
-    std::printf("export TVU_STARTMENU=%s\n", ShellQuote((options.dir / "startmenu").string()).c_str());
-    std::printf("export TEMP=%s\n", ShellQuote((options.dir / "temp").string()).c_str());
+    std::printf("export TVU_REGISTRY=%s\n", ShellQuote(Utf8(options.dir / "registry.db")).c_str());
+    std::printf("export TVU_STARTMENU=%s\n", ShellQuote(Utf8(options.dir / "startmenu")).c_str());
+    std::printf("export TEMP=%s\n", ShellQuote(Utf8(options.dir / "temp")).c_str());
     return 0;
 }

@@ -1,0 +1,130 @@
+// Test support under Wine: a fresh folder of the test's own on drive Z: (so that Unix symbolic
+// links can be made in it with the host's ln, which Wine runs as it runs any program), files
+// written and read through the Win32 calls, and programs started and waited for.
+#pragma once
+
+#include "platform/Win32Defs.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace win32_test {
+
+inline std::u16string U(const std::wstring& text)
+{
+    return std::u16string(text.begin(), text.end());
+}
+
+inline std::wstring W(std::u16string_view text)
+{
+    return std::wstring(text.begin(), text.end());
+}
+
+inline std::wstring UniqueName(const std::wstring& stem)
+{
+    std::random_device rd;
+    return stem + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(rd() % 1000000);
+}
+
+// Runs a program (by full path) with the command line given and waits for it; its exit code.
+inline DWORD RunAndWait(const std::wstring& program, std::wstring line, DWORD timeoutMs = 10000)
+{
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return DWORD(-1);
+    // Wine starts a host program without a process of its own to wait for: its handles are not
+    // real ones then, and closing them could close another handle of this process.
+    if (::WaitForSingleObject(info.hProcess, timeoutMs) == WAIT_FAILED)
+        return DWORD(-1);
+    DWORD code = DWORD(-1);
+    ::GetExitCodeProcess(info.hProcess, &code);
+    ::CloseHandle(info.hThread);
+    ::CloseHandle(info.hProcess);
+    return code;
+}
+
+inline bool Exists(const std::wstring& path)
+{
+    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The host path of a Z: path ("Z:\\tmp\\x" is "/tmp/x").
+inline std::string HostPath(const std::wstring& path)
+{
+    std::string host;
+    for (wchar_t c : path.substr(2))
+        host.push_back(c == L'\\' ? '/' : char(c));
+    return host;
+}
+
+// A Unix symbolic link, made by the host's ln: Wine cannot make one through the Win32 calls.
+// The command line is split at blanks, so the paths hold none.
+inline bool MakeUnixLink(const std::wstring& target, const std::wstring& link)
+{
+    const std::string line = "/bin/ln -s " + HostPath(target) + " " + HostPath(link);
+    // Wine gives no exit code for a host program: the link's presence tells.
+    // Nor can it wait for one: the link's presence tells when ln is done.
+    RunAndWait(L"Z:\\bin\\ln", std::wstring(line.begin(), line.end()));
+    for (int i = 0; i < 250 && !Exists(link); ++i)
+        ::Sleep(20);
+    return Exists(link);
+}
+
+inline bool WriteFileText(const std::wstring& path, const std::string& text)
+{
+    const HANDLE file =
+        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    const bool ok = ::WriteFile(file, text.data(), DWORD(text.size()), &written, nullptr) && written == text.size();
+    ::CloseHandle(file);
+    return ok;
+}
+
+// Removes a test folder with the host's rm, which removes links as links.
+inline void RemoveHostTree(const std::wstring& path)
+{
+    const std::string line = "/bin/rm -rf " + HostPath(path);
+    RunAndWait(L"Z:\\bin\\rm", std::wstring(line.begin(), line.end()));
+    for (int i = 0; i < 250 && Exists(path); ++i)
+        ::Sleep(20);
+}
+
+// A fresh folder under Z:\tmp, removed with everything in it when the test ends.
+class TempFolder
+{
+public:
+    TempFolder()
+    {
+        m_path = UniqueName(L"Z:\\tmp\\tvu-win32-");
+        ::CreateDirectoryW(m_path.c_str(), nullptr);
+    }
+    ~TempFolder() { RemoveHostTree(m_path); }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::wstring& Path() const { return m_path; }
+    std::wstring operator/(const std::wstring& name) const { return m_path + L"\\" + name; }
+
+    // Makes folders and files: names ending in '\\' are folders.
+    void Make(const std::vector<std::wstring>& names) const
+    {
+        for (const std::wstring& name : names) {
+            if (name.back() == L'\\')
+                ::CreateDirectoryW((m_path + L"\\" + name.substr(0, name.size() - 1)).c_str(), nullptr);
+            else
+                ASSERT_TRUE(WriteFileText(m_path + L"\\" + name, "data of " + std::string(name.begin(), name.end())));
+        }
+    }
+
+private:
+    std::wstring m_path;
+};
+
+} // namespace win32_test
