@@ -8,10 +8,8 @@
 // display (the headless window backend is chosen then) shows the whole path from the click to the
 // end of the program.
 #include "platform/WindowSystem.h"
-#include "ui/builder/SkinBuilder.h"
+#include "ui/builder/SkinWindow.h"
 #include "ui/controls/Control.h"
-#include "ui/core/WindowWnd.h"
-#include "ui/manager/WindowManager.h"
 
 #include <cstdio>
 #include <cstring>
@@ -19,33 +17,14 @@
 
 namespace {
 
-class CHelloWnd : public ui::CWindowWnd, public ui::INotifyUI
+// CSkinWindowWnd builds "main.xml" when the window is created, and gives the skin's caption band
+// and round corners their window behaviour; the program adds only what its controls mean.
+class CHelloWnd : public ui::CSkinWindowWnd
 {
 public:
     explicit CHelloWnd(bool clickQuit) : m_clickQuit(clickQuit) {}
 
     const char16_t* WindowClassName() const override { return u"HelloSkinWnd"; }
-
-    LRESULT ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam) override
-    {
-        if (message == WM_CREATE) {
-            // The window manager routes this window's messages to the controls the skin builds.
-            m_manager.AttachWindow(m_hWnd);
-            ui::CSkinBuilder builder;
-            ui::CControlUI* root = builder.Create(u"main.xml", nullptr, nullptr, &m_manager);
-            if (root == nullptr) {
-                std::fprintf(stderr, "hello-skin: main.xml does not build\n");
-                return -1;
-            }
-            m_manager.AttachRoot(root);
-            m_manager.AddNotifyListener(this);
-            return 0;
-        }
-        LRESULT result = 0;
-        if (m_manager.HandleWindowMessage(message, wParam, lParam, result))
-            return result;
-        return CallPreviousProc(message, wParam, lParam);
-    }
 
     // Notifications of the controls: "windowinit" once the window has painted, "click" from buttons.
     void Notify(ui::TNotifyMsg& msg) override
@@ -74,7 +53,6 @@ private:
         PostToWindow(WM_LBUTTONUP, 0, at);
     }
 
-    ui::CWindowManagerUI m_manager;
     bool m_clickQuit;
 };
 
@@ -95,8 +73,7 @@ int main(int argc, char** argv)
     ui::CWindowManagerUI::SetSkinFolder(folder.c_str());
 
     CHelloWnd window(clickQuit);
-    if (window.CreateNativeWindow(nullptr, u"Hello skin", WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0) ==
-        nullptr)
+    if (window.CreateNativeWindow(nullptr, u"Hello skin", WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0) == nullptr)
         return 1;
     window.CenterOnOwner();
     return window.RunModal();

@@ -1,14 +1,13 @@
 // skintool check, run as a real process: element counts of good markup, the parser's error on one
 // line for bad markup, and the archive reader's messages for archive failures.
-#include "tests/ui/skin/ZipTestSupport.h"
+#include "tests/tools/SkintoolProcess.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
 using namespace ziptest;
-
-const std::string kSkintool = TVU_BINARY_DIR "/tools/skintool/skintool";
+using namespace skintooltest;
 
 struct Outcome
 {
@@ -16,11 +15,6 @@ struct Outcome
     std::string out;
     std::string err;
 };
-
-void WriteText(const fs::path& path, const std::string& text)
-{
-    WriteFile(path, std::vector<std::uint8_t>(text.begin(), text.end()));
-}
 
 class SkintoolCheck : public ::testing::Test
 {

@@ -1,7 +1,7 @@
 // skintool check on skins with deliberate mistakes, run as a real process: each mistake is reported
 // at its own line and column with the severity that decides the exit code, and a clean skin with
 // the same constructs passes.
-#include "tests/ui/skin/ZipTestSupport.h"
+#include "tests/tools/SkintoolProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,7 @@
 namespace {
 
 using namespace ziptest;
-
-const std::string kSkintool = TVU_BINARY_DIR "/tools/skintool/skintool";
+using namespace skintooltest;
 
 struct Outcome
 {
@@ -19,11 +18,6 @@ struct Outcome
     std::string out;
     std::vector<std::string> lines; // stderr, one diagnostic a line
 };
-
-void WriteText(const fs::path& path, const std::string& text)
-{
-    WriteFile(path, std::vector<std::uint8_t>(text.begin(), text.end()));
-}
 
 // A one-pixel PNG is all an image reference needs to exist.
 const std::vector<std::uint8_t> kPng = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};

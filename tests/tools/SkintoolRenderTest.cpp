@@ -1,6 +1,6 @@
 // skintool render, run as a real process: the painted colours of a skin file and of a skin
 // archive's main.xml come out in the PNG, and a markup error exits 1 with the parser's message.
-#include "tests/ui/skin/ZipTestSupport.h"
+#include "tests/tools/SkintoolProcess.h"
 
 #include "platform/PngFile.h"
 #include "platform/WindowRegion.h"
@@ -12,19 +12,13 @@
 namespace {
 
 using namespace ziptest;
-
-const std::string kSkintool = TVU_BINARY_DIR "/tools/skintool/skintool";
+using namespace skintooltest;
 
 struct Outcome
 {
     int exitCode;
     std::string err;
 };
-
-void WriteText(const fs::path& path, const std::string& text)
-{
-    WriteFile(path, std::vector<std::uint8_t>(text.begin(), text.end()));
-}
 
 // A red window 300x200 by its own size, a 40-pixel green band at the top with a blue square 20 wide
 // at its left, and a tile grid of grey cells below.

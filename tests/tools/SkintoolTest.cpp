@@ -1,6 +1,6 @@
 // Tests of the skintool program, run as a real process: reproducible packing that Info-ZIP's unzip
 // reads back byte for byte, listing, cat, and the exit codes and messages of failures.
-#include "tests/ui/skin/ZipTestSupport.h"
+#include "tests/tools/SkintoolProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,7 @@
 namespace {
 
 using namespace ziptest;
-
-const std::string kSkintool = TVU_BINARY_DIR "/tools/skintool/skintool";
+using namespace skintooltest;
 
 struct Outcome
 {

@@ -72,27 +72,6 @@ ui::MarkupEncoding EncodingOf(const std::vector<std::uint8_t>& bytes)
     return ui::MarkupEncoding::Utf8;
 }
 
-const char16_t* ReadFailureMessage(ui::SkinReadResult result, bool archive)
-{
-    switch (result) {
-    case ui::SkinReadResult::Ok:
-        return u"";
-    case ui::SkinReadResult::OpenFailed:
-        return u"Error opening file";
-    case ui::SkinReadResult::ArchiveFailed:
-        return u"Error opening zip file";
-    case ui::SkinReadResult::MemberNotFound:
-        return u"Could not find ziped file";
-    case ui::SkinReadResult::Empty:
-        return u"File is empty";
-    case ui::SkinReadResult::TooLarge:
-        return u"File too large";
-    case ui::SkinReadResult::ReadFailed:
-        break;
-    }
-    return archive ? u"Could not unzip file" : u"Could not read file";
-}
-
 // Deletes a control the checker created for asking it about attributes.
 struct TControlDeleter
 {
@@ -329,7 +308,9 @@ bool CSkinChecker::CheckFile(const std::u16string& fileName, const TFile* includ
     std::vector<std::uint8_t> bytes;
     const ui::SkinReadResult read = m_source.ReadFile(fileName.c_str(), ui::CXmlDocument::kMaxFileSize, bytes);
     if (read != ui::SkinReadResult::Ok) {
-        const std::string message = Narrow(ReadFailureMessage(read, m_source.ArchiveName()[0] != 0));
+        // The loader's own message for the failure: it reads the file the same way.
+        file->document.LoadFile(m_source, fileName.c_str());
+        const std::string message = Narrow(file->document.GetErrorMessage());
         if (includer != nullptr) {
             Report(*includer, includeOffset, Severity::Error,
                    "included file " + Quoted(fileName) + " does not load: " + message);
