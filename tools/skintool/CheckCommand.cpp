@@ -5,10 +5,13 @@
 #include "tools/skintool/Commands.h"
 #include "tools/skintool/SkinChecker.h"
 
+#include "platform/WindowSystem.h"
+#include "platform/headless/HeadlessBackend.h"
 #include "ui/skin/MarkupDecoder.h"
 
 #include <algorithm>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -78,6 +81,12 @@ int RunCheck(const Arguments& args)
         return kExitUsage;
     }
     const bool strict = cl.Has("--strict");
+    // The window attributes are read on a window manager; no display is needed for that.
+    platform::WindowSystem::Install(std::make_unique<platform::HeadlessBackend>());
+    struct TShutdown
+    {
+        ~TShutdown() { platform::WindowSystem::Shutdown(); }
+    } shutdown;
     if (cl.positional.size() == 1 && !cl.password) {
         const std::string& path = cl.positional[0];
         const std::string folder = DirectoryOf(path);

@@ -49,5 +49,6 @@ int RunList(const Arguments& args);
 int RunCat(const Arguments& args);
 int RunCheck(const Arguments& args);
 int RunRender(const Arguments& args);
+int RunPreview(const Arguments& args);
 
 } // namespace skintool

@@ -22,6 +22,7 @@ constexpr Command kCommands[] = {
     {"render",
      "render SKIN [--password P] [--size WxH] [--state NAME=hot|pushed|focused|selected|disabled]... --out FILE.png",
      skintool::RunRender},
+    {"preview", "preview FILE.xml [--rebuilds N]", skintool::RunPreview},
 };
 
 int PrintUsage()
