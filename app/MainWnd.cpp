@@ -7,7 +7,6 @@
 #include "platform/Environment.h"
 #include "platform/WindowSystem.h"
 #include "ui/controls/Control.h"
-#include "ui/builder/SkinBuilder.h"
 
 #include <cstdio>
 #include <atomic>
@@ -29,11 +28,6 @@ void RunUninstallWorker(void* argument)
 {
     UninstallWorker(argument);
     s_workerReturned.store(true);
-}
-
-int SignExtend16(LPARAM value)
-{
-    return int(static_cast<std::int16_t>(value & 0xFFFF));
 }
 
 } // namespace
@@ -111,50 +105,17 @@ LRESULT CMainWnd::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam)
 
 LRESULT CMainWnd::OnCreateWindow()
 {
-    auto& windows = platform::Windows();
-    LONG_PTR style = windows.GetWindowLongPtr(m_hWnd, GWL_STYLE);
-    style &= ~LONG_PTR(WS_CAPTION | WS_THICKFRAME);
-    style |= WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-    windows.SetWindowLongPtr(m_hWnd, GWL_STYLE, style);
-
-    m_manager.AttachWindow(m_hWnd);
-    ui::CSkinBuilder builder;
-    ui::CControlUI* root = builder.Create(u"main.xml", nullptr, nullptr, &m_manager);
-    m_manager.AttachRoot(root);
-    m_manager.AddNotifyListener(this);
-    return 0;
+    return OnCreateSkin();
 }
 
 LRESULT CMainWnd::OnHitTest(LPARAM lParam)
 {
-    auto& windows = platform::Windows();
-    POINT point{SignExtend16(lParam), SignExtend16(lParam >> 16)};
-    windows.ScreenToClient(m_hWnd, point);
-    RECT client;
-    windows.GetClientRect(m_hWnd, client);
-    const ui::CUIRect caption = m_manager.CaptionRect();
-    if (point.x < client.left + caption.left || point.x >= client.right - caption.right || point.y < caption.top ||
-        point.y >= caption.bottom)
-        return HTCLIENT;
-    ui::CControlUI* control = m_manager.ControlAt(ui::CUIPoint(point.x, point.y));
-    if (control == nullptr)
-        return HTCLIENT;
-    const std::u16string_view className = control->GetClassName();
-    if (className == u"Button" || className == u"Option" || className == u"Combo")
-        return HTCLIENT;
-    return HTCAPTION;
+    return CaptionHitTest(lParam);
 }
 
 LRESULT CMainWnd::OnSizeChanged(WPARAM, LPARAM, bool& handled)
 {
-    auto& windows = platform::Windows();
-    const ui::CUISize corner = m_manager.RoundCorner();
-    if (!windows.IsIconic(m_hWnd) && (corner.cx != 0 || corner.cy != 0)) {
-        RECT rect;
-        windows.GetWindowRect(m_hWnd, rect);
-        const RECT bounds{0, 0, rect.right - rect.left + 1, rect.bottom - rect.top + 1};
-        windows.SetWindowRegion(m_hWnd, platform::WindowRegion::RoundRect(bounds, corner.cx, corner.cy), true);
-    }
+    ApplyRoundCorners();
     handled = false;
     return 0;
 }

@@ -5,8 +5,7 @@
 
 #include "app/UninstallWorker.h"
 #include "app/WndThread.h"
-#include "ui/core/WindowWnd.h"
-#include "ui/manager/WindowManager.h"
+#include "ui/builder/SkinWindow.h"
 
 #include <mutex>
 
@@ -32,7 +31,7 @@ inline constexpr unsigned kSelfDeleteDelayMs = 3000;
 inline constexpr char16_t kMainWindowClass[] = u"CMainWnd";
 inline constexpr char16_t kMainWindowTitle[] = u"Tarvion Uninstall Window";
 
-class CMainWnd : public ui::CWindowWnd, public ui::INotifyUI, public IUninstallWindow
+class CMainWnd : public ui::CSkinWindowWnd, public IUninstallWindow
 {
 public:
     CMainWnd();
@@ -57,8 +56,6 @@ public:
     // True when a worker was started and has not said it finished: it may still be deleting.
     bool WorkerMayBeRunning() const { return m_workerStarted && m_flags.workerFinished.load() == 0; }
 
-    ui::CWindowManagerUI& Manager() { return m_manager; }
-
 private:
     LRESULT OnCreateWindow();
     LRESULT OnHitTest(LPARAM lParam);
@@ -78,7 +75,6 @@ private:
     int ProgressWidth() const;
     void SetProgressWidth(int width);
 
-    ui::CWindowManagerUI m_manager;
     CWndThread m_worker;
     ui::CControlUI* m_progressBar = nullptr;
     ui::CControlUI* m_percentLabel = nullptr;

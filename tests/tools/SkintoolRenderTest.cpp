@@ -1,28 +1,24 @@
 // skintool render, run as a real process: the painted colours of a skin file and of a skin
 // archive's main.xml come out in the PNG, and a markup error exits 1 with the parser's message.
-#include "tests/ui/skin/ZipTestSupport.h"
+#include "tests/tools/SkintoolProcess.h"
 
 #include "platform/PngFile.h"
 #include "platform/WindowRegion.h"
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 using namespace ziptest;
-
-const std::string kSkintool = TVU_BINARY_DIR "/tools/skintool/skintool";
+using namespace skintooltest;
 
 struct Outcome
 {
     int exitCode;
     std::string err;
 };
-
-void WriteText(const fs::path& path, const std::string& text)
-{
-    WriteFile(path, std::vector<std::uint8_t>(text.begin(), text.end()));
-}
 
 // A red window 300x200 by its own size, a 40-pixel green band at the top with a blue square 20 wide
 // at its left, and a tile grid of grey cells below.
@@ -123,8 +119,68 @@ TEST_F(SkintoolRender, MarkupErrorExitsOneWithTheParsersMessage)
 
 TEST_F(SkintoolRender, BadCommandLinesPrintTheUsage)
 {
-    EXPECT_EQ(Skintool("render " + Path("skin/main.xml") + " --out " + Path("x.png")).exitCode, 2);
     EXPECT_EQ(Skintool("render " + Path("skin/main.xml") + " --size 0x5 --out " + Path("x.png")).exitCode, 2);
+    EXPECT_EQ(Skintool("render " + Path("skin/main.xml") + " --state b --out " + Path("x.png")).exitCode, 2);
+    EXPECT_EQ(Skintool("render " + Path("skin/main.xml") + " --state b=warm --out " + Path("x.png")).exitCode, 2);
     EXPECT_EQ(Skintool("render " + Path("skin/main.xml") + " --size 5x5").exitCode, 2);
     EXPECT_EQ(Skintool("render " + Path("nothing.xml") + " --size 5x5 --out " + Path("x.png")).exitCode, 1);
+}
+
+TEST_F(SkintoolRender, WithoutSizeTheSkinsWindowSizeIsUsed)
+{
+    Outcome r = Skintool("render " + Path("skin/main.xml") + " --out " + Path("own.png"));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    ExpectPainted(m_dir / "own.png", 300, 200);
+
+    WriteText(m_dir / "nosize.xml", "<Window><Control bkcolor=\"#FF00FF00\"/></Window>");
+    Outcome none = Skintool("render " + Path("nosize.xml") + " --out " + Path("none.png"));
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_NE(none.err.find("--size"), std::string::npos) << none.err;
+    EXPECT_FALSE(fs::exists(m_dir / "none.png"));
+}
+
+TEST_F(SkintoolRender, WithoutPasswordTheArchiveSaysWhatCheckSays)
+{
+    Outcome r = Skintool("render " + Path("skin.zip") + " --out " + Path("np.png"));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "Correct password required\n");
+    const fs::path err = m_dir / "check.err";
+    RunShell(Quote(kSkintool) + " check " + Path("skin.zip") + " main.xml 2>" + Quote(err));
+    EXPECT_EQ(ReadText(err), r.err);
+}
+
+// Buttons and an option whose every state has a fill of its own: the picture shows the state each
+// was put in, and a control left alone keeps its normal look. The first tab stop has the focus when
+// a window first paints, as on screen, so the focus is asked of the last button.
+TEST_F(SkintoolRender, StatesArePaintedAsTheUserWouldSeeThem)
+{
+    WriteText(m_dir / "states.xml",
+              "<Window size=\"60,20\"><HorizontalLayout>\n"
+              "  <Button name=\"b\" width=\"20\" bkcolor=\"#FFFF0000\" hotbkcolor=\"#FF00FF00\"\n"
+              "          disabledbkcolor=\"#FF808080\" pushedimage=\"color='#FFFFFF00'\"/>\n"
+              "  <Option name=\"o\" width=\"20\" bkcolor=\"#FFFF0000\" selectedbkcolor=\"#FF00FFFF\"/>\n"
+              "  <Button name=\"f\" bkcolor=\"#FF101010\" focusedbkcolor=\"#FF0000FF\"/>\n"
+              "</HorizontalLayout></Window>");
+    const auto render = [&](const std::string& states) {
+        const fs::path png = m_dir / "states.png";
+        fs::remove(png);
+        Outcome r = Skintool("render " + Path("states.xml") + " " + states + " --out " + Quote(png));
+        EXPECT_EQ(r.exitCode, 0) << states << ": " << r.err;
+        platform::Surface picture = platform::ReadPng(png.string());
+        EXPECT_TRUE(picture.IsValid());
+        return std::tuple(picture.GetPixel(10, 10), picture.GetPixel(30, 10), picture.GetPixel(50, 10));
+    };
+    EXPECT_EQ(render(""), std::tuple(0xFFFF0000u, 0xFFFF0000u, 0xFF101010u));
+    EXPECT_EQ(std::get<0>(render("--state b=hot")), 0xFF00FF00u);
+    EXPECT_EQ(std::get<0>(render("--state b=pushed")), 0xFFFFFF00u);
+    EXPECT_EQ(std::get<2>(render("--state f=focused")), 0xFF0000FFu);
+    EXPECT_EQ(std::get<0>(render("--state b=disabled")), 0xFF808080u);
+    EXPECT_EQ(render("--state o=selected --state=b=hot"), std::tuple(0xFF00FF00u, 0xFF00FFFFu, 0xFF101010u));
+
+    Outcome unknown = Skintool("render " + Path("states.xml") + " --state x=hot --out " + Path("u.png"));
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_NE(unknown.err.find("\"x\""), std::string::npos) << unknown.err;
+    Outcome notOption = Skintool("render " + Path("states.xml") + " --state f=selected --out " + Path("u.png"));
+    EXPECT_EQ(notOption.exitCode, 1);
+    EXPECT_FALSE(fs::exists(m_dir / "u.png"));
 }

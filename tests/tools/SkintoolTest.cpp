@@ -1,6 +1,6 @@
 // Tests of the skintool program, run as a real process: reproducible packing that Info-ZIP's unzip
 // reads back byte for byte, listing, cat, and the exit codes and messages of failures.
-#include "tests/ui/skin/ZipTestSupport.h"
+#include "tests/tools/SkintoolProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,7 @@
 namespace {
 
 using namespace ziptest;
-
-const std::string kSkintool = TVU_BINARY_DIR "/tools/skintool/skintool";
+using namespace skintooltest;
 
 struct Outcome
 {
@@ -154,3 +153,26 @@ TEST_F(SkintoolTest, UsageErrorsExitWithTwo)
 }
 
 } // namespace
+
+TEST_F(SkintoolTest, PackLeavesOutHiddenFilesAndEditorLeftoversUnlessAskedToIncludeAll)
+{
+    const std::vector<std::string> leftovers = {"main.xml~",  ".DS_Store",         ".#main.xml",
+                                                "#main.xml#", "img/.main.xml.swp", "img/close.png.bak",
+                                                "Thumbs.db",  ".git/config",       ".hidden/deep/kept-out.png"};
+    for (const std::string& name : leftovers)
+        WriteFile(m_dir / ("skin/" + name), TextBytes(20));
+    // A name merely containing the characters is kept.
+    WriteFile(m_dir / "skin/img/a#b.png", TextBytes(20));
+    ASSERT_EQ(Skintool("pack " + Path("skin") + " " + Path("clean.zip")).exitCode, 0);
+    ASSERT_EQ(Skintool("pack " + Path("skin") + " " + Path("all.zip") + " --include-all").exitCode, 0);
+    const std::string clean = Skintool("list " + Path("clean.zip")).out;
+    const std::string all = Skintool("list " + Path("all.zip")).out;
+    for (const std::string& name : leftovers) {
+        EXPECT_EQ(clean.find(name + "\t"), std::string::npos) << name;
+        EXPECT_NE(all.find(name + "\t"), std::string::npos) << name;
+    }
+    for (const auto& [name, data] : m_files)
+        EXPECT_NE(clean.find(name + "\t"), std::string::npos) << name;
+    EXPECT_NE(clean.find("img/a#b.png\t"), std::string::npos);
+    EXPECT_EQ(Skintool("pack " + Path("skin") + " " + Path("x.zip") + " --include-everything").exitCode, 2);
+}

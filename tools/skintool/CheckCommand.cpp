@@ -1,81 +1,75 @@
-// skintool check FILE.xml | check ARCHIVE MEMBER [--password P]: parses skin markup as the skin
-// loader does and prints the number of elements, or the parser's error and where it happened.
+// skintool check FILE.xml | check ARCHIVE MEMBER [--password P] [--strict]: reads skin markup as the
+// skin builder does and reports, in the compiler convention "file:line:column: error: message",
+// what the builder would skip or misread. Prints the number of elements when nothing is an error.
+// Errors exit 1; warnings exit 0 unless --strict.
 #include "tools/skintool/Commands.h"
+#include "tools/skintool/SkinChecker.h"
 
-#include "ui/manager/WindowManager.h"
-#include "ui/skin/XmlDocument.h"
+#include "platform/WindowSystem.h"
+#include "platform/headless/HeadlessBackend.h"
+#include "ui/skin/MarkupDecoder.h"
 
+#include <algorithm>
 #include <iostream>
+#include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace skintool {
 
-namespace zip = ui::zip;
-
 namespace {
 
-int Report(const ui::CXmlDocument& doc, bool loaded)
+std::u16string Widen(const std::string& text)
 {
-    if (loaded) {
-        std::cout << doc.GetElementCount() << '\n';
-        return kExitOk;
-    }
-    std::cerr << ToPrintable(doc.GetErrorMessage());
-    if (doc.GetErrorLocation()[0] != 0) {
-        std::cerr << " at \"" << ToPrintable(doc.GetErrorLocation()) << '"';
-    }
-    std::cerr << '\n';
-    return kExitFailure;
+    const ui::TDecodedText decoded = ui::DecodeMarkup(text.data(), text.size(), ui::MarkupEncoding::Utf8);
+    return std::u16string(decoded.text.get());
 }
 
-// Skins are UTF-8; a UTF-16 byte-order mark selects UTF-16.
-ui::MarkupEncoding EncodingOf(const std::vector<char>& bytes)
+// The directory part of a path with its trailing separator; empty for a bare file name.
+std::string DirectoryOf(const std::string& path)
 {
-    if (bytes.size() >= 2) {
-        const auto b0 = static_cast<unsigned char>(bytes[0]);
-        const auto b1 = static_cast<unsigned char>(bytes[1]);
-        if ((b0 == 0xFF && b1 == 0xFE) || (b0 == 0xFE && b1 == 0xFF)) {
-            return ui::MarkupEncoding::Utf16;
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+int Run(const ui::CSkinSource& source, const std::string& file, const std::string& shownAs, bool strict)
+{
+    CSkinChecker checker(source);
+    const bool loaded = checker.Check(Widen(file));
+    // In file order (the file first reported first), then by place; a note stays behind the
+    // finding it explains.
+    std::vector<std::vector<TDiagnostic>> groups;
+    std::vector<std::string> files;
+    for (const TDiagnostic& d : checker.Diagnostics()) {
+        if (d.severity == Severity::Note && !groups.empty()) {
+            groups.back().push_back(d);
+            continue;
+        }
+        groups.push_back({d});
+        if (std::find(files.begin(), files.end(), d.file) == files.end()) {
+            files.push_back(d.file);
         }
     }
-    return ui::MarkupEncoding::Utf8;
-}
-
-int CheckFile(const std::string& path)
-{
-    // The file is named directly: no skin folder in front of it and no archive.
-    ui::CWindowManagerUI::SetSkinArchive(u"", ui::ArchiveMode::OpenPerLoad, nullptr);
-    ui::CWindowManagerUI::SetSkinFolder(u"");
-    const ui::TDecodedText widePath = ui::DecodeMarkup(path.data(), path.size(), ui::MarkupEncoding::Utf8);
-    ui::CXmlDocument doc;
-    const bool loaded = doc.LoadFile(widePath.text.get(), ui::MarkupEncoding::Utf8);
-    return Report(doc, loaded);
-}
-
-int CheckMember(const std::string& archivePath, const std::string& member, const char* password)
-{
-    zip::ZipArchivePtr archive(zip::OpenFromFile(archivePath.c_str(), password));
-    if (!archive) {
-        return ReportZipError(zip::LastResult());
+    const auto rank = [&files](const std::vector<TDiagnostic>& g) {
+        return std::tuple(std::find(files.begin(), files.end(), g.front().file) - files.begin(), g.front().line,
+                          g.front().column);
+    };
+    std::stable_sort(groups.begin(), groups.end(), [&rank](const auto& a, const auto& b) { return rank(a) < rank(b); });
+    for (const std::vector<TDiagnostic>& group : groups) {
+        for (TDiagnostic d : group) {
+            // Files are named as the user reaches them, not as the skin names them.
+            d.file = shownAs + d.file;
+            std::cerr << FormatDiagnostic(d) << '\n';
+        }
     }
-    std::int32_t index = -1;
-    zip::TZipEntry entry;
-    if (zip::ZipResult r = zip::FindMember(archive.get(), member.c_str(), true, &index, &entry); r != zip::kZipOk) {
-        return ReportZipError(r);
-    }
-    ui::CXmlDocument doc;
-    if (entry.uncompressedSize <= 0 || static_cast<std::uint64_t>(entry.uncompressedSize) > doc.kMaxFileSize) {
-        std::cerr << (entry.uncompressedSize <= 0 ? "File is empty" : "File too large") << '\n';
+    const int errors = checker.Count(Severity::Error);
+    const int warnings = checker.Count(Severity::Warning);
+    if (!loaded || errors > 0 || (strict && warnings > 0)) {
         return kExitFailure;
     }
-    std::vector<char> bytes(static_cast<std::size_t>(entry.uncompressedSize));
-    const zip::ZipResult r = zip::ExtractToMemory(archive.get(), index, bytes.data(), bytes.size());
-    if (r != zip::kZipOk && r != zip::kZipMoreData) {
-        return ReportZipError(r);
-    }
-    const bool loaded = doc.LoadBytes(bytes.data(), bytes.size(), EncodingOf(bytes));
-    return Report(doc, loaded);
+    std::cout << checker.ElementCount() << '\n';
+    return kExitOk;
 }
 
 } // namespace
@@ -83,14 +77,34 @@ int CheckMember(const std::string& archivePath, const std::string& member, const
 int RunCheck(const Arguments& args)
 {
     CommandLine cl;
-    if (!ParseCommandLine(args, cl)) {
+    if (!ParseCommandLine(args, cl, {"--strict"})) {
         return kExitUsage;
     }
+    const bool strict = cl.Has("--strict");
+    // The window attributes are read on a window manager; no display is needed for that.
+    platform::WindowSystem::Install(std::make_unique<platform::HeadlessBackend>());
+    struct TShutdown
+    {
+        ~TShutdown() { platform::WindowSystem::Shutdown(); }
+    } shutdown;
     if (cl.positional.size() == 1 && !cl.password) {
-        return CheckFile(cl.positional[0]);
+        const std::string& path = cl.positional[0];
+        const std::string folder = DirectoryOf(path);
+        ui::CSkinSource source;
+        source.SetFolder(Widen(folder).c_str());
+        return Run(source, path.substr(folder.size()), folder, strict);
     }
     if (cl.positional.size() == 2) {
-        return CheckMember(cl.positional[0], cl.positional[1], cl.password ? cl.password->c_str() : nullptr);
+        const std::string& archivePath = cl.positional[0];
+        const char* password = cl.password ? cl.password->c_str() : nullptr;
+        if (const int code = ProbeArchiveMember(archivePath, cl.positional[1], password); code != kExitOk) {
+            return code;
+        }
+        const std::string folder = DirectoryOf(archivePath);
+        ui::CSkinSource source;
+        source.SetFolder(Widen(folder).c_str());
+        source.SetArchive(Widen(archivePath.substr(folder.size())).c_str(), true, password);
+        return Run(source, cl.positional[1], archivePath + ":", strict);
     }
     return kExitUsage;
 }

@@ -1,11 +1,13 @@
-// skintool pack DIR OUT.zip [--password P]: every regular file under DIR becomes a member named by
-// its path relative to DIR with forward slashes.
+// skintool pack DIR OUT.zip [--password P] [--include-all]: every regular file under DIR becomes a
+// member named by its path relative to DIR with forward slashes. Hidden files and folders (a name
+// starting with '.') and editor and desktop leftovers are left out unless --include-all is given.
 #include "tools/skintool/ArchiveWriter.h"
 #include "tools/skintool/Commands.h"
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string_view>
 
 namespace skintool {
 
@@ -23,13 +25,32 @@ bool ReadWholeFile(const fs::path& path, std::vector<std::uint8_t>& out)
     return !in.bad();
 }
 
+bool EndsWith(std::string_view text, std::string_view suffix)
+{
+    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+// Names no skin means to ship: hidden files (".DS_Store", ".git"), editor backups and lock files
+// ("main.xml~", "#main.xml#", ".#main.xml", "main.xml.swp") and the desktop's folder caches.
+bool IsLeftover(std::string_view name)
+{
+    if (name.starts_with('.') || EndsWith(name, "~") ||
+        (name.size() > 1 && name.starts_with('#') && EndsWith(name, "#")))
+        return true;
+    for (std::string_view suffix : {".swp", ".swo", ".swx", ".bak", ".orig", ".tmp"})
+        if (EndsWith(name, suffix))
+            return true;
+    return name == "Thumbs.db" || name == "desktop.ini" || name == "Desktop.ini";
+}
+
 } // namespace
 
 int RunPack(const Arguments& args)
 {
     CommandLine cl;
-    if (!ParseCommandLine(args, cl) || cl.positional.size() != 2)
+    if (!ParseCommandLine(args, cl, {"--include-all"}) || cl.positional.size() != 2)
         return kExitUsage;
+    const bool includeAll = cl.Has("--include-all");
     const fs::path dir = cl.positional[0];
     const fs::path output = cl.positional[1];
 
@@ -46,6 +67,11 @@ int RunPack(const Arguments& args)
     for (; it != end; it.increment(ec)) {
         if (ec)
             return ReportZipError(zip::kZipReadFile);
+        if (!includeAll && IsLeftover(it->path().filename().string())) {
+            if (it->is_directory(ec))
+                it.disable_recursion_pending();
+            continue;
+        }
         if (!it->is_regular_file(ec) || fs::weakly_canonical(it->path(), ec) == outputPath)
             continue;
         // generic_string() gives forward slashes whatever the host's separator.

@@ -1,6 +1,7 @@
-// skintool render SKIN [--password P] --size WxH --out FILE.png: builds a skin's control tree on a
-// headless window of the given client size, lays it out, paints it once and writes the picture,
-// transparent outside the window's round corners.
+// skintool render SKIN [--password P] [--size WxH] [--state NAME=STATE]... --out FILE.png: builds a
+// skin's control tree on a headless window, lays it out, puts the named controls into the asked
+// states (hot, pushed, focused, selected, disabled), paints it and writes the picture, transparent
+// outside the window's round corners. Without --size the window has the size the skin gives it.
 // SKIN is a markup file, or a skin archive whose "main.xml" is built.
 #include "tools/skintool/Commands.h"
 
@@ -8,15 +9,19 @@
 #include "platform/WindowSystem.h"
 #include "platform/headless/HeadlessBackend.h"
 #include "ui/controls/Control.h"
+#include "ui/controls/Option.h"
+#include "ui/manager/UIEvent.h"
 #include "ui/manager/WindowManager.h"
 #include "ui/skin/MarkupDecoder.h"
 #include "ui/builder/SkinBuilder.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iostream>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace skintool {
 
@@ -29,10 +34,34 @@ struct TRenderOptions
     std::string skin;
     std::string password;
     bool hasPassword = false;
-    int width = 0;
+    int width = 0; // 0: the skin's own window size
     int height = 0;
     std::string out;
+    std::vector<std::pair<std::u16string, std::string>> states; // control name, state
 };
+
+constexpr std::string_view kStates[] = {"hot", "pushed", "focused", "selected", "disabled"};
+
+std::u16string Widen(const std::string& text)
+{
+    const ui::TDecodedText decoded = ui::DecodeMarkup(text.data(), text.size(), ui::MarkupEncoding::Utf8);
+    return std::u16string(decoded.text.get());
+}
+
+// "NAME=STATE" with a known state.
+bool ParseState(const std::string& text, TRenderOptions& out)
+{
+    const std::size_t eq = text.rfind('=');
+    if (eq == std::string::npos || eq == 0) {
+        return false;
+    }
+    const std::string state = text.substr(eq + 1);
+    if (std::find(std::begin(kStates), std::end(kStates), state) == std::end(kStates)) {
+        return false;
+    }
+    out.states.emplace_back(Widen(text.substr(0, eq)), state);
+    return true;
+}
 
 // "WxH" with positive numbers.
 bool ParseSize(std::string_view text, int& width, int& height)
@@ -72,7 +101,7 @@ bool ParseRenderOptions(const Arguments& args, TRenderOptions& out)
                 value = std::string(arg.substr(eq + 1));
                 hasValue = true;
             }
-            if (name != "--password" && name != "--size" && name != "--out") {
+            if (name != "--password" && name != "--size" && name != "--out" && name != "--state") {
                 return false;
             }
             if (!hasValue) {
@@ -87,6 +116,10 @@ bool ParseRenderOptions(const Arguments& args, TRenderOptions& out)
             } else if (name == "--size") {
                 size = value;
                 hasSize = true;
+            } else if (name == "--state") {
+                if (!ParseState(value, out)) {
+                    return false;
+                }
             } else {
                 out.out = value;
             }
@@ -98,13 +131,7 @@ bool ParseRenderOptions(const Arguments& args, TRenderOptions& out)
             return false;
         }
     }
-    return !out.skin.empty() && !out.out.empty() && hasSize && ParseSize(size, out.width, out.height);
-}
-
-std::u16string Widen(const std::string& text)
-{
-    const ui::TDecodedText decoded = ui::DecodeMarkup(text.data(), text.size(), ui::MarkupEncoding::Utf8);
-    return std::u16string(decoded.text.get());
+    return !out.skin.empty() && !out.out.empty() && (!hasSize || ParseSize(size, out.width, out.height));
 }
 
 // A skin archive is a ZIP file: it starts with a local header signature.
@@ -152,8 +179,10 @@ public:
     int Render(const TRenderOptions& options, const char16_t* source)
     {
         platform::WindowSystem& windows = platform::Windows();
-        m_window = windows.CreateWindowEx(0, kWindowClass, u"skintool render", WS_POPUP, 0, 0, options.width,
-                                          options.height, nullptr, nullptr, nullptr, nullptr);
+        // Without --size the skin's "size" attribute resizes the window while it is built.
+        m_window =
+            windows.CreateWindowEx(0, kWindowClass, u"skintool render", WS_POPUP, 0, 0, std::max(options.width, 1),
+                                   std::max(options.height, 1), nullptr, nullptr, nullptr, nullptr);
         if (m_window == nullptr) {
             std::cerr << "cannot create the render window\n";
             return kExitFailure;
@@ -180,13 +209,34 @@ public:
             }
             return kExitFailure;
         }
+        int width = options.width;
+        int height = options.height;
+        if (width == 0) {
+            const ui::CUISize declared = m_manager->InitialSize();
+            if (declared.cx <= 0 || declared.cy <= 0) {
+                root->DeleteSelf();
+                std::cerr << "the skin's window has no \"size\": give --size WxH\n";
+                return kExitFailure;
+            }
+            width = declared.cx;
+            height = declared.cy;
+        }
         m_manager->AttachRoot(root);
         // The window's "size" attribute resizes the window; the picture keeps the asked size.
-        windows.SetWindowPos(m_window, nullptr, 0, 0, options.width, options.height,
-                             SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        windows.SetWindowPos(m_window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         windows.ShowWindow(m_window, SW_SHOWNOACTIVATE);
         windows.InvalidateRect(m_window, nullptr, false);
         windows.UpdateWindow(m_window);
+        if (!options.states.empty()) {
+            // States are put on laid-out controls (a press needs a place inside the control).
+            for (const auto& [name, state] : options.states) {
+                if (!ApplyState(name, state)) {
+                    return kExitFailure;
+                }
+            }
+            windows.InvalidateRect(m_window, nullptr, false);
+            windows.UpdateWindow(m_window);
+        }
 
         const platform::PixelBuffer pixels = windows.WindowPixels(m_window);
         ClipToRoundCorners(pixels);
@@ -198,6 +248,41 @@ public:
     }
 
 private:
+    // Puts the control into the state the way the user would: the mouse over it, pressed on it,
+    // the focus on it; selected and disabled as the program sets them.
+    bool ApplyState(const std::u16string& name, const std::string& state)
+    {
+        ui::CControlUI* control = m_manager->ControlByName(name.c_str());
+        if (control == nullptr) {
+            std::cerr << "--state: the skin has no control named \"" << ToPrintable(name.c_str()) << "\"\n";
+            return false;
+        }
+        const ui::CUIRect& pos = control->GetPosition();
+        ui::TUIEvent event;
+        event.sender = control;
+        event.point = ui::CUIPoint(pos.left + pos.Width() / 2, pos.top + pos.Height() / 2);
+        if (state == "hot") {
+            event.kind = ui::EVT_MOUSE_ENTER;
+            control->Event(event);
+        } else if (state == "pushed") {
+            event.kind = ui::EVT_BUTTON_DOWN;
+            event.keyState = ui::KEYSTATE_LBUTTON;
+            control->Event(event);
+        } else if (state == "focused") {
+            m_manager->SetFocusControl(control, false);
+        } else if (state == "selected") {
+            auto* option = static_cast<ui::COptionUI*>(control->CastTo(u"Option"));
+            if (option == nullptr) {
+                std::cerr << "--state: \"" << ToPrintable(name.c_str()) << "\" is no option or check box\n";
+                return false;
+            }
+            option->Selected(true);
+        } else {
+            control->SetEnabled(false);
+        }
+        return true;
+    }
+
     // What lies outside the window's rounded region never reaches the screen; the picture leaves
     // it transparent, so the author sees the corners the user sees. The region is the one the
     // uninstaller's window sets: the client rectangle grown by one, with the skin's ellipse size.
@@ -249,6 +334,15 @@ int RunRender(const Arguments& args)
     const std::u16string file = Widen(FileNameOf(options.skin));
     ui::CWindowManagerUI::SetSkinFolder(folder.c_str());
 
+    if (IsArchive(options.skin)) {
+        // The archive's failures read as every other command prints them ("Correct password
+        // required" without the password).
+        if (const int code =
+                ProbeArchiveMember(options.skin, "main.xml", options.hasPassword ? options.password.c_str() : nullptr);
+            code != kExitOk) {
+            return code;
+        }
+    }
     CRenderSession session;
     if (IsArchive(options.skin)) {
         ui::CWindowManagerUI::SetSkinArchive(file.c_str(), ui::ArchiveMode::KeepOpen,

@@ -15,11 +15,14 @@ struct Command
 };
 
 constexpr Command kCommands[] = {
-    {"pack", "pack DIR OUT.zip [--password P]", skintool::RunPack},
+    {"pack", "pack DIR OUT.zip [--password P] [--include-all]", skintool::RunPack},
     {"list", "list ARCHIVE [--password P]", skintool::RunList},
     {"cat", "cat ARCHIVE MEMBER [--password P]", skintool::RunCat},
-    {"check", "check FILE.xml | check ARCHIVE MEMBER [--password P]", skintool::RunCheck},
-    {"render", "render SKIN [--password P] --size WxH --out FILE.png", skintool::RunRender},
+    {"check", "check FILE.xml | check ARCHIVE MEMBER [--password P] [--strict]", skintool::RunCheck},
+    {"render",
+     "render SKIN [--password P] [--size WxH] [--state NAME=hot|pushed|focused|selected|disabled]... --out FILE.png",
+     skintool::RunRender},
+    {"preview", "preview FILE.xml [--rebuilds N]", skintool::RunPreview},
 };
 
 int PrintUsage()

@@ -22,6 +22,7 @@
 #include "ui/controls/VerticalLayout.h"
 #include "ui/core/UIString.h"
 
+#include <array>
 #include <iterator>
 
 namespace ui {
@@ -96,9 +97,7 @@ constexpr TClassEntry kClasses[] = {
     {u"TreeNode", New<CTreeNodeUI>},
 };
 
-} // namespace
-
-CControlUI* CreateControlForClass(const char16_t* className)
+const TClassEntry* FindClass(const char16_t* className)
 {
     if (className == nullptr) {
         return nullptr;
@@ -107,10 +106,38 @@ CControlUI* CreateControlForClass(const char16_t* className)
     const CUIString name(className);
     for (const TClassEntry& entry : kClasses) {
         if (TextLength(entry.name) == length && name.CompareNoCase(entry.name) == 0) {
-            return entry.create != nullptr ? entry.create() : nullptr;
+            return &entry;
         }
     }
     return nullptr;
+}
+
+constexpr auto kClassNames = [] {
+    std::array<const char16_t*, std::size(kClasses)> names{};
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        names[i] = kClasses[i].name;
+    }
+    return names;
+}();
+
+} // namespace
+
+CControlUI* CreateControlForClass(const char16_t* className)
+{
+    const TClassEntry* entry = FindClass(className);
+    return entry != nullptr && entry->create != nullptr ? entry->create() : nullptr;
+}
+
+const char16_t* CanonicalClassName(const char16_t* className)
+{
+    const TClassEntry* entry = FindClass(className);
+    return entry != nullptr && entry->create != nullptr ? entry->name : nullptr;
+}
+
+const char16_t* const* ClassNames(int& count)
+{
+    count = static_cast<int>(kClassNames.size());
+    return kClassNames.data();
 }
 
 } // namespace ui

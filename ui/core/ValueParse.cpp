@@ -58,10 +58,26 @@ template <class T, class Parse> void ParseList(const char16_t* text, T* out, int
     }
 }
 
+thread_local IValueFormObserver* t_observer = nullptr;
+
+void Observe(ValueForm form, const char16_t* text, int count = 1)
+{
+    if (t_observer != nullptr) [[unlikely]]
+        t_observer->OnValueRead(form, text, count);
+}
+
 } // namespace
+
+IValueFormObserver* ObserveValueForms(IValueFormObserver* observer)
+{
+    IValueFormObserver* previous = t_observer;
+    t_observer = observer;
+    return previous;
+}
 
 std::int32_t ParseInt(const char16_t* text, const char16_t** end)
 {
+    Observe(ValueForm::Integer, text);
     if (end)
         *end = text;
     if (!text)
@@ -88,6 +104,7 @@ std::int32_t ParseInt(const char16_t* text, const char16_t** end)
 
 double ParseDouble(const char16_t* text, const char16_t** end)
 {
+    Observe(ValueForm::Real, text);
     if (end)
         *end = text;
     if (!text)
@@ -141,12 +158,14 @@ void ParseIntList(const char16_t* text, std::int32_t* out, int n)
 
 void ParseIntList(const char16_t* text, std::int32_t* out, int n, std::int32_t low, std::int32_t high)
 {
+    Observe(ValueForm::IntegerList, text, n);
     ParseList(text, out, n,
               [low, high](const char16_t* p, const char16_t** end) { return std::clamp(ParseInt(p, end), low, high); });
 }
 
 void ParseDoubleList(const char16_t* text, double* out, int n)
 {
+    Observe(ValueForm::RealList, text, n);
     ParseList(text, out, n, [](const char16_t* p, const char16_t** end) { return ParseDouble(p, end); });
 }
 
@@ -159,6 +178,8 @@ CUIRect ParseRect(const char16_t* text)
 
 std::uint32_t ParseHexColor(const char16_t* text, THexColorForm form, const char16_t* end)
 {
+    if (end == nullptr)
+        Observe(ValueForm::Color, text);
     if (!text)
         return 0;
     const char16_t* p = text;
@@ -199,11 +220,13 @@ std::uint32_t ParseBorderColor(const char16_t* text)
 
 bool ParseBool(const char16_t* text)
 {
+    Observe(ValueForm::Boolean, text);
     return TextEquals(text, u"true");
 }
 
 bool ParseBoolNoCase(const char16_t* text)
 {
+    Observe(ValueForm::BooleanNoCase, text);
     return TextEqualsNoCase(text, u"true");
 }
 

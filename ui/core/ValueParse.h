@@ -60,6 +60,33 @@ bool ParseBool(const char16_t* text);
 // "true" in any letter case.
 bool ParseBoolNoCase(const char16_t* text);
 
+// The form a reader was asked to read, for tools that want to know how an attribute's value is
+// taken (a skin checker validates the text strictly in that form).
+enum class ValueForm
+{
+    Integer,
+    Real,
+    IntegerList, // count numbers
+    RealList,    // count numbers
+    Color,
+    Boolean,       // exactly "true"
+    BooleanNoCase, // "true" in any letter case
+};
+
+// Told of every read on the thread it is installed on, before the value is read. Readers that read
+// through other readers (a list through the integer reader) report their own form first.
+class IValueFormObserver
+{
+public:
+    virtual void OnValueRead(ValueForm form, const char16_t* text, int count) = 0;
+
+protected:
+    ~IValueFormObserver() = default;
+};
+
+// Installs observer for the calling thread (null removes it) and returns the one installed before.
+IValueFormObserver* ObserveValueForms(IValueFormObserver* observer);
+
 bool TextEquals(const char16_t* a, const char16_t* b);
 bool TextEqualsNoCase(const char16_t* a, const char16_t* b);
 // True when ch occurs in text.

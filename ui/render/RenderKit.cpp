@@ -206,6 +206,7 @@ void CRenderKit::ParseImageDescriptor(const char16_t* text, TImageDescriptorText
     while (*p) {
         while (IsBlank(*p))
             ++p;
+        const int keyAt = int(p - text);
         CUIString key;
         while (*p && *p != u'=' && !IsBlank(*p))
             key.Append(*p++);
@@ -255,12 +256,15 @@ void CRenderKit::ParseImageDescriptor(const char16_t* text, TImageDescriptorText
                 out.yTiled = markup::ParseBool(value.CStr());
             } else if (Equals(key, u"hsl")) {
                 out.hsl = markup::ParseBool(value.CStr());
+            } else if (out.unknownKeyAt < 0) {
+                out.unknownKeyAt = keyAt;
             }
         }
         if (*p != u' ')
             break;
         ++p;
     }
+    out.scanEnd = int(p - text);
     if (sawResource && !out.hasType)
         out.hasType = true;
     else if (!out.hasType)

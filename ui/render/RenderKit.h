@@ -65,6 +65,10 @@ struct TImageDescriptorText
     bool hole = false;
     bool xTiled = false;
     bool yTiled = false;
+    // For tools that check descriptors: where the key='value' scan stopped (the text's length when
+    // it read every pair) and where the first key it does not know begins (-1: none).
+    int scanEnd = 0;
+    int unknownKeyAt = -1;
 };
 
 // One frame record of a decoded animation, as the directory in its block gives it.

@@ -191,9 +191,13 @@ private:
 
     std::uint32_t Offset(const char16_t* p) const { return static_cast<std::uint32_t>(p - m_text); }
 
-    bool Fail(const char16_t* message, const char16_t* where)
+    // element: the start of the name of the element the failure concerns, when it is not the
+    // element at where (an end tag that does not match names the element it should close).
+    bool Fail(const char16_t* message, const char16_t* where, const char16_t* element = nullptr)
     {
         m_doc.SetError(message, where);
+        m_doc.m_errorOffset = Offset(where);
+        m_doc.m_errorElementOffset = element != nullptr ? static_cast<std::int64_t>(Offset(element)) : -1;
         return false;
     }
 
@@ -267,12 +271,12 @@ private:
             const auto length = static_cast<std::size_t>(e.nameEnd - e.name);
             for (std::size_t i = 0; i < length; ++i) {
                 if (p[i] != e.name[i]) {
-                    return Fail(u"Unmatched closing tag", p);
+                    return Fail(u"Unmatched closing tag", p, e.name);
                 }
             }
             p = SkipWhitespace(p + length);
             if (*p != u'>') {
-                return Fail(u"Unmatched closing tag", p);
+                return Fail(u"Unmatched closing tag", p, e.name);
             }
             ++p;
         }
@@ -527,6 +531,8 @@ bool CXmlDocument::Parse()
 
 void CXmlDocument::SetError(const char16_t* message, const char16_t* location)
 {
+    m_errorOffset = -1;
+    m_errorElementOffset = -1;
     CopyTruncated(m_errorMessage, 100, message);
     CopyTruncated(m_errorLocation, 50, location != nullptr ? location : u"");
 }

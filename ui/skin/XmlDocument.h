@@ -59,6 +59,12 @@ public:
     const char16_t* GetErrorMessage() const { return m_errorMessage; }
     const char16_t* GetErrorLocation() const { return m_errorLocation; }
 
+    // Where the last parse error was found, in characters from the start of the decoded text, and
+    // the start of the name of the element it concerns when that element began elsewhere (the
+    // element an unmatched end tag should have closed); -1 when there is no such place.
+    std::int64_t GetErrorOffset() const { return m_errorOffset; }
+    std::int64_t GetErrorElementOffset() const { return m_errorElementOffset; }
+
     // Number of elements parsed (the placeholder at index 0 not counted).
     int GetElementCount() const { return m_elementCount > 1 ? m_elementCount - 1 : 0; }
 
@@ -79,6 +85,8 @@ private:
     int m_elementCapacity = 0;
     char16_t m_errorMessage[100] = {};
     char16_t m_errorLocation[50] = {};
+    std::int64_t m_errorOffset = -1;
+    std::int64_t m_errorElementOffset = -1;
     bool m_preserveWhitespace = true;
 };
 

@@ -112,6 +112,29 @@ const char16_t* CXmlNode::Name() const
     return m_document == nullptr ? nullptr : m_document->Text() + m_document->Element(m_index).nameOffset;
 }
 
+std::uint32_t CXmlNode::NameOffset() const
+{
+    return m_document == nullptr ? 0 : m_document->Element(m_index).nameOffset;
+}
+
+std::uint32_t CXmlNode::AttributeNameOffset(int index) const
+{
+    if (m_document == nullptr) {
+        return 0;
+    }
+    BuildAttributes();
+    return index < 0 || static_cast<std::uint32_t>(index) >= m_attributeCount ? 0 : m_attributes[index].nameOffset;
+}
+
+std::uint32_t CXmlNode::AttributeValueOffset(int index) const
+{
+    if (m_document == nullptr) {
+        return 0;
+    }
+    BuildAttributes();
+    return index < 0 || static_cast<std::uint32_t>(index) >= m_attributeCount ? 0 : m_attributes[index].valueOffset;
+}
+
 const char16_t* CXmlNode::Value() const
 {
     return m_document == nullptr ? nullptr : m_document->Text() + m_document->Element(m_index).dataOffset;

@@ -31,6 +31,11 @@ public:
     bool HasChildren() const;
 
     const char16_t* Name() const;
+    // Where the element's name / an attribute's name and value begin, in characters from the start
+    // of the document's text (which the parser never moves); 0 for an invalid node or index.
+    std::uint32_t NameOffset() const;
+    std::uint32_t AttributeNameOffset(int index) const;
+    std::uint32_t AttributeValueOffset(int index) const;
     // The element's text before its first child.
     const char16_t* Value() const;
 
