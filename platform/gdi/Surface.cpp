@@ -1,0 +1,141 @@
+// Surfaces are top-down 32-bit DIB sections: premultiplied B, G, R, A bytes, rows of width x 4
+// bytes, which is exactly the pixel layout of the framework's image records, so GDI can draw into
+// them and wrapping someone else's pixels needs no conversion.
+#include "platform/Surface.h"
+
+#include <cstring>
+
+#include "platform/Color.h"
+#include "platform/gdi/GdiShared.h"
+
+namespace platform {
+
+Surface::Impl::~Impl()
+{
+    if (bitmap)
+        ::DeleteObject(bitmap);
+}
+
+namespace gdi {
+
+HBITMAP CreateDib(int width, int height, std::uint32_t** bits)
+{
+    *bits = nullptr;
+    if (width <= 0 || height <= 0)
+        return nullptr;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height; // negative: the first row in memory is the top one
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* memory = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &memory, nullptr, 0);
+    if (!bitmap || !memory) {
+        if (bitmap)
+            ::DeleteObject(bitmap);
+        return nullptr;
+    }
+    // A fresh section is zeroed by the system; a 32-bit DIB's rows need no padding.
+    *bits = static_cast<std::uint32_t*>(memory);
+    return bitmap;
+}
+
+} // namespace gdi
+
+Surface::Surface() = default;
+Surface::~Surface() = default;
+Surface::Surface(Surface&& other) noexcept = default;
+Surface& Surface::operator=(Surface&& other) noexcept = default;
+
+Surface Surface::Create(int width, int height)
+{
+    Surface s;
+    std::uint32_t* bits = nullptr;
+    HBITMAP bitmap = gdi::CreateDib(width, height, &bits);
+    if (!bitmap)
+        return s;
+    s.m_impl = std::make_unique<Impl>();
+    s.m_impl->bitmap = bitmap;
+    s.m_impl->pixels = PixelBuffer{bits, width, height, width * 4};
+    return s;
+}
+
+Surface Surface::Wrap(const PixelBuffer& pixels)
+{
+    Surface s;
+    if (pixels.IsEmpty() || pixels.stride < pixels.width * 4 || pixels.stride % 4 != 0)
+        return s;
+    s.m_impl = std::make_unique<Impl>();
+    s.m_impl->pixels = pixels;
+    return s;
+}
+
+bool Surface::IsValid() const
+{
+    return m_impl && !m_impl->pixels.IsEmpty();
+}
+
+int Surface::Width() const
+{
+    return IsValid() ? m_impl->pixels.width : 0;
+}
+
+int Surface::Height() const
+{
+    return IsValid() ? m_impl->pixels.height : 0;
+}
+
+PixelBuffer Surface::Pixels() const
+{
+    if (!IsValid())
+        return PixelBuffer{};
+    // GDI may still hold drawing in its batch for this thread.
+    if (m_impl->bitmap)
+        ::GdiFlush();
+    return m_impl->pixels;
+}
+
+std::uint32_t Surface::GetPixel(int x, int y) const
+{
+    const PixelBuffer pb = Pixels();
+    if (pb.IsEmpty() || x < 0 || y < 0 || x >= pb.width || y >= pb.height)
+        return 0;
+    return pb.Row(y)[x];
+}
+
+void Surface::SetPixel(int x, int y, std::uint32_t premultiplied)
+{
+    const PixelBuffer pb = Pixels();
+    if (pb.IsEmpty() || x < 0 || y < 0 || x >= pb.width || y >= pb.height)
+        return;
+    pb.Row(y)[x] = premultiplied;
+}
+
+void Surface::Clear(std::uint32_t argb)
+{
+    const PixelBuffer pb = Pixels();
+    if (pb.IsEmpty())
+        return;
+    const std::uint32_t value = Premultiply(argb);
+    for (int y = 0; y < pb.height; ++y) {
+        std::uint32_t* row = pb.Row(y);
+        for (int x = 0; x < pb.width; ++x)
+            row[x] = value;
+    }
+}
+
+Surface Surface::Clone() const
+{
+    const PixelBuffer src = Pixels();
+    Surface copy = Create(src.width, src.height);
+    if (!copy.IsValid())
+        return copy;
+    const PixelBuffer dst = copy.Pixels();
+    for (int y = 0; y < src.height; ++y)
+        std::memcpy(dst.Row(y), src.Row(y), static_cast<size_t>(src.width) * 4);
+    return copy;
+}
+
+} // namespace platform
