@@ -7,18 +7,12 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "platform/Color.h"
 #include "platform/gdi/GdiShared.h"
 
 namespace platform {
 
 namespace {
-
-// a × c / 255 rounded to nearest, in integers.
-std::uint32_t Multiply(std::uint32_t a, std::uint32_t c)
-{
-    const std::uint32_t t = a * c + 0x80;
-    return (t + (t >> 8)) >> 8;
-}
 
 UINT Format(int wrapWidth)
 {
@@ -134,8 +128,8 @@ void DrawSystemText(const PixelBuffer& pixels, const std::u16string& text, int s
             // Black at `coverage` over the pixel: every channel keeps (255 - coverage) of itself,
             // and the covered part becomes opaque.
             const std::uint32_t keep = 255 - coverage, p = row[x];
-            row[x] = (coverage + Multiply(keep, p >> 24)) << 24 | Multiply(keep, (p >> 16) & 0xFF) << 16 |
-                     Multiply(keep, (p >> 8) & 0xFF) << 8 | Multiply(keep, p & 0xFF);
+            row[x] = (coverage + MultiplyChannel(keep, p >> 24)) << 24 | MultiplyChannel(keep, (p >> 16) & 0xFF) << 16 |
+                     MultiplyChannel(keep, (p >> 8) & 0xFF) << 8 | MultiplyChannel(keep, p & 0xFF);
         }
     }
 }

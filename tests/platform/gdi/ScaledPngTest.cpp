@@ -124,4 +124,25 @@ TEST(GdiScaledPng, TheSameSizeIsACopyAndBadInputGivesNothing)
     EXPECT_FALSE(DecodePng(text, 16, 16).IsValid());
 }
 
+TEST(GdiPngFile, FilesUnderNonAsciiNamesAreWrittenAndReadBack)
+{
+    // Names are UTF-8 strings; on Windows they must not go through the ANSI code page.
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() /
+        std::filesystem::path(u8"картинки-" + std::u8string(reinterpret_cast<const char8_t*>(
+                                                  std::to_string(std::random_device{}()).c_str())));
+    std::filesystem::create_directories(folder);
+    const std::u8string name = (folder / std::filesystem::path(u8"значок.png")).u8string();
+    const std::string path(name.begin(), name.end());
+    Surface picture = Surface::Create(3, 3);
+    picture.Clear(0xFF204060);
+    ASSERT_TRUE(platform::WritePng(picture.Pixels(), path));
+    EXPECT_TRUE(std::filesystem::exists(folder / std::filesystem::path(u8"значок.png")));
+    const Surface back = platform::ReadPng(path);
+    ASSERT_TRUE(back.IsValid());
+    EXPECT_EQ(back.GetPixel(2, 2), 0xFF204060u);
+    EXPECT_FALSE(platform::WritePng(picture.Pixels(), path + "/inside-a-file.png"));
+    std::filesystem::remove_all(folder);
+}
+
 } // namespace
