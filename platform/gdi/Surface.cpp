@@ -3,9 +3,6 @@
 // them and wrapping someone else's pixels needs no conversion.
 #include "platform/Surface.h"
 
-#include <cstring>
-
-#include "platform/Color.h"
 #include "platform/gdi/GdiShared.h"
 
 namespace platform {
@@ -97,45 +94,9 @@ PixelBuffer Surface::Pixels() const
     return m_impl->pixels;
 }
 
-std::uint32_t Surface::GetPixel(int x, int y) const
+void Surface::PixelsChanged() const
 {
-    const PixelBuffer pb = Pixels();
-    if (pb.IsEmpty() || x < 0 || y < 0 || x >= pb.width || y >= pb.height)
-        return 0;
-    return pb.Row(y)[x];
-}
-
-void Surface::SetPixel(int x, int y, std::uint32_t premultiplied)
-{
-    const PixelBuffer pb = Pixels();
-    if (pb.IsEmpty() || x < 0 || y < 0 || x >= pb.width || y >= pb.height)
-        return;
-    pb.Row(y)[x] = premultiplied;
-}
-
-void Surface::Clear(std::uint32_t argb)
-{
-    const PixelBuffer pb = Pixels();
-    if (pb.IsEmpty())
-        return;
-    const std::uint32_t value = Premultiply(argb);
-    for (int y = 0; y < pb.height; ++y) {
-        std::uint32_t* row = pb.Row(y);
-        for (int x = 0; x < pb.width; ++x)
-            row[x] = value;
-    }
-}
-
-Surface Surface::Clone() const
-{
-    const PixelBuffer src = Pixels();
-    Surface copy = Create(src.width, src.height);
-    if (!copy.IsValid())
-        return copy;
-    const PixelBuffer dst = copy.Pixels();
-    for (int y = 0; y < src.height; ++y)
-        std::memcpy(dst.Row(y), src.Row(y), static_cast<size_t>(src.width) * 4);
-    return copy;
+    // GDI reads a DIB section's memory as it stands: nothing to tell it.
 }
 
 } // namespace platform
