@@ -1,12 +1,8 @@
-// uninstall.exe: the program's entry hands over to the uninstaller's own entry function.
+// uninstall.exe: the platform's entry point hands over to the uninstaller's own entry function.
 #include "app/Startup.h"
+#include "platform/ProgramEntry.h"
 
-namespace {
-// Stands for this program wherever the framework asks for its instance.
-char s_programImage;
-} // namespace
-
-int main()
+int ProgramMain(const platform::ProgramStart& start)
 {
-    return UninstallerEntry(reinterpret_cast<HINSTANCE>(&s_programImage), nullptr, "", SW_SHOWNORMAL);
+    return UninstallerEntry(start.instance, nullptr, start.commandLine.c_str(), start.showCommand);
 }

@@ -28,6 +28,13 @@ constexpr std::uint32_t MakeArgb(std::uint32_t a, std::uint32_t r, std::uint32_t
     return (a << 24) | (r << 16) | (g << 8) | b;
 }
 
+// a × c / 255 rounded to nearest, in integers: one channel scaled by a coverage or an alpha.
+constexpr std::uint32_t MultiplyChannel(std::uint32_t a, std::uint32_t c)
+{
+    const std::uint32_t t = a * c + 0x80;
+    return (t + (t >> 8)) >> 8;
+}
+
 // A straight colour as a premultiplied pixel; opaque colours are unchanged.
 constexpr std::uint32_t Premultiply(std::uint32_t argb)
 {

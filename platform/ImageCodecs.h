@@ -32,8 +32,8 @@ bool DecodePng(const std::uint8_t* data, std::size_t size, std::vector<std::uint
 bool DecodeJpeg(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& rgba, int& width, int& height);
 bool DecodeBmp(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& rgba, int& width, int& height);
 
-// Writes 4-channel straight R, G, B, A rows (`stride` bytes apart) as an 8-bit PNG file; false
-// when the size is not positive or the file cannot be written.
+// Writes 4-channel straight R, G, B, A rows (`stride` bytes apart) as an 8-bit PNG file named in
+// UTF-8; false when the size is not positive or the file cannot be written.
 bool EncodePng(const std::uint8_t* rgba, int width, int height, std::size_t stride, const char* path);
 
 } // namespace platform::codecs

@@ -12,6 +12,7 @@
 
 namespace platform {
 
+// File names are UTF-8 on every system.
 // Writes premultiplied pixels as a PNG with straight alpha. False when the file cannot be written.
 bool WritePng(const PixelBuffer& pixels, const std::string& path);
 // Reads a PNG into a premultiplied ARGB surface; an invalid surface when the file is missing or is

@@ -44,6 +44,10 @@ public:
     Impl* GetImpl() const { return m_impl.get(); }
 
 private:
+    // Tells the drawing backend that the pixels were changed behind its back (the backend's part;
+    // the pixel-level members above are shared by every backend).
+    void PixelsChanged() const;
+
     std::unique_ptr<Impl> m_impl;
 };
 

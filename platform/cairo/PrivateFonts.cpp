@@ -117,11 +117,13 @@ FontResource AddLocked(Registry& registry, const std::string& path, bool tempora
 
 } // namespace
 
-FontResource AddPrivateFontFile(const std::string& path)
+FontResource AddPrivateFontFile(const std::filesystem::path& path)
 {
+    // fontconfig takes UTF-8 file names.
+    const std::u8string name = path.u8string();
     Registry& registry = GetRegistry();
     std::lock_guard lock(registry.mutex);
-    return AddLocked(registry, path, false);
+    return AddLocked(registry, std::string(name.begin(), name.end()), false);
 }
 
 FontResource AddPrivateFontData(const void* data, std::size_t size)

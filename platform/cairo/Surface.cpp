@@ -2,9 +2,6 @@
 // exactly the pixel layout of the framework's image records, so wrapping needs no conversion.
 #include "platform/Surface.h"
 
-#include <cstring>
-
-#include "platform/Color.h"
 #include "platform/cairo/CairoShared.h"
 
 namespace platform {
@@ -74,48 +71,10 @@ PixelBuffer Surface::Pixels() const
     return pb;
 }
 
-std::uint32_t Surface::GetPixel(int x, int y) const
+void Surface::PixelsChanged() const
 {
-    const PixelBuffer pb = Pixels();
-    if (pb.IsEmpty() || x < 0 || y < 0 || x >= pb.width || y >= pb.height)
-        return 0;
-    return pb.Row(y)[x];
-}
-
-void Surface::SetPixel(int x, int y, std::uint32_t premultiplied)
-{
-    const PixelBuffer pb = Pixels();
-    if (pb.IsEmpty() || x < 0 || y < 0 || x >= pb.width || y >= pb.height)
-        return;
-    pb.Row(y)[x] = premultiplied;
-    cairo_surface_mark_dirty(m_impl->surface);
-}
-
-void Surface::Clear(std::uint32_t argb)
-{
-    const PixelBuffer pb = Pixels();
-    if (pb.IsEmpty())
-        return;
-    const std::uint32_t value = Premultiply(argb);
-    for (int y = 0; y < pb.height; ++y) {
-        std::uint32_t* row = pb.Row(y);
-        for (int x = 0; x < pb.width; ++x)
-            row[x] = value;
-    }
-    cairo_surface_mark_dirty(m_impl->surface);
-}
-
-Surface Surface::Clone() const
-{
-    const PixelBuffer src = Pixels();
-    Surface copy = Create(src.width, src.height);
-    if (!copy.IsValid())
-        return copy;
-    const PixelBuffer dst = copy.Pixels();
-    for (int y = 0; y < src.height; ++y)
-        std::memcpy(dst.Row(y), src.Row(y), static_cast<size_t>(src.width) * 4);
-    cairo_surface_mark_dirty(copy.m_impl->surface);
-    return copy;
+    if (IsValid())
+        cairo_surface_mark_dirty(m_impl->surface);
 }
 
 namespace cairo {

@@ -7,7 +7,10 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <new>
+#include <string_view>
 
 #include <jpeglib.h>
 #include <png.h>
@@ -145,7 +148,8 @@ bool DecodePng(const std::uint8_t* data, std::size_t size, std::vector<std::uint
 
 bool EncodePng(const std::uint8_t* rgba, int width, int height, std::size_t stride, const char* path)
 {
-    if (rgba == nullptr || width <= 0 || height <= 0 || stride < std::size_t(width) * 4 || stride > INT32_MAX)
+    if (rgba == nullptr || path == nullptr || width <= 0 || height <= 0 || stride < std::size_t(width) * 4 ||
+        stride > INT32_MAX)
         return false;
     png_image image;
     std::memset(&image, 0, sizeof image);
@@ -153,9 +157,29 @@ bool EncodePng(const std::uint8_t* rgba, int width, int height, std::size_t stri
     image.width = png_uint_32(width);
     image.height = png_uint_32(height);
     image.format = PNG_FORMAT_RGBA;
-    const bool ok = png_image_write_to_file(&image, path, 0, rgba, png_int_32(stride), nullptr) != 0;
+    // Encoded in memory first (a first pass asks for the size), then written through the C++
+    // library with the name read as UTF-8, so that a name outside the ANSI code page opens on
+    // Windows too; the C library's fopen, which libpng's own file writer uses, reads it in that
+    // code page there.
+    png_alloc_size_t size = 0;
+    std::vector<std::uint8_t> bytes;
+    bool ok = png_image_write_to_memory(&image, nullptr, &size, 0, rgba, png_int_32(stride), nullptr) != 0;
+    if (ok) {
+        try {
+            bytes.resize(size);
+        } catch (const std::bad_alloc&) {
+            ok = false;
+        }
+    }
+    ok = ok && png_image_write_to_memory(&image, bytes.data(), &size, 0, rgba, png_int_32(stride), nullptr) != 0;
     png_image_free(&image);
-    return ok;
+    if (!ok)
+        return false;
+    const std::string_view name(path);
+    std::ofstream file(std::filesystem::path(std::u8string(name.begin(), name.end())), std::ios::binary);
+    file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(size));
+    file.close();
+    return bool(file);
 }
 
 bool DecodeJpeg(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& rgba, int& width, int& height)

@@ -6,23 +6,14 @@
 #include <cstdio>
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
+#include "platform/Color.h"
 #include "platform/ImageCodecs.h"
 
 namespace platform {
-
-namespace {
-
-// a × c / 255 rounded to nearest, in integers.
-std::uint32_t Multiply(std::uint32_t alpha, std::uint32_t channel)
-{
-    const std::uint32_t t = alpha * channel + 0x80;
-    return (t + (t >> 8)) >> 8;
-}
-
-} // namespace
 
 bool WritePng(const PixelBuffer& pixels, const std::string& path)
 {
@@ -59,7 +50,9 @@ Surface ReadPngBytes(const std::vector<std::uint8_t>& bytes)
     const std::uint8_t* in = rgba.data();
     for (std::uint32_t& pixel : premultiplied) {
         const std::uint32_t a = in[3];
-        pixel = a == 0 ? 0 : a << 24 | Multiply(a, in[0]) << 16 | Multiply(a, in[1]) << 8 | Multiply(a, in[2]);
+        pixel = a == 0 ? 0
+                       : a << 24 | MultiplyChannel(a, in[0]) << 16 | MultiplyChannel(a, in[1]) << 8 |
+                             MultiplyChannel(a, in[2]);
         in += 4;
     }
     // The owning copy tells the drawing backend its pixels changed.
@@ -68,7 +61,8 @@ Surface ReadPngBytes(const std::vector<std::uint8_t>& bytes)
 
 Surface ReadPng(const std::string& path)
 {
-    std::ifstream file(path, std::ios::binary);
+    // The name is UTF-8; built from char8_t it names the same file on Windows as elsewhere.
+    std::ifstream file(std::filesystem::path(std::u8string(path.begin(), path.end())), std::ios::binary);
     if (!file)
         return Surface();
     const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};

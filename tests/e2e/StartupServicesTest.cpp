@@ -265,7 +265,7 @@ TEST(InstanceMarker, ALaterInstanceRestoresAndRaisesTheHoldersWindow)
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) { return platform::Windows().DefWindowProc(h, m, w, l); };
-    wc.lpszClassName = u"CMainWnd";
+    wc.lpszClassName = platform::Win32Text(u"CMainWnd");
     ASSERT_NE(windows.RegisterClassEx(wc), 0);
     const HWND main = windows.CreateWindowEx(0, u"CMainWnd", u"Tarvion Uninstall Window", WS_VISIBLE | WS_POPUP, 10, 10,
                                              200, 100, nullptr, nullptr, nullptr, nullptr);

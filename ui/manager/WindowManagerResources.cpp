@@ -729,7 +729,7 @@ int CWindowManagerUI::LoadFontFile(const char16_t* path)
 {
     if (path == nullptr || *path == 0)
         return 0;
-    const int handle = platform::AddPrivateFontFile(LocalPath(path));
+    const int handle = platform::AddPrivateFontFile(ui::LocalFilePath(path));
     if (handle != 0)
         Shared().memoryFonts.push_back(handle);
     return handle;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -47,6 +48,25 @@ TEST(PrivateFontsTest, FontDataFromMemoryIsAddedNamedAndRemoved)
     RemoveAllPrivateFonts();
     EXPECT_FALSE(RemovePrivateFont(second));
     EXPECT_GT(Font::Create({u"Sans", 14}).Measure(u"abc", 3).width, 0);
+}
+
+TEST(PrivateFontsTest, AFontFileIsFoundUnderANonAsciiName)
+{
+    if (!std::filesystem::exists(kFontPath))
+        GTEST_SKIP() << kFontPath << " is not installed (package fonts-dejavu-core)";
+    // The path is handed over as Unicode: a folder and a file name in Cyrillic.
+    const std::filesystem::path folder = std::filesystem::path(TVU_BINARY_DIR) / std::filesystem::path(u8"шрифты-тест");
+    std::filesystem::create_directories(folder);
+    const std::filesystem::path file = folder / std::filesystem::path(u8"моноширинный.ttf");
+    std::filesystem::copy_file(kFontPath, file, std::filesystem::copy_options::overwrite_existing);
+    const FontResource id = AddPrivateFontFile(file);
+    EXPECT_NE(id, 0);
+    const auto families = PrivateFontFamilies(id);
+    ASSERT_EQ(families.size(), 1u);
+    EXPECT_EQ(families[0], u"DejaVu Sans Mono");
+    EXPECT_TRUE(RemovePrivateFont(id));
+    EXPECT_EQ(AddPrivateFontFile(folder / std::filesystem::path(u8"нет.ttf")), 0);
+    std::filesystem::remove_all(folder);
 }
 
 // Renames the family inside the font's name table (same length, so offsets stay valid; the

@@ -2,18 +2,17 @@
 // the minimised state, monitors, tooltips and icons.
 #include "HeadlessTestSupport.h"
 
+#include "platform/PngFile.h"
 #include "platform/WindowRegion.h"
 #include "tests/ScopedEnvironmentVariable.h"
-
-#include <cairo.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <optional>
+#include <random>
 #include <string>
-
-#include <unistd.h>
 
 using platform::HeadlessBackend;
 using platform::PaintInfo;
@@ -23,13 +22,13 @@ using tvtest::HeadlessTest;
 namespace {
 
 // A fresh folder in the temporary folder, removed with everything in it when the test is done,
-// whether it passed or not. The process id keeps runs side by side apart.
+// whether it passed or not. A random number keeps runs side by side apart.
 class TempFolder
 {
 public:
     explicit TempFolder(const char* name)
         : m_path(std::filesystem::temp_directory_path() /
-                 (std::string("tvu-platform-") + name + "-" + std::to_string(getpid())))
+                 (std::string("tvu-platform-") + name + "-" + std::to_string(std::random_device{}())))
     {
         std::filesystem::remove_all(m_path);
         std::filesystem::create_directories(m_path);
@@ -56,17 +55,11 @@ void Fill(const platform::PixelBuffer& px, std::uint32_t color)
             px.Row(y)[x] = color;
 }
 
+// A pixel of a written frame, read back through the platform's PNG decoder.
 std::uint32_t PngPixel(const std::filesystem::path& file, int x, int y)
 {
-    cairo_surface_t* s = cairo_image_surface_create_from_png(file.c_str());
-    std::uint32_t value = 0xDEADBEEF;
-    if (cairo_surface_status(s) == CAIRO_STATUS_SUCCESS) {
-        cairo_surface_flush(s);
-        value = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(s) +
-                                                 y * cairo_image_surface_get_stride(s))[x];
-    }
-    cairo_surface_destroy(s);
-    return value;
+    const platform::Surface picture = platform::ReadPng(file.string());
+    return picture.IsValid() ? picture.GetPixel(x, y) : 0xDEADBEEF;
 }
 
 } // namespace
@@ -259,7 +252,8 @@ TEST_F(HeadlessTest, TooltipsAreSmallTopmostPopupsThatIgnoreTheMouse)
     TOOLINFOW tool;
     tool.uFlags = TTF_IDISHWND;
     tool.hwnd = owner;
-    tool.lpszText = u"Remove everything";
+    std::u16string text = u"Remove everything"; // windows.h types the field as writable
+    tool.lpszText = platform::Win32Text(text.data());
     EXPECT_TRUE(windows->SendMessage(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool)));
     EXPECT_EQ(windows->SendMessage(tip, TTM_GETDELAYTIME, TTDT_INITIAL, 0), 500);
     windows->SendMessage(tip, TTM_TRACKPOSITION, 0, MAKELPARAM(40, 60));
@@ -287,22 +281,13 @@ TEST_F(HeadlessTest, TooltipsAreSmallTopmostPopupsThatIgnoreTheMouse)
 
 TEST_F(HeadlessTest, IconsLoadFromEmbeddedPngAtTheAskedSize)
 {
-    // A 4 x 4 opaque blue PNG made with cairo.
-    std::vector<std::uint8_t> png;
-    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 4, 4);
-    cairo_t* cr = cairo_create(s);
-    cairo_set_source_rgb(cr, 0, 0, 1);
-    cairo_paint(cr);
-    cairo_destroy(cr);
-    cairo_surface_write_to_png_stream(
-        s,
-        [](void* closure, const unsigned char* data, unsigned int length) {
-            auto* out = static_cast<std::vector<std::uint8_t>*>(closure);
-            out->insert(out->end(), data, data + length);
-            return CAIRO_STATUS_SUCCESS;
-        },
-        &png);
-    cairo_surface_destroy(s);
+    // A 4 x 4 opaque blue PNG.
+    const TempFolder folder("icon");
+    platform::Surface blue = platform::Surface::Create(4, 4);
+    blue.Clear(0xFF0000FF);
+    ASSERT_TRUE(platform::WritePng(blue.Pixels(), (folder / "blue.png").string()));
+    std::ifstream file(folder / "blue.png", std::ios::binary);
+    const std::vector<std::uint8_t> png{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 
     windows->SetIconSource([&](int id) { return id == 101 ? png : std::vector<std::uint8_t>{}; });
     HICON icon = windows->LoadIconResource(nullptr, 101, 32, 32);

@@ -25,11 +25,11 @@ void HeadlessTest::SetUp()
     s_handler = nullptr;
     WNDCLASSEXW wc;
     wc.lpfnWndProc = CALLBACK_Proc;
-    wc.lpszClassName = u"TestWnd";
+    wc.lpszClassName = platform::Win32Text(u"TestWnd");
     wc.hCursor = windows->LoadCursor(nullptr, IDC_HAND);
     windows->RegisterClassEx(wc);
     wc.style = CS_DBLCLKS;
-    wc.lpszClassName = u"TestDblWnd";
+    wc.lpszClassName = platform::Win32Text(u"TestDblWnd");
     windows->RegisterClassEx(wc);
 }
 

@@ -82,7 +82,7 @@ TEST_F(HeadlessTest, ClassRegistrationReportsAnExistingClass)
 {
     WNDCLASSEXW wc;
     wc.lpfnWndProc = CALLBACK_Proc;
-    wc.lpszClassName = u"TestWnd";
+    wc.lpszClassName = platform::Win32Text(u"TestWnd");
     EXPECT_EQ(windows->RegisterClassEx(wc), 0);
     EXPECT_EQ(windows->LastError(), ERROR_CLASS_ALREADY_EXISTS);
     WNDCLASSEXW info;

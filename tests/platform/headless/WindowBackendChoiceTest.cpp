@@ -3,6 +3,7 @@
 #include "platform/WindowBackends.h"
 #include "platform/WindowSystem.h"
 #include "platform/headless/HeadlessBackend.h"
+#include "tests/ScopedEnvironmentVariable.h"
 
 #include <gtest/gtest.h>
 
@@ -113,14 +114,11 @@ TEST(WindowBackendChoice, TheBuildsTableEndsWithTheBackendThatAlwaysStarts)
     EXPECT_STREQ(table.back().name, "headless");
     EXPECT_TRUE(table.back().available());
 
-    const char* before = std::getenv("TVU_PLATFORM");
-    const std::string saved = before ? before : "";
-    ::setenv("TVU_PLATFORM", "headless", 1);
-    auto backend = platform::WindowSystem::CreateDefaultBackend();
-    if (before)
-        ::setenv("TVU_PLATFORM", saved.c_str(), 1);
-    else
-        ::unsetenv("TVU_PLATFORM");
+    std::unique_ptr<platform::IWindowBackend> backend;
+    {
+        const ScopedEnvironmentVariable asked("TVU_PLATFORM", "headless");
+        backend = platform::WindowSystem::CreateDefaultBackend();
+    }
     ASSERT_NE(backend, nullptr);
     EXPECT_STREQ(backend->Name(), "headless");
 }

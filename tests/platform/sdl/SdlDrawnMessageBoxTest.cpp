@@ -271,7 +271,7 @@ TEST_F(DrawnMessageBoxTest, TheOwnerGetsNoInputWhileTheBoxIsOpen)
 {
     WNDCLASSEXW wc;
     wc.lpfnWndProc = OwnerProc;
-    wc.lpszClassName = u"DrawnBoxOwner";
+    wc.lpszClassName = platform::Win32Text(u"DrawnBoxOwner");
     windows->RegisterClassEx(wc);
     HWND owner = windows->CreateWindowEx(0, u"DrawnBoxOwner", u"owner", WS_POPUP | WS_VISIBLE, 100, 100, 500, 400,
                                          nullptr, nullptr, nullptr, nullptr);

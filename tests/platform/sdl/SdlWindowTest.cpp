@@ -118,7 +118,7 @@ protected:
         ASSERT_NE(display, nullptr);
         WNDCLASSEXW wc;
         wc.lpfnWndProc = TestProc;
-        wc.lpszClassName = u"SdlTestWindow";
+        wc.lpszClassName = platform::Win32Text(u"SdlTestWindow");
         windows->RegisterClassEx(wc);
         g_paints = 0;
         g_sizes = 0;

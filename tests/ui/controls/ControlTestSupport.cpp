@@ -65,7 +65,7 @@ void ControlTest::SetUp()
     windows = &platform::WindowSystem::Install(std::make_unique<platform::HeadlessBackend>());
     WNDCLASSEXW wc;
     wc.lpfnWndProc = ManagedProc;
-    wc.lpszClassName = u"ControlTestWnd";
+    wc.lpszClassName = platform::Win32Text(u"ControlTestWnd");
     windows->RegisterClassEx(wc);
     hwnd = windows->CreateWindowEx(0, u"ControlTestWnd", u"controls", WS_POPUP | WS_VISIBLE, 0, 0, kWidth, kHeight,
                                    nullptr, nullptr, nullptr, nullptr);

@@ -169,7 +169,7 @@ TEST_F(WindowBaseTest, SubclassingKeepsThePreviousProcedureAndRestoresIt)
 {
     WNDCLASSEXW wc;
     wc.lpfnWndProc = PlainProc;
-    wc.lpszClassName = u"PlainWindow";
+    wc.lpszClassName = platform::Win32Text(u"PlainWindow");
     windows->RegisterClassEx(wc);
     HWND hwnd =
         windows->CreateWindowEx(0, u"PlainWindow", u"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);

@@ -128,7 +128,7 @@ TEST_F(ManagerTest, ACaptureItsHandlerForgetsEndsWithTheLastButton)
 {
     WNDCLASSEXW wc;
     wc.lpfnWndProc = GreedyProc;
-    wc.lpszClassName = u"GreedyWnd";
+    wc.lpszClassName = platform::Win32Text(u"GreedyWnd");
     windows->RegisterClassEx(wc);
     HWND greedy = windows->CreateWindowEx(0, u"GreedyWnd", u"", WS_POPUP | WS_VISIBLE, 600, 600, 50, 50, nullptr,
                                           nullptr, nullptr, nullptr);

@@ -614,7 +614,7 @@ TEST_F(ManagerTest, NativeChildWindowsAndReflectedMessages)
         childMessages.push_back(m);
         return m >= 0x2000 ? 7 : platform::Windows().DefWindowProc(h, m, w, l);
     };
-    wc.lpszClassName = u"ChildWnd";
+    wc.lpszClassName = platform::Win32Text(u"ChildWnd");
     windows->RegisterClassEx(wc);
     HWND child = windows->CreateWindowEx(0, u"ChildWnd", u"", WS_CHILD | WS_VISIBLE, 5, 6, 20, 10, hwnd, nullptr,
                                          nullptr, nullptr);

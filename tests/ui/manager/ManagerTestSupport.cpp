@@ -79,7 +79,7 @@ void ManagerTest::SetUp()
     WNDCLASSEXW wc;
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = WindowProc;
-    wc.lpszClassName = u"ManagerTestWnd";
+    wc.lpszClassName = platform::Win32Text(u"ManagerTestWnd");
     windows->RegisterClassEx(wc);
     hwnd = windows->CreateWindowEx(0, u"ManagerTestWnd", u"test", WS_POPUP | WS_VISIBLE, 100, 100, 200, 100, nullptr,
                                    nullptr, nullptr, nullptr);

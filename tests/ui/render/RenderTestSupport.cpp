@@ -97,7 +97,7 @@ void RenderTest::SetUp()
     platform::WindowSystem& windows = platform::WindowSystem::Install(std::make_unique<platform::HeadlessBackend>());
     WNDCLASSEXW wc;
     wc.lpfnWndProc = ManagedProc;
-    wc.lpszClassName = u"RenderTestWnd";
+    wc.lpszClassName = platform::Win32Text(u"RenderTestWnd");
     windows.RegisterClassEx(wc);
     hwnd = windows.CreateWindowEx(0, u"RenderTestWnd", u"render", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr, nullptr,
                                   nullptr);

@@ -134,7 +134,7 @@ TEST_F(SkinBuilderTest, WindowAttributesApplyOnlyToAManagerWithAWindow)
     wc.lpfnWndProc = [](HWND hwnd, UINT msg, WPARAM w, LPARAM l) -> LRESULT {
         return platform::Windows().DefWindowProc(hwnd, msg, w, l);
     };
-    wc.lpszClassName = u"BuilderTestWnd";
+    wc.lpszClassName = platform::Win32Text(u"BuilderTestWnd");
     platform::Windows().RegisterClassEx(wc);
     HWND window = platform::Windows().CreateWindowEx(0, u"BuilderTestWnd", u"t", WS_POPUP, 0, 0, 100, 80, nullptr,
                                                      nullptr, nullptr, nullptr);
