@@ -3,7 +3,9 @@
 // and the window geometry and layering settings that painting reads.
 //
 // Supported:
-//  [x] layout of the root over the client rectangle when pending, then a full repaint
+//  [x] layout of the root over the client rectangle when pending: a full layout and repaint for a
+//      new root, a new size or a focus request; otherwise only where a layout waits, repainting the
+//      old and new rectangles of what moved
 //  [x] "windowinit" once, right after the first layout; a pending focus move completed afterwards
 //  [x] painting straight into the window's picture for the dirty rectangle: the window system keeps
 //      that picture offscreen and presents it after EndPaint, so it is the only buffer
