@@ -1,6 +1,8 @@
-// Removing a staged installation of 50,000 files in nested folders with step 1 of the uninstaller
-// (registry read, manifest parse, deletion of every listed name) against `rm -rf` of an identical
-// tree in the same run. Both trees are staged fresh by tarvion-stage before each timed round, and
+// Removing a staged installation with step 1 of the uninstaller (registry read, manifest parse,
+// deletion of every listed name) against `rm -rf` of an identical tree in the same run, for three
+// trees: 50,000 files in nested folders, 100,000 files, and the 50,000 files beside a chain of
+// 10,000 nested folders (listed by its top folder only, as an installer that records a folder it
+// filled would). Both trees are staged fresh by tarvion-stage before each timed round, and
 // the two removals alternate in order so that neither always runs on a warmer cache.
 //
 // The trees live on tmpfs (/dev/shm) unless TVU_BENCH_DIR names another folder: on a disk file
@@ -11,16 +13,18 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <random>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr int kFiles = 50000;
 
 std::string Quote(const fs::path& p)
 {
@@ -30,11 +34,56 @@ std::string Quote(const fs::path& p)
     return quoted;
 }
 
-bool Stage(const fs::path& dir)
+// A chain of `depth` folders named "d" below install/chain, made through descriptors because its
+// path is far longer than any path the kernel accepts at once.
+bool MakeChain(const fs::path& install, int depth)
+{
+    fs::create_directory(install / "chain");
+    int fd = open((install / "chain").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (int level = 0; level < depth && fd >= 0; ++level) {
+        const int next = mkdirat(fd, "d", 0755) == 0 ? openat(fd, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
+        close(fd);
+        fd = next;
+    }
+    if (fd < 0)
+        return false;
+    close(fd);
+    return true;
+}
+
+// Lists install/chain in the manifest, before the manifest's own entry.
+bool ListChain(const fs::path& install)
+{
+    const fs::path manifest = install / "uninstall.dat";
+    std::string text;
+    {
+        std::FILE* in = std::fopen(manifest.c_str(), "rb");
+        if (in == nullptr)
+            return false;
+        char buffer[65536];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, in)) > 0;)
+            text.append(buffer, n);
+        std::fclose(in);
+    }
+    const std::string last = "  {\"name\": \"uninstall.dat\"}";
+    const std::size_t at = text.rfind(last);
+    if (at == std::string::npos)
+        return false;
+    text.insert(at, "  {\"name\": \"chain\"},\n");
+    std::FILE* out = std::fopen(manifest.c_str(), "wb");
+    if (out == nullptr)
+        return false;
+    const bool ok = std::fwrite(text.data(), 1, text.size(), out) == text.size();
+    return std::fclose(out) == 0 && ok;
+}
+
+bool Stage(const fs::path& dir, int files, int chain)
 {
     const std::string tool = std::string(TVU_BINARY_DIR) + "/tools/tarvion-stage/tarvion-stage";
-    const std::string command = Quote(tool) + " " + Quote(dir) + " --files " + std::to_string(kFiles) + " >/dev/null";
-    return std::system(command.c_str()) == 0;
+    const std::string command = Quote(tool) + " " + Quote(dir) + " --files " + std::to_string(files) + " >/dev/null";
+    if (std::system(command.c_str()) != 0)
+        return false;
+    return chain == 0 || (MakeChain(dir / "install", chain) && ListChain(dir / "install"));
 }
 
 double Seconds(std::chrono::steady_clock::duration d)
@@ -42,8 +91,11 @@ double Seconds(std::chrono::steady_clock::duration d)
     return std::chrono::duration<double>(d).count();
 }
 
+// state.range(0) files, and a chain of state.range(1) folders beside them.
 void BM_RemoveStagedInstallation(benchmark::State& state)
 {
+    const int files = int(state.range(0));
+    const int chain = int(state.range(1));
     const char* chosen = std::getenv("TVU_BENCH_DIR");
     const fs::path root = chosen && *chosen ? fs::path(chosen) : fs::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
     const fs::path base = root / ("tvu-bench-" + std::to_string(std::random_device()()));
@@ -52,7 +104,7 @@ void BM_RemoveStagedInstallation(benchmark::State& state)
     for (auto _ : state) {
         const fs::path a = base / ("ours" + std::to_string(round));
         const fs::path b = base / ("rm" + std::to_string(round));
-        if (!Stage(a) || !Stage(b)) {
+        if (!Stage(a, files, chain) || !Stage(b, files, chain)) {
             state.SkipWithError("tarvion-stage failed (build the tarvion-stage target)");
             break;
         }
@@ -96,6 +148,13 @@ void BM_RemoveStagedInstallation(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(BM_RemoveStagedInstallation)->UseManualTime()->Iterations(6)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RemoveStagedInstallation)
+    ->ArgNames({"files", "chain"})
+    ->Args({50000, 0})
+    ->Args({100000, 0})
+    ->Args({50000, 10000})
+    ->UseManualTime()
+    ->Iterations(6)
+    ->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

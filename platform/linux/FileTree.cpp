@@ -35,10 +35,13 @@ struct Level
     std::vector<std::pair<std::string, bool>> pending; // name, listed as a folder
     std::set<std::string> failed;                      // names that could not be deleted
     bool listed = false;                               // the whole listing has been handled
+    bool lastReadEmpty = false;                        // the last reading found nothing to delete
 };
 
 // Reads the next batch of names that are neither "." nor ".." nor already failed. Reading starts
 // from the beginning each time: what was deleted is gone, so only what is new or left shows up.
+// A batch that reached the end of the listing marks the folder as listed: it is not read once more
+// to find it empty, its removal tells (and a removal refused for something new reads it again).
 bool ReadBatch(Level& level)
 {
     const int listFd = openat(level.fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -49,6 +52,7 @@ bool ReadBatch(Level& level)
         close(listFd);
         return false;
     }
+    bool full = false;
     while (const dirent* e = readdir(dir)) {
         const char* n = e->d_name;
         if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
@@ -56,11 +60,14 @@ bool ReadBatch(Level& level)
         if (level.failed.count(n) != 0)
             continue;
         level.pending.emplace_back(n, e->d_type == DT_DIR);
-        if (level.pending.size() == kBatch)
+        if (level.pending.size() == kBatch) {
+            full = true;
             break;
+        }
     }
     closedir(dir);
-    level.listed = level.pending.empty();
+    level.listed = !full;
+    level.lastReadEmpty = level.pending.empty();
     return true;
 }
 
@@ -113,6 +120,7 @@ int RemoveDirectoryAt(int parentFd, const char* name)
             if (result == 0)
                 result = ErrorFromErrno(errno);
             top.listed = true;
+            top.lastReadEmpty = true; // not read again: the removal below reports the folder
         }
         if (!top.pending.empty()) {
             auto [entry, isDirectory] = std::move(top.pending.back());
@@ -154,20 +162,17 @@ int RemoveDirectoryAt(int parentFd, const char* name)
         }
 
         // The folder on top is handled: remove it from the level above.
-        Level done = std::move(levels.back());
-        levels.pop_back();
         int aboveFd = parentFd;
-        if (!levels.empty()) {
-            Level& above = levels.back();
+        if (levels.size() > 1) {
+            Level& above = levels[levels.size() - 2];
             if (above.fd < 0) {
                 // Up through "..", accepted only if it is the folder that was entered: a folder
                 // moved elsewhere meanwhile is never followed out of the tree.
-                const int fd = openat(done.fd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+                const int fd = openat(top.fd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
                 struct stat st;
                 if (fd < 0 || fstat(fd, &st) != 0 || st.st_dev != above.device || st.st_ino != above.inode) {
                     if (fd >= 0)
                         close(fd);
-                    close(done.fd);
                     closeAll();
                     return result != 0 ? result : ERROR_ACCESS_DENIED;
                 }
@@ -175,13 +180,25 @@ int RemoveDirectoryAt(int parentFd, const char* name)
             }
             aboveFd = above.fd;
         }
-        close(done.fd);
-        if (unlinkat(aboveFd, done.name.c_str(), AT_REMOVEDIR) != 0 && errno != ENOENT) {
-            const int error = ErrorFromErrno(errno);
-            if (levels.empty())
-                return result != 0 ? result : error;
-            fail(levels.back(), done.name, error);
+        if (unlinkat(aboveFd, top.name.c_str(), AT_REMOVEDIR) == 0 || errno == ENOENT) {
+            close(top.fd);
+            levels.pop_back();
+            continue;
         }
+        const int removeErrno = errno;
+        const int error = ErrorFromErrno(removeErrno);
+        if ((removeErrno == ENOTEMPTY || removeErrno == EEXIST) && !top.lastReadEmpty) {
+            // Something is left or new since the listing was read: read it again; only a reading
+            // that finds nothing more lets the refusal stand.
+            top.listed = false;
+            continue;
+        }
+        const std::string name = std::move(top.name);
+        close(top.fd);
+        levels.pop_back();
+        if (levels.empty())
+            return result != 0 ? result : error;
+        fail(levels.back(), name, error);
     }
     return result;
 }

@@ -327,7 +327,7 @@ void CContainerUI::SetPosition(CUIRect rect, bool needInvalidate)
     PlaceVisibleChildren([&](int, CControlUI& child) {
         const int width = std::min(std::max(area.Width(), child.GetMinWidth()), child.GetMaxWidth());
         const int height = std::min(std::max(area.Height(), child.GetMinHeight()), child.GetMaxHeight());
-        child.SetPosition({area.left, area.top, area.left + width, area.top + height}, false);
+        child.PlaceByLayout({area.left, area.top, area.left + width, area.top + height});
     });
 }
 
@@ -336,7 +336,7 @@ void CContainerUI::SetFloatChildPos(int index)
     CControlUI* child = GetItemAt(index);
     if (!child || !child->IsVisible() || !child->IsFloat())
         return;
-    child->SetPosition(child->FloatPlacement(m_itemRect.Width(), m_itemRect.Height()), false);
+    child->PlaceByLayout(child->FloatPlacement(m_itemRect.Width(), m_itemRect.Height()));
 }
 
 void CContainerUI::Offset(int dx, int dy, bool needInvalidate)

@@ -240,9 +240,9 @@ void CContainerUI::ProcessSingleBar(CScrollBarUI* bar, bool vertical, const CUIR
         return;
     }
     if (vertical)
-        bar->SetPosition({rc.right, rc.top, rc.right + bar->GetFixedWidth(), rc.bottom}, false);
+        bar->PlaceByLayout({rc.right, rc.top, rc.right + bar->GetFixedWidth(), rc.bottom});
     else
-        bar->SetPosition({rc.left, rc.bottom, rc.right, rc.bottom + bar->GetFixedHeight()}, false);
+        bar->PlaceByLayout({rc.left, rc.bottom, rc.right, rc.bottom + bar->GetFixedHeight()});
     if (bar->GetScrollRange() == d)
         return;
     const int oldPos = bar->GetScrollPos();
@@ -281,7 +281,7 @@ void CContainerUI::ProcessScrollBar(CUIRect rc, int cxRequired, int cyRequired)
             h->SetScrollPos(0, true);
             rc.bottom -= hHeight;
         }
-        h->SetPosition({rc.left, rc.bottom, rc.right, rc.bottom + hHeight}, false);
+        h->PlaceByLayout({rc.left, rc.bottom, rc.right, rc.bottom + hHeight});
         if (h->GetScrollRange() != cxRequired - rcW) {
             h->SetScrollRange(cxRequired - rcW);
             changed = true;
@@ -297,7 +297,7 @@ void CContainerUI::ProcessScrollBar(CUIRect rc, int cxRequired, int cyRequired)
         v->SetScrollRange(cyRequired - rcH);
         v->SetScrollPos(0, true);
         if (h->IsVisible()) {
-            h->SetPosition({rc.left, rc.bottom, rc.right - vWidth, rc.bottom + hHeight}, false);
+            h->PlaceByLayout({rc.left, rc.bottom, rc.right - vWidth, rc.bottom + hHeight});
             h->SetScrollRange(cxRequired - (rcW - vWidth));
         }
         m_inScrollUpdate = true;
@@ -316,13 +316,13 @@ void CContainerUI::ProcessScrollBar(CUIRect rc, int cxRequired, int cyRequired)
         v->SetScrollPos(0, true);
         v->SetScrollRange(0);
         if (h->IsVisible()) {
-            h->SetPosition({rc.left, rc.bottom, rc.right + vWidth, rc.bottom + hHeight}, false);
+            h->PlaceByLayout({rc.left, rc.bottom, rc.right + vWidth, rc.bottom + hHeight});
             h->SetScrollRange(cxRequired - (rcW + vWidth));
         }
         Relayout(true);
         return;
     }
-    v->SetPosition({rc.right, rc.top, rc.right + vWidth, rc.bottom}, false);
+    v->PlaceByLayout({rc.right, rc.top, rc.right + vWidth, rc.bottom});
     if (v->GetScrollRange() == d)
         return;
     const int oldPos = v->GetScrollPos();

@@ -232,6 +232,7 @@ void CControlUI::SetPosition(CUIRect rect, bool needInvalidate)
         m_inSizeDelegates = false;
     }
     m_layoutPending = false;
+    m_innerLayoutPending = false;
 
     if (needInvalidate && IsVisible()) {
         CUIRect dirty = oldRect;
@@ -244,6 +245,34 @@ void CControlUI::SetPosition(CUIRect rect, bool needInvalidate)
     PlaceOverlay(rect);
 }
 
+void CControlUI::PlaceByLayout(const CUIRect& rect)
+{
+    if (m_manager == nullptr || m_manager->IsFullLayoutPass()) {
+        SetPosition(rect, false);
+        return;
+    }
+    CUIRect target = rect;
+    if (target.right < target.left)
+        target.right = target.left;
+    if (target.bottom < target.top)
+        target.bottom = target.top;
+    if (m_floating && m_parent)
+        target.Offset(m_parent->GetPosition().left, m_parent->GetPosition().top);
+    const CUIRect old = m_itemRect;
+    const bool shown = m_repaintWhenPlaced;
+    if (!shown && !NeedsLayout() && target == old)
+        return;
+    m_repaintWhenPlaced = false;
+    SetPosition(rect, false);
+    if (!shown && m_itemRect == old)
+        return;
+    CUIRect dirty = m_itemRect;
+    if (!old.IsEmpty())
+        dirty.Join(old);
+    if (IsVisible())
+        InvalidateThroughAncestors(dirty);
+}
+
 void CControlUI::PlaceOverlay(const CUIRect& rect)
 {
     if (!m_overlay || !m_overlay->IsVisible())
@@ -253,10 +282,10 @@ void CControlUI::PlaceOverlay(const CUIRect& rect)
         int height = rect.Height();
         width = std::min(std::max(width, m_overlay->GetMinWidth()), m_overlay->GetMaxWidth());
         height = std::min(std::max(height, m_overlay->GetMinHeight()), m_overlay->GetMaxHeight());
-        m_overlay->SetPosition({rect.left, rect.top, rect.left + width, rect.top + height}, false);
+        m_overlay->PlaceByLayout({rect.left, rect.top, rect.left + width, rect.top + height});
         return;
     }
-    m_overlay->SetPosition(m_overlay->FloatPlacement(m_itemRect.Width(), m_itemRect.Height()), false);
+    m_overlay->PlaceByLayout(m_overlay->FloatPlacement(m_itemRect.Width(), m_itemRect.Height()));
 }
 
 CUIRect CControlUI::FloatPlacement(int parentWidth, int parentHeight) const
@@ -502,10 +531,16 @@ void CControlUI::SetVisible(bool visible)
     if (visible == m_visible)
         return;
     const bool wasVisible = IsVisible();
+    // Where a control was is repainted when it hides; one that shows is laid out and repainted
+    // whole where its parent's layout puts it.
+    if (wasVisible)
+        Invalidate();
     m_visible = visible;
     m_focused = false;
     if (!visible)
         DropFocusIfHeld();
+    if (IsVisible() && !wasVisible)
+        m_layoutPending = m_repaintWhenPlaced = true;
     if (IsVisible() != wasVisible)
         RequestParentLayout();
     if (m_overlay)
@@ -514,7 +549,10 @@ void CControlUI::SetVisible(bool visible)
 
 void CControlUI::SetParentVisible(bool visible)
 {
+    const bool wasVisible = IsVisible();
     m_parentVisible = visible;
+    if (IsVisible() && !wasVisible)
+        m_layoutPending = m_repaintWhenPlaced = true;
     if (!visible)
         DropFocusIfHeld();
     if (m_overlay)
@@ -717,17 +755,32 @@ void CControlUI::RequestLayout()
 {
     if (!IsVisible())
         return;
-    m_layoutPending = true;
+    MarkLayoutPending();
     Invalidate();
+}
+
+void CControlUI::MarkLayoutPending()
+{
+    m_layoutPending = true;
+    for (CControlUI* parent = m_parent; parent; parent = parent->m_parent)
+        parent->m_innerLayoutPending = true;
     if (m_manager)
         m_manager->SetLayoutNeeded();
 }
 
 void CControlUI::RequestParentLayout()
 {
+    // Only the parent's layout changes: what it moves, it repaints (PlaceByLayout), and the parent
+    // itself is not repainted for the request. The layout runs before the next paint, so the
+    // request asks for that paint where the control stands now; a control with no place yet asks
+    // for it over its parent.
     if (m_parent) {
-        m_parent->RequestLayout();
-        m_parent->Invalidate();
+        if (m_parent->IsVisible())
+            m_parent->MarkLayoutPending();
+        const bool painted =
+            m_manager && IsVisible() && !m_itemRect.IsEmpty() && InvalidateThroughAncestors(m_itemRect);
+        if (!painted && m_visible)
+            m_parent->Invalidate();
     } else {
         RequestLayout();
     }

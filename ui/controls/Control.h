@@ -73,6 +73,12 @@ public:
     virtual CUIRect GetRectInParent() const;
     virtual CUIRect GetContentRect() const;
     virtual void SetPosition(CUIRect rect, bool needInvalidate = true);
+    // How a container places a child while laying out (`rect` as SetPosition takes it). A child
+    // whose rectangle stays and inside which no layout is pending is left as it is: neither laid
+    // out again nor repainted. Any other is placed, and where it moved (its old and its new
+    // rectangle) is repainted, or all of it when it was just shown. In a full layout of the window
+    // every child is placed, and the window repaints as a whole.
+    void PlaceByLayout(const CUIRect& rect);
     virtual void Offset(int dx, int dy, bool needInvalidate = true);
     virtual int GetWidth() const;
     virtual int GetHeight() const;
@@ -171,6 +177,8 @@ public:
     // ---- non-virtual operations ----
     void Invalidate();
     bool IsLayoutPending() const { return m_layoutPending; }
+    // Whether this control or any control inside it waits for a layout.
+    bool NeedsLayout() const { return m_layoutPending || m_innerLayoutPending; }
     void RequestLayout();
     void RequestParentLayout();
 
@@ -248,6 +256,9 @@ protected:
     // Invalidates `dirty` clipped through every ancestor; false (and nothing invalidated) when an
     // ancestor is hidden or the clipped rectangle is empty. The control itself must be attached.
     bool InvalidateThroughAncestors(CUIRect dirty) const;
+    // Marks this control as waiting for a layout and every ancestor as holding one, without any
+    // repaint: the layout repaints what it moves.
+    void MarkLayoutPending();
     // Places a visible overlay after this control was given `rect` (normalised).
     void PlaceOverlay(const CUIRect& rect);
     // Moves the manager's focus away when this control holds it and is no longer visible.
@@ -267,6 +278,8 @@ protected:
     CUIString m_virtualWindowName;
     CUIString m_name;
     bool m_layoutPending = true;
+    bool m_innerLayoutPending = false; // a control inside waits for a layout
+    bool m_repaintWhenPlaced = false;  // shown again: repainted whole by the next placement
     bool m_contextMenuEnabled = false;
     CUIRect m_itemRect;
     CUIRect m_padding;

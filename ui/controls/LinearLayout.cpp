@@ -210,7 +210,7 @@ int CLinearLayoutUI::PlaceChildren(const TLayoutArea& area, const TMeasure& meas
         }
         cross = std::max(std::min(std::max(cross, 0), axis.Across(sz)), axis.MinAcross(child));
 
-        child.SetPosition(AlignAcross(area, pad, at + axis.Near(pad), extent, cross), false);
+        child.PlaceByLayout(AlignAcross(area, pad, at + axis.Near(pad), extent, cross));
 
         at += extent + m_childPadding + axis.PadAlong(pad);
         alongNeeded += extent + axis.PadAlong(pad);
@@ -349,7 +349,7 @@ void CLinearLayoutUI::EndDrag()
     if (!m_sepImmediate && m_manager != nullptr) {
         m_manager->RemovePostPaint(this);
     }
-    RequestParentLayout();
+    RequestDragLayout();
 }
 
 void CLinearLayoutUI::DragTo(const CUIPoint& point)
@@ -405,13 +405,23 @@ void CLinearLayoutUI::DragTo(const CUIPoint& point)
     }
     if (m_sepImmediate) {
         m_itemRect = m_dragRect;
-        RequestParentLayout();
+        RequestDragLayout();
         return;
     }
     dirty.Join(GetThumbRect(true));
     dirty.Join(GetThumbRect(false));
     if (m_manager != nullptr) {
         m_manager->Invalidate(dirty);
+    }
+}
+
+void CLinearLayoutUI::RequestDragLayout()
+{
+    // The drag set the rectangle itself, so the layout cannot tell where the layout stood before:
+    // the whole parent is repainted.
+    RequestParentLayout();
+    if (GetParent() != nullptr) {
+        GetParent()->Invalidate();
     }
 }
 

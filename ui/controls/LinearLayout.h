@@ -69,6 +69,8 @@ private:
     void BeginDrag(const CUIPoint& point);
     void EndDrag();
     void DragTo(const CUIPoint& point);
+    // The parent's layout after the drag changed this layout's rectangle directly.
+    void RequestDragLayout();
 
     Axis m_axis;
     int m_sepSize = 0;

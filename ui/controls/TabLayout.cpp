@@ -146,7 +146,7 @@ void CTabLayoutUI::SetPosition(CUIRect rect, bool needInvalidate)
         }
         size.cx = ClampWidth(size.cx, child);
         size.cy = ClampHeight(size.cy, child);
-        child.SetPosition(CUIRect(rc.left, rc.top, rc.left + size.cx, rc.top + size.cy), false);
+        child.PlaceByLayout(CUIRect(rc.left, rc.top, rc.left + size.cx, rc.top + size.cy));
     });
 }
 

@@ -206,7 +206,7 @@ void CTileLayoutUI::PlaceInCell(CControlUI& child, int x, int y) const
                                            m_childAlign == static_cast<int>(DT_RIGHT));
     const auto [top, bottom] = AlignInCell(y, H, h, pad.top, pad.bottom, m_childVAlign == static_cast<int>(DT_VCENTER),
                                            m_childVAlign == static_cast<int>(DT_BOTTOM));
-    child.SetPosition(CUIRect(left, top, right, bottom), false);
+    child.PlaceByLayout(CUIRect(left, top, right, bottom));
 }
 
 void CTileLayoutUI::SetAttribute(const char16_t* name, const char16_t* value)

@@ -394,6 +394,10 @@ public:
     // Asks for the tree to be laid out before the next paint.
     void SetLayoutNeeded() { m_layoutNeeded = true; }
     bool IsLayoutNeeded() const { return m_layoutNeeded; }
+    // Whether the layout running now places every control and repaints the whole window (after
+    // attaching a root, a size change or a focus request); otherwise a layout places only what
+    // moved or waits for a layout, and repaints only where controls moved.
+    bool IsFullLayoutPass() const { return m_fullLayoutPass; }
     // Lays the tree out now when a layout is pending (the paint path does this itself).
     void LayoutIfNeeded();
 
@@ -559,6 +563,8 @@ private:
     // ---- paint, geometry and layering ----
     bool m_firstLayout = true;
     bool m_layoutNeeded = false;
+    bool m_fullLayoutNeeded = false;
+    bool m_fullLayoutPass = false;
     bool m_painting = false;
     bool m_showDirty = false;
     CUISize m_minTrack;

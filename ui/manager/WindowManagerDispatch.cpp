@@ -365,6 +365,7 @@ void CWindowManagerUI::OnSize(WPARAM wParam, LPARAM lParam)
     if (m_root != nullptr)
         m_root->RequestLayout();
     m_layoutNeeded = true;
+    m_fullLayoutNeeded = true;
     if (m_layered) {
         const CUISize size = ClientSize();
         m_layeredDirty = CUIRect(0, 0, size.cx, size.cy);

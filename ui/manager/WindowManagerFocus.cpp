@@ -89,6 +89,7 @@ void CWindowManagerUI::SetFocusNeeded(CControlUI* control)
     if (m_root != nullptr)
         m_root->RequestLayout();
     m_layoutNeeded = true;
+    m_fullLayoutNeeded = true;
 }
 
 CControlUI* CWindowManagerUI::FindTabStop(CControlUI* current, bool forward)

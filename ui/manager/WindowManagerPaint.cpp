@@ -3,7 +3,9 @@
 // and the window geometry and layering settings that painting reads.
 //
 // Supported:
-//  [x] layout of the root over the client rectangle when pending, then a full repaint
+//  [x] layout of the root over the client rectangle when pending: a full layout and repaint for a
+//      new root, a new size or a focus request; otherwise only where a layout waits, repainting the
+//      old and new rectangles of what moved
 //  [x] "windowinit" once, right after the first layout; a pending focus move completed afterwards
 //  [x] painting straight into the window's picture for the dirty rectangle: the window system keeps
 //      that picture offscreen and presents it after EndPaint, so it is the only buffer
@@ -62,10 +64,22 @@ void CWindowManagerUI::LayoutIfNeeded()
         return;
     m_layoutNeeded = false;
     const CUISize size = ClientSize();
-    if (size.cx > 0 && size.cy > 0)
-        m_root->SetPosition(CUIRect(0, 0, size.cx, size.cy), false);
-    // Everything may have moved: the paint that follows covers the whole client area.
-    Win().InvalidateRect(m_window, nullptr, false);
+    const CUIRect client(0, 0, size.cx, size.cy);
+    // A new root, a new size or a focus request lays out everything and repaints the whole client
+    // area. Any other layout descends only into what waits for one, and each control it moves
+    // repaints its old and its new rectangle.
+    const bool full = m_fullLayoutNeeded || m_firstLayout || m_root->GetPosition() != client;
+    m_fullLayoutNeeded = false;
+    m_fullLayoutPass = full;
+    if (size.cx > 0 && size.cy > 0) {
+        if (full)
+            m_root->SetPosition(client, false);
+        else
+            m_root->PlaceByLayout(client);
+    }
+    m_fullLayoutPass = false;
+    if (full)
+        Win().InvalidateRect(m_window, nullptr, false);
     if (m_firstLayout) {
         m_firstLayout = false;
         SendNotify(m_root, u"windowinit", 0, 0, false);

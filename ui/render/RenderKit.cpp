@@ -9,6 +9,7 @@
 #include "ui/render/ImageLoader.h"
 #include "ui/render/MarkupText.h"
 #include "ui/render/SoftBlend.h"
+#include "ui/render/TextLayoutCache.h"
 
 #include "platform/Color.h"
 #include "platform/DeviceContext.h"
@@ -475,13 +476,20 @@ void CRenderKit::DrawPlainText(HDC dc, IRenderResources* manager, CUIRect& rect,
     CUIString expanded(text);
     manager->ExpandTextTokens(expanded);
     dc->Save();
-    dc->SelectFont(manager->LookupFont(fontIndex));
+    const platform::Font font = manager->LookupFont(fontIndex);
+    dc->SelectFont(font);
     dc->SetTextColor(SubstituteBlack(color) | 0xFF000000u);
-    platform::Rect r = ToRect(rect);
-    dc->DrawText(expanded.CStr(), expanded.Length(), r, style | DT_NOPREFIX);
-    dc->Restore();
-    if (style & DT_CALCRECT)
+    // The same as DrawText, with the layout taken from the cache when this text was laid out here
+    // before with the same font.
+    const platform::TextLayout& layout = CTextLayoutCache::ForThisThread().Layout(
+        dc->GetFont(), expanded.CStr(), expanded.Length(), ToRect(rect), style | DT_NOPREFIX);
+    if (style & DT_CALCRECT) {
+        const platform::Rect r = layout.CalcRect();
         rect = {r.left, r.top, r.right, r.bottom};
+    } else {
+        dc->DrawTextLayout(layout);
+    }
+    dc->Restore();
 }
 
 // ---- markup text ---------------------------------------------------------------------------------

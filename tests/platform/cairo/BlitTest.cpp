@@ -1,6 +1,7 @@
 // Surfaces, clip regions on a device context, fills, gradients and the three kinds of blit.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <vector>
 
 #include "platform/Color.h"
@@ -262,6 +263,78 @@ TEST(DeviceContextBlitTest, AlphaBlendCombinesSourceAndConstantAlpha)
     std::uint32_t noAlphaWhite = 0x00FFFFFF;
     dt.AlphaBlend({0, 0, 1, 1}, PixelBuffer{&noAlphaWhite, 1, 1, 4}, {0, 0, 1, 1}, 128, SourceAlpha::Ignore);
     EXPECT_PIXEL(t, 0, 0, 0xFF808080u);
+}
+
+// One channel of premultiplied source-over, written out plainly: c * a / 255 rounded to nearest.
+std::uint32_t ScaleChannel(std::uint32_t c, std::uint32_t a)
+{
+    return (c * a * 2 + 255) / 510;
+}
+
+std::uint32_t ReferenceBlend(std::uint32_t s, std::uint32_t d, std::uint32_t constant, bool ignoreAlpha)
+{
+    if (ignoreAlpha)
+        s |= 0xFF000000;
+    std::uint32_t scaled = 0;
+    for (int shift = 0; shift < 32; shift += 8)
+        scaled |= ScaleChannel((s >> shift) & 0xFF, constant) << shift;
+    const std::uint32_t inverse = 255 - (scaled >> 24);
+    std::uint32_t out = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+        const std::uint32_t sum = ((scaled >> shift) & 0xFF) + ScaleChannel((d >> shift) & 0xFF, inverse);
+        out |= std::min<std::uint32_t>(sum, 255) << shift;
+    }
+    return out;
+}
+
+TEST(DeviceContextBlitTest, AlphaBlendOfEveryWidthEqualsPlainSourceOver)
+{
+    // Random premultiplied and invalid pixels, stretched and shrunk, in every width from 1 to 13
+    // (rows are blended several pixels at a time, so each remainder is covered), with the source
+    // partly outside its buffer and a clip that cuts the destination.
+    std::mt19937 random(7);
+    std::vector<std::uint32_t> source(9 * 5);
+    for (std::uint32_t& p : source) {
+        const std::uint32_t a = random() % 4 == 0 ? 255 : (random() % 3 == 0 ? 0 : random() % 256);
+        p = a << 24;
+        for (int shift = 0; shift < 24; shift += 8)
+            p |= (random() % 16 == 0 ? random() % 256 : random() % (a + 1)) << shift;
+    }
+    const PixelBuffer src{source.data(), 9, 5, 9 * 4};
+    int checked = 0;
+    for (int width = 1; width <= 13; ++width) {
+        for (const std::uint8_t constant : {std::uint8_t(255), std::uint8_t(200), std::uint8_t(1)}) {
+            for (const bool ignore : {false, true}) {
+                Surface s = Surface::Create(16, 6);
+                std::vector<std::uint32_t> before(16 * 6);
+                for (int y = 0; y < 6; ++y)
+                    for (int x = 0; x < 16; ++x) {
+                        before[std::size_t(y * 16 + x)] = Premultiply(random() | 0x40000000);
+                        s.Pixels().Row(y)[x] = before[std::size_t(y * 16 + x)];
+                    }
+                DeviceContext dc(s);
+                dc.SetClipRect({1, 0, 16, 5});
+                const Rect sourceRect{-1, 0, 10, 5}; // one column on either side lies outside
+                dc.AlphaBlend({0, 0, width, 6}, src, sourceRect, constant,
+                              ignore ? SourceAlpha::Ignore : SourceAlpha::PerPixel);
+                for (int y = 0; y < 6; ++y) {
+                    for (int x = 0; x < 16; ++x) {
+                        std::uint32_t expected = before[std::size_t(y * 16 + x)];
+                        const int sx = sourceRect.left + int((2LL * x + 1) * sourceRect.Width() / (2LL * width));
+                        const int sy = sourceRect.top + int((2LL * y + 1) * sourceRect.Height() / (2LL * 6));
+                        if (x >= 1 && x < width && y < 5 && sx >= 0 && sx < 9 && sy >= 0 && sy < 5) {
+                            const std::uint32_t p = source[std::size_t(sy * 9 + sx)];
+                            expected = ignore && constant == 255 ? p : ReferenceBlend(p, expected, constant, ignore);
+                            ++checked;
+                        }
+                        ASSERT_EQ(s.Pixels().Row(y)[x], expected)
+                            << "width " << width << " constant " << int(constant) << " at " << x << "," << y;
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_GT(checked, 1000);
 }
 
 TEST(DeviceContextBlitTest, SourceRectangleOutsideTheSourceIsSkipped)
