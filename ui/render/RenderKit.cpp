@@ -6,6 +6,7 @@
 #include "ui/core/Limits.h"
 #include "ui/core/ValueParse.h"
 #include "ui/render/RenderResources.h"
+#include "ui/render/ClipScope.h"
 #include "ui/render/ImageLoader.h"
 #include "ui/render/MarkupText.h"
 #include "ui/render/SoftBlend.h"
@@ -31,6 +32,12 @@ platform::Rect ToRect(const CUIRect& r)
 bool Overlaps(CUIRect a, const CUIRect& b)
 {
     return a.Intersect(b);
+}
+
+bool Contains(const CUIRect& outer, const CUIRect& inner)
+{
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
 }
 
 bool IsBlank(char16_t c)
@@ -81,6 +88,12 @@ struct BlitContext
         if (!Overlaps(dest, paintRect))
             return;
         const platform::Rect source{sx, sy, sx + sw, sy + sh};
+        // A slice can stick out of the part being painted (corners wider than a narrow control):
+        // what lies outside belongs to other controls, and a repaint of this control alone would
+        // leave it standing there, so it is cut off.
+        CClipScope clip;
+        if (!Contains(paintRect, dest))
+            clip.ClipToRect(dc, paintRect);
         if (blend)
             dc->AlphaBlend(ToRect(dest), pixels, source, fade, platform::SourceAlpha::PerPixel);
         else if (dw == sw && dh == sh)

@@ -48,6 +48,24 @@ TEST_F(RenderTest, HoleDrawsEightPartsAndLeavesTheCentre)
     EXPECT_EQ(canvas.Ink(), rect);
 }
 
+TEST_F(RenderTest, CornersWiderThanTheControlStayInsideIt)
+{
+    // A progress fill two pixels wide with four-pixel ends: the right end would reach two pixels
+    // left of the control, where a repaint of the control alone would never clear it again.
+    AddImage(u"a.png", 20, 8, kRed);
+    Canvas canvas(60, 20);
+    TImageDescriptor d;
+    d.text = u"file='a.png' corner='4,0,4,0'";
+    const CUIRect rect(40, 6, 42, 14);
+    ASSERT_TRUE(CRenderKit::DrawImageDescriptor(canvas.dc.get(), manager.get(), rect, rect, d));
+    EXPECT_EQ(canvas.Ink(), rect);
+    // Painting only part of the control keeps to that part.
+    Canvas part(60, 20);
+    const CUIRect wide(10, 6, 50, 14);
+    ASSERT_TRUE(CRenderKit::DrawImageDescriptor(part.dc.get(), manager.get(), wide, CUIRect(20, 6, 30, 14), d));
+    EXPECT_EQ(part.Ink(), CUIRect(20, 6, 30, 14));
+}
+
 TEST_F(RenderTest, DestinationOffsetsClampRightAndBottomOnly)
 {
     AddImage(u"a.png", 20, 20, kRed);
