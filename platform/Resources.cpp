@@ -1,4 +1,4 @@
-// The table of embedded resources.
+// The table of embedded resources registered at run time, after the executable's own.
 #include "platform/Resources.h"
 
 #include <mutex>
@@ -62,6 +62,8 @@ bool RegisterResource(std::u16string_view type, int id, const std::uint8_t* data
 
 std::span<const std::uint8_t> FindResource(std::u16string_view type, int id)
 {
+    if (const std::span<const std::uint8_t> own = FindExecutableResource(type, id); !own.empty())
+        return own;
     std::lock_guard guard(TableLock());
     for (const Entry& e : Table()) {
         if (e.id == id && SameType(e.type, type))

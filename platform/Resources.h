@@ -17,7 +17,12 @@ inline constexpr std::u16string_view kIconResourceType = u"ICON";
 // type and id replaces the earlier one. Returns true so that it can initialise a static.
 bool RegisterResource(std::u16string_view type, int id, const std::uint8_t* data, std::size_t size);
 
-// The bytes of a resource; an empty span when there is none. Types compare ignoring ASCII case.
+// The bytes of a resource; an empty span when there is none. The executable's own resource
+// section comes first, then what was registered. Types compare ignoring ASCII case.
 std::span<const std::uint8_t> FindResource(std::u16string_view type, int id);
+
+// The resources the system itself keeps in the executable (a Windows resource section, compiled
+// from a resource script); an empty span where the system keeps none. Implemented by the backend.
+std::span<const std::uint8_t> FindExecutableResource(std::u16string_view type, int id);
 
 } // namespace platform
