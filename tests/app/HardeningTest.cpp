@@ -471,8 +471,10 @@ TEST_F(Hardening, AHundredThousandNestedFoldersAreRemovedWithBoundedStackAndDesc
     // In memory where there is a tmpfs: on disk the chain costs hundreds of megabytes of folder
     // blocks to write and free, which says nothing about the deletion.
     const fs::path shm = "/dev/shm";
-    const fs::path install =
-        (fs::is_directory(shm) ? shm / ("tvu-deep-" + std::to_string(getpid())) : m_sandbox.Dir()) / "install";
+    // A name of its own: runs in other PID namespaces share /dev/shm and may have the same pid.
+    std::string unique = (shm / "tvu-deep-XXXXXX").string();
+    const bool inMemory = fs::is_directory(shm) && mkdtemp(unique.data()) != nullptr;
+    const fs::path install = (inMemory ? fs::path(unique) : m_sandbox.Dir()) / "install";
     fs::create_directories(install);
     struct Cleanup
     {
