@@ -135,10 +135,12 @@ private:
 // on the way). When not, why names the component and the reason.
 bool RegistryStoreIsTrusted(const std::string& path, std::u16string& why);
 
+// Whether root is one of the three roots the registry services know.
+bool IsKnownRegistryRoot(HKEY root);
 // The root's full Win32 name ("HKEY_LOCAL_MACHINE"), or an empty string for an unknown root.
 std::u16string RegistryRootName(HKEY root);
 // Parses "HKLM", "HKEY_LOCAL_MACHINE", "HKCU", "HKEY_CURRENT_USER", "HKCR", "HKEY_CLASSES_ROOT"
-// (ignoring ASCII case); 0 for anything else.
+// (ignoring ASCII case); a null key for anything else.
 HKEY RegistryRootFromName(std::u16string_view name);
 
 } // namespace platform

@@ -1,6 +1,7 @@
 // Linux file services over POSIX descriptors; confinement of deletions through openat2 with
 // RESOLVE_BENEATH, or a walk that refuses every symbolic link where the kernel lacks it.
 #include "platform/FileSystem.h"
+#include "platform/RelativeName.h"
 
 #include "platform/TextEncoding.h"
 #include "platform/Win32Defs.h"
@@ -151,34 +152,23 @@ bool FolderIsTrusted(std::u16string_view folder, std::u16string& why)
 
 namespace {
 
-// Checks a relative name and cuts it into the folder part (components joined by '/', without
-// empty and "." components) and the last component. False when the name is absolute, has a ".."
-// component, or names nothing below the directory.
+// Checks a relative name and cuts it into the folder part (components joined by '/') and the
+// last component.
 bool SplitRelativeName(std::string_view name, std::string& parent, std::string_view& leaf)
 {
     parent.clear();
     leaf = {};
-    if (name.empty() || name.front() == '/' || name.front() == '\\')
+    std::vector<std::string_view> components;
+    if (!RelativeNameComponents(name, components))
         return false;
-    std::size_t start = 0;
-    while (start <= name.size()) {
-        std::size_t end = start;
-        while (end < name.size() && name[end] != '/' && name[end] != '\\')
-            ++end;
-        const std::string_view part = name.substr(start, end - start);
-        if (part == "..")
-            return false;
-        if (!part.empty() && part != ".") {
-            if (!leaf.empty()) {
-                if (!parent.empty())
-                    parent.push_back('/');
-                parent.append(leaf);
-            }
-            leaf = part;
-        }
-        start = end + 1;
+    leaf = components.back();
+    components.pop_back();
+    for (const std::string_view part : components) {
+        if (!parent.empty())
+            parent.push_back('/');
+        parent.append(part);
     }
-    return !leaf.empty();
+    return true;
 }
 
 int OpenBeneath(int baseFd, const std::string& relative)

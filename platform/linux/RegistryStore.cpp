@@ -43,11 +43,6 @@ INSERT OR IGNORE INTO keys(root, view, path, path_fold) VALUES
     (2147483650, 0, '', ''), (2147483650, 1, '', '');
 )sql";
 
-bool IsKnownRoot(HKEY root)
-{
-    return root == HKEY_CLASSES_ROOT || root == HKEY_CURRENT_USER || root == HKEY_LOCAL_MACHINE;
-}
-
 std::string FoldAscii(std::string text)
 {
     for (char& c : text) {
@@ -285,7 +280,7 @@ DWORD RegistryStore::Connect(bool create)
 DWORD RegistryStore::OpenKey(HKEY root, std::u16string_view subKey, DWORD access, RegistryKey& key)
 {
     key = RegistryKey();
-    if (!IsKnownRoot(root))
+    if (!IsKnownRegistryRoot(root))
         return ERROR_INVALID_PARAMETER;
     std::lock_guard guard(m_lock);
     if (DWORD rc = Connect(false); rc != ERROR_SUCCESS)
@@ -309,7 +304,7 @@ DWORD RegistryStore::OpenKey(HKEY root, std::u16string_view subKey, DWORD access
 DWORD RegistryStore::CreateKey(HKEY root, std::u16string_view subKey, DWORD access, RegistryKey& key)
 {
     key = RegistryKey();
-    if (!IsKnownRoot(root))
+    if (!IsKnownRegistryRoot(root))
         return ERROR_INVALID_PARAMETER;
     std::lock_guard guard(m_lock);
     if (DWORD rc = Connect(true); rc != ERROR_SUCCESS)
@@ -435,7 +430,7 @@ DWORD RegistryStore::DeleteValue(const RegistryKey& key, std::u16string_view nam
 
 DWORD RegistryStore::DeleteTree(HKEY root, std::u16string_view subKey, DWORD access)
 {
-    if (!IsKnownRoot(root))
+    if (!IsKnownRegistryRoot(root))
         return ERROR_INVALID_PARAMETER;
     const std::string pathFold = FoldAscii(NormalizeKeyPath(subKey));
     if (pathFold.empty())
@@ -532,32 +527,6 @@ DWORD RegistryStore::SetDword(const RegistryKey& key, std::u16string_view name, 
     const std::uint8_t bytes[4] = {std::uint8_t(value), std::uint8_t(value >> 8), std::uint8_t(value >> 16),
                                    std::uint8_t(value >> 24)};
     return SetValue(key, name, REG_DWORD, bytes, 4);
-}
-
-std::u16string RegistryRootName(HKEY root)
-{
-    switch (root) {
-    case HKEY_CLASSES_ROOT:
-        return u"HKEY_CLASSES_ROOT";
-    case HKEY_CURRENT_USER:
-        return u"HKEY_CURRENT_USER";
-    case HKEY_LOCAL_MACHINE:
-        return u"HKEY_LOCAL_MACHINE";
-    default:
-        return {};
-    }
-}
-
-HKEY RegistryRootFromName(std::u16string_view name)
-{
-    std::string folded = FoldAscii(Utf16ToUtf8(name));
-    if (folded == "hklm" || folded == "hkey_local_machine")
-        return HKEY_LOCAL_MACHINE;
-    if (folded == "hkcu" || folded == "hkey_current_user")
-        return HKEY_CURRENT_USER;
-    if (folded == "hkcr" || folded == "hkey_classes_root")
-        return HKEY_CLASSES_ROOT;
-    return 0;
 }
 
 } // namespace platform

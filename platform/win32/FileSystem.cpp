@@ -2,6 +2,7 @@
 // holding every folder on the way open without delete sharing (so none can be renamed or swapped
 // for a link meanwhile) and refusing any reparse point on the way.
 #include "platform/FileSystem.h"
+#include "platform/RelativeName.h"
 
 #include "platform/TextEncoding.h"
 #include "platform/Win32Defs.h"
@@ -200,34 +201,18 @@ bool BadComponent(std::string_view part)
     });
 }
 
-// Cuts a relative name into its folder components and the last component. False when the name
-// is absolute, has a ".." component or one Windows would read differently, or names nothing.
+// Cuts a relative name into its folder components and the last component. False also when a
+// component is one Windows would read differently.
 bool SplitRelativeName(std::string_view name, std::vector<std::string>& folders, std::string& leaf)
 {
     folders.clear();
     leaf.clear();
-    if (name.empty() || name.front() == '/' || name.front() == '\\')
+    std::vector<std::string_view> components;
+    if (!RelativeNameComponents(name, components) || std::any_of(components.begin(), components.end(), BadComponent))
         return false;
-    bool haveLeaf = false;
-    std::size_t start = 0;
-    while (start <= name.size()) {
-        std::size_t end = start;
-        while (end < name.size() && name[end] != '/' && name[end] != '\\')
-            ++end;
-        const std::string_view part = name.substr(start, end - start);
-        if (part == "..")
-            return false;
-        if (!part.empty() && part != ".") {
-            if (BadComponent(part))
-                return false;
-            if (haveLeaf)
-                folders.push_back(leaf);
-            leaf.assign(part);
-            haveLeaf = true;
-        }
-        start = end + 1;
-    }
-    return haveLeaf;
+    leaf.assign(components.back());
+    folders.assign(components.begin(), components.end() - 1);
+    return true;
 }
 
 std::wstring Wide(std::string_view utf8)

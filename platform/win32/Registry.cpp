@@ -26,11 +26,6 @@ public:
 
 namespace {
 
-bool IsKnownRoot(HKEY root)
-{
-    return root == HKEY_CLASSES_ROOT || root == HKEY_CURRENT_USER || root == HKEY_LOCAL_MACHINE;
-}
-
 // The key path as the registry takes it: '/' is an ordinary character in key names, so only
 // separators doubled or at the ends are dropped.
 std::wstring KeyPath(std::u16string_view subKey)
@@ -80,7 +75,7 @@ RegistryStore::~RegistryStore() = default;
 DWORD RegistryStore::OpenKey(HKEY root, std::u16string_view subKey, DWORD access, RegistryKey& key)
 {
     key = RegistryKey();
-    if (!IsKnownRoot(root))
+    if (!IsKnownRegistryRoot(root))
         return ERROR_INVALID_PARAMETER;
     const std::wstring path = KeyPath(subKey);
     HKEY handle = nullptr;
@@ -101,7 +96,7 @@ DWORD RegistryStore::OpenKey(HKEY root, std::u16string_view subKey, DWORD access
 DWORD RegistryStore::CreateKey(HKEY root, std::u16string_view subKey, DWORD access, RegistryKey& key)
 {
     key = RegistryKey();
-    if (!IsKnownRoot(root))
+    if (!IsKnownRegistryRoot(root))
         return ERROR_INVALID_PARAMETER;
     const std::wstring path = KeyPath(subKey);
     HKEY handle = nullptr;
@@ -149,7 +144,7 @@ DWORD RegistryStore::DeleteValue(const RegistryKey& key, std::u16string_view nam
 
 DWORD RegistryStore::DeleteTree(HKEY root, std::u16string_view subKey, DWORD access)
 {
-    if (!IsKnownRoot(root))
+    if (!IsKnownRegistryRoot(root))
         return ERROR_INVALID_PARAMETER;
     const std::wstring path = KeyPath(subKey);
     if (path.empty())
@@ -248,31 +243,6 @@ bool RegistryStoreIsTrusted(const std::string&, std::u16string& why)
     // The system's registry guards its keys with their own access lists.
     why.clear();
     return true;
-}
-
-std::u16string RegistryRootName(HKEY root)
-{
-    if (root == HKEY_CLASSES_ROOT)
-        return u"HKEY_CLASSES_ROOT";
-    if (root == HKEY_CURRENT_USER)
-        return u"HKEY_CURRENT_USER";
-    if (root == HKEY_LOCAL_MACHINE)
-        return u"HKEY_LOCAL_MACHINE";
-    return {};
-}
-
-HKEY RegistryRootFromName(std::u16string_view name)
-{
-    std::string folded = Utf16ToUtf8(name);
-    for (char& c : folded)
-        c = (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-    if (folded == "hklm" || folded == "hkey_local_machine")
-        return HKEY_LOCAL_MACHINE;
-    if (folded == "hkcu" || folded == "hkey_current_user")
-        return HKEY_CURRENT_USER;
-    if (folded == "hkcr" || folded == "hkey_classes_root")
-        return HKEY_CLASSES_ROOT;
-    return nullptr;
 }
 
 } // namespace platform
