@@ -2,6 +2,7 @@
 // steps (registry keys, Start Menu entries) are not done, the person is told so, and the executable
 // deletes itself. The window is driven in-process, from a copy of this test binary, because
 // closing deletes the running executable three seconds later.
+#include "E2eHarness.h"
 #include "WindowDriver.h"
 
 namespace e2e {

@@ -4,6 +4,7 @@
 // children are reaped (and their exit codes read) here, and killed here if a test fails.
 #pragma once
 
+#include "WaitFor.h"
 #include "platform/Registry.h"
 
 #include <gtest/gtest.h>
@@ -48,18 +49,6 @@ inline std::string ReadText(const fs::path& path)
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
-}
-
-// Waits up to the timeout for a condition to hold.
-template <typename Condition> bool WaitFor(Condition&& condition, std::chrono::milliseconds timeout)
-{
-    const auto end = std::chrono::steady_clock::now() + timeout;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
 }
 
 class Sandbox

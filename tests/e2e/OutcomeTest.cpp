@@ -2,6 +2,7 @@
 // run is finished by running the uninstaller again, and failures (a locked store, a broken
 // manifest, entries that cannot be deleted) end in one box that names what was left and where the
 // run's record is, never in a silent success.
+#include "E2eHarness.h"
 #include "WindowDriver.h"
 
 #include <fcntl.h>

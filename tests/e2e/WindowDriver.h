@@ -3,7 +3,7 @@
 // staged sandbox, because a finished run deletes the running executable.
 #pragma once
 
-#include "E2eHarness.h"
+#include "WaitFor.h"
 
 #include "app/MainWnd.h"
 #include "app/Startup.h"
