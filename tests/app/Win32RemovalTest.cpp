@@ -81,7 +81,7 @@ protected:
         ASSERT_TRUE(WriteFileText(StartMenuTarvion() + L"\\Remove Tarvion.lnk", "link"));
     }
 
-    void TearDown() override { RemoveHostTree(StartMenuTarvion()); }
+    void TearDown() override { RemoveShellTree(StartMenuTarvion()); }
 
     TempFolder t;
     ProductRegistration registration;

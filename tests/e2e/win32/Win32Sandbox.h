@@ -11,7 +11,6 @@
 #include "platform/Shell.h"
 
 #include <tlhelp32.h>
-#include <shellapi.h>
 #include <shlwapi.h>
 
 #include <chrono>
@@ -296,13 +295,7 @@ private:
         ::SHDeleteKeyW(HKEY_LOCAL_MACHINE, W(kUninstallKey).c_str());
         ::SHDeleteKeyW(HKEY_CURRENT_USER, W(kProductKey).c_str());
         ::SHDeleteKeyW(HKEY_CLASSES_ROOT, W(kProductKey).c_str());
-        // Not a Z: path: the shell's own deletion, as the uninstaller's removes it.
-        std::wstring from = StartMenuTarvion() + L'\0';
-        SHFILEOPSTRUCTW operation{};
-        operation.wFunc = FO_DELETE;
-        operation.pFrom = from.c_str();
-        operation.fFlags = FOF_NO_UI;
-        ::SHFileOperationW(&operation);
+        RemoveShellTree(StartMenuTarvion());
     }
 
     TempFolder m_folder;

@@ -5,6 +5,8 @@
 
 #include "platform/Win32Defs.h"
 
+#include <shellapi.h>
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -94,6 +96,18 @@ inline void RemoveHostTree(const std::wstring& path)
     RunAndWait(L"Z:\\bin\\rm", std::wstring(line.begin(), line.end()));
     for (int i = 0; i < 250 && Exists(path); ++i)
         ::Sleep(20);
+}
+
+// Removes a folder of the prefix's own drive (not a Z: path) with everything in it, by the shell's
+// recursive deletion.
+inline void RemoveShellTree(const std::wstring& path)
+{
+    std::wstring from = path + L'\0';
+    SHFILEOPSTRUCTW operation{};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.c_str();
+    operation.fFlags = FOF_NO_UI;
+    ::SHFileOperationW(&operation);
 }
 
 // A fresh folder under Z:\tmp, removed with everything in it when the test ends.
