@@ -221,7 +221,7 @@ protected:
     HWND ShownWindow(HWND& hwnd)
     {
         hwnd = CreateTestWindow(100, 100, 200, 150);
-        EXPECT_NE(hwnd, nullptr);
+        EXPECT_NE(hwnd, nullptr) << "system error " << ::GetLastError();
         windows->SetForegroundWindow(hwnd);
         EXPECT_TRUE(PumpUntil([&] { return g_paints > 0 && ScreenPixel(150, 110) == kScreenRed; }))
             << std::hex << ScreenPixel(150, 110);
@@ -482,6 +482,61 @@ TEST_F(Win32WindowTest, TooltipsShowAboveWithoutTakingTheFocus)
     const auto downs = Only(WM_LBUTTONDOWN);
     ASSERT_EQ(downs.size(), 1u) << "a click on the tooltip reaches the window below";
     EXPECT_EQ(downs[0].lParam, MAKELPARAM(60, 60));
+}
+
+TEST_F(Win32WindowTest, TheRecordsIconBecomesTheNativeWindowsIcon)
+{
+    HWND hwnd = nullptr;
+    const HWND native = ShownWindow(hwnd);
+    ASSERT_NE(native, nullptr);
+    // Half-transparent green, premultiplied as the window system keeps it.
+    std::vector<std::uint32_t> pixels(32 * 32, 0x80008000u);
+    const platform::PixelBuffer picture{pixels.data(), 32, 32, 32 * 4};
+    const HICON icon = windows->CreateIconFromPixels(picture);
+    ASSERT_NE(icon, nullptr);
+    windows->SendMessage(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    const auto nativeIcon = reinterpret_cast<HICON>(::SendMessageW(native, WM_GETICON, ICON_BIG, 0));
+    ASSERT_NE(nativeIcon, nullptr);
+    ICONINFO info{};
+    ASSERT_TRUE(::GetIconInfo(nativeIcon, &info));
+    BITMAPINFO header{};
+    header.bmiHeader.biSize = sizeof header.bmiHeader;
+    header.bmiHeader.biWidth = 32;
+    header.bmiHeader.biHeight = -32;
+    header.bmiHeader.biPlanes = 1;
+    header.bmiHeader.biBitCount = 32;
+    std::vector<std::uint32_t> read(32 * 32);
+    HDC screen = ::GetDC(nullptr);
+    const int rows = ::GetDIBits(screen, info.hbmColor, 0, 32, read.data(), &header, DIB_RGB_COLORS);
+    ::ReleaseDC(nullptr, screen);
+    ::DeleteObject(info.hbmColor);
+    ::DeleteObject(info.hbmMask);
+    ASSERT_EQ(rows, 32);
+    EXPECT_EQ(read[5 * 32 + 5], 0x8000FF00u) << std::hex << read[5 * 32 + 5] << ": straight alpha, as icons take it";
+}
+
+TEST_F(Win32WindowTest, MinimisingAndRestoringGoBothWays)
+{
+    HWND hwnd = nullptr;
+    const HWND native = ShownWindow(hwnd);
+    ASSERT_NE(native, nullptr);
+    windows->ShowWindow(hwnd, SW_MINIMIZE);
+    EXPECT_TRUE(::IsIconic(native));
+    windows->ShowWindow(hwnd, SW_RESTORE);
+    EXPECT_FALSE(::IsIconic(native));
+    RECT r{};
+    ::GetWindowRect(native, &r);
+    EXPECT_EQ(r.left, 100);
+    EXPECT_EQ(r.top, 100);
+    // Minimised by the desktop (a taskbar's button), the window system hears of it.
+    ::PostMessageW(native, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    ASSERT_TRUE(PumpUntil([&] { return windows->IsIconic(hwnd); }));
+    RECT model{};
+    windows->GetWindowRect(hwnd, model);
+    EXPECT_EQ(model.left, 100) << "a minimised window keeps its place in the record";
+    ::PostMessageW(native, WM_SYSCOMMAND, SC_RESTORE, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !windows->IsIconic(hwnd); }));
+    EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(150, 110) == kScreenRed; }));
 }
 
 TEST_F(Win32WindowTest, MonitorsAndTheCursorAreTheDesktops)
