@@ -17,15 +17,19 @@ POINT ScreenPoint(HWND hwnd, LPARAM lParam, bool client)
     return POINT{p.x, p.y};
 }
 
-void TrackLeave(HWND hwnd, InputState& state)
+// Leaving is tracked for the client area and for the caption apart: the system reports a leave
+// when the pointer passes from one to the other, and only the second tracking hears it go from
+// the caption straight off the window.
+void TrackLeave(HWND hwnd, bool client, InputState& state)
 {
-    if (state.trackingLeave)
+    bool& tracking = client ? state.trackingLeave : state.trackingNcLeave;
+    if (tracking)
         return;
     TRACKMOUSEEVENT track{};
     track.cbSize = sizeof track;
-    track.dwFlags = TME_LEAVE;
+    track.dwFlags = client ? TME_LEAVE : TME_LEAVE | TME_NONCLIENT;
     track.hwndTrack = hwnd;
-    state.trackingLeave = ::TrackMouseEvent(&track) != FALSE;
+    tracking = ::TrackMouseEvent(&track) != FALSE;
 }
 
 InputEvent Button(HWND model, HWND hwnd, InputKind kind, int button, LPARAM lParam)
@@ -56,15 +60,14 @@ std::optional<InputEvent> TranslateInput(HWND model, HWND hwnd, UINT message, WP
         const bool client = message == WM_MOUSEMOVE;
         event.kind = InputKind::MouseMove;
         event.screen = ScreenPoint(hwnd, lParam, client);
-        if (client) {
-            event.buttons = unsigned(wParam) & kButtonKeys;
-            TrackLeave(hwnd, state);
-        }
-        // Over the caption the system reports no buttons; the window system asks its own state.
+        // Over the caption the message carries the hit code, not the buttons held.
+        event.buttons = client ? unsigned(wParam) & kButtonKeys : ~0u;
+        TrackLeave(hwnd, client, state);
         return event;
     }
     case WM_MOUSELEAVE:
-        state.trackingLeave = false;
+    case WM_NCMOUSELEAVE:
+        (message == WM_MOUSELEAVE ? state.trackingLeave : state.trackingNcLeave) = false;
         event.kind = InputKind::MouseLeave;
         return event;
     case WM_LBUTTONDOWN:

@@ -10,8 +10,9 @@ namespace platform::win32_impl {
 // What the translation keeps between messages of one native window.
 struct InputState
 {
-    bool trackingLeave = false; // TrackMouseEvent(TME_LEAVE) asked for since the pointer came in
-    char16_t highSurrogate = 0; // the first half of a character that comes in two WM_CHARs
+    bool trackingLeave = false;   // TrackMouseEvent(TME_LEAVE) asked for since the pointer came in
+    bool trackingNcLeave = false; // the same over the caption and borders (TME_NONCLIENT)
+    char16_t highSurrogate = 0;   // the first half of a character that comes in two WM_CHARs
 };
 
 // The event a mouse, key or character message of the native window `hwnd` stands for, reported

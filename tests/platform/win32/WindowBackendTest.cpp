@@ -41,6 +41,7 @@ std::vector<Seen> g_input; // mouse and keyboard messages, in order
 int g_paints = 0;
 bool g_destroyed = false;
 bool g_captureOnPress = false;
+bool g_trackLeave = false;
 
 LRESULT TestProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -74,6 +75,16 @@ LRESULT TestProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
             windows.ReleaseCapture();
         return 0;
     case WM_MOUSEMOVE:
+        g_input.push_back(Seen{message, wParam, lParam});
+        if (g_trackLeave) {
+            TRACKMOUSEEVENT track{};
+            track.cbSize = sizeof track;
+            track.dwFlags = TME_LEAVE;
+            track.hwndTrack = hwnd;
+            windows.TrackMouseEvent(track);
+        }
+        return 0;
+    case WM_MOUSELEAVE:
     case WM_KEYDOWN:
     case WM_KEYUP:
     case WM_CHAR:
@@ -160,6 +171,7 @@ protected:
         g_paints = 0;
         g_destroyed = false;
         g_captureOnPress = false;
+        g_trackLeave = false;
     }
 
     void TearDown() override
@@ -343,6 +355,25 @@ TEST_F(Win32WindowTest, CaptureHoldsThePointerOutsideTheWindow)
     EXPECT_EQ(outside.back(), MAKELPARAM(320, 310));
     EXPECT_EQ(Only(WM_LBUTTONUP).back().lParam, MAKELPARAM(320, 310)) << "the release outside arrives too";
     EXPECT_EQ(windows->GetCapture(), nullptr);
+}
+
+TEST_F(Win32WindowTest, ThePointerLeavingReachesTheWindowFromTheClientAreaAndFromTheCaption)
+{
+    HWND hwnd = nullptr;
+    ASSERT_NE(ShownWindow(hwnd), nullptr);
+    g_trackLeave = true;
+    Inject([] {
+        MoveTo(150, 200);
+        MoveTo(500, 500);
+    });
+    ASSERT_TRUE(PumpUntil([] { return !Only(WM_MOUSELEAVE).empty(); })) << "straight out of the client area";
+    g_input.clear();
+    Inject([] {
+        MoveTo(150, 200);
+        MoveTo(150, 110); // over the caption band, which the desktop treats as the frame
+        MoveTo(150, 60);
+    });
+    EXPECT_TRUE(PumpUntil([] { return !Only(WM_MOUSELEAVE).empty(); })) << "out through the caption";
 }
 
 TEST_F(Win32WindowTest, DraggingTheCaptionMovesTheWindow)
