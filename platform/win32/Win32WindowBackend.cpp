@@ -34,17 +34,18 @@ struct NativeWindow
     InputState input;
 };
 
-// A sign that the backend itself is changing native windows; what they report meanwhile is known.
-class Applying
+// Counts a scope in: the backend changing native windows itself (what they report meanwhile is
+// known already), or a message box being open.
+class ScopedCount
 {
 public:
-    explicit Applying(int& depth) : m_depth(depth) { ++m_depth; }
-    ~Applying() { --m_depth; }
-    Applying(const Applying&) = delete;
-    Applying& operator=(const Applying&) = delete;
+    explicit ScopedCount(int& count) : m_count(count) { ++m_count; }
+    ~ScopedCount() { --m_count; }
+    ScopedCount(const ScopedCount&) = delete;
+    ScopedCount& operator=(const ScopedCount&) = delete;
 
 private:
-    int& m_depth;
+    int& m_count;
 };
 
 DWORD NativeStyle(const WindowRecord& window)
@@ -139,6 +140,7 @@ private:
     LRESULT Handle(NativeWindow& native, UINT message, WPARAM wParam, LPARAM lParam);
     static NativeWindow* Native(const WindowRecord& window) { return static_cast<NativeWindow*>(window.native); }
     HWND NativeOf(HWND model) const;
+    void Release(NativeWindow& native);
     void SyncShown(WindowRecord& window, NativeWindow& native);
     void SyncPlace(WindowRecord& window, NativeWindow& native);
     void SyncStyle(WindowRecord& window, NativeWindow& native);
@@ -152,6 +154,9 @@ private:
     ATOM m_class = 0;
     HANDLE m_wake = nullptr;
     int m_applying = 0;
+    // A message box is open: the window system does not run meanwhile, and its windows take no
+    // input and no close request (their answer would come after the box's, out of turn).
+    int m_modalBoxes = 0;
     int m_cursorId = IDC_ARROW;
     std::map<HWND, std::unique_ptr<NativeWindow>> m_windows; // by the system's handle
     std::vector<InputEvent> m_pending;
@@ -176,14 +181,8 @@ bool Win32WindowBackend::Start()
 
 Win32WindowBackend::~Win32WindowBackend()
 {
-    for (auto& [model, native] : m_windows) {
-        ::SetWindowLongPtrW(native->hwnd, GWLP_USERDATA, 0);
-        ::DestroyWindow(native->hwnd);
-        if (native->bigIcon)
-            ::DestroyIcon(native->bigIcon);
-        if (native->smallIcon)
-            ::DestroyIcon(native->smallIcon);
-    }
+    for (auto& [model, native] : m_windows)
+        Release(*native);
     if (m_wake)
         ::CloseHandle(m_wake);
 }
@@ -207,7 +206,7 @@ bool Win32WindowBackend::CreateNative(WindowRecord& window)
     const DWORD style = NativeStyle(window), exStyle = NativeExStyle(window, native->tooltip);
     const RECT r = NativeRect(window, style, exStyle);
     const HWND owner = window.owner ? NativeOf(window.owner) : nullptr;
-    Applying applying(m_applying);
+    ScopedCount applying(m_applying);
     const HWND hwnd =
         ::CreateWindowExW(exStyle, Win32Text(kWin32WindowClass), Win32Text(window.title.c_str()), style, r.left, r.top,
                           r.right - r.left, r.bottom - r.top, owner, nullptr, m_instance, native.get());
@@ -232,15 +231,19 @@ void Win32WindowBackend::DestroyNative(WindowRecord& window)
     std::unique_ptr<NativeWindow> native = std::move(it->second);
     m_windows.erase(it);
     window.native = nullptr;
-    {
-        Applying applying(m_applying);
-        ::SetWindowLongPtrW(native->hwnd, GWLP_USERDATA, 0);
-        ::DestroyWindow(native->hwnd);
-    }
-    if (native->bigIcon)
-        ::DestroyIcon(native->bigIcon);
-    if (native->smallIcon)
-        ::DestroyIcon(native->smallIcon);
+    Release(*native);
+}
+
+void Win32WindowBackend::Release(NativeWindow& native)
+{
+    ScopedCount applying(m_applying);
+    // Unhooked first: what the system sends while the window goes is no longer the record's.
+    ::SetWindowLongPtrW(native.hwnd, GWLP_USERDATA, 0);
+    ::DestroyWindow(native.hwnd);
+    if (native.bigIcon)
+        ::DestroyIcon(native.bigIcon);
+    if (native.smallIcon)
+        ::DestroyIcon(native.smallIcon);
 }
 
 void Win32WindowBackend::SyncShown(WindowRecord& window, NativeWindow& native)
@@ -329,7 +332,7 @@ void Win32WindowBackend::UpdateNative(WindowRecord& window, unsigned changes)
     NativeWindow* native = Native(window);
     if (!native)
         return;
-    Applying applying(m_applying);
+    ScopedCount applying(m_applying);
     if (changes & kChangeTitle)
         ::SetWindowTextW(native->hwnd, Win32Text(window.title.c_str()));
     if (changes & kChangeStyle)
@@ -364,7 +367,7 @@ void Win32WindowBackend::ActivateNative(WindowRecord& window)
     NativeWindow* native = Native(window);
     if (!native || native->tooltip || !::IsWindowVisible(native->hwnd))
         return;
-    Applying applying(m_applying);
+    ScopedCount applying(m_applying);
     ::SetForegroundWindow(native->hwnd);
     ::SetActiveWindow(native->hwnd);
     ::SetFocus(native->hwnd);
@@ -393,7 +396,7 @@ void Win32WindowBackend::SetCursorShape(int cursorId)
 
 void Win32WindowBackend::SetMouseCapture(WindowRecord* window)
 {
-    Applying applying(m_applying);
+    ScopedCount applying(m_applying);
     NativeWindow* native = window ? Native(*window) : nullptr;
     if (native)
         ::SetCapture(native->hwnd);
@@ -461,6 +464,7 @@ int Win32WindowBackend::ShowMessageBox(WindowRecord* owner, const std::u16string
                                        UINT type, const std::function<void()>& whileOpen)
 {
     NativeWindow* native = owner ? Native(*owner) : nullptr;
+    ScopedCount modal(m_modalBoxes);
     return ShowNativeMessageBox(native ? native->hwnd : nullptr, text, caption, type, whileOpen);
 }
 
@@ -510,7 +514,7 @@ LRESULT Win32WindowBackend::Handle(NativeWindow& native, UINT message, WPARAM wP
         // The window system's answer decides where the desktop drags or sizes the window; all the
         // rest stays client area, whose presses the window system hit-tests again itself.
         const LRESULT frame = ::DefWindowProcW(hwnd, message, wParam, lParam);
-        if (frame != HTCLIENT || m_applying || !m_system || !m_system->Record(native.model))
+        if (frame != HTCLIENT || m_applying || m_modalBoxes || !m_system || !m_system->Record(native.model))
             return frame;
         const LRESULT hit = m_system->HitTest(native.model, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         return IsDesktopDragHit(hit) ? hit : HTCLIENT;
@@ -538,12 +542,14 @@ LRESULT Win32WindowBackend::Handle(NativeWindow& native, UINT message, WPARAM wP
     }
     case WM_CLOSE:
         // The window system decides whether and how its window closes.
-        Queue(Notice(InputKind::CloseRequest, native.model));
+        if (!m_modalBoxes)
+            Queue(Notice(InputKind::CloseRequest, native.model));
         return 0;
     case WM_SYSCOMMAND:
         switch (wParam & 0xFFF0) {
         case SC_CLOSE:
-            Queue(Notice(InputKind::CloseRequest, native.model));
+            if (!m_modalBoxes)
+                Queue(Notice(InputKind::CloseRequest, native.model));
             return 0;
         case SC_KEYMENU:
             return 0; // no system menu of the system's: Alt and F10 stay keys for the window system
@@ -575,14 +581,16 @@ LRESULT Win32WindowBackend::Handle(NativeWindow& native, UINT message, WPARAM wP
     case WM_SYSCHAR:
     case WM_SYSDEADCHAR:
         // Alt+F4 and the menu keys are the window system's: DefWindowProc would act on them too.
-        if (auto event = TranslateInput(native.model, hwnd, message, wParam, lParam, native.input))
+        if (auto event = TranslateInput(native.model, hwnd, message, wParam, lParam, native.input);
+            event && !m_modalBoxes)
             Queue(std::move(*event));
         return 0;
     default:
         break;
     }
     if (auto event = TranslateInput(native.model, hwnd, message, wParam, lParam, native.input)) {
-        Queue(std::move(*event));
+        if (!m_modalBoxes)
+            Queue(std::move(*event));
         return 0;
     }
     return ::DefWindowProcW(hwnd, message, wParam, lParam);

@@ -457,6 +457,11 @@ TEST_F(Win32WindowTest, AMessageBoxOverItsOwnerIsAnsweredByItsButton)
     static int ticks = 0;
     ticks = 0;
     windows->SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) { ++ticks; });
+    // Another window of the program, not the box's owner, stays clickable on the desktop.
+    const HWND other = windows->CreateWindowEx(0, u"Win32TestWindow", u"tvu-other", WS_POPUP | WS_VISIBLE, 400, 100,
+                                               100, 100, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return ScreenPixel(450, 110) == kScreenRed; }));
+    g_input.clear();
     std::atomic<HWND> boxOwner{nullptr};
     std::atomic<bool> clicked{false};
     injector = std::thread([&] {
@@ -469,6 +474,9 @@ TEST_F(Win32WindowTest, AMessageBoxOverItsOwnerIsAnsweredByItsButton)
             return;
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         boxOwner = ::GetWindow(box, GW_OWNER);
+        MoveTo(450, 150);
+        LeftButton(true);
+        LeftButton(false);
         RECT button{};
         ::GetWindowRect(::GetDlgItem(box, IDOK), &button);
         MoveTo((button.left + button.right) / 2, (button.top + button.bottom) / 2);
@@ -482,6 +490,9 @@ TEST_F(Win32WindowTest, AMessageBoxOverItsOwnerIsAnsweredByItsButton)
     EXPECT_EQ(answer, IDOK);
     EXPECT_EQ(boxOwner.load(), native) << "the box belongs to its owner's native window";
     EXPECT_GT(ticks, 0) << "timers ran while the box was open";
+    PumpUntil([] { return false; }, 300);
+    EXPECT_TRUE(Only(WM_LBUTTONDOWN).empty()) << "a click while the question was open acts afterwards";
+    EXPECT_TRUE(windows->IsWindow(other));
 }
 
 TEST_F(Win32WindowTest, TooltipsShowAboveWithoutTakingTheFocus)
