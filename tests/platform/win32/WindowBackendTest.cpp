@@ -24,6 +24,7 @@ constexpr std::uint32_t kBlue = 0xFF0000FF; // as the picture holds it
 constexpr COLORREF kScreenRed = RGB(255, 0, 0);
 constexpr COLORREF kScreenBlue = RGB(0, 0, 255);
 constexpr int kCaptionHeight = 30;
+constexpr int kGripSize = 10; // the bottom right corner sizes the window
 const char16_t* const kTitle = u"tvu-win32-window";
 
 // ---------------------------------------------------------------------------------------------
@@ -50,6 +51,10 @@ LRESULT TestProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_NCHITTEST: {
         POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         windows.ScreenToClient(hwnd, p);
+        RECT client{};
+        windows.GetClientRect(hwnd, client);
+        if (p.x >= client.right - kGripSize && p.y >= client.bottom - kGripSize)
+            return HTBOTTOMRIGHT;
         return p.y < kCaptionHeight ? HTCAPTION : HTCLIENT;
     }
     case WM_PAINT: {
@@ -404,6 +409,31 @@ TEST_F(Win32WindowTest, DraggingTheCaptionMovesTheWindow)
     EXPECT_TRUE(Only(WM_NCLBUTTONDOWN).empty());
     ASSERT_TRUE(PumpUntil([&] { return ScreenPixel(350, 260) == kScreenRed; }))
         << std::hex << ScreenPixel(350, 260) << " where the moved window's caption should be";
+}
+
+TEST_F(Win32WindowTest, DraggingTheCornerSizesTheWindowAndItIsPaintedAnew)
+{
+    HWND hwnd = nullptr;
+    const HWND native = ShownWindow(hwnd);
+    ASSERT_NE(native, nullptr);
+    Inject([] {
+        MoveTo(295, 245);
+        LeftButton(true);
+        for (int step = 1; step <= 5; ++step)
+            MoveTo(295 + step * 10, 245 + step * 10);
+        LeftButton(false);
+    });
+    RECT r{};
+    ASSERT_TRUE(PumpUntil([&] {
+        windows->GetWindowRect(hwnd, r);
+        return r.right == 350 && r.bottom == 300;
+    })) << "window at "
+        << r.left << "," << r.top << " - " << r.right << "," << r.bottom;
+    EXPECT_EQ(r.left, 100) << "sized from its corner, not moved";
+    EXPECT_EQ(r.top, 100);
+    EXPECT_TRUE(Only(WM_NCLBUTTONDOWN).empty()) << "the desktop's own size loop took the press";
+    ASSERT_TRUE(PumpUntil([&] { return ScreenPixel(340, 290) == kScreenBlue && ScreenPixel(340, 110) == kScreenRed; }))
+        << std::hex << ScreenPixel(340, 290) << " " << ScreenPixel(340, 110) << ": the new size's picture";
 }
 
 TEST_F(Win32WindowTest, ARoundedRegionCutsTheCorners)
