@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <set>
 
 namespace platform {
 
@@ -140,6 +141,8 @@ private:
     LRESULT Handle(NativeWindow& native, UINT message, WPARAM wParam, LPARAM lParam);
     static NativeWindow* Native(const WindowRecord& window) { return static_cast<NativeWindow*>(window.native); }
     HWND NativeOf(HWND model) const;
+    bool RegisterNativeClass(const std::u16string& name);
+    const std::u16string& NativeClassOf(const WindowRecord& window);
     void Release(NativeWindow& native);
     void SyncShown(WindowRecord& window, NativeWindow& native);
     void SyncPlace(WindowRecord& window, NativeWindow& native);
@@ -151,7 +154,7 @@ private:
     void Queue(InputEvent event) { m_pending.push_back(std::move(event)); }
 
     HINSTANCE m_instance = nullptr;
-    ATOM m_class = 0;
+    std::set<std::u16string> m_classes; // native classes registered so far
     HANDLE m_wake = nullptr;
     int m_applying = 0;
     // A message box is open: the window system does not run meanwhile, and its windows take no
@@ -165,15 +168,7 @@ private:
 bool Win32WindowBackend::Start()
 {
     m_instance = ::GetModuleHandleW(nullptr);
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    // No CS_DBLCLKS: the window system makes double clicks itself. No class cursor: WM_SETCURSOR
-    // sets the one the window system chose.
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = m_instance;
-    wc.lpszClassName = Win32Text(kWin32WindowClass);
-    m_class = ::RegisterClassExW(&wc);
-    if (!m_class && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+    if (!RegisterNativeClass(kWin32WindowClass))
         return false;
     m_wake = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
     return m_wake != nullptr;
@@ -185,6 +180,35 @@ Win32WindowBackend::~Win32WindowBackend()
         Release(*native);
     if (m_wake)
         ::CloseHandle(m_wake);
+}
+
+// A native class for each class name the program gives its windows, so that another process finds
+// a window by its class as it would any Windows program's (a second copy of the uninstaller looks
+// for its first copy's main window so). Tooltips keep the backend's own class: theirs is a class of
+// the system's.
+bool Win32WindowBackend::RegisterNativeClass(const std::u16string& name)
+{
+    if (m_classes.count(name) != 0)
+        return true;
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    // No CS_DBLCLKS: the window system makes double clicks itself. No class cursor: WM_SETCURSOR
+    // sets the one the window system chose.
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = m_instance;
+    wc.lpszClassName = Win32Text(name.c_str());
+    if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        return false;
+    m_classes.insert(name);
+    return true;
+}
+
+const std::u16string& Win32WindowBackend::NativeClassOf(const WindowRecord& window)
+{
+    static const std::u16string fallback = kWin32WindowClass;
+    if (window.className.empty() || window.className == TOOLTIPS_CLASSW || !RegisterNativeClass(window.className))
+        return fallback;
+    return window.className;
 }
 
 HWND Win32WindowBackend::NativeOf(HWND model) const
@@ -208,8 +232,8 @@ bool Win32WindowBackend::CreateNative(WindowRecord& window)
     const HWND owner = window.owner ? NativeOf(window.owner) : nullptr;
     ScopedCount applying(m_applying);
     const HWND hwnd =
-        ::CreateWindowExW(exStyle, Win32Text(kWin32WindowClass), Win32Text(window.title.c_str()), style, r.left, r.top,
-                          r.right - r.left, r.bottom - r.top, owner, nullptr, m_instance, native.get());
+        ::CreateWindowExW(exStyle, Win32Text(NativeClassOf(window).c_str()), Win32Text(window.title.c_str()), style,
+                          r.left, r.top, r.right - r.left, r.bottom - r.top, owner, nullptr, m_instance, native.get());
     if (!hwnd)
         return false;
     native->hwnd = hwnd;

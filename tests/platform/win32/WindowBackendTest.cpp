@@ -229,9 +229,11 @@ protected:
                                        nullptr, nullptr, nullptr, nullptr);
     }
 
-    static HWND NativeWindow(const char16_t* title = kTitle)
+    // A native window has the class its record was made with (tooltips: the backend's own class),
+    // so another process finds it as it finds any program's window.
+    static HWND NativeWindow(const char16_t* title = kTitle, const char16_t* nativeClass = u"Win32TestWindow")
     {
-        return ::FindWindowW(platform::Win32Text(platform::kWin32WindowClass), platform::Win32Text(title));
+        return ::FindWindowW(platform::Win32Text(nativeClass), platform::Win32Text(title));
     }
 
     // A window shown and painted at (100, 100), 200 x 150; its native window.
@@ -537,7 +539,7 @@ TEST_F(Win32WindowTest, TooltipsShowAboveWithoutTakingTheFocus)
     windows->SetWindowPos(tip, nullptr, 150, 150, 60, 20, SWP_NOZORDER | SWP_NOACTIVATE);
     windows->ShowWindow(tip, SW_SHOWNA);
     PumpUntil([] { return false; }, 200);
-    const HWND nativeTip = NativeWindow(u"tvu-tip");
+    const HWND nativeTip = NativeWindow(u"tvu-tip", platform::kWin32WindowClass);
     ASSERT_NE(nativeTip, nullptr);
     EXPECT_TRUE(::IsWindowVisible(nativeTip));
     const LONG_PTR ex = ::GetWindowLongPtrW(nativeTip, GWL_EXSTYLE);
