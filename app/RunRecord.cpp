@@ -1,12 +1,13 @@
 // The run's record and the end-of-run texts, built from the worker's RemovalReport.
 #include "app/RunRecord.h"
 
-#include "platform/Registry.h"
+#include "platform/Environment.h"
 #include "platform/TextEncoding.h"
 #include "platform/TextFile.h"
 
 #include <algorithm>
-#include <ctime>
+#include <chrono>
+#include <cstdio>
 
 namespace {
 
@@ -47,11 +48,15 @@ std::u16string RecordSentence(const std::u16string& location, bool written)
 
 std::string Timestamp(std::chrono::system_clock::time_point when)
 {
-    const std::time_t t = std::chrono::system_clock::to_time_t(when);
-    std::tm utc{};
-    gmtime_r(&t, &utc);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &utc);
+    // Civil time from the clock alone: the C library's conversions differ between the systems.
+    const auto seconds = std::chrono::floor<std::chrono::seconds>(when);
+    const auto days = std::chrono::floor<std::chrono::days>(seconds);
+    const std::chrono::year_month_day date(days);
+    const std::chrono::hh_mm_ss<std::chrono::seconds> time(seconds - days);
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d-%02u-%02u %02lld:%02lld:%02lld UTC", int(date.year()),
+                  unsigned(date.month()), unsigned(date.day()), static_cast<long long>(time.hours().count()),
+                  static_cast<long long>(time.minutes().count()), static_cast<long long>(time.seconds().count()));
     return text;
 }
 
@@ -59,13 +64,7 @@ std::string Timestamp(std::chrono::system_clock::time_point when)
 
 std::u16string RunRecordLocation()
 {
-    const std::u16string store = platform::Utf8ToUtf16(platform::RegistryStore::DefaultLocation());
-    const std::size_t slash = store.find_last_of(u"/\\");
-    const std::u16string folder = slash == std::u16string::npos ? std::u16string(u".") : store.substr(0, slash);
-    std::u16string location = folder;
-    location += u'/';
-    location += kRecordName;
-    return location;
+    return platform::StateFilePath(kRecordName);
 }
 
 std::string FormatRunRecord(const RemovalReport& report, std::chrono::system_clock::time_point when)

@@ -1,6 +1,7 @@
 // Environment variables and the executable's path on Linux (/proc/self/exe).
 #include "platform/Environment.h"
 
+#include "platform/Registry.h"
 #include "platform/TextEncoding.h"
 
 #include <cstdlib>
@@ -34,6 +35,16 @@ std::u16string GetModuleFileName()
         }
         path.resize(path.size() * 2);
     }
+}
+
+std::u16string StateFilePath(std::u16string_view name)
+{
+    const std::u16string store = Utf8ToUtf16(RegistryStore::DefaultLocation());
+    const std::size_t slash = store.find_last_of(u'/');
+    std::u16string path = slash == std::u16string::npos ? std::u16string(u".") : store.substr(0, slash);
+    path += u'/';
+    path += name;
+    return path;
 }
 
 } // namespace platform

@@ -1,7 +1,10 @@
 // Environment variables and the executable's path on Windows.
 #include "platform/Environment.h"
 
+#include "platform/TextEncoding.h"
 #include "platform/Win32Defs.h"
+
+#include <shlobj.h>
 
 #include <string>
 
@@ -38,6 +41,21 @@ std::u16string GetModuleFileName()
             return std::u16string(buffer.begin(), buffer.begin() + n);
         buffer.resize(buffer.size() * 2);
     }
+}
+
+std::u16string StateFilePath(std::u16string_view name)
+{
+    // The common application data folder is the machine's, not a user's: an administrator's run
+    // keeps its record where the next administrator finds it. Without it the record goes to TEMP.
+    wchar_t folder[MAX_PATH] = {};
+    std::u16string path;
+    if (SUCCEEDED(::SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)))
+        path = std::u16string(Utf16Text(folder)) + u"\\Tarvion";
+    else if (!GetEnvironmentVariable(u"TEMP", path))
+        path = u".";
+    path += u'\\';
+    path += name;
+    return path;
 }
 
 } // namespace platform
