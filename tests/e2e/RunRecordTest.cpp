@@ -93,6 +93,9 @@ TEST(RunRecordText, SaysWhatWasLeftWithCountsTheFirstNamesAndWhereTheRecordIs)
     EXPECT_NE(OutcomeText(report, u"/r.txt", false).find(u"The record of this run could not be written to /r.txt."),
               std::u16string::npos);
 
+    // The time is civil UTC on every system, leap days and the last second of a day included.
+    EXPECT_EQ(FormatRunRecord(report, std::chrono::system_clock::from_time_t(951868799)).substr(0, 42),
+              "Tarvion VPN removal, 2000-02-29 23:59:59 U");
     const std::string record = FormatRunRecord(report, std::chrono::system_clock::from_time_t(0));
     EXPECT_EQ(record, "Tarvion VPN removal, 1970-01-01 00:00:00 UTC\n"
                       "Outcome: incomplete; run the uninstaller again to finish.\n"
