@@ -14,6 +14,7 @@
 #include <shlwapi.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>

@@ -78,8 +78,9 @@ TEST(Win32Uninstaller, CancelRemovesNothingAndKeepsTheCopy)
     const Process first = Sandbox::Spawn(box.InstalledUninstaller(), L"", box.HeadlessEnv(L"cancel"));
     EXPECT_EQ(first.WaitExit(20s), 0);
     // A cancelled copy can end before a poll sees it; the box it answered tells it ran.
-    if (const Process copy = box.WaitForRelaunchedCopy(5s))
+    if (const Process copy = box.WaitForRelaunchedCopy(5s)) {
         EXPECT_EQ(copy.WaitExit(30s), 0);
+    }
     ASSERT_TRUE(WaitFor([&] { return box.Boxes().size() == 1; }, 10s));
     EXPECT_NE(box.Boxes()[0].find("\tcancel"), std::string::npos);
     std::this_thread::sleep_for(3500ms);
