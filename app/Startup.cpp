@@ -56,16 +56,16 @@ std::vector<std::uint8_t> EmbeddedIcon(int id)
 
 bool RelocateToTemp(char16_t* buffer, int capacity)
 {
-    // The folder gets exactly one separator, the one the executable's path uses, so that the
-    // relaunched copy recognises itself below also when TEMP already ends in a separator.
+    // The folder gets exactly one separator, the system's, as the executable's path has it, so that
+    // the relaunched copy recognises itself below also when TEMP already ends in a separator.
     std::u16string temp;
     if (!platform::GetEnvironmentVariable(u"TEMP", temp))
         temp.clear();
+    const std::u16string self = platform::GetModuleFileName();
     while (temp.size() > 1 && (temp.back() == u'/' || temp.back() == u'\\'))
         temp.pop_back();
-    if (!temp.empty() && temp.back() != u'/')
-        temp += u'/';
-    const std::u16string self = platform::GetModuleFileName();
+    if (!temp.empty() && temp.back() != platform::kPathSeparator)
+        temp += platform::kPathSeparator;
     // The copy runs from inside the temporary folder; without a temporary folder the program
     // runs where it is (an empty text occurs in every path).
     if (self.find(temp) != std::u16string::npos)
