@@ -247,37 +247,50 @@ void DeviceContext::DrawImage(const PixelBuffer& source, const RectF& sourceRect
     if (!IsValid() || source.IsEmpty() || sourceRect.width <= 0 || sourceRect.height <= 0 || dest.width <= 0 ||
         dest.height <= 0 || alpha == 0)
         return;
-    // Drawing a surface onto itself needs a snapshot of the source first.
-    Surface snapshot;
-    PixelBuffer from = source;
-    if (BuffersOverlap(source, Pixels())) {
-        snapshot = m_impl->target->Clone();
-        from = snapshot.Pixels();
+    // The part of the source that is sampled, with its edge pixels repeated one pixel outwards:
+    // smooth filters then find the edge colours beyond the edges instead of transparent black, so
+    // an image's border does not fade. (GDI+'s own way to this, a flipping wrap mode, turns off
+    // interpolation in some implementations of GDI+.) The copy also keeps a surface drawn onto
+    // itself from reading what it writes.
+    const int left = std::clamp(int(std::floor(sourceRect.x)), 0, source.width - 1);
+    const int top = std::clamp(int(std::floor(sourceRect.y)), 0, source.height - 1);
+    const int right = std::clamp(int(std::ceil(sourceRect.x + sourceRect.width)), left + 1, source.width);
+    const int bottom = std::clamp(int(std::ceil(sourceRect.y + sourceRect.height)), top + 1, source.height);
+    Surface padded = Surface::Create(right - left + 2, bottom - top + 2);
+    if (!padded.IsValid())
+        return;
+    const PixelBuffer pad = padded.Pixels();
+    for (int y = 0; y < pad.height; ++y) {
+        const std::uint32_t* in = source.Row(std::clamp(top + y - 1, top, bottom - 1));
+        std::uint32_t* out = pad.Row(y);
+        for (int x = 0; x < pad.width; ++x)
+            out[x] = in[std::clamp(left + x - 1, left, right - 1)];
     }
     const Canvas canvas(*m_impl, true);
     Bitmap image;
-    if (!canvas.Ready() || !WrapPixels(from, image))
+    if (!canvas.Ready() || !WrapPixels(pad, image))
         return;
     GpGraphics* g = canvas.Get();
     gdi::gp::GdipSetInterpolationMode(g, filter == ImageFilter::Nearest    ? InterpolationModeNearestNeighbor
                                          : filter == ImageFilter::Bilinear ? InterpolationModeBilinear
                                                                            : InterpolationModeHighQualityBicubic);
+    // Attributes even without an opacity: some implementations of GDI+ sample by nearest neighbour
+    // without any.
     AttributesOwned attributes;
     gdi::gp::GdipCreateImageAttributes(attributes.Out());
-    if (attributes) {
-        // Edge pixels continue outwards while sampling, so an image's border does not fade.
-        gdi::gp::GdipSetImageAttributesWrapMode(attributes.Get(), WrapModeTileFlipXY, 0, FALSE);
-        if (alpha != 255) {
-            ColorMatrix matrix{};
-            for (int i = 0; i < 5; ++i)
-                matrix.m[i][i] = 1;
-            matrix.m[3][3] = REAL(alpha / 255.0);
+    if (alpha != 255) {
+        ColorMatrix matrix{};
+        for (int i = 0; i < 5; ++i)
+            matrix.m[i][i] = 1;
+        matrix.m[3][3] = REAL(alpha / 255.0);
+        if (attributes)
             gdi::gp::GdipSetImageAttributesColorMatrix(attributes.Get(), ColorAdjustTypeDefault, TRUE, &matrix, nullptr,
                                                        ColorMatrixFlagsDefault);
-        }
     }
+    // Only the destination rectangle is painted, whatever the filter reaches beyond it.
+    gdi::gp::GdipSetClipRect(g, REAL(dest.x), REAL(dest.y), REAL(dest.width), REAL(dest.height), CombineModeIntersect);
     gdi::gp::GdipDrawImageRectRect(g, image.Get(), REAL(dest.x), REAL(dest.y), REAL(dest.width), REAL(dest.height),
-                                   REAL(sourceRect.x), REAL(sourceRect.y), REAL(sourceRect.width),
+                                   REAL(sourceRect.x - left + 1), REAL(sourceRect.y - top + 1), REAL(sourceRect.width),
                                    REAL(sourceRect.height), UnitPixel, attributes.Get(), nullptr, nullptr);
 }
 

@@ -132,7 +132,9 @@ Font Font::Create(const LogFont& requested)
     lf.lfUnderline = logFont.underline;
     lf.lfStrikeOut = logFont.strikeout;
     lf.lfCharSet = DEFAULT_CHARSET;
-    lf.lfOutPrecision = OUT_TT_PRECIS;
+    // Outline fonts either way; which of the two tells GDI's matching which private fonts were
+    // there when the font was asked for (gdi::FontListGeneration).
+    lf.lfOutPrecision = gdi::FontListGeneration() % 2 == 0 ? OUT_TT_PRECIS : OUT_OUTLINE_PRECIS;
     // Grey anti-aliasing: one coverage for all three channels, which text masks rely on.
     lf.lfQuality = ANTIALIASED_QUALITY;
     // A face name longer than LOGFONT holds is cut; GDI then picks the closest font as for any

@@ -41,6 +41,10 @@ HBITMAP CreateDib(int width, int height, std::uint32_t** bits);
 // The font's GDI handle; null for a null font.
 HFONT FontHandle(const Font& font);
 
+// How many times private fonts were added or removed; fonts made after a change ask GDI in a way
+// that cannot reuse a face matched before it (see PrivateFonts.cpp).
+unsigned FontListGeneration();
+
 // A memory device context of this thread for measuring text (no bitmap of ours selected).
 HDC MeasuringDc();
 

@@ -3,6 +3,7 @@
 // GDI does not tell which families it added, so they are read from the font's 'name' table.
 #include "platform/PrivateFonts.h"
 
+#include <atomic>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -43,8 +44,40 @@ void Release(const Entry& entry)
         ::RemoveFontResourceExW(entry.path.c_str(), FR_PRIVATE, nullptr);
 }
 
+std::atomic<unsigned> g_generation{0};
+
+// After the font list changed, fonts asked for must be matched anew. Some implementations of GDI
+// (Wine's) hand a new font the face matched for an earlier font of the same description, whether
+// that one is still in use or only kept in a cache, so a face added privately would not be found
+// under a name asked for before it was added, and a removed one would still be. Fonts made after
+// the change differ from those before in their output precision (FontListGeneration), which no
+// cached match shares; and matching a run of other descriptions pushes unused matches out of the
+// cache.
+void ForgetMatchedFonts()
+{
+    ++g_generation;
+    HDC dc = gdi::MeasuringDc();
+    if (!dc)
+        return;
+    for (int i = 0; i < 24; ++i) {
+        LOGFONTW lf{};
+        lf.lfHeight = -(1000 + i);
+        lf.lfCharSet = DEFAULT_CHARSET;
+        HFONT font = ::CreateFontIndirectW(&lf);
+        if (!font)
+            continue;
+        {
+            const gdi::Selection selected(dc, font);
+            TEXTMETRICW metrics;
+            ::GetTextMetricsW(dc, &metrics); // matched only when used
+        }
+        ::DeleteObject(font);
+    }
+}
+
 FontResource Keep(Entry entry)
 {
+    ForgetMatchedFonts();
     Registry& registry = GetRegistry();
     std::lock_guard lock(registry.mutex);
     const FontResource id = registry.next++;
@@ -53,6 +86,11 @@ FontResource Keep(Entry entry)
 }
 
 } // namespace
+
+unsigned gdi::FontListGeneration()
+{
+    return g_generation.load();
+}
 
 FontResource AddPrivateFontFile(const std::filesystem::path& path)
 {
@@ -99,6 +137,7 @@ bool RemovePrivateFont(FontResource resource)
         return false;
     Release(it->second);
     registry.entries.erase(it);
+    ForgetMatchedFonts();
     return true;
 }
 
@@ -108,7 +147,10 @@ void RemoveAllPrivateFonts()
     std::lock_guard lock(registry.mutex);
     for (const auto& [id, entry] : registry.entries)
         Release(entry);
+    const bool any = !registry.entries.empty();
     registry.entries.clear();
+    if (any)
+        ForgetMatchedFonts();
 }
 
 std::vector<std::u16string> PrivateFontFamilies(FontResource resource)
