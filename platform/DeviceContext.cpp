@@ -160,6 +160,16 @@ inline int Sample(int i, int n, int m)
 
 } // namespace
 
+int DeviceContext::Width() const
+{
+    return StateOf(*m_impl).bounds.Width();
+}
+
+int DeviceContext::Height() const
+{
+    return StateOf(*m_impl).bounds.Height();
+}
+
 int DeviceContext::Save()
 {
     DeviceContextState& S = StateOf(*m_impl);

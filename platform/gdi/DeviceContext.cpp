@@ -54,16 +54,6 @@ bool DeviceContext::IsValid() const
     return !m_impl->bounds.IsEmpty();
 }
 
-int DeviceContext::Width() const
-{
-    return m_impl->bounds.Width();
-}
-
-int DeviceContext::Height() const
-{
-    return m_impl->bounds.Height();
-}
-
 PixelBuffer DeviceContext::Pixels() const
 {
     return IsValid() ? m_impl->target->Pixels() : PixelBuffer{};

@@ -214,6 +214,19 @@ bool MakeFormat(const StringFormat& format, FormatOwned& out)
     return true;
 }
 
+// The font, format and brush that drawing a string takes.
+struct StringTools
+{
+    FontOwned font;
+    FormatOwned format;
+    BrushOwned brush;
+
+    bool Make(const platform::Font& f, const StringFormat& stringFormat, const platform::Brush& b, const RectF& area)
+    {
+        return MakeFont(f, font) && MakeFormat(stringFormat, format) && MakeBrush(b, area, brush);
+    }
+};
+
 } // namespace
 
 void DeviceContext::DrawLineAA(PointF from, PointF to, double width, std::uint32_t argb, platform::LineCap cap)
@@ -300,11 +313,12 @@ void DeviceContext::DrawString(const char16_t* text, int length, const platform:
     if (!IsValid() || !text || length <= 0)
         return;
     const Canvas canvas(*m_impl, true);
-    FontOwned gpFont;
-    FormatOwned gpFormat;
-    BrushOwned fill;
-    if (!canvas.Ready() || !MakeFont(font, gpFont) || !MakeFormat(format, gpFormat) || !MakeBrush(brush, layout, fill))
+    StringTools tools;
+    if (!canvas.Ready() || !tools.Make(font, format, brush, layout))
         return;
+    FontOwned& gpFont = tools.font;
+    FormatOwned& gpFormat = tools.format;
+    BrushOwned& fill = tools.brush;
     gdi::gp::GdipSetTextRenderingHint(canvas.Get(), format.antialias ? TextRenderingHintAntiAlias
                                                                      : TextRenderingHintSingleBitPerPixelGridFit);
     const Gdiplus::RectF box{REAL(layout.x), REAL(layout.y), REAL(layout.width), REAL(layout.height)};
@@ -317,11 +331,12 @@ void DeviceContext::StrokeString(const char16_t* text, int length, const platfor
     if (!IsValid() || !text || length <= 0 || width <= 0)
         return;
     const Canvas canvas(*m_impl, true);
-    FontOwned gpFont;
-    FormatOwned gpFormat;
-    BrushOwned fill;
-    if (!canvas.Ready() || !MakeFont(font, gpFont) || !MakeFormat(format, gpFormat) || !MakeBrush(brush, layout, fill))
+    StringTools tools;
+    if (!canvas.Ready() || !tools.Make(font, format, brush, layout))
         return;
+    FontOwned& gpFont = tools.font;
+    FormatOwned& gpFormat = tools.format;
+    BrushOwned& fill = tools.brush;
     FamilyOwned family;
     INT style = 0;
     gdi::gp::GdipGetFamily(gpFont.Get(), family.Out());

@@ -70,7 +70,10 @@ std::wstring Resolve(HDC dc, const wchar_t* family)
     return name;
 }
 
-std::string MissingFaces()
+} // namespace
+
+// Every problem found, one per line; empty when all faces are there.
+std::string MissingFacesOfThePictures()
 {
     std::string problems;
     HDC dc = ::CreateCompatibleDC(nullptr);
@@ -95,23 +98,3 @@ std::string MissingFaces()
     ::DeleteDC(dc);
     return problems;
 }
-
-// A failure in an environment's SetUp makes Google Test report every test as skipped, which CTest
-// counts as passed; the binary ends with an error of its own instead.
-class RequiredFaces : public ::testing::Environment
-{
-public:
-    void SetUp() override
-    {
-        const std::string problems = MissingFaces();
-        if (problems.empty())
-            return;
-        std::fprintf(stderr, "The pictures cannot be drawn as their references were:\n%s", problems.c_str());
-        std::fflush(stderr);
-        std::exit(1);
-    }
-};
-
-const auto* const g_requiredFaces = ::testing::AddGlobalTestEnvironment(new RequiredFaces);
-
-} // namespace
