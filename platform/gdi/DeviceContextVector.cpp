@@ -316,13 +316,11 @@ void DeviceContext::DrawString(const char16_t* text, int length, const platform:
     StringTools tools;
     if (!canvas.Ready() || !tools.Make(font, format, brush, layout))
         return;
-    FontOwned& gpFont = tools.font;
-    FormatOwned& gpFormat = tools.format;
-    BrushOwned& fill = tools.brush;
     gdi::gp::GdipSetTextRenderingHint(canvas.Get(), format.antialias ? TextRenderingHintAntiAlias
                                                                      : TextRenderingHintSingleBitPerPixelGridFit);
     const Gdiplus::RectF box{REAL(layout.x), REAL(layout.y), REAL(layout.width), REAL(layout.height)};
-    gdi::gp::GdipDrawString(canvas.Get(), Win32Text(text), length, gpFont.Get(), &box, gpFormat.Get(), fill.Get());
+    gdi::gp::GdipDrawString(canvas.Get(), Win32Text(text), length, tools.font.Get(), &box, tools.format.Get(),
+                            tools.brush.Get());
 }
 
 void DeviceContext::StrokeString(const char16_t* text, int length, const platform::Font& font, const RectF& layout,
@@ -334,22 +332,20 @@ void DeviceContext::StrokeString(const char16_t* text, int length, const platfor
     StringTools tools;
     if (!canvas.Ready() || !tools.Make(font, format, brush, layout))
         return;
-    FontOwned& gpFont = tools.font;
-    FormatOwned& gpFormat = tools.format;
-    BrushOwned& fill = tools.brush;
     FamilyOwned family;
     INT style = 0;
-    gdi::gp::GdipGetFamily(gpFont.Get(), family.Out());
-    gdi::gp::GdipGetFontStyle(gpFont.Get(), &style);
+    gdi::gp::GdipGetFamily(tools.font.Get(), family.Out());
+    gdi::gp::GdipGetFontStyle(tools.font.Get(), &style);
     // The em size in pixels, the unit the path is made in (the GDI+ font's own size may be in points).
     const REAL size = REAL((font.IsNull() ? platform::Font::DefaultGui() : font).GetLogFont().pixelSize);
     PathOwned path;
     if (!family || gdi::gp::GdipCreatePath(FillModeWinding, path.Out()) != Ok)
         return;
     const Gdiplus::RectF box{REAL(layout.x), REAL(layout.y), REAL(layout.width), REAL(layout.height)};
-    gdi::gp::GdipAddPathString(path.Get(), Win32Text(text), length, family.Get(), style, size, &box, gpFormat.Get());
+    gdi::gp::GdipAddPathString(path.Get(), Win32Text(text), length, family.Get(), style, size, &box,
+                               tools.format.Get());
     PenOwned pen;
-    if (gdi::gp::GdipCreatePen2(fill.Get(), REAL(width), UnitPixel, pen.Out()) != Ok)
+    if (gdi::gp::GdipCreatePen2(tools.brush.Get(), REAL(width), UnitPixel, pen.Out()) != Ok)
         return;
     gdi::gp::GdipSetPenLineJoin(pen.Get(), LineJoinRound);
     if (format.clip)
