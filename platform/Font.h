@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/Geometry.h"
 
@@ -71,6 +72,9 @@ public:
     // font's line height. No prefix or line-break processing.
     Size Measure(const char16_t* text, int length) const;
     CharWidths GetCharWidths(char32_t ch) const;
+    // The advance widths of every start of the string on one line: entry i is the width of
+    // text[0..i], as GetTextExtentExPointW reports them. `length` entries; empty for no text.
+    std::vector<int> PrefixWidths(const char16_t* text, int length) const;
 
     struct Impl;
     Impl* GetImpl() const { return m_impl.get(); }

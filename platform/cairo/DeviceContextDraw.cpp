@@ -18,75 +18,6 @@ namespace platform {
 
 namespace {
 
-// On and off run lengths of GDI's cosmetic styled pens.
-constexpr int kDash[] = {18, 6};
-constexpr int kDot[] = {3, 3};
-constexpr int kDashDot[] = {9, 6, 3, 6};
-constexpr int kDashDotDot[] = {9, 3, 3, 3, 3, 3};
-
-std::span<const int> PatternOf(int style)
-{
-    switch (style) {
-    case PS_DASH:
-        return kDash;
-    case PS_DOT:
-        return kDot;
-    case PS_DASHDOT:
-        return kDashDot;
-    case PS_DASHDOTDOT:
-        return kDashDotDot;
-    default:
-        return {};
-    }
-}
-
-// Walks a dash pattern one pixel at a time.
-class PatternWalker
-{
-public:
-    explicit PatternWalker(std::span<const int> pattern) : m_pattern(pattern) {}
-    // Whether the next pixel is drawn.
-    bool Next()
-    {
-        if (m_pattern.empty())
-            return true;
-        const bool on = m_index % 2 == 0;
-        if (++m_run >= m_pattern[m_index]) {
-            m_run = 0;
-            m_index = (m_index + 1) % m_pattern.size();
-        }
-        return on;
-    }
-
-private:
-    std::span<const int> m_pattern;
-    size_t m_index = 0;
-    int m_run = 0;
-};
-
-// Styled pens only exist one pixel wide (as in GDI, a wider dashed pen draws solid); styles that
-// are neither known patterns nor PS_NULL draw solid.
-std::span<const int> EffectivePattern(const Pen& pen)
-{
-    return pen.width <= 1 ? PatternOf(pen.style) : std::span<const int>{};
-}
-
-std::uint32_t PenPixel(const Pen& pen)
-{
-    return pen.color | 0xFF000000;
-}
-
-Rect Normalized(const Rect& r)
-{
-    return {std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right), std::max(r.top, r.bottom)};
-}
-
-// The box whose edges a pen of width w centres on a figure's outline (l..r-1, t..b-1).
-Rect CentredPenBox(const Rect& r, int w)
-{
-    return {r.left - w / 2, r.top - w / 2, r.right - 1 - w / 2 + w, r.bottom - 1 - w / 2 + w};
-}
-
 } // namespace
 
 void DeviceContext::DrawLine(int x1, int y1, int x2, int y2, const Pen& pen)
@@ -107,32 +38,7 @@ void DeviceContext::DrawLine(int x1, int y1, int x2, int y2, const Pen& pen)
         cairo_restore(m_impl->cr);
         return;
     }
-    // Bresenham, stopping before the end point like LineTo. A line that misses the clip entirely
-    // is not walked at all.
-    const Rect box{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2) + 1, std::max(y1, y2) + 1};
-    if (box.Intersect(m_impl->clip.Bounds()).IsEmpty())
-        return;
-    const PixelBuffer pb = m_impl->BeginPixels();
-    PatternWalker walker(EffectivePattern(pen));
-    const std::uint32_t pixel = PenPixel(pen);
-    const int dx = std::abs(x2 - x1), sx = x1 < x2 ? 1 : -1;
-    const int dy = -std::abs(y2 - y1), sy = y1 < y2 ? 1 : -1;
-    int err = dx + dy;
-    int x = x1, y = y1;
-    while (x != x2 || y != y2) {
-        if (walker.Next())
-            m_impl->PutPixel(pb, x, y, pixel);
-        const int e2 = 2 * err;
-        if (e2 >= dy) {
-            err += dy;
-            x += sx;
-        }
-        if (e2 <= dx) {
-            err += dx;
-            y += sy;
-        }
-    }
-    m_impl->EndPixels();
+    DrawPixelLine(*m_impl, x1, y1, x2, y2, pen);
 }
 
 void DeviceContext::DrawRect(const Rect& rect, const Pen& pen)
@@ -140,38 +46,11 @@ void DeviceContext::DrawRect(const Rect& rect, const Pen& pen)
     const Rect r = Normalized(rect);
     if (!IsValid() || pen.style == PS_NULL || r.IsEmpty())
         return;
-    const std::span<const int> pattern = EffectivePattern(pen);
-    if (!pattern.empty()) {
-        // Clockwise round the outline from the top-left pixel, the pattern running on unbroken.
-        const PixelBuffer pb = m_impl->BeginPixels();
-        PatternWalker walker(pattern);
-        const std::uint32_t pixel = PenPixel(pen);
-        auto put = [&](int x, int y) {
-            if (walker.Next())
-                m_impl->PutPixel(pb, x, y, pixel);
-        };
-        if (r.Height() == 1) {
-            for (int x = r.left; x < r.right; ++x)
-                put(x, r.top);
-        } else if (r.Width() == 1) {
-            for (int y = r.top; y < r.bottom; ++y)
-                put(r.left, y);
-        } else {
-            for (int x = r.left; x < r.right; ++x)
-                put(x, r.top);
-            for (int y = r.top + 1; y < r.bottom; ++y)
-                put(r.right - 1, y);
-            for (int x = r.right - 2; x >= r.left; --x)
-                put(x, r.bottom - 1);
-            for (int y = r.bottom - 2; y > r.top; --y)
-                put(r.left, y);
-        }
-        m_impl->EndPixels();
+    if (!PenPattern(pen).empty()) {
+        DrawPixelFrame(*m_impl, r, pen);
         return;
     }
-    const int w = std::max(pen.width, 1);
-    const Rect outer = pen.style == PS_INSIDEFRAME || w == 1 ? r : CentredPenBox(r, w);
-    FillRegion(Region(outer).Subtract(outer.Inflate(-w, -w)), PenPixel(pen));
+    FillRegion(FrameRing(r, pen), pen.color | 0xFF000000);
 }
 
 void DeviceContext::DrawRoundRect(const Rect& rect, int ellipseWidth, int ellipseHeight, const Pen& pen)
@@ -179,7 +58,7 @@ void DeviceContext::DrawRoundRect(const Rect& rect, int ellipseWidth, int ellips
     const Rect r = Normalized(rect);
     if (!IsValid() || pen.style == PS_NULL || r.IsEmpty())
         return;
-    const std::span<const int> pattern = EffectivePattern(pen);
+    const std::span<const int> pattern = PenPattern(pen);
     if (!pattern.empty()) {
         // Dashed curves: Cairo's dashing along the path through the outline's pixel centres.
         const double ew = std::clamp(ellipseWidth, 0, r.Width()) / 2.0;
@@ -211,65 +90,12 @@ void DeviceContext::DrawRoundRect(const Rect& rect, int ellipseWidth, int ellips
         cairo_restore(cr);
         return;
     }
-    // Solid outlines are the difference of two rounded regions, so a border drawn on a control's
-    // rectangle matches a rounded clip made for the same rectangle pixel for pixel.
-    const int w = std::max(pen.width, 1);
-    const Rect outer = pen.style == PS_INSIDEFRAME || w == 1 ? r : CentredPenBox(r, w);
-    const int grow = outer.Width() - r.Width();
-    const int ew = ellipseWidth + grow, eh = ellipseHeight + grow;
-    // RoundRect covers [left, right) like Rectangle; the region form leaves out the last column
-    // and row, hence the extra pixel.
-    auto shape = [](const Rect& box, int ellipseW, int ellipseH) {
-        return Region::FromRoundRect({box.left, box.top, box.right + 1, box.bottom + 1}, ellipseW, ellipseH);
-    };
-    const Region ring = shape(outer, ew, eh).Subtract(shape(outer.Inflate(-w, -w), ew - 2 * w, eh - 2 * w));
-    FillRegion(ring, PenPixel(pen));
+    FillRegion(RoundFrameRing(r, ellipseWidth, ellipseHeight, pen), pen.color | 0xFF000000);
 }
 
 // ---------------------------------------------------------------------------------------------
 // Text
 // ---------------------------------------------------------------------------------------------
-
-void DeviceContext::SelectFont(const Font& font)
-{
-    m_impl->font = font.IsNull() ? Font::DefaultGui() : font;
-}
-
-const Font& DeviceContext::GetFont() const
-{
-    return m_impl->font;
-}
-
-void DeviceContext::SetTextColor(std::uint32_t argb)
-{
-    m_impl->textColor = argb;
-}
-
-std::uint32_t DeviceContext::GetTextColor() const
-{
-    return m_impl->textColor;
-}
-
-const TextMetrics& DeviceContext::GetTextMetrics() const
-{
-    return m_impl->font.Metrics();
-}
-
-Size DeviceContext::MeasureString(const char16_t* text, int length) const
-{
-    return m_impl->font.Measure(text, length);
-}
-
-int DeviceContext::DrawText(const char16_t* text, int length, Rect& rect, UINT format)
-{
-    const TextLayout layout(m_impl->font, text, length, rect, format);
-    if (format & DT_CALCRECT) {
-        rect = layout.CalcRect();
-        return layout.Height();
-    }
-    DrawTextLayout(layout);
-    return layout.Height();
-}
 
 void DeviceContext::DrawTextLayout(const TextLayout& layout)
 {

@@ -1,13 +1,11 @@
 // The desktop's sans text through GDI: the message face of the desktop's settings at the size asked
 // for, laid out and drawn by DrawTextW. GDI draws text with no regard for alpha, so the text is
-// drawn white on black into a mask of its own, whose brightness is then how much of each pixel the
-// black text covers; that is composed over the caller's premultiplied pixels.
+// drawn into a coverage mask that is then composed, black, over the caller's premultiplied pixels.
 #include "platform/SystemText.h"
 
 #include <algorithm>
 #include <cwchar>
 
-#include "platform/Color.h"
 #include "platform/gdi/GdiShared.h"
 
 namespace platform {
@@ -49,8 +47,6 @@ public:
         if (m_dc) {
             if (m_previousFont)
                 ::SelectObject(m_dc, m_previousFont);
-            if (m_previousBitmap)
-                ::SelectObject(m_dc, m_previousBitmap);
             ::DeleteDC(m_dc);
         }
         if (m_font)
@@ -60,13 +56,7 @@ public:
     TextDc& operator=(const TextDc&) = delete;
 
     bool IsValid() const { return m_dc && m_previousFont; }
-    HDC Get() const { return m_dc; }
-    void Select(HBITMAP bitmap)
-    {
-        HGDIOBJ previous = ::SelectObject(m_dc, bitmap);
-        if (!m_previousBitmap)
-            m_previousBitmap = previous;
-    }
+    HFONT FontHandle() const { return m_font; }
 
     SIZE Measure(const std::u16string& text, int wrapWidth) const
     {
@@ -79,7 +69,6 @@ private:
     HDC m_dc = nullptr;
     HFONT m_font = nullptr;
     HGDIOBJ m_previousFont = nullptr;
-    HGDIOBJ m_previousBitmap = nullptr;
 };
 
 } // namespace
@@ -94,44 +83,20 @@ void DrawSystemText(const PixelBuffer& pixels, const std::u16string& text, int s
 {
     if (pixels.IsEmpty() || text.empty())
         return;
-    // Declared before the device context, so that the mask leaves the context before it is deleted.
-    gdi::Dib maskBitmap;
-    TextDc dc(size);
+    const TextDc dc(size);
     if (!dc.IsValid())
         return;
     const SIZE extent = dc.Measure(text, wrapWidth);
+    const Rect box{int(origin.x), int(origin.y), int(origin.x + extent.cx), int(origin.y + extent.cy)};
     // Only the part of the text that lands on the pixels gets a mask.
-    const long left = std::max<long>(origin.x, 0), top = std::max<long>(origin.y, 0);
-    const long right = std::min<long>(origin.x + extent.cx, pixels.width);
-    const long bottom = std::min<long>(origin.y + extent.cy, pixels.height);
-    if (right <= left || bottom <= top)
+    const Rect visible = box.Intersect({0, 0, pixels.width, pixels.height});
+    const gdi::CoverageMask mask(visible);
+    if (!mask.IsValid())
         return;
-    const int maskWidth = int(right - left), maskHeight = int(bottom - top);
-    std::uint32_t* mask = nullptr;
-    maskBitmap.reset(gdi::CreateDib(maskWidth, maskHeight, &mask));
-    if (!maskBitmap)
-        return;
-    dc.Select(maskBitmap.get());
-    ::SetTextColor(dc.Get(), RGB(255, 255, 255));
-    ::SetBkMode(dc.Get(), TRANSPARENT);
-    RECT box{origin.x - left, origin.y - top, origin.x - left + extent.cx, origin.y - top + extent.cy};
-    ::DrawTextW(dc.Get(), Win32Text(text.c_str()), int(text.size()), &box, Format(wrapWidth));
-    ::GdiFlush();
-    for (int y = 0; y < maskHeight; ++y) {
-        const std::uint32_t* coverageRow = mask + std::size_t(y) * std::size_t(maskWidth);
-        std::uint32_t* row = pixels.Row(int(top) + y) + left;
-        for (int x = 0; x < maskWidth; ++x) {
-            const std::uint32_t m = coverageRow[x];
-            const std::uint32_t coverage = (((m >> 16) & 0xFF) + ((m >> 8) & 0xFF) + (m & 0xFF) + 1) / 3;
-            if (coverage == 0)
-                continue;
-            // Black at `coverage` over the pixel: every channel keeps (255 - coverage) of itself,
-            // and the covered part becomes opaque.
-            const std::uint32_t keep = 255 - coverage, p = row[x];
-            row[x] = (coverage + MultiplyChannel(keep, p >> 24)) << 24 | MultiplyChannel(keep, (p >> 16) & 0xFF) << 16 |
-                     MultiplyChannel(keep, (p >> 8) & 0xFF) << 8 | MultiplyChannel(keep, p & 0xFF);
-        }
-    }
+    const gdi::Selection font(mask.Dc(), dc.FontHandle());
+    RECT drawn{box.left, box.top, box.right, box.bottom};
+    ::DrawTextW(mask.Dc(), Win32Text(text.c_str()), int(text.size()), &drawn, Format(wrapWidth));
+    mask.ComposeInto(pixels, Region(visible), 0xFF000000);
 }
 
 } // namespace platform

@@ -22,12 +22,12 @@ bool IsPlacedInGrid(const CControlUI& child)
 // A child's near and far edge on one axis of its cell: the cell starts at `at` and is `cell` long,
 // the child is `extent` long (its padding already taken off) and aligned centred, far or near. The
 // two axes follow the same rule, so it is written once.
-std::pair<int, int> AlignInCell(int at, int cell, int extent, int nearPad, int farPad, bool centred, bool far)
+std::pair<int, int> AlignInCell(int at, int cell, int extent, int nearPad, int farPad, bool centred, bool farAligned)
 {
     if (centred) {
         return {at + (cell - extent) / 2 + nearPad, at + (cell - extent) / 2 + extent - farPad};
     }
-    if (far) {
+    if (farAligned) {
         return {at + cell - extent + nearPad, at + cell - farPad};
     }
     return {at + nearPad, at + extent - farPad};

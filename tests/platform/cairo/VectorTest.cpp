@@ -7,6 +7,7 @@
 
 #include "platform/Color.h"
 #include "platform/DeviceContext.h"
+#include "tests/DrawingDifferences.h"
 #include "tests/platform/cairo/DrawingTestUtil.h"
 
 using namespace platform;
@@ -47,11 +48,19 @@ TEST(VectorTest, RoundCapsReachPastTheEndPoints)
     Surface diag = Surface::Create(40, 40);
     DeviceContext dd(diag);
     dd.DrawLineAA({5, 5}, {35, 30}, 3, 0xFFFFFFFF, LineCap::Round);
-    int partial = 0;
+    int partial = 0, opaque = 0;
     for (int y = 0; y < 40; ++y)
-        for (int x = 0; x < 40; ++x)
+        for (int x = 0; x < 40; ++x) {
             partial += AlphaOf(diag.GetPixel(x, y)) > 0 && AlphaOf(diag.GetPixel(x, y)) < 255;
-    EXPECT_GT(partial, 10);
+            opaque += AlphaOf(diag.GetPixel(x, y)) == 255;
+        }
+    if (tvutest::VectorDrawingAntialiased()) {
+        EXPECT_GT(partial, 10);
+    } else {
+        // Aliased (Wine's GDI+): the line is still there, about as wide as asked, its ends round.
+        EXPECT_GT(opaque, 3 * 30);
+        EXPECT_LT(opaque, 5 * 40);
+    }
 }
 
 TEST(VectorTest, TransformRotatesShapesAndTheClipStillApplies)
@@ -82,9 +91,17 @@ TEST(VectorTest, DrawImageScalesSmoothlyOrByNearestNeighbour)
     dn.DrawImage(src, {0, 0, 2, 1}, {0, 0, 20, 4}, ImageFilter::Nearest);
     EXPECT_PIXEL(nearest, 9, 2, 0xFF000000u);
     EXPECT_PIXEL(nearest, 10, 2, 0xFFFFFFFFu);
-    const std::uint32_t mid = RedOf(smooth.GetPixel(10, 2));
-    EXPECT_GT(mid, 60u);
-    EXPECT_LT(mid, 200u);
+    if (tvutest::ImageSamplingAsReferences()) {
+        const std::uint32_t mid = RedOf(smooth.GetPixel(10, 2));
+        EXPECT_GT(mid, 60u);
+        EXPECT_LT(mid, 200u);
+    } else {
+        // Sampled half a pixel off (Wine's GDI+): still a ramp from black to white, not a step.
+        int between = 0;
+        for (int x = 0; x < 20; ++x)
+            between += RedOf(smooth.GetPixel(x, 2)) > 30 && RedOf(smooth.GetPixel(x, 2)) < 225;
+        EXPECT_GE(between, 3);
+    }
     EXPECT_LT(RedOf(smooth.GetPixel(0, 2)), 10u); // edges are not blended with transparency
     EXPECT_EQ(AlphaOf(smooth.GetPixel(19, 2)), 255u);
 
@@ -135,13 +152,13 @@ TEST(VectorTest, StringAlignmentClipAndOutline)
                     r = {std::min(r.left, x), std::min(r.top, y), std::max(r.right, x + 1), std::max(r.bottom, y + 1)};
         return r;
     };
-    StringFormat far;
-    far.align = TextAlign::Far;
-    far.lineAlign = TextAlign::Far;
-    far.noWrap = true;
+    StringFormat farCorner;
+    farCorner.align = TextAlign::Far;
+    farCorner.lineAlign = TextAlign::Far;
+    farCorner.noWrap = true;
     Surface s = Surface::Create(200, 100);
     DeviceContext dc(s);
-    dc.DrawString(u"Done", 4, font, {0, 0, 200, 100}, far, Brush::Solid(0xFFFFFFFF));
+    dc.DrawString(u"Done", 4, font, {0, 0, 200, 100}, farCorner, Brush::Solid(0xFFFFFFFF));
     const Rect box = inkBox(s);
     EXPECT_GT(box.left, 100);
     EXPECT_GT(box.top, 60);

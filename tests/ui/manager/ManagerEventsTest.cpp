@@ -514,7 +514,7 @@ TEST_F(ManagerTest, MessageFiltersComeFirstAndTrackTheMouse)
     EXPECT_TRUE(manager->HandleWindowMessage(WM_MOUSEACTIVATE, 0, 0, result));
     EXPECT_EQ(result, MA_NOACTIVATE);
 
-    MINMAXINFO info;
+    MINMAXINFO info{}; // a zero height is left as the system gave it
     manager->SetWindowAttribute(u"mininfo", u"300,0");
     manager->HandleWindowMessage(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info), result);
     EXPECT_EQ(info.ptMinTrackSize.x, 300);

@@ -78,9 +78,9 @@ TEST_F(RenderTest, DestinationOffsetsClampRightAndBottomOnly)
 
     // Left and top are not clamped: an offset past the rectangle draws nothing at all.
     Canvas outside(60, 60);
-    TImageDescriptor far;
-    far.text = u"file='a.png' dest='25,0,30,10'";
-    EXPECT_TRUE(CRenderKit::DrawImageDescriptor(outside.dc.get(), manager.get(), rect, rect, far));
+    TImageDescriptor farAway;
+    farAway.text = u"file='a.png' dest='25,0,30,10'";
+    EXPECT_TRUE(CRenderKit::DrawImageDescriptor(outside.dc.get(), manager.get(), rect, rect, farAway));
     EXPECT_TRUE(outside.Ink().IsNull());
 }
 

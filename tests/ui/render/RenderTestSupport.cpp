@@ -64,14 +64,14 @@ int Canvas::CountPixels(std::uint32_t value) const
 
 int Canvas::CountNear(std::uint32_t argb, int tolerance) const
 {
-    auto near = [tolerance](std::uint32_t a, std::uint32_t b) { return std::abs(int(a) - int(b)) <= tolerance; };
+    auto within = [tolerance](std::uint32_t a, std::uint32_t b) { return std::abs(int(a) - int(b)) <= tolerance; };
     int n = 0;
     for (int y = 0; y < surface.Height(); ++y) {
         for (int x = 0; x < surface.Width(); ++x) {
             const std::uint32_t p = Pixel(x, y);
-            n += near(platform::RedOf(p), platform::RedOf(argb)) &&
-                         near(platform::GreenOf(p), platform::GreenOf(argb)) &&
-                         near(platform::BlueOf(p), platform::BlueOf(argb))
+            n += within(platform::RedOf(p), platform::RedOf(argb)) &&
+                         within(platform::GreenOf(p), platform::GreenOf(argb)) &&
+                         within(platform::BlueOf(p), platform::BlueOf(argb))
                      ? 1
                      : 0;
         }

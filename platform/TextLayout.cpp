@@ -1,11 +1,11 @@
-// Plain-text layout with DrawText's rules. Pango finds wrap positions; ellipsis, prefix marks and
-// placement are done here so the results read like GDI's ("..." of three periods, lines of the
-// font's full height).
+// Plain-text layout with DrawText's rules. The drawing backend finds wrap positions; ellipsis,
+// prefix marks and placement are done here so the results read like GDI's ("..." of three periods,
+// lines of the font's full height) over every backend.
 #include "platform/TextLayout.h"
 
 #include <algorithm>
 
-#include "platform/cairo/CairoShared.h"
+#include "platform/LineBreaking.h"
 
 namespace platform {
 
@@ -86,24 +86,7 @@ void TextLayout::BreakParagraph(const std::u16string& text, const std::vector<in
         AddLine(text, mark);
         return;
     }
-    std::vector<int> offsets;
-    const std::string utf8 = cairo::ToUtf8(text.data(), static_cast<int>(text.size()), &offsets);
-    PangoLayout* layout = cairo::CreateLayout(cairo::SharedPangoContext(), m_font, utf8);
-    pango_layout_set_width(layout, m_rect.Width() * PANGO_SCALE);
-    // As with GDI, lines break between words only; a word wider than the line keeps a line of its
-    // own and is clipped (or cut with an ellipsis).
-    pango_layout_set_wrap(layout, PANGO_WRAP_WORD);
-
-    // Byte offsets back to UTF-16 indices.
-    auto toIndex = [&offsets](int byte) {
-        return static_cast<int>(std::lower_bound(offsets.begin(), offsets.end(), byte) - offsets.begin());
-    };
-    std::vector<std::pair<int, int>> ranges;
-    for (GSList* l = pango_layout_get_lines_readonly(layout); l; l = l->next) {
-        const PangoLayoutLine* line = static_cast<const PangoLayoutLine*>(l->data);
-        ranges.emplace_back(toIndex(line->start_index), toIndex(line->start_index + line->length));
-    }
-    g_object_unref(layout);
+    const std::vector<std::pair<int, int>> ranges = BreakIntoLines(m_font, text, m_rect.Width());
 
     for (size_t k = 0; k < ranges.size(); ++k) {
         int begin = ranges[k].first;
