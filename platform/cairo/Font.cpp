@@ -91,6 +91,12 @@ std::string ToUtf8(const char16_t* text, int length, std::vector<int>* offsets)
 PangoLayout* CreateLayout(PangoContext* context, const Font& font, const std::string& utf8)
 {
     PangoLayout* layout = pango_layout_new(context);
+    SetLayoutText(layout, font, utf8);
+    return layout;
+}
+
+void SetLayoutText(PangoLayout* layout, const Font& font, const std::string& utf8)
+{
     pango_layout_set_font_description(layout, FontDescription(font));
     if (!font.IsNull() && (font.GetLogFont().underline || font.GetLogFont().strikeout)) {
         PangoAttrList* attrs = pango_attr_list_new();
@@ -100,9 +106,10 @@ PangoLayout* CreateLayout(PangoContext* context, const Font& font, const std::st
             pango_attr_list_insert(attrs, pango_attr_strikethrough_new(TRUE));
         pango_layout_set_attributes(layout, attrs);
         pango_attr_list_unref(attrs);
+    } else if (pango_layout_get_attributes(layout)) {
+        pango_layout_set_attributes(layout, nullptr);
     }
     pango_layout_set_text(layout, utf8.data(), static_cast<int>(utf8.size()));
-    return layout;
 }
 
 PangoLayout* CreateSansLayout(cairo_t* cr, const std::string& utf8, int pixels, int wrapWidth)

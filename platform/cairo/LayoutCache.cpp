@@ -39,14 +39,23 @@ public:
             if (!oldest || e.lastUse < oldest->lastUse)
                 oldest = &e;
         }
-        PangoLayout* layout = CreateLayout(SharedPangoContext(), font, ToUtf8(text, length));
         if (m_entries.size() < kCapacity) {
+            PangoLayout* layout = CreateLayout(SharedPangoContext(), font, ToUtf8(text, length));
             m_entries.push_back({font, std::u16string(key), layout, ++m_clock});
+            return static_cast<PangoLayout*>(g_object_ref(layout));
+        }
+        // The oldest entry's layout is given the new text when no caller still holds it; making a
+        // layout object costs about as much as shaping a short string.
+        if (G_OBJECT(oldest->layout)->ref_count == 1) {
+            SetLayoutText(oldest->layout, font, ToUtf8(text, length));
         } else {
             g_object_unref(oldest->layout);
-            *oldest = {font, std::u16string(key), layout, ++m_clock};
+            oldest->layout = CreateLayout(SharedPangoContext(), font, ToUtf8(text, length));
         }
-        return static_cast<PangoLayout*>(g_object_ref(layout));
+        oldest->font = font;
+        oldest->text.assign(key);
+        oldest->lastUse = ++m_clock;
+        return static_cast<PangoLayout*>(g_object_ref(oldest->layout));
     }
 
 private:

@@ -156,3 +156,40 @@ TEST(ShapedTextCacheTest, DrawingAfterMeasuringUsesTheSelectedFont)
 }
 
 } // namespace
+
+namespace {
+
+// "mmm" drawn in `font` after `flood` has shaped enough strings to fill the cache on its own.
+std::vector<std::uint32_t> DrawnAfterFlooding(const Font& font, const Font& flood)
+{
+    for (int i = 0; i < 200; ++i) {
+        const std::u16string s = u"filler " + std::u16string(static_cast<std::size_t>(i % 50 + 1), u'x') +
+                                 std::u16string(static_cast<std::size_t>(i / 50 + 1), u'y');
+        flood.Measure(s.data(), static_cast<int>(s.size()));
+    }
+    Surface s = Surface::Create(60, 30);
+    s.Clear(0xFFFFFFFF);
+    DeviceContext dc(s);
+    dc.SelectFont(font);
+    dc.SetTextColor(0xFF000000);
+    Rect r{0, 0, 60, 30};
+    dc.DrawText(u"mmm", 3, r, DT_SINGLELINE | DT_NOPREFIX);
+    std::vector<std::uint32_t> pixels;
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 60; ++x)
+            pixels.push_back(s.GetPixel(x, y));
+    return pixels;
+}
+
+} // namespace
+
+TEST(ShapedTextCacheTest, AReusedShapingLosesTheUnderlineOfItsFormerFont)
+{
+    const Font plain = Font::Create({u"Sans", 14});
+    const Font underlined = Font::Create({u"Sans", 14, false, false, true});
+    const Font struck = Font::Create({u"Sans", 14, false, false, false, true});
+    const std::vector<std::uint32_t> clean = DrawnAfterFlooding(plain, plain);
+    EXPECT_EQ(DrawnAfterFlooding(plain, underlined), clean) << "no underline left from a reused shaping";
+    EXPECT_EQ(DrawnAfterFlooding(plain, struck), clean) << "no strikeout left from a reused shaping";
+    EXPECT_NE(DrawnAfterFlooding(underlined, plain), clean) << "an underlined font still draws its underline";
+}
