@@ -1,8 +1,9 @@
 // The uninstaller as a whole, run from its copy in a staged sandbox:
 //   FirstFrame/headless  exec of the copy to its first presented frame (the headless backend's
 //                        first frame file)
-//   FirstFrame/xvfb      exec of the copy to its first frame on a private Xvfb server (the frame
-//                        that sends "windowinit", seen as the confirmation box's helper process)
+//   FirstFrame/xvfb      exec of the copy to its first frame on a private Xvfb server: the frame
+//                        that sends "windowinit", seen on the server as the confirmation box,
+//                        a second window with the uninstaller's title, next to the main one
 //   WholeRun             a confirmed headless run: peak resident memory, and the CPU time the
 //                        process spends per second of its (mostly animated) run
 //   ProgressAnimation    the CPU time per second of the progress animation alone: sampled from the
@@ -29,6 +30,11 @@
 #include <thread>
 #include <unistd.h>
 #include <vector>
+
+#ifdef TVU_HAVE_X11
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#endif
 
 extern char** environ;
 
@@ -116,13 +122,6 @@ std::string ChildrenFile(int pid)
     return path;
 }
 
-bool HasChild(int pid)
-{
-    std::ifstream in(ChildrenFile(pid));
-    int child = 0;
-    return bool(in >> child);
-}
-
 void KillAndReap(int pid)
 {
     // The copy and the helper process of its confirmation box, if any.
@@ -189,6 +188,32 @@ private:
     std::string m_display;
 };
 
+#ifdef TVU_HAVE_X11
+// Viewable windows titled like the uninstaller's anywhere below `parent`: its main window and, once
+// the first frame has been shown, its confirmation box.
+int CountTitled(Display* display, Window parent)
+{
+    Window root = 0, up = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display, parent, &root, &up, &children, &count))
+        return 0;
+    int found = 0;
+    for (unsigned i = 0; i < count; ++i) {
+        XWindowAttributes a;
+        if (!XGetWindowAttributes(display, children[i], &a) || a.map_state != IsViewable)
+            continue;
+        XTextProperty title{};
+        bool match = false;
+        if (XGetWMName(display, children[i], &title) && title.value) {
+            match = std::string(reinterpret_cast<const char*>(title.value), title.nitems) == "Tarvion Uninstall Window";
+            XFree(title.value);
+        }
+        found += match ? 1 : CountTitled(display, children[i]);
+    }
+    XFree(children);
+    return found;
+}
+
 void FirstFrameXvfb(benchmark::State& state)
 {
     if (!fs::exists("/usr/bin/Xvfb")) {
@@ -196,10 +221,14 @@ void FirstFrameXvfb(benchmark::State& state)
         return;
     }
     Xvfb server;
-    if (!server.Ok()) {
+    // A server that is not there would let the uninstaller fall back to the headless backend,
+    // whose run is no first frame on a display at all.
+    Display* display = server.Ok() ? XOpenDisplay(server.Display().c_str()) : nullptr;
+    if (!display) {
         state.SkipWithError("Xvfb did not start");
         return;
     }
+    const Window root = DefaultRootWindow(display);
     for (auto _ : state) {
         state.PauseTiming();
         Sandbox box(20);
@@ -208,14 +237,30 @@ void FirstFrameXvfb(benchmark::State& state)
         state.ResumeTiming();
         const auto start = Clock::now();
         const int pid = Spawn(box.Copy(), {}, env);
-        while (!HasChild(pid) && Clock::now() - start < std::chrono::seconds(20))
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        bool shown = false;
+        while (!(shown = CountTitled(display, root) >= 2) && Clock::now() - start < std::chrono::seconds(20))
+            std::this_thread::sleep_for(std::chrono::microseconds(500));
         state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
         state.PauseTiming();
         KillAndReap(pid);
+        // The server drops a killed client's windows a moment later; the next run starts without them.
+        const auto killed = Clock::now();
+        while (CountTitled(display, root) > 0 && Clock::now() - killed < std::chrono::seconds(5))
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
         state.ResumeTiming();
+        if (!shown) {
+            state.SkipWithError("no first frame on the X server within 20 s");
+            break;
+        }
     }
+    XCloseDisplay(display);
 }
+#else
+void FirstFrameXvfb(benchmark::State& state)
+{
+    state.SkipWithError("built without Xlib");
+}
+#endif
 
 void ExecTrue(benchmark::State& state)
 {

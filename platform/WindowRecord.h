@@ -38,6 +38,9 @@ struct WindowRecord
     RECT restoreRect; // the rectangle to come back to from the minimised state
     RECT normalRect;  // the rectangle to come back to from the maximised state
     RECT updateRect;  // bounding box of what needs painting, client coordinates
+    // What needs painting as a few separate rectangles within updateRect, so that two small changes
+    // far apart (a label and a bar) are not repainted as the large box around both.
+    std::vector<RECT> updatePieces;
     bool needsPaint = false;
     bool creating = true; // until CreateWindowEx has finished sending WM_CREATE
     bool destroying = false;

@@ -35,7 +35,9 @@ namespace platform {
 // for a child window, a view into its top-level window's picture).
 struct PaintInfo
 {
-    RECT dirty;
+    RECT dirty; // the bounding box of everything to paint
+    // The separate rectangles within `dirty` that need painting; empty means all of `dirty`.
+    std::vector<RECT> pieces;
     PixelBuffer pixels;
     bool erase = false;
 };

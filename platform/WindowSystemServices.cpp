@@ -33,6 +33,38 @@ RECT Union(const RECT& a, const RECT& b)
                 std::max(a.bottom, b.bottom)};
 }
 
+bool OverlapOrTouch(const RECT& a, const RECT& b)
+{
+    return a.left <= b.right && b.left <= a.right && a.top <= b.bottom && b.top <= a.bottom;
+}
+
+// More separate pieces than this are painted as their bounding box: each piece costs a pass over
+// the control tree and a presentation of its own.
+constexpr std::size_t kMaxUpdatePieces = 4;
+
+void AddUpdatePiece(std::vector<RECT>& pieces, RECT area)
+{
+    // A new area swallows every piece it overlaps or touches, and the grown area may reach more.
+    for (bool merged = true; merged;) {
+        merged = false;
+        for (auto it = pieces.begin(); it != pieces.end(); ++it) {
+            if (OverlapOrTouch(*it, area)) {
+                area = Union(*it, area);
+                pieces.erase(it);
+                merged = true;
+                break;
+            }
+        }
+    }
+    pieces.push_back(area);
+    if (pieces.size() > kMaxUpdatePieces) {
+        RECT box{};
+        for (const RECT& piece : pieces)
+            box = Union(box, piece);
+        pieces.assign(1, box);
+    }
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -49,6 +81,7 @@ bool WindowSystem::InvalidateRect(HWND hwnd, const RECT* rect, bool erase)
     if (Empty(area))
         return true;
     window->updateRect = Union(window->updateRect, area);
+    AddUpdatePiece(window->updatePieces, area);
     window->needsPaint = true;
     (void)erase;
     return true;
@@ -62,6 +95,7 @@ bool WindowSystem::ValidateRect(HWND hwnd, const RECT* rect)
     const RECT& u = window->updateRect;
     if (!rect || (rect->left <= u.left && rect->top <= u.top && rect->right >= u.right && rect->bottom >= u.bottom)) {
         window->updateRect = RECT{};
+        window->updatePieces.clear();
         window->needsPaint = false;
     }
     return true;
@@ -92,9 +126,13 @@ bool WindowSystem::BeginPaint(HWND hwnd, PaintInfo& paint)
     if (!window)
         return false;
     paint.dirty = window->needsPaint ? window->updateRect : RECT{};
+    paint.pieces.clear();
+    if (window->needsPaint && window->updatePieces.size() > 1)
+        paint.pieces = std::move(window->updatePieces);
     paint.erase = window->needsPaint;
     window->needsPaint = false;
     window->updateRect = RECT{};
+    window->updatePieces.clear();
     paint.pixels = WindowPixels(hwnd);
     return true;
 }
@@ -103,7 +141,13 @@ bool WindowSystem::EndPaint(HWND hwnd, const PaintInfo& paint)
 {
     if (!Record(hwnd))
         return false;
-    return PresentWindow(hwnd, &paint.dirty);
+    if (paint.pieces.empty())
+        return PresentWindow(hwnd, &paint.dirty);
+    // Only the pieces were painted: what lies between them on screen is unchanged.
+    bool presented = true;
+    for (const RECT& piece : paint.pieces)
+        presented = PresentWindow(hwnd, &piece) && presented;
+    return presented;
 }
 
 PixelBuffer WindowSystem::WindowPixels(HWND hwnd) const

@@ -45,6 +45,13 @@ std::string ToUtf8(const char16_t* text, int length, std::vector<int>* offsets =
 
 // A layout of `utf8` in `font` with its underline and strikeout attributes applied.
 PangoLayout* CreateLayout(PangoContext* context, const Font& font, const std::string& utf8);
+// Gives a layout made by CreateLayout another font and text, as CreateLayout would have made it.
+void SetLayoutText(PangoLayout* layout, const Font& font, const std::string& utf8);
+
+// The layout CreateLayout makes of `text` in `font` on this thread's context, taken from the thread's
+// cache of recently shaped strings when it is there. The caller owns one reference (g_object_unref)
+// and must not change the layout: other callers get the same one.
+PangoLayout* SharedLayout(const Font& font, const char16_t* text, int length);
 
 // Plain text in the desktop's sans face at `pixels` size, word-wrapped at `wrapWidth` pixels when
 // that is positive: the look of the window system's own tooltips and message boxes. The caller

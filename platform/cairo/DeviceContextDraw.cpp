@@ -113,10 +113,14 @@ void DeviceContext::DrawTextLayout(const TextLayout& layout)
     for (const TextLine& line : layout.Lines()) {
         if (line.text.empty() || !clip.Intersects(line.rect))
             continue;
-        std::vector<int> offsets;
-        const std::string utf8 = cairo::ToUtf8(line.text.data(), static_cast<int>(line.text.size()), &offsets);
-        PangoLayout* pl = cairo::CreateLayout(cairo::SharedPangoContext(), layout.GetFont(), utf8);
-        if (line.prefixIndex >= 0) {
+        PangoLayout* pl = nullptr;
+        if (line.prefixIndex < 0) {
+            // The layout the line was measured with, unless it has gone from the cache since.
+            pl = cairo::SharedLayout(layout.GetFont(), line.text.data(), static_cast<int>(line.text.size()));
+        } else {
+            std::vector<int> offsets;
+            const std::string utf8 = cairo::ToUtf8(line.text.data(), static_cast<int>(line.text.size()), &offsets);
+            pl = cairo::CreateLayout(cairo::SharedPangoContext(), layout.GetFont(), utf8);
             PangoAttrList* attrs = pango_layout_get_attributes(pl);
             attrs = attrs ? pango_attr_list_copy(attrs) : pango_attr_list_new();
             PangoAttribute* underline = pango_attr_underline_new(PANGO_UNDERLINE_SINGLE);

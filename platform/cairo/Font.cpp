@@ -91,6 +91,12 @@ std::string ToUtf8(const char16_t* text, int length, std::vector<int>* offsets)
 PangoLayout* CreateLayout(PangoContext* context, const Font& font, const std::string& utf8)
 {
     PangoLayout* layout = pango_layout_new(context);
+    SetLayoutText(layout, font, utf8);
+    return layout;
+}
+
+void SetLayoutText(PangoLayout* layout, const Font& font, const std::string& utf8)
+{
     pango_layout_set_font_description(layout, FontDescription(font));
     if (!font.IsNull() && (font.GetLogFont().underline || font.GetLogFont().strikeout)) {
         PangoAttrList* attrs = pango_attr_list_new();
@@ -100,9 +106,10 @@ PangoLayout* CreateLayout(PangoContext* context, const Font& font, const std::st
             pango_attr_list_insert(attrs, pango_attr_strikethrough_new(TRUE));
         pango_layout_set_attributes(layout, attrs);
         pango_attr_list_unref(attrs);
+    } else if (pango_layout_get_attributes(layout)) {
+        pango_layout_set_attributes(layout, nullptr);
     }
     pango_layout_set_text(layout, utf8.data(), static_cast<int>(utf8.size()));
-    return layout;
 }
 
 PangoLayout* CreateSansLayout(cairo_t* cr, const std::string& utf8, int pixels, int wrapWidth)
@@ -259,13 +266,77 @@ Size Font::Measure(const char16_t* text, int length) const
     Size size{0, Metrics().height};
     if (!m_impl || !text || length <= 0)
         return size;
-    const std::string utf8 = cairo::ToUtf8(text, length);
-    PangoLayout* layout = cairo::CreateLayout(cairo::SharedPangoContext(), *this, utf8);
+    PangoLayout* layout = cairo::SharedLayout(*this, text, length);
     PangoRectangle logical;
     pango_layout_get_extents(layout, nullptr, &logical);
     size.width = ToPixelsCeil(static_cast<double>(logical.width) / PANGO_SCALE);
     g_object_unref(layout);
     return size;
+}
+
+namespace {
+
+// A group of characters shaped together and its advance, in Pango units.
+struct Cluster
+{
+    int start = 0; // byte offsets in the layout's text
+    int end = 0;
+    int width = 0;
+};
+
+std::vector<Cluster> ClustersInLogicalOrder(PangoLayout* layout)
+{
+    std::vector<Cluster> clusters;
+    const char* utf8 = pango_layout_get_text(layout);
+    for (GSList* l = pango_layout_get_lines_readonly(layout); l; l = l->next) {
+        for (GSList* r = static_cast<PangoLayoutLine*>(l->data)->runs; r; r = r->next) {
+            PangoGlyphItem* run = static_cast<PangoGlyphItem*>(r->data);
+            PangoGlyphItemIter it;
+            for (gboolean more = pango_glyph_item_iter_init_start(&it, run, utf8); more;
+                 more = pango_glyph_item_iter_next_cluster(&it)) {
+                Cluster c{it.start_index, it.end_index, 0};
+                // Left to right a cluster's glyphs are [start_glyph, end_glyph); right to left they
+                // are (end_glyph, start_glyph].
+                const bool forward = it.start_glyph < it.end_glyph;
+                const int first = forward ? it.start_glyph : it.end_glyph + 1;
+                const int last = forward ? it.end_glyph : it.start_glyph + 1;
+                for (int g = first; g < last; ++g)
+                    c.width += run->glyphs->glyphs[g].geometry.width;
+                clusters.push_back(c);
+            }
+        }
+    }
+    // Right-to-left text is shaped in visual order; the widths add up in the order characters come.
+    std::sort(clusters.begin(), clusters.end(), [](const Cluster& a, const Cluster& b) { return a.start < b.start; });
+    return clusters;
+}
+
+} // namespace
+
+std::vector<int> Font::PrefixWidths(const char16_t* text, int length) const
+{
+    std::vector<int> widths(static_cast<std::size_t>(std::max(length, 0)), 0);
+    if (!m_impl || !text || length <= 0)
+        return widths;
+    std::vector<int> offsets;
+    cairo::ToUtf8(text, length, &offsets);
+    PangoLayout* layout = cairo::SharedLayout(*this, text, length);
+    const std::vector<Cluster> clusters = ClustersInLogicalOrder(layout);
+    g_object_unref(layout);
+
+    // Both walks go forward: UTF-16 indices map to ascending byte offsets.
+    long long done = 0; // the advance of the clusters wholly before the current character
+    std::size_t k = 0;
+    for (int i = 0; i < length; ++i) {
+        const int byte = offsets[static_cast<std::size_t>(i)];
+        while (k < clusters.size() && clusters[k].end <= byte)
+            done += clusters[k++].width;
+        long long through = done;
+        if (k < clusters.size() && clusters[k].start <= byte)
+            through += clusters[k].width;
+        widths[static_cast<std::size_t>(i)] = ToPixelsCeil(static_cast<double>(through) / PANGO_SCALE);
+    }
+    return widths;
 }
 
 CharWidths Font::GetCharWidths(char32_t ch) const
@@ -282,8 +353,7 @@ CharWidths Font::GetCharWidths(char32_t ch) const
     } else {
         units[0] = static_cast<char16_t>(ch);
     }
-    const std::string utf8 = cairo::ToUtf8(units, length);
-    PangoLayout* layout = cairo::CreateLayout(cairo::SharedPangoContext(), *this, utf8);
+    PangoLayout* layout = cairo::SharedLayout(*this, units, length);
     PangoRectangle ink, logical;
     pango_layout_get_extents(layout, &ink, &logical);
     g_object_unref(layout);

@@ -79,8 +79,12 @@ void* CStringPtrMap::Lookup(const char16_t* key, bool moveToFront)
 
 bool CStringPtrMap::Insert(const char16_t* key, void* value)
 {
-    if (m_buckets == nullptr || key == nullptr) {
+    if (m_bucketCount == 0 || key == nullptr) {
         return false;
+    }
+    if (m_buckets == nullptr) {
+        // Most maps (one per control) never get an entry: their buckets come with the first.
+        m_buckets = new TNode* [m_bucketCount] {};
     }
     if (Lookup(key, true) != nullptr) {
         return false;
@@ -94,7 +98,7 @@ bool CStringPtrMap::Insert(const char16_t* key, void* value)
 
 void* CStringPtrMap::Set(const char16_t* key, void* value)
 {
-    if (m_buckets == nullptr || key == nullptr) {
+    if (m_bucketCount == 0 || key == nullptr) {
         return value;
     }
     if (m_count > 0) {
@@ -146,8 +150,7 @@ void CStringPtrMap::Resize(int n)
 {
     FreeAll();
     if (n > 0) {
-        m_buckets = new TNode* [n] {};
-        m_bucketCount = n;
+        m_bucketCount = n; // the bucket array itself is made by the first insertion
     }
 }
 

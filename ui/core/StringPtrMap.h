@@ -58,7 +58,7 @@ private:
     void PushFront(TNode* node, int bucket);
     void FreeAll();
 
-    TNode** m_buckets = nullptr;
+    TNode** m_buckets = nullptr; // null until the first insertion, or without buckets
     int m_bucketCount = 0;
     int m_count = 0;
 };

@@ -104,7 +104,13 @@ void CWindowManagerUI::Paint()
     const CUIRect dirty(paint.dirty.left, paint.dirty.top, paint.dirty.right, paint.dirty.bottom);
     if (m_root != nullptr && !dirty.IsEmpty() && !paint.pixels.IsEmpty()) {
         platform::PaintContext dc(paint);
-        PaintTree(dc, dirty);
+        if (paint.pieces.empty()) {
+            PaintTree(dc, dirty);
+        } else {
+            // Separate changes are painted separately, so the space between them is left alone.
+            for (const RECT& piece : paint.pieces)
+                PaintTree(dc, CUIRect(piece.left, piece.top, piece.right, piece.bottom));
+        }
     }
     if (m_layered)
         m_layeredDirty.Clear();

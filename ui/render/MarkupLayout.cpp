@@ -254,29 +254,28 @@ int CMarkupLayout::PlaceText(const char16_t* s, int n, Pass pass, LineBox& line)
 
 RunFit CMarkupLayout::FitRun(const FontState& font, const char16_t* s, int n, int available, bool atLineStart) const
 {
-    // A run is measured only as far as a line can hold it: prefixes are tried at doubling lengths
+    // A run is shaped only as far as a line can hold it: prefixes are tried at doubling lengths
     // until one overflows, so a long run in a narrow box costs what each line holds, not the
-    // whole rest of the run once per line. A run of usual length is measured once, whole.
+    // whole rest of the run once per line. A run of usual length is shaped once, whole, and the
+    // widths of all its prefixes come from that one shaping.
     int fits = 0;
-    int overflows = 0;
+    std::vector<int> widths;
     for (int probe = std::min(n, kFirstProbe);; probe = std::min(n, probe * 2)) {
         if (probe < n && IsLowSurrogate(s[probe]))
             ++probe; // never between the halves of a surrogate pair
-        const int width = font.font.Measure(s, probe).width;
-        if (width > available) {
-            overflows = probe;
+        widths = font.font.PrefixWidths(s, probe);
+        if (widths.back() > available)
             break;
-        }
         if (probe >= n) {
             RunFit whole;
             whole.count = n;
-            whole.textWidth = whole.width = width;
+            whole.textWidth = whole.width = font.font.Measure(s, n).width;
             return whole;
         }
         fits = probe;
     }
 
-    int count = FittingPrefix(font, s, fits, overflows, available);
+    int count = FittingPrefix(font, s, widths, fits, available);
     if (count == 0 && atLineStart)
         count = CharLength(s, n, 0); // a line always takes at least one character
     if ((m_style & DT_WORDBREAK) && count > 0) {
@@ -340,24 +339,21 @@ bool CMarkupLayout::MoveEllipsisBack()
     return false;
 }
 
-int CMarkupLayout::FittingPrefix(const FontState& font, const char16_t* s, int fits, int overflows, int available) const
+int CMarkupLayout::FittingPrefix(const FontState& font, const char16_t* s, const std::vector<int>& widths, int fits,
+                                 int available) const
 {
-    // Widths grow with the prefix, so the longest prefix that fits is found by bisection over
-    // character boundaries; `fits` always fits and `overflows` never does.
-    while (overflows - fits > 1) {
-        int mid = fits + (overflows - fits) / 2;
-        if (IsLowSurrogate(s[mid]) && mid - 1 > fits)
-            --mid;
-        else if (IsLowSurrogate(s[mid]))
-            ++mid;
-        if (mid >= overflows)
-            break;
-        if (font.font.Measure(s, mid).width <= available)
-            fits = mid;
-        else
-            overflows = mid;
-    }
-    return fits;
+    // `widths` are the prefix widths of a start of the run that overflows, and its first `fits`
+    // characters are known to fit. The longest prefix that fits ends at a character boundary.
+    int count = fits;
+    const int shaped = static_cast<int>(widths.size());
+    for (int end = fits + 1; end < shaped && widths[end - 1] <= available; ++end)
+        if (!IsLowSurrogate(s[end]))
+            count = end;
+    // Measured within the longer string a prefix may come out a pixel narrower than alone, where a
+    // kerned pair straddles its end; what is drawn is the prefix alone.
+    while (count > fits && font.font.Measure(s, count).width > available)
+        count = PreviousCharStart(s, count);
+    return count;
 }
 
 int CMarkupLayout::RunTop(const LineBox& line, int height, int externalLeading) const

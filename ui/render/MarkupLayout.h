@@ -143,7 +143,8 @@ private:
     RunFit FitRun(const FontState& font, const char16_t* s, int n, int available, bool atLineStart) const;
     RunFit EllipsisFit(const FontState& font, const char16_t* s, int count, int available) const;
     bool MoveEllipsisBack();
-    int FittingPrefix(const FontState& font, const char16_t* s, int fits, int overflows, int available) const;
+    int FittingPrefix(const FontState& font, const char16_t* s, const std::vector<int>& widths, int fits,
+                      int available) const;
     void DrawRun(const FontState& font, const char16_t* s, const RunFit& fit, const LineBox& line);
     int RunTop(const LineBox& line, int height, int externalLeading) const;
 

@@ -46,12 +46,27 @@ inline bool IsNonAsciiAlnum(char16_t ch)
     return ch != 0xFEFF && ch < 0xFFF0 && !(ch >= 0xFF00 && ch <= 0xFF0F);
 }
 
+// ASCII name characters by code: one load instead of a chain of range tests, in the parser's
+// hottest loop.
+struct TAsciiNameTable
+{
+    bool name[128];
+    constexpr TAsciiNameTable() : name()
+    {
+        for (int c = 0; c < 128; ++c) {
+            name[c] =
+                (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == ':';
+        }
+    }
+};
+
+inline constexpr TAsciiNameTable kAsciiNames{};
+
 // Name characters: letters, digits, '_' and ':'. '-' and '.' end a name.
 inline bool IsNameChar(char16_t ch)
 {
     if (ch < 0x80) {
-        return (ch >= u'a' && ch <= u'z') || (ch >= u'A' && ch <= u'Z') || (ch >= u'0' && ch <= u'9') || ch == u'_' ||
-               ch == u':';
+        return kAsciiNames.name[ch];
     }
     return IsNonAsciiAlnum(ch);
 }

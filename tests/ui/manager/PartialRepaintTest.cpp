@@ -322,3 +322,38 @@ TEST_F(PartialRepaintTest, AHiddenControlsPlaceIsRepaintedWithoutItsSiblings)
 }
 
 } // namespace
+
+TEST_F(PartialRepaintTest, TwoChangesFarApartLeaveWhatLiesBetweenThemUnpainted)
+{
+    // A label and a bar far apart change together, as the progress display's do; a control in the
+    // box around both, but in neither, keeps its pixels and is not painted.
+    auto* label = Floating(kRed, 150, 10, 190, 20);
+    auto* between = Floating(kGreen, 60, 40, 120, 60);
+    auto* bar = Floating(kBlue, 10, 80, 30, 90);
+    auto* root = new ui::CContainerUI;
+    root->SetBackColor(kWhite);
+    root->Add(label);
+    root->Add(between);
+    root->Add(bar);
+    manager->AttachRoot(root);
+    windows->UpdateWindow(hwnd);
+    ASSERT_EQ(Pixel(90, 50), kGreen);
+    label->painted = between->painted = bar->painted = 0;
+
+    label->SetBackColor(kBlue);
+    bar->SetFixedWidth(40);
+    EXPECT_EQ(PendingDirty(), CUIRect(10, 10, 190, 90)) << "the bounding box of both changes";
+    windows->UpdateWindow(hwnd);
+    EXPECT_EQ(label->painted, 1);
+    EXPECT_EQ(bar->painted, 1);
+    EXPECT_EQ(between->painted, 0) << "what lies only between the changes is not painted";
+    EXPECT_EQ(Pixel(170, 15), kBlue);
+    EXPECT_EQ(Pixel(45, 85), kBlue);
+    EXPECT_EQ(Pixel(90, 50), kGreen);
+
+    // The picture is the one a full repaint gives.
+    const std::vector<std::uint32_t> partial = Picture();
+    windows->InvalidateRect(hwnd, nullptr, false);
+    windows->UpdateWindow(hwnd);
+    EXPECT_EQ(Picture(), partial);
+}

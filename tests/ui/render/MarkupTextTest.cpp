@@ -372,6 +372,24 @@ TEST_F(RenderTest, LongRunsWrapWhereTheyFitWhateverTheirLength)
     EXPECT_EQ(Measure({0, 0, TextWidth(upTo.c_str()), 300}, straddling.c_str()).Height(), 2 * line);
 }
 
+TEST_F(RenderTest, ACutRunKeepsTheLongestStartThatFitsKernedPairsIncluded)
+{
+    // Letters that kern: a start measured inside the whole run can be narrower than measured alone,
+    // and what is drawn is the start alone, which must fit.
+    const std::u16string text = u"AVATAR To Ta WAVE Tarvion, YAW";
+    std::vector<int> alone;
+    for (std::size_t k = 1; k <= text.size(); ++k)
+        alone.push_back(TextWidth(text.substr(0, k).c_str()));
+    for (int width = 4; width < alone.back(); ++width) {
+        std::size_t k = 0;
+        while (k < alone.size() && alone[k] <= width)
+            ++k;
+        const int expected = alone[std::max<std::size_t>(k, 1) - 1]; // a line takes one character at least
+        EXPECT_EQ(Measure({0, 0, width, 300}, text.c_str(), DT_SINGLELINE).Width(), std::min(expected, width))
+            << "in a box " << width << " wide";
+    }
+}
+
 TEST_F(RenderTest, DrawingStopsBelowTheRectangle)
 {
     const int line = LineHeight();

@@ -229,6 +229,50 @@ TEST(Markup, MalformedInputsReportTheirExactError)
     }
 }
 
+TEST(Markup, NamesEndAtTheFirstCharacterThatIsNoNameCharacterWhateverTheirLength)
+{
+    // Names are scanned several characters at a time: every length around those steps, with the
+    // characters next to each range of name characters, must end where a character-by-character
+    // reading ends.
+    struct Neighbour
+    {
+        char16_t ch;
+        bool inName;
+    };
+    const std::vector<Neighbour> neighbours = {
+        {u'@', false},      {u'A', true},     {u'Z', true},      {u'[', false},      {u'`', false},
+        {u'a', true},       {u'z', true},     {u'{', false},     {u'/', false},      {u'0', true},
+        {u'9', true},       {u':', true},     {u';', false},     {u'_', true},       {u'^', false},
+        {u'-', false},      {u'.', false},    {u'\x7F', false},  {u'\x01', false},   {u'\xC0', true},
+        {u'\xD7', false},   {u'\xE9', true},  {u'\x4E2D', true}, {u'\x3001', false}, {u'\x2014', false},
+        {u'\xFEFF', false}, {u'\x80', false}, {u'\xB5', true},
+    };
+    for (int length = 1; length <= 20; ++length) {
+        const std::u16string start(static_cast<std::size_t>(length), u'n');
+        for (const Neighbour& n : neighbours) {
+            const std::u16string name = start + n.ch + u"b";
+            const std::u16string element = u"<" + name + u"/>";
+            CXmlDocument elementDoc;
+            const std::u16string attribute = u"<e " + name + u"=\"v\"/>";
+            CXmlDocument attributeDoc;
+            const std::string what = Narrow(name) + " (" + std::to_string(int(n.ch)) + ")";
+            if (n.inName) {
+                ASSERT_TRUE(elementDoc.LoadText(element.c_str())) << what;
+                EXPECT_EQ(S(elementDoc.Root().Name()), name) << what;
+                ASSERT_TRUE(attributeDoc.LoadText(attribute.c_str())) << what;
+                EXPECT_EQ(S(attributeDoc.Root().AttributeName(0)), name) << what;
+            } else {
+                EXPECT_FALSE(elementDoc.LoadText(element.c_str())) << what;
+                // The character after the name ends it and is overwritten; "b" is read as an
+                // attribute, and a '/' leaves a "/b" that does not close the tag.
+                EXPECT_EQ(S(elementDoc.GetErrorLocation()), S(n.ch == u'/' ? u"/b/>" : u"/>")) << what;
+                EXPECT_FALSE(attributeDoc.LoadText(attribute.c_str())) << what;
+                EXPECT_EQ(S(attributeDoc.GetErrorMessage()), S(u"Error while parsing attributes")) << what;
+            }
+        }
+    }
+}
+
 TEST(Markup, ErrorTextsAreKeptUntilTheNextParseAndCopiedTruncated)
 {
     CXmlDocument doc;
