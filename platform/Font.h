@@ -72,13 +72,11 @@ public:
     // font's line height. No prefix or line-break processing.
     Size Measure(const char16_t* text, int length) const;
     // The advance widths of every prefix of a string on one line from a single shaping: entry i is
-    // the width of text[0..i]. Characters shaped together (a base and its combining marks, the two
+    // the width of text[0..i], as GetTextExtentExPointW reports them (`length` entries, none for no
+    // text). Characters shaped together (a base and its combining marks, the two
     // halves of a surrogate pair, a ligature) all get the width at the end of their group.
     std::vector<int> PrefixWidths(const char16_t* text, int length) const;
     CharWidths GetCharWidths(char32_t ch) const;
-    // The advance widths of every start of the string on one line: entry i is the width of
-    // text[0..i], as GetTextExtentExPointW reports them. `length` entries; empty for no text.
-    std::vector<int> PrefixWidths(const char16_t* text, int length) const;
 
     struct Impl;
     Impl* GetImpl() const { return m_impl.get(); }
