@@ -207,17 +207,33 @@ Size Font::Measure(const char16_t* text, int length) const
 
 std::vector<int> Font::PrefixWidths(const char16_t* text, int length) const
 {
-    if (!text || length <= 0)
+    if (length <= 0)
         return {};
     std::vector<int> widths(std::size_t(length), 0);
-    if (!m_impl)
+    if (!text || !m_impl)
         return widths;
     HDC dc = gdi::MeasuringDc();
     const gdi::Selection selected(dc, m_impl->font);
     SIZE extent{};
     int fit = 0;
-    if (!::GetTextExtentExPointW(dc, Win32Text(text), length, 0, &fit, widths.data(), &extent))
+    if (!::GetTextExtentExPointW(dc, Win32Text(text), length, 0, &fit, widths.data(), &extent)) {
         std::fill(widths.begin(), widths.end(), 0);
+        return widths;
+    }
+    // GDI reports every UTF-16 unit on its own; characters drawn together (the two halves of a
+    // surrogate pair, a base letter and its combining marks) all get the width at their group's
+    // end, as a prefix cannot end inside a group.
+    const auto joinsPrevious = [&](int i) {
+        const char16_t c = text[i];
+        const bool lowHalf = c >= 0xDC00 && c <= 0xDFFF && text[i - 1] >= 0xD800 && text[i - 1] <= 0xDBFF;
+        const bool mark = (c >= 0x0300 && c <= 0x036F) || (c >= 0x1AB0 && c <= 0x1AFF) || (c >= 0x1DC0 && c <= 0x1DFF) ||
+                          (c >= 0x20D0 && c <= 0x20FF) || (c >= 0xFE20 && c <= 0xFE2F);
+        return lowHalf || mark;
+    };
+    for (int i = length - 1; i > 0; --i) {
+        if (joinsPrevious(i))
+            widths[std::size_t(i - 1)] = widths[std::size_t(i)];
+    }
     return widths;
 }
 
