@@ -186,14 +186,55 @@ void DeviceContext::Impl::EndPixels() const
 void DeviceContext::Impl::BeginCairo(const Region& clipRegion, const Transform& matrix) const
 {
     cairo_save(cr);
-    cairo::ClipToRegion(cr, clipRegion);
-    cairo::SetMatrix(cr, matrix);
+    if (scale == 1.0) {
+        cairo::ClipToRegion(cr, clipRegion);
+        cairo::SetMatrix(cr, matrix);
+        return;
+    }
+    cairo::ClipToRegion(cr, clipRegion.Scaled(scale).Intersect(deviceBounds));
+    cairo::SetMatrix(cr, Transform{scale, 0, 0, scale, 0, 0}.After(matrix));
 }
 
 void DeviceContext::Impl::PutPixel(const PixelBuffer& pb, int x, int y, std::uint32_t pixel) const
 {
-    if (clip.Contains(x, y))
+    if (!clip.Contains(x, y))
+        return;
+    if (scale == 1.0) {
         pb.Row(y)[x] = pixel;
+        return;
+    }
+    const Rect r = ToDevice({x, y, x + 1, y + 1});
+    for (int row = r.top; row < r.bottom; ++row)
+        std::fill(pb.Row(row) + r.left, pb.Row(row) + r.right, pixel);
+}
+
+const Region& DeviceContext::Impl::DeviceClip() const
+{
+    if (scale == 1.0)
+        return clip;
+    if (!(m_deviceClipOf == clip)) {
+        m_deviceClip = clip.Scaled(scale).Intersect(deviceBounds);
+        m_deviceClipOf = clip;
+    }
+    return m_deviceClip;
+}
+
+Rect DeviceContext::Impl::ToDevice(const Rect& logical) const
+{
+    return scale == 1.0 ? logical : ScaleRect(logical, scale).Intersect(deviceBounds);
+}
+
+std::vector<Rect> DeviceContext::Impl::DeviceRects(const Region& logical) const
+{
+    if (scale == 1.0)
+        return logical.Rects();
+    return logical.Scaled(scale).Intersect(deviceBounds).Rects();
+}
+
+void DeviceContext::Impl::ResetBounds()
+{
+    bounds = {0, 0, UnscaleLength(deviceBounds.right, scale), UnscaleLength(deviceBounds.bottom, scale)};
+    clip = Region(bounds);
 }
 
 namespace cairo {
@@ -210,9 +251,9 @@ DeviceContext::DeviceContext(Surface& target) : m_impl(std::make_unique<Impl>())
     m_impl->target = &target;
     if (target.IsValid()) {
         m_impl->cr = cairo_create(cairo::CairoSurface(target));
-        m_impl->bounds = {0, 0, target.Width(), target.Height()};
+        m_impl->deviceBounds = {0, 0, target.Width(), target.Height()};
     }
-    m_impl->clip = Region(m_impl->bounds);
+    m_impl->ResetBounds();
     m_impl->font = Font::DefaultGui();
 }
 
@@ -222,9 +263,9 @@ DeviceContext::DeviceContext(const PixelBuffer& target) : m_impl(std::make_uniqu
     m_impl->target = &m_impl->owned;
     if (m_impl->owned.IsValid()) {
         m_impl->cr = cairo_create(cairo::CairoSurface(m_impl->owned));
-        m_impl->bounds = {0, 0, target.width, target.height};
+        m_impl->deviceBounds = {0, 0, target.width, target.height};
     }
-    m_impl->clip = Region(m_impl->bounds);
+    m_impl->ResetBounds();
     m_impl->font = Font::DefaultGui();
 }
 
@@ -248,6 +289,17 @@ int DeviceContext::Width() const
 int DeviceContext::Height() const
 {
     return m_impl->bounds.Height();
+}
+
+void DeviceContext::SetScale(double scale)
+{
+    m_impl->scale = SaneScale(scale);
+    m_impl->ResetBounds();
+}
+
+double DeviceContext::Scale() const
+{
+    return m_impl->scale;
 }
 
 PixelBuffer DeviceContext::Pixels() const
@@ -338,7 +390,7 @@ void DeviceContext::FillRegion(const Region& region, std::uint32_t argb)
         return;
     const PixelBuffer pb = m_impl->BeginPixels();
     const std::uint32_t value = Premultiply(argb);
-    for (const Rect& r : m_impl->clip.Intersect(region).Rects())
+    for (const Rect& r : m_impl->DeviceRects(m_impl->clip.Intersect(region)))
         for (int y = r.top; y < r.bottom; ++y)
             std::fill(pb.Row(y) + r.left, pb.Row(y) + r.right, value);
     m_impl->EndPixels();
@@ -350,7 +402,10 @@ void DeviceContext::BlendSolid(const Rect& rect, std::uint32_t argb)
         return;
     const PixelBuffer pb = m_impl->BeginPixels();
     const std::uint32_t value = Premultiply(argb);
-    for (const Rect& r : m_impl->clip.RectsWithin(Normalized(rect))) {
+    const std::vector<Rect> rects = m_impl->scale == 1.0
+                                        ? m_impl->clip.RectsWithin(Normalized(rect))
+                                        : m_impl->DeviceRects(m_impl->clip.Intersect(Normalized(rect)));
+    for (const Rect& r : rects) {
         for (int y = r.top; y < r.bottom; ++y) {
             std::uint32_t* row = pb.Row(y);
             for (int x = r.left; x < r.right; ++x)
@@ -360,14 +415,17 @@ void DeviceContext::BlendSolid(const Rect& rect, std::uint32_t argb)
     m_impl->EndPixels();
 }
 
-void DeviceContext::FillGradient(const Rect& rect, std::uint32_t first, std::uint32_t second,
+void DeviceContext::FillGradient(const Rect& logicalRect, std::uint32_t first, std::uint32_t second,
                                  GradientDirection direction)
 {
-    if (!IsValid() || rect.IsEmpty())
+    if (!IsValid() || logicalRect.IsEmpty())
         return;
+    // At a scale the gradient runs over the device pixels, one colour step per device row or column.
+    const Rect rect = m_impl->scale == 1.0 ? logicalRect : ScaleRect(logicalRect, m_impl->scale);
+    const Region& clip = m_impl->DeviceClip();
     // Colours are worked out only for the visible steps: the rectangle may be far larger than the
     // surface.
-    const Rect visible = rect.Intersect(m_impl->clip.Bounds());
+    const Rect visible = rect.Intersect(clip.Bounds());
     if (visible.IsEmpty())
         return;
     const bool vertical = direction == GradientDirection::Vertical;
@@ -387,7 +445,7 @@ void DeviceContext::FillGradient(const Rect& rect, std::uint32_t first, std::uin
                                          mix(GreenOf(first), GreenOf(second)), mix(BlueOf(first), BlueOf(second))));
     }
     const PixelBuffer pb = m_impl->BeginPixels();
-    for (const Rect& r : m_impl->clip.RectsWithin(visible)) {
+    for (const Rect& r : clip.RectsWithin(visible)) {
         for (int y = r.top; y < r.bottom; ++y) {
             std::uint32_t* row = pb.Row(y);
             if (vertical)
@@ -404,49 +462,27 @@ void DeviceContext::FillGradient(const Rect& rect, std::uint32_t first, std::uin
 // Blits
 // ---------------------------------------------------------------------------------------------
 
-void DeviceContext::BitBlt(int x, int y, int width, int height, const PixelBuffer& source, int sx, int sy)
-{
-    if (!IsValid() || source.IsEmpty() || width <= 0 || height <= 0)
-        return;
-    // Only the part that exists in the source is copied.
-    Rect from = Rect{sx, sy, sx + width, sy + height}.Intersect({0, 0, source.width, source.height});
-    if (from.IsEmpty())
-        return;
-    const Rect dest = from.Offset(x - sx, y - sy);
-    const PixelBuffer pb = m_impl->BeginPixels();
-    const SourceCopy src(source, pb, from);
-    for (const Rect& r : m_impl->clip.RectsWithin(dest)) {
-        const int srcX = r.left - x + sx + src.dx;
-        for (int row = r.top; row < r.bottom; ++row) {
-            const std::uint32_t* in = src.buffer.Row(row - y + sy + src.dy) + srcX;
-            std::memmove(pb.Row(row) + r.left, in, static_cast<size_t>(r.Width()) * 4);
-        }
-    }
-    m_impl->EndPixels();
-}
+namespace {
 
-void DeviceContext::StretchBlt(const Rect& dest, const PixelBuffer& source, const Rect& sourceRect)
+// A blit in device pixels: `sourceRect` stretched onto `dest`, of which the part `visible` (and the
+// clip) is drawn.
+void BlendDevice(const DeviceContext::Impl& impl, const Rect& visible, const Rect& dest, const PixelBuffer& source,
+                 const Rect& sourceRect, std::uint8_t constantAlpha, SourceAlpha sourceAlpha)
 {
-    AlphaBlend(dest, source, sourceRect, 255, SourceAlpha::Ignore);
-}
-
-void DeviceContext::AlphaBlend(const Rect& dest, const PixelBuffer& source, const Rect& sourceRect,
-                               std::uint8_t constantAlpha, SourceAlpha sourceAlpha)
-{
-    if (!IsValid() || source.IsEmpty() || dest.IsEmpty() || sourceRect.IsEmpty())
+    if (visible.IsEmpty() || dest.IsEmpty() || sourceRect.IsEmpty())
         return;
     const bool copy = sourceAlpha == SourceAlpha::Ignore && constantAlpha == 255;
     if (sourceAlpha == SourceAlpha::Ignore && constantAlpha == 0)
         return;
     const int dw = dest.Width(), dh = dest.Height();
     const int sw = sourceRect.Width(), sh = sourceRect.Height();
-    const PixelBuffer pb = m_impl->BeginPixels();
+    const PixelBuffer pb = impl.BeginPixels();
     const SourceCopy src(source, pb, sourceRect);
 
     const BlendMode mode = copy                                 ? BlendMode::Copy
                            : sourceAlpha == SourceAlpha::Ignore ? BlendMode::Opaque
                                                                 : BlendMode::PerPixel;
-    for (const Rect& r : m_impl->clip.RectsWithin(dest)) {
+    for (const Rect& r : impl.DeviceClip().RectsWithin(visible)) {
         // Source columns of this piece, as indices into the (possibly copied) source rows. They
         // grow with x, so the samples inside the source form one run; the rest are skipped.
         std::vector<int> columns(static_cast<size_t>(r.Width()));
@@ -469,7 +505,59 @@ void DeviceContext::AlphaBlend(const Rect& dest, const PixelBuffer& source, cons
                       mode, constantAlpha);
         }
     }
+    impl.EndPixels();
+}
+
+} // namespace
+
+void DeviceContext::BitBlt(int x, int y, int width, int height, const PixelBuffer& source, int sx, int sy)
+{
+    if (!IsValid() || source.IsEmpty() || width <= 0 || height <= 0)
+        return;
+    // Only the part that exists in the source is copied.
+    Rect from = Rect{sx, sy, sx + width, sy + height}.Intersect({0, 0, source.width, source.height});
+    if (from.IsEmpty())
+        return;
+    const Rect dest = from.Offset(x - sx, y - sy);
+    if (m_impl->scale != 1.0) {
+        // The context's own pixels are at device resolution; any other source is stretched onto the
+        // device pixels of the destination.
+        const bool own = BuffersOverlap(source, Pixels());
+        const Rect sourceRect =
+            own ? ScaleRect(from, m_impl->scale).Intersect({0, 0, source.width, source.height}) : from;
+        BlendDevice(*m_impl, m_impl->ToDevice(dest), ScaleRect(dest, m_impl->scale), source, sourceRect, 255,
+                    SourceAlpha::Ignore);
+        return;
+    }
+    const PixelBuffer pb = m_impl->BeginPixels();
+    const SourceCopy src(source, pb, from);
+    for (const Rect& r : m_impl->clip.RectsWithin(dest)) {
+        const int srcX = r.left - x + sx + src.dx;
+        for (int row = r.top; row < r.bottom; ++row) {
+            const std::uint32_t* in = src.buffer.Row(row - y + sy + src.dy) + srcX;
+            std::memmove(pb.Row(row) + r.left, in, static_cast<size_t>(r.Width()) * 4);
+        }
+    }
     m_impl->EndPixels();
+}
+
+void DeviceContext::StretchBlt(const Rect& dest, const PixelBuffer& source, const Rect& sourceRect)
+{
+    AlphaBlend(dest, source, sourceRect, 255, SourceAlpha::Ignore);
+}
+
+void DeviceContext::AlphaBlend(const Rect& dest, const PixelBuffer& source, const Rect& sourceRect,
+                               std::uint8_t constantAlpha, SourceAlpha sourceAlpha)
+{
+    if (!IsValid() || source.IsEmpty() || dest.IsEmpty() || sourceRect.IsEmpty())
+        return;
+    if (m_impl->scale != 1.0) {
+        const Rect full = ScaleRect(dest, m_impl->scale);
+        BlendDevice(*m_impl, full.Intersect(m_impl->deviceBounds), full, source, sourceRect, constantAlpha,
+                    sourceAlpha);
+        return;
+    }
+    BlendDevice(*m_impl, dest, dest, source, sourceRect, constantAlpha, sourceAlpha);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -21,8 +21,10 @@ struct DeviceContext::Impl
     Surface owned; // set when the context wraps a PixelBuffer
     Surface* target = nullptr;
     cairo_t* cr = nullptr;
-    Rect bounds;
-    Region clip;
+    Rect bounds;       // logical
+    Rect deviceBounds; // the surface in device pixels
+    double scale = 1.0;
+    Region clip; // logical
     Font font;
     std::uint32_t textColor = 0xFF000000;
     Transform transform;
@@ -35,8 +37,19 @@ struct DeviceContext::Impl
     // Cairo state for one operation: saved, clipped to `clipRegion`, under `matrix`; pair with
     // cairo_restore.
     void BeginCairo(const Region& clipRegion, const Transform& matrix) const;
-    // Writes the premultiplied pixel where the clip allows.
+    // Writes the premultiplied pixel (logical; the device pixels it covers) where the clip allows.
     void PutPixel(const PixelBuffer& pb, int x, int y, std::uint32_t pixel) const;
+    // The clip in device pixels (the clip itself at scale 1).
+    const Region& DeviceClip() const;
+    // A logical rectangle or region in device pixels, cut to the surface.
+    Rect ToDevice(const Rect& logical) const;
+    std::vector<Rect> DeviceRects(const Region& logical) const;
+    // Sets the logical bounds and clip from the surface size and the scale.
+    void ResetBounds();
+
+private:
+    mutable Region m_deviceClip;
+    mutable Region m_deviceClipOf;
 };
 
 // Whether two pixel views share any memory (a blit from a surface onto itself).
