@@ -35,21 +35,6 @@ bool Contains(const std::vector<long>& items, long item)
     return std::find(items.begin(), items.end(), item) != items.end();
 }
 
-// The window's pixels, read back from the screen, as an opaque picture.
-platform::Surface Capture(::Display* display, const Placed& w)
-{
-    platform::Surface picture = platform::Surface::Create(w.width, w.height);
-    XImage* image = XGetImage(display, DefaultRootWindow(display), w.x, w.y, unsigned(w.width), unsigned(w.height),
-                              AllPlanes, ZPixmap);
-    if (!image)
-        return platform::Surface();
-    for (int y = 0; y < w.height; ++y)
-        for (int x = 0; x < w.width; ++x)
-            picture.SetPixel(x, y, 0xFF000000 | (XGetPixel(image, x, y) & 0xFFFFFF));
-    XDestroyImage(image);
-    return picture;
-}
-
 // Starts the installed uninstaller on the SDL backend on the given X display; the first process's
 // exit code.
 int StartOnDisplay(Sandbox& box, const std::string& display)

@@ -11,7 +11,10 @@
 #include <dlfcn.h>
 
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "platform/Surface.h"
 
 namespace e2e {
 
@@ -82,7 +85,8 @@ inline void FindTitled(::Display* display, Window parentWindow, std::vector<Plac
 class XServer
 {
 public:
-    explicit XServer(Sandbox& box) : m_box(box) {}
+    // `screen` is Xvfb's WIDTHxHEIGHTxDEPTH.
+    explicit XServer(Sandbox& box, std::string screen = "1024x768x24") : m_box(box), m_screen(std::move(screen)) {}
     ~XServer()
     {
         if (m_display)
@@ -104,7 +108,7 @@ public:
             if (fs::exists(socket) || fs::exists(lock))
                 continue;
             m_name = ":" + digits;
-            m_pid = m_box.Spawn("/usr/bin/Xvfb", {m_name, "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, {});
+            m_pid = m_box.Spawn("/usr/bin/Xvfb", {m_name, "-screen", "0", m_screen, "-nolisten", "tcp"}, {});
             if (m_pid <= 0)
                 return false;
             if (WaitFor([&] { return fs::exists(socket); }, 5s)) {
@@ -123,6 +127,7 @@ public:
 
 private:
     Sandbox& m_box;
+    std::string m_screen;
     int m_pid = -1;
     std::string m_name;
     ::Display* m_display = nullptr;
@@ -137,6 +142,21 @@ inline Env SdlEnv(const Sandbox& box, const std::string& display)
                                 {"TVU_MSGBOX", ""},
                                 {"TVU_MSGBOX_LOG", ""},
                                 {"TVU_FRAMES", ""}});
+}
+
+// The window's pixels, read back from the screen, as an opaque picture.
+inline platform::Surface Capture(::Display* display, const Placed& w)
+{
+    platform::Surface picture = platform::Surface::Create(w.width, w.height);
+    XImage* image = XGetImage(display, DefaultRootWindow(display), w.x, w.y, unsigned(w.width), unsigned(w.height),
+                              AllPlanes, ZPixmap);
+    if (!image)
+        return platform::Surface();
+    for (int y = 0; y < w.height; ++y)
+        for (int x = 0; x < w.width; ++x)
+            picture.SetPixel(x, y, 0xFF000000 | (XGetPixel(image, x, y) & 0xFFFFFF));
+    XDestroyImage(image);
+    return picture;
 }
 
 // Waits for the 480x300 main window and the box titled like it.
