@@ -1,8 +1,10 @@
 // Image descriptors on a scaled device context: a skin's "name@2x.png" is drawn 1:1 at device
 // resolution at a scale of 1.5 or more, its slices doubled; without one (or with one of the wrong
-// size, or below 1.5) the image is enlarged smoothly; at scale 1 nothing changes.
+// size, or below 1.5) the image is enlarged smoothly; at scale 1 nothing changes. The spinner draws
+// its frame at the device resolution.
 #include "platform/DeviceContext.h"
 #include "platform/PngFile.h"
+#include "ui/controls/ChrysanthemumLoading.h"
 #include "ui/manager/WindowManager.h"
 #include "ui/render/ImageLoader.h"
 #include "ui/render/RenderKit.h"
@@ -129,4 +131,40 @@ TEST(ScaleImageNames, TheVariantNameGoesBeforeTheExtensionOfTheFileName)
     EXPECT_EQ(std::u16string(ui::DetailImageName(u"dir.v2/logo").CStr()), u"dir.v2/logo@2x");
     EXPECT_EQ(std::u16string(ui::DetailImageName(u"a.b.png").CStr()), u"a.b@2x.png");
     EXPECT_EQ(std::u16string(ui::DetailImageName(u".png").CStr()), u".png@2x");
+}
+
+TEST(ScaleSpinner, TheSpinnersFrameIsDrawnAtTheDeviceResolution)
+{
+    ui::CChrysanthemumLoadingUI spinner;
+    for (const auto& [name, value] : {std::pair{u"outradius", u"40"},
+                                      {u"innerradius", u"12"},
+                                      {u"spokenum", u"8"},
+                                      {u"thickness", u"6"},
+                                      {u"bkcolor", u"#FFFFFFFF"}})
+        spinner.SetAttribute(name, value);
+    spinner.SetPosition(CUIRect(0, 0, 100, 100), false);
+    platform::Surface s = platform::Surface::Create(200, 200);
+    platform::DeviceContext dc(s);
+    dc.SetScale(2.0);
+    spinner.Paint(&dc, CUIRect(0, 0, 100, 100), nullptr);
+    ASSERT_NE(spinner.GetFrame(), nullptr);
+    EXPECT_EQ(spinner.GetFrame()->Width(), 200) << "the frame has the device pixels of its 100 logical ones";
+    // An enlarged frame would repeat each pixel in a 2x2 cell; the spokes' edges are finer.
+    int inked = 0, mixed = 0;
+    for (int y = 0; y < 200; y += 2)
+        for (int x = 0; x < 200; x += 2) {
+            const std::uint32_t p[4] = {s.GetPixel(x, y), s.GetPixel(x + 1, y), s.GetPixel(x, y + 1),
+                                        s.GetPixel(x + 1, y + 1)};
+            if (p[0] == 0xFFFFFFFFu && p[1] == p[0] && p[2] == p[0] && p[3] == p[0])
+                continue;
+            ++inked;
+            mixed += !(p[1] == p[0] && p[2] == p[0] && p[3] == p[0]);
+        }
+    ASSERT_GT(inked, 100);
+    EXPECT_GT(mixed * 5, inked) << mixed << " of " << inked;
+    // Back at scale 1 the frame is rebuilt at the logical size.
+    platform::Surface one = platform::Surface::Create(100, 100);
+    platform::DeviceContext plain(one);
+    spinner.Paint(&plain, CUIRect(0, 0, 100, 100), nullptr);
+    EXPECT_EQ(spinner.GetFrame()->Width(), 100);
 }
