@@ -1,6 +1,6 @@
-// What the end-to-end tests read from the uninstaller's headless frames: the progress fill's width
-// and whether the percentage shows a text. A frame at a scale (device pixels per logical pixel) is
-// probed at its device pixels; the results stay logical.
+// What the end-to-end tests read from the uninstaller's headless runs: the relaunched copy, the
+// frames, the progress fill's width and whether the percentage shows a text. A frame at a scale (device pixels per
+// logical pixel) is probed at its device pixels; the results stay logical.
 #pragma once
 
 #include "E2eHarness.h"
@@ -59,6 +59,21 @@ inline bool ShowsPercent(const fs::path& frame, const char16_t* text, int scale 
     platform::Rect area{0, 0, kWidth, kHeight};
     dc.DrawText(text, int(std::char_traits<char16_t>::length(text)), area, DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
     return platform::ComparePixels(actual.Pixels(), expected.Pixels(), 24).count <= 8 * scale * scale;
+}
+
+// Waits for the copy that a first process relaunched from TEMP; its pid, or -1.
+inline int WaitForRelaunchedCopy(Sandbox& box)
+{
+    int copy = -1;
+    WaitFor(
+        [&] {
+            const auto running = Sandbox::ProcessesRunning(box.TempCopy());
+            if (!running.empty())
+                copy = running.front();
+            return copy > 0;
+        },
+        5s);
+    return copy;
 }
 
 inline std::vector<fs::path> FramesOf(const fs::path& folder)

@@ -17,15 +17,7 @@ std::vector<fs::path> RunHeadless(Sandbox& box, const std::string& scale)
     const int first = box.Spawn(box.InstalledUninstaller().string(), {},
                                 box.HeadlessEnv("ok", {{"TVU_SCALE", scale}, {"TVU_FRAMES_MAX", "5000"}}));
     EXPECT_EQ(box.WaitExit(first, 10s), 0);
-    int copy = -1;
-    WaitFor(
-        [&] {
-            const auto running = Sandbox::ProcessesRunning(box.TempCopy());
-            if (!running.empty())
-                copy = running.front();
-            return copy > 0;
-        },
-        5s);
+    const int copy = WaitForRelaunchedCopy(box);
     if (copy > 0) {
         EXPECT_EQ(box.WaitExit(copy, 30s), 0);
     }
@@ -124,28 +116,21 @@ TEST(HidpiHeadless, FramesAtScaleTwoAreTheScaleOnePictureAtDoubleResolution)
     EXPECT_GT(mixed * 2, inked) << mixed << " of " << inked << " cells of text hold more than one colour";
 }
 
-class HidpiDisplay : public ::testing::Test
+// A 3840x2160 screen whose resource database says what `xrdb -merge` leaves on a 192 dpi desktop.
+class HidpiDisplay : public RealDisplayTest
 {
 protected:
+    HidpiDisplay() : RealDisplayTest("3840x2160x24") {}
     void SetUp() override
     {
-        if (!fs::exists("/usr/bin/Xvfb"))
-            GTEST_SKIP() << "Xvfb is not installed";
-        if (!fake.Load())
-            GTEST_SKIP() << "libXtst is not installed";
-        ASSERT_TRUE(server.Start()) << "Xvfb did not start";
-        display = server.Get();
-        // What `xrdb -merge` leaves on a 192 dpi desktop: the resource database on the root window.
+        RealDisplayTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
         const std::string resources = "Xft.dpi:\t192\n";
         XChangeProperty(display, DefaultRootWindow(display), XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(resources.data()), int(resources.size()));
         XSync(display, False);
     }
-
-    FakeKeys fake;
-    Sandbox box;
-    XServer server{box, "3840x2160x24"};
-    ::Display* display = nullptr;
 };
 
 TEST_F(HidpiDisplay, AWindowOnA192DpiScreenIsTwiceItsLogicalSize)

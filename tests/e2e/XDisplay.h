@@ -178,6 +178,8 @@ inline bool WaitForWindowAndBox(::Display* display, Placed& main, Placed& dialog
 class RealDisplayTest : public ::testing::Test
 {
 protected:
+    // `screen` is the server's WIDTHxHEIGHTxDEPTH.
+    explicit RealDisplayTest(std::string screen = "1024x768x24") : server{box, std::move(screen)} {}
     void SetUp() override
     {
         if (!fs::exists("/usr/bin/Xvfb"))
@@ -190,7 +192,7 @@ protected:
 
     FakeKeys fake;
     Sandbox box;
-    XServer server{box};
+    XServer server;
     ::Display* display = nullptr;
 };
 
