@@ -167,19 +167,7 @@ TEST_F(HidpiDisplay, AWindowOnA192DpiScreenIsTwiceItsLogicalSize)
 
     // The fill grows over the track at device row 437.
     platform::Surface shot;
-    int fill = 0;
-    WaitFor(
-        [&] {
-            shot = Capture(display, main);
-            fill = 0;
-            for (int x = 80; x < 880 && shot.IsValid(); ++x) {
-                const std::uint32_t p = shot.GetPixel(x, 437);
-                if (Channel(p, 16) < 0x80 && Channel(p, 0) > 0x80)
-                    fill = x - 79;
-            }
-            return fill >= 120;
-        },
-        15s);
+    const int fill = WaitForProgressFill(display, main, 2, 60, shot);
     ASSERT_TRUE(shot.IsValid());
     platform::WritePng(shot.Pixels(), BuiltPath("tests/e2e/e2e-window-scale2.png"));
     EXPECT_GE(fill, 120) << "the progress did not run";

@@ -68,19 +68,7 @@ TEST_F(Screenshot, RealWindowShowsTheSkinOnceConfirmed)
 
     // Once confirmed, the progress fill grows over the track at (40, 214).
     platform::Surface shot;
-    int fill = 0;
-    WaitFor(
-        [&] {
-            shot = Capture(display, main);
-            fill = 0;
-            for (int x = 40; x < 440 && shot.IsValid(); ++x) {
-                const std::uint32_t p = shot.GetPixel(x, 218);
-                if (((p >> 16) & 0xFF) < 0x80 && (p & 0xFF) > 0x80)
-                    fill = x - 39;
-            }
-            return fill >= 60;
-        },
-        15s);
+    const int fill = WaitForProgressFill(display, main, 1, 60, shot);
     ASSERT_TRUE(shot.IsValid());
     platform::WritePng(shot.Pixels(), BuiltPath("tests/e2e/e2e-window.png"));
     EXPECT_GE(fill, 60) << "the progress did not run: the confirmation was not answered OK";

@@ -159,6 +159,27 @@ inline platform::Surface Capture(::Display* display, const Placed& w)
     return picture;
 }
 
+// Captures the main window until its progress fill (blue over the track at logical (40, 214), row
+// 218) is at least `atLeast` logical pixels long or 15 s pass; the last capture goes to `shot`, the
+// fill's length in device pixels is returned. `scale` is the window's scale.
+inline int WaitForProgressFill(::Display* display, const Placed& main, int scale, int atLeast, platform::Surface& shot)
+{
+    int fill = 0;
+    WaitFor(
+        [&] {
+            shot = Capture(display, main);
+            fill = 0;
+            for (int x = 40 * scale; x < 440 * scale && shot.IsValid(); ++x) {
+                const std::uint32_t p = shot.GetPixel(x, 218 * scale + scale / 2);
+                if (((p >> 16) & 0xFF) < 0x80 && (p & 0xFF) > 0x80)
+                    fill = x - 40 * scale + 1;
+            }
+            return fill >= atLeast * scale;
+        },
+        15s);
+    return fill;
+}
+
 // Waits for the 480x300 main window and the box titled like it.
 inline bool WaitForWindowAndBox(::Display* display, Placed& main, Placed& dialog)
 {
