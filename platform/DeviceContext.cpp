@@ -170,6 +170,18 @@ int DeviceContext::Height() const
     return StateOf(*m_impl).bounds.Height();
 }
 
+void DeviceContext::SetScale(double scale)
+{
+    DeviceContextState& S = StateOf(*m_impl);
+    S.scale = SaneScale(scale);
+    S.ResetBounds();
+}
+
+double DeviceContext::Scale() const
+{
+    return StateOf(*m_impl).scale;
+}
+
 int DeviceContext::Save()
 {
     DeviceContextState& S = StateOf(*m_impl);
@@ -265,7 +277,7 @@ void DeviceContext::FillRegion(const Region& region, std::uint32_t argb)
         return;
     const PixelBuffer pb = S.BeginPixels();
     const std::uint32_t value = Premultiply(argb);
-    for (const Rect& r : S.clip.Intersect(region).Rects())
+    for (const Rect& r : S.DeviceRects(S.clip.Intersect(region)))
         for (int y = r.top; y < r.bottom; ++y)
             std::fill(pb.Row(y) + r.left, pb.Row(y) + r.right, value);
     S.EndPixels();
@@ -278,7 +290,9 @@ void DeviceContext::BlendSolid(const Rect& rect, std::uint32_t argb)
         return;
     const PixelBuffer pb = S.BeginPixels();
     const std::uint32_t value = Premultiply(argb);
-    for (const Rect& r : S.clip.RectsWithin(Normalized(rect))) {
+    const std::vector<Rect> rects =
+        S.scale == 1.0 ? S.clip.RectsWithin(Normalized(rect)) : S.DeviceRects(S.clip.Intersect(Normalized(rect)));
+    for (const Rect& r : rects) {
         for (int y = r.top; y < r.bottom; ++y) {
             std::uint32_t* row = pb.Row(y);
             for (int x = r.left; x < r.right; ++x)
@@ -288,15 +302,18 @@ void DeviceContext::BlendSolid(const Rect& rect, std::uint32_t argb)
     S.EndPixels();
 }
 
-void DeviceContext::FillGradient(const Rect& rect, std::uint32_t first, std::uint32_t second,
+void DeviceContext::FillGradient(const Rect& logicalRect, std::uint32_t first, std::uint32_t second,
                                  GradientDirection direction)
 {
     DeviceContextState& S = StateOf(*m_impl);
-    if (S.bounds.IsEmpty() || rect.IsEmpty())
+    if (S.bounds.IsEmpty() || logicalRect.IsEmpty())
         return;
+    // At a scale the gradient runs over the device pixels, one colour step per device row or column.
+    const Rect rect = S.scale == 1.0 ? logicalRect : ScaleRect(logicalRect, S.scale);
+    const Region& clip = S.DeviceClip();
     // Colours are worked out only for the visible steps: the rectangle may be far larger than the
     // surface.
-    const Rect visible = rect.Intersect(S.clip.Bounds());
+    const Rect visible = rect.Intersect(clip.Bounds());
     if (visible.IsEmpty())
         return;
     const bool vertical = direction == GradientDirection::Vertical;
@@ -316,7 +333,7 @@ void DeviceContext::FillGradient(const Rect& rect, std::uint32_t first, std::uin
                                          mix(GreenOf(first), GreenOf(second)), mix(BlueOf(first), BlueOf(second))));
     }
     const PixelBuffer pb = S.BeginPixels();
-    for (const Rect& r : S.clip.RectsWithin(visible)) {
+    for (const Rect& r : clip.RectsWithin(visible)) {
         for (int y = r.top; y < r.bottom; ++y) {
             std::uint32_t* row = pb.Row(y);
             if (vertical)
@@ -333,6 +350,54 @@ void DeviceContext::FillGradient(const Rect& rect, std::uint32_t first, std::uin
 // Blits
 // ---------------------------------------------------------------------------------------------
 
+namespace {
+
+// A blit in device pixels: `sourceRect` stretched onto `dest`, of which the part `visible` (and the
+// clip) is drawn.
+void BlendDevice(const DeviceContextState& impl, const Rect& visible, const Rect& dest, const PixelBuffer& source,
+                 const Rect& sourceRect, std::uint8_t constantAlpha, SourceAlpha sourceAlpha)
+{
+    if (visible.IsEmpty() || dest.IsEmpty() || sourceRect.IsEmpty())
+        return;
+    const bool copy = sourceAlpha == SourceAlpha::Ignore && constantAlpha == 255;
+    if (sourceAlpha == SourceAlpha::Ignore && constantAlpha == 0)
+        return;
+    const int dw = dest.Width(), dh = dest.Height();
+    const int sw = sourceRect.Width(), sh = sourceRect.Height();
+    const PixelBuffer pb = impl.BeginPixels();
+    const SourceCopy src(source, pb, sourceRect);
+
+    const BlendMode mode = copy                                 ? BlendMode::Copy
+                           : sourceAlpha == SourceAlpha::Ignore ? BlendMode::Opaque
+                                                                : BlendMode::PerPixel;
+    for (const Rect& r : impl.DeviceClip().RectsWithin(visible)) {
+        // Source columns of this piece, as indices into the (possibly copied) source rows. They
+        // grow with x, so the samples inside the source form one run; the rest are skipped.
+        std::vector<int> columns(static_cast<size_t>(r.Width()));
+        int first = 0, last = 0;
+        for (int x = r.left; x < r.right; ++x) {
+            const int srcX = sourceRect.left + Sample(x - dest.left, dw, sw);
+            if (srcX < 0)
+                first = x - r.left + 1;
+            else if (srcX < source.width)
+                last = x - r.left + 1;
+            columns[x - r.left] = srcX + src.dx;
+        }
+        if (last <= first)
+            continue;
+        for (int y = r.top; y < r.bottom; ++y) {
+            const int srcY = sourceRect.top + Sample(y - dest.top, dh, sh);
+            if (srcY < 0 || srcY >= source.height)
+                continue;
+            BlendSpan(pb.Row(y) + r.left + first, src.buffer.Row(srcY + src.dy), columns.data() + first, last - first,
+                      mode, constantAlpha);
+        }
+    }
+    impl.EndPixels();
+}
+
+} // namespace
+
 void DeviceContext::BitBlt(int x, int y, int width, int height, const PixelBuffer& source, int sx, int sy)
 {
     DeviceContextState& S = StateOf(*m_impl);
@@ -343,6 +408,16 @@ void DeviceContext::BitBlt(int x, int y, int width, int height, const PixelBuffe
     if (from.IsEmpty())
         return;
     const Rect dest = from.Offset(x - sx, y - sy);
+    if (S.scale != 1.0) {
+        // The context's own pixels are at device resolution; any other source is stretched onto the
+        // device pixels of the destination.
+        const bool own = BuffersOverlap(source, Pixels());
+        const Rect sourceRect =
+            own ? ScaleRect(from, S.scale).Intersect({0, 0, source.width, source.height}) : from;
+        BlendDevice(S, S.ToDevice(dest), ScaleRect(dest, S.scale), source, sourceRect, 255,
+                    SourceAlpha::Ignore);
+        return;
+    }
     const PixelBuffer pb = S.BeginPixels();
     const SourceCopy src(source, pb, from);
     for (const Rect& r : S.clip.RectsWithin(dest)) {
@@ -366,41 +441,13 @@ void DeviceContext::AlphaBlend(const Rect& dest, const PixelBuffer& source, cons
     DeviceContextState& S = StateOf(*m_impl);
     if (S.bounds.IsEmpty() || source.IsEmpty() || dest.IsEmpty() || sourceRect.IsEmpty())
         return;
-    const bool copy = sourceAlpha == SourceAlpha::Ignore && constantAlpha == 255;
-    if (sourceAlpha == SourceAlpha::Ignore && constantAlpha == 0)
+    if (S.scale != 1.0) {
+        const Rect full = ScaleRect(dest, S.scale);
+        BlendDevice(S, full.Intersect(S.deviceBounds), full, source, sourceRect, constantAlpha,
+                    sourceAlpha);
         return;
-    const int dw = dest.Width(), dh = dest.Height();
-    const int sw = sourceRect.Width(), sh = sourceRect.Height();
-    const PixelBuffer pb = S.BeginPixels();
-    const SourceCopy src(source, pb, sourceRect);
-
-    const BlendMode mode = copy                                 ? BlendMode::Copy
-                           : sourceAlpha == SourceAlpha::Ignore ? BlendMode::Opaque
-                                                                : BlendMode::PerPixel;
-    for (const Rect& r : S.clip.RectsWithin(dest)) {
-        // Source columns of this piece, as indices into the (possibly copied) source rows. They
-        // grow with x, so the samples inside the source form one run; the rest are skipped.
-        std::vector<int> columns(static_cast<size_t>(r.Width()));
-        int first = 0, last = 0;
-        for (int x = r.left; x < r.right; ++x) {
-            const int srcX = sourceRect.left + Sample(x - dest.left, dw, sw);
-            if (srcX < 0)
-                first = x - r.left + 1;
-            else if (srcX < source.width)
-                last = x - r.left + 1;
-            columns[x - r.left] = srcX + src.dx;
-        }
-        if (last <= first)
-            continue;
-        for (int y = r.top; y < r.bottom; ++y) {
-            const int srcY = sourceRect.top + Sample(y - dest.top, dh, sh);
-            if (srcY < 0 || srcY >= source.height)
-                continue;
-            BlendSpan(pb.Row(y) + r.left + first, src.buffer.Row(srcY + src.dy), columns.data() + first, last - first,
-                      mode, constantAlpha);
-        }
     }
-    S.EndPixels();
+    BlendDevice(S, dest, dest, source, sourceRect, constantAlpha, sourceAlpha);
 }
 
 // ---------------------------------------------------------------------------------------------

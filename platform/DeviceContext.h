@@ -13,7 +13,21 @@
 //  [x] world transform (rotation about a point) for the vector operations
 //  [x] anti-aliased lines with flat, round or square caps; anti-aliased rectangle fills
 //  [x] text filled with a solid or linear-gradient brush, text outlines, smooth image drawing
+//  [x] a scale: logical coordinates over a surface at device resolution (below)
 //  [ ] opaque text backgrounds, raster operations other than copy, viewport origins
+//
+// Scale. SetScale(s) makes every coordinate, rectangle, clip, pen width and font size of the
+// context's API logical: one logical pixel covers s device pixels of the surface. The vector
+// operations and text simply draw under a scaled transform, so they come out sharp at the device
+// resolution. The pixel-exact operations (fills, clip regions, 1-pixel lines and outlines, blits)
+// map each logical rectangle to device pixels in one place, ScaleRect (Geometry.h: every edge
+// round(v × s)), so neighbouring rectangles still meet without gaps or overlaps at 1.25 or 1.5. A
+// blit stretches its source rectangle (in the source's own pixels) onto the device pixels of the
+// logical destination: a picture made for twice the resolution (an image's @2x variant, whose
+// source rectangle is given in its own, doubled pixels) lands 1:1 at scale 2. BitBlt from the
+// context's own pixels reads them at device resolution (its source coordinates are logical too).
+// Width and Height are logical (round(device size / s)); Pixels stays the device picture. At scale
+// 1 nothing of this changes a single pixel.
 #pragma once
 
 #include <cstdint>
@@ -125,12 +139,17 @@ public:
     DeviceContext& operator=(const DeviceContext&) = delete;
 
     bool IsValid() const;
+    // Logical size (see Scale above).
     int Width() const;
     int Height() const;
+    // Device pixels per logical pixel (SaneScale'd; 1 by default). Setting it resets the clip to the
+    // whole surface.
+    void SetScale(double scale);
+    double Scale() const;
     // The pixels drawn into, with pending drawing finished.
     PixelBuffer Pixels() const;
 
-    // ---- clip region (device pixels; every operation below draws only inside it) ----
+    // ---- clip region (logical pixels; every operation below draws only inside it) ----
     const Region& GetClipRegion() const;
     Rect GetClipBox() const;
     // Replaces the clip (cut to the surface); an empty region clips everything away.
@@ -166,6 +185,11 @@ public:
     // the constant alpha applied on top of the source's own.
     void AlphaBlend(const Rect& dest, const PixelBuffer& source, const Rect& sourceRect, std::uint8_t constantAlpha,
                     SourceAlpha sourceAlpha = SourceAlpha::PerPixel);
+    // AlphaBlend resampled smoothly (bilinear) instead of by nearest neighbour: for pictures that
+    // must be enlarged at a scale. It covers exactly the device pixels AlphaBlend covers, and takes
+    // no colour from outside `sourceRect`, so nine-slice parts still meet without seams.
+    void AlphaBlendSmooth(const Rect& dest, const PixelBuffer& source, const Rect& sourceRect,
+                          std::uint8_t constantAlpha, SourceAlpha sourceAlpha = SourceAlpha::PerPixel);
 
     // ---- GDI lines and outlines: aliased, opaque ----
     // From (x1, y1) to (x2, y2); like LineTo, the last pixel is not drawn.

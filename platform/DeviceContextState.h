@@ -21,8 +21,10 @@ struct DeviceContextState
         Transform transform;
     };
 
-    Rect bounds;
-    Region clip;
+    Rect bounds;       // logical
+    Rect deviceBounds; // the target in device pixels
+    double scale = 1.0;
+    Region clip; // logical
     Font font;
     std::uint32_t textColor = 0xFF000000;
     Transform transform;
@@ -33,8 +35,19 @@ struct DeviceContextState
     // with EndPixels, which tells the backend that they changed.
     virtual PixelBuffer BeginPixels() const = 0;
     virtual void EndPixels() const = 0;
-    // Writes the premultiplied pixel where the clip allows.
+    // Writes the premultiplied pixel (logical; the device pixels it covers) where the clip allows.
     void PutPixel(const PixelBuffer& pb, int x, int y, std::uint32_t pixel) const;
+    // The clip in device pixels (the clip itself at scale 1).
+    const Region& DeviceClip() const;
+    // A logical rectangle or region in device pixels, cut to the target.
+    Rect ToDevice(const Rect& logical) const;
+    std::vector<Rect> DeviceRects(const Region& logical) const;
+    // Sets the logical bounds and the clip from the target's device size and the scale.
+    void ResetBounds();
+
+private:
+    mutable Region m_deviceClip;
+    mutable Region m_deviceClipOf;
 };
 
 // The on and off runs of a pen's dash pattern; empty for solid drawing. Styled pens exist one

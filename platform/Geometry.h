@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cmath>
 
 namespace platform {
 
@@ -54,5 +55,43 @@ struct RectF
     double width = 0;
     double height = 0;
 };
+
+// Logical pixels to device pixels. A scale factor is device pixels per logical pixel (1 on an
+// ordinary desktop, 2 on a 192 dpi one, 1.25 or 1.5 in between). Every edge of a pixel-exact
+// rectangle goes through ScaleEdge, round(v × scale): because one
+// monotone function maps all edges, rectangles that meet in logical pixels meet in device pixels
+// too, without a gap or an overlap, at any scale. Halves round up (towards +∞), so the mapping looks
+// the same on both sides of zero.
+inline int ScaleEdge(int v, double scale)
+{
+    return scale == 1.0 ? v : static_cast<int>(std::floor(v * scale + 0.5));
+}
+
+inline Rect ScaleRect(const Rect& r, double scale)
+{
+    return {ScaleEdge(r.left, scale), ScaleEdge(r.top, scale), ScaleEdge(r.right, scale), ScaleEdge(r.bottom, scale)};
+}
+
+// A device size back in logical pixels (the size whose ScaleEdge is nearest to it).
+inline int UnscaleLength(int device, double scale)
+{
+    return scale == 1.0 ? device : static_cast<int>(std::lround(device / scale));
+}
+
+// The logical coordinate whose device pixels (ScaleEdge) hold device coordinate `device`: where a
+// pointer on a device pixel is in logical pixels.
+inline int UnscaleCoordinate(int device, double scale)
+{
+    return scale == 1.0 ? device : static_cast<int>(std::ceil((device + 0.5) / scale)) - 1;
+}
+
+// A scale factor made safe: not a number, zero, negative or absurd values become 1; the rest is
+// kept within [0.5, 8].
+inline double SaneScale(double scale)
+{
+    if (!(scale > 0) || !std::isfinite(scale))
+        return 1.0;
+    return std::clamp(scale, 0.5, 8.0);
+}
 
 } // namespace platform

@@ -1,5 +1,6 @@
 // The device context a window paints through during WM_PAINT: over the picture BeginPaint handed
-// out, clipped to the dirty rectangle. The window system keeps that picture offscreen until
+// out, at the window's scale (logical coordinates over the device-resolution picture), clipped to the
+// dirty rectangle. The window system keeps that picture offscreen until
 // EndPaint presents it, so painting goes straight into the window's store, with no buffer between.
 #pragma once
 

@@ -80,8 +80,44 @@ std::span<const int> PenPattern(const Pen& pen)
 
 void DeviceContextState::PutPixel(const PixelBuffer& pb, int x, int y, std::uint32_t pixel) const
 {
-    if (clip.Contains(x, y))
+    if (!clip.Contains(x, y))
+        return;
+    if (scale == 1.0) {
         pb.Row(y)[x] = pixel;
+        return;
+    }
+    const Rect r = ToDevice({x, y, x + 1, y + 1});
+    for (int row = r.top; row < r.bottom; ++row)
+        std::fill(pb.Row(row) + r.left, pb.Row(row) + r.right, pixel);
+}
+
+const Region& DeviceContextState::DeviceClip() const
+{
+    if (scale == 1.0)
+        return clip;
+    if (!(m_deviceClipOf == clip)) {
+        m_deviceClip = clip.Scaled(scale).Intersect(deviceBounds);
+        m_deviceClipOf = clip;
+    }
+    return m_deviceClip;
+}
+
+Rect DeviceContextState::ToDevice(const Rect& logical) const
+{
+    return scale == 1.0 ? logical : ScaleRect(logical, scale).Intersect(deviceBounds);
+}
+
+std::vector<Rect> DeviceContextState::DeviceRects(const Region& logical) const
+{
+    if (scale == 1.0)
+        return logical.Rects();
+    return logical.Scaled(scale).Intersect(deviceBounds).Rects();
+}
+
+void DeviceContextState::ResetBounds()
+{
+    bounds = {0, 0, UnscaleLength(deviceBounds.right, scale), UnscaleLength(deviceBounds.bottom, scale)};
+    clip = Region(bounds);
 }
 
 void DrawPixelLine(DeviceContextState& state, int x1, int y1, int x2, int y2, const Pen& pen)

@@ -236,6 +236,28 @@ void Region::Offset(int dx, int dy)
     }
 }
 
+Region Region::Scaled(double scale) const
+{
+    if (scale == 1.0)
+        return *this;
+    Region out;
+    for (const Band& band : m_bands) {
+        std::vector<int> xs;
+        for (size_t i = 0; i + 1 < band.xs.size(); i += 2) {
+            const int left = ScaleEdge(band.xs[i], scale), right = ScaleEdge(band.xs[i + 1], scale);
+            if (left >= right)
+                continue;
+            // Spans a logical pixel apart can touch after rounding down: they become one.
+            if (!xs.empty() && xs.back() >= left)
+                xs.back() = std::max(xs.back(), right);
+            else
+                xs.insert(xs.end(), {left, right});
+        }
+        out.AppendBand(ScaleEdge(band.top, scale), ScaleEdge(band.bottom, scale), std::move(xs));
+    }
+    return out;
+}
+
 std::vector<Rect> Region::Rects() const
 {
     std::vector<Rect> out;

@@ -35,6 +35,9 @@ public:
     Region Intersect(const Rect& rect) const;
     Region Subtract(const Rect& rect) const { return Subtract(Region(rect)); }
     void Offset(int dx, int dy);
+    // The region in device pixels at `scale` (see ScaleEdge): every band and span edge mapped,
+    // pieces that shrink to nothing dropped.
+    Region Scaled(double scale) const;
 
     // Disjoint rectangles covering the region exactly, top to bottom and left to right.
     std::vector<Rect> Rects() const;

@@ -42,9 +42,12 @@ SIZE MeasureTip(WindowSystem& system, const std::u16string& text, int maxWidth)
     return MeasureSystemText(text, kTipTextSize, maxWidth);
 }
 
-void DrawTipText(PixelBuffer& px, const std::u16string& text, int maxWidth)
+// The text at the picture's device resolution: size, wrap width and padding scaled with it.
+void DrawTipText(PixelBuffer& px, const std::u16string& text, int maxWidth, double scale)
 {
-    DrawSystemText(px, text, kTipTextSize, maxWidth, POINT{kTipPadding, kTipPadding});
+    const int padding = ScaleEdge(kTipPadding, scale);
+    DrawSystemText(px, text, ScaleEdge(kTipTextSize, scale), maxWidth > 0 ? ScaleEdge(maxWidth, scale) : maxWidth,
+                   POINT{padding, padding});
 }
 
 void Relayout(WindowSystem& system, HWND hwnd, const TooltipState& state)
@@ -61,10 +64,12 @@ void Paint(WindowSystem& system, HWND hwnd, const TooltipState& state)
     PaintInfo paint;
     system.BeginPaint(hwnd, paint);
     PixelBuffer& px = paint.pixels;
+    // A one-pixel border in logical pixels: as many device pixels as one logical pixel covers.
+    const int border = std::max(ScaleEdge(1, paint.scale), 1);
     for (int y = 0; y < px.height; ++y) {
         std::uint32_t* row = px.Row(y);
         for (int x = 0; x < px.width; ++x) {
-            const bool edge = x == 0 || y == 0 || x == px.width - 1 || y == px.height - 1;
+            const bool edge = x < border || y < border || x >= px.width - border || y >= px.height - border;
             row[x] = edge ? kTipBorder : kTipBackground;
         }
     }
@@ -73,8 +78,8 @@ void Paint(WindowSystem& system, HWND hwnd, const TooltipState& state)
     if (const auto& painter = system.GetTooltipPainter())
         painter(px, state.text);
     else
-        DrawTipText(px, state.text, state.maxWidth);
-    paint.dirty = RECT{0, 0, px.width, px.height};
+        DrawTipText(px, state.text, state.maxWidth, paint.scale);
+    paint.dirty = RECT{0, 0, UnscaleLength(px.width, paint.scale), UnscaleLength(px.height, paint.scale)};
     system.EndPaint(hwnd, paint);
 }
 

@@ -46,7 +46,7 @@ struct InputEvent
 {
     InputKind kind = InputKind::MouseMove;
     HWND window = nullptr; // the native window the event belongs to; null: found from the position
-    POINT screen;          // pointer position in screen coordinates (mouse events)
+    POINT screen;          // pointer position in logical screen coordinates (mouse events)
     int button = kLeftButton;
     unsigned buttons = 0; // MK_LBUTTON | MK_RBUTTON | MK_MBUTTON held during a move; ~0u when unknown
     int wheelDelta = 0;   // positive away from the user, WHEEL_DELTA per notch
@@ -88,7 +88,15 @@ public:
     virtual void UpdateNative(WindowRecord& window, unsigned changes) = 0;
     // Raises the window and gives it the keyboard.
     virtual void ActivateNative(WindowRecord& window) = 0;
-    // Shows the window's picture (window.pixels) for the dirty rectangle in client coordinates.
+    // The scale factor a new top-level window gets (device pixels per logical pixel); asked before
+    // CreateNative, which then makes the native window round(logical size × scale) large.
+    virtual double WindowScale(const WindowRecord& window)
+    {
+        (void)window;
+        return 1.0;
+    }
+    // Shows the window's picture (window.pixels) for the dirty rectangle in logical client
+    // coordinates; window.DeviceRect gives the device pixels it covers.
     virtual void Present(WindowRecord& window, const RECT& dirty) = 0;
 
     virtual void SetCursorShape(int cursorId) = 0;

@@ -2,6 +2,7 @@
 // mirror it on a display (or keep it in memory).
 #pragma once
 
+#include "platform/Geometry.h"
 #include "platform/PixelBuffer.h"
 #include "platform/Win32Defs.h"
 #include "platform/WindowRegion.h"
@@ -44,9 +45,13 @@ struct WindowRecord
     bool needsPaint = false;
     bool creating = true; // until CreateWindowEx has finished sending WM_CREATE
     bool destroying = false;
-    std::vector<HWND> children;       // in creation order
+    std::vector<HWND> children; // in creation order
+    // Device pixels per logical pixel (docs/hidpi.md). Everything above is in logical pixels; only
+    // the picture below is at device resolution, round(client size × scale). A child has its
+    // top-level window's scale.
+    double scale = 1.0;
     std::vector<std::uint32_t> store; // backing store of a top-level window (children paint into theirs)
-    PixelBuffer pixels;               // view of the store: width and height are the client size
+    PixelBuffer pixels;               // view of the store: the client size in device pixels
     void* native = nullptr;           // the backend's own data for this window
 
     bool IsChild() const { return (style & WS_CHILD) != 0 && parent != nullptr; }
@@ -55,6 +60,12 @@ struct WindowRecord
     bool IsTopmost() const { return (exStyle & WS_EX_TOPMOST) != 0; }
     int Width() const { return rect.right - rect.left; }
     int Height() const { return rect.bottom - rect.top; }
+    // A client rectangle (logical) in the picture's device pixels.
+    RECT DeviceRect(const RECT& client) const
+    {
+        return RECT{ScaleEdge(client.left, scale), ScaleEdge(client.top, scale), ScaleEdge(client.right, scale),
+                    ScaleEdge(client.bottom, scale)};
+    }
 };
 
 } // namespace platform

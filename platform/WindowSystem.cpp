@@ -393,6 +393,7 @@ HWND WindowSystem::CreateWindowEx(DWORD exStyle, const char16_t* className, cons
     if (window.IsChild()) {
         Record(parent)->children.push_back(hwnd);
     } else {
+        window.scale = SaneScale(m_backend->WindowScale(window));
         ResizeStore(window);
         // A new window starts on top of its band (topmost windows above the others).
         PlaceOnTop(hwnd);

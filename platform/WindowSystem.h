@@ -31,8 +31,8 @@
 
 namespace platform {
 
-// What BeginPaint hands out: the area to paint and the pixels to paint it into (client coordinates;
-// for a child window, a view into its top-level window's picture).
+// What BeginPaint hands out: the area to paint (logical client coordinates) and the pixels to paint
+// it into, at device resolution (for a child window, a view into its top-level window's picture).
 struct PaintInfo
 {
     RECT dirty; // the bounding box of everything to paint
@@ -40,9 +40,11 @@ struct PaintInfo
     std::vector<RECT> pieces;
     PixelBuffer pixels;
     bool erase = false;
+    double scale = 1.0; // device pixels per logical pixel of `pixels`
 };
 
-// Draws a tooltip's text into its window; installed by the drawing layer's user.
+// Draws a tooltip's text into its window's picture (device pixels: WindowScale tells the scale);
+// installed by the drawing layer's user.
 using TooltipPainter = std::function<void(PixelBuffer& pixels, const std::u16string& text)>;
 // Measures a tooltip's text (width, height in pixels) for a maximum width (-1: none).
 using TooltipMeasurer = std::function<SIZE(const std::u16string& text, int maxWidth)>;
@@ -207,9 +209,12 @@ public:
     bool UpdateWindow(HWND hwnd);
     bool BeginPaint(HWND hwnd, PaintInfo& paint);
     bool EndPaint(HWND hwnd, const PaintInfo& paint);
-    // The window's picture (client size) for drawing outside WM_PAINT and for measuring; a child's is a
-    // view into its top-level window's picture. Empty for an unknown or zero-sized window.
+    // The window's picture (client size in device pixels) for drawing outside WM_PAINT and for
+    // measuring; a child's is a view into its top-level window's picture. Empty for an unknown or
+    // zero-sized window.
     PixelBuffer WindowPixels(HWND hwnd) const;
+    // Device pixels per logical pixel of that picture; 1 for an unknown window.
+    double WindowScale(HWND hwnd) const;
     // Hands the current picture of the client rectangle to the backend.
     bool PresentWindow(HWND hwnd, const RECT* dirty = nullptr);
 

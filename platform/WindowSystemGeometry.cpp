@@ -26,7 +26,9 @@ void WindowSystem::ResizeStore(WindowRecord& window)
 {
     if (window.IsChild())
         return;
-    const int width = std::max(window.Width(), 0), height = std::max(window.Height(), 0);
+    // The picture is at device resolution, never larger than the largest window side.
+    const int width = std::clamp(ScaleEdge(window.Width(), window.scale), 0, kMaxWindowSide);
+    const int height = std::clamp(ScaleEdge(window.Height(), window.scale), 0, kMaxWindowSide);
     window.store.assign(std::size_t(width) * std::size_t(height), 0u);
     window.pixels.pixels = window.store.empty() ? nullptr : window.store.data();
     window.pixels.width = width;

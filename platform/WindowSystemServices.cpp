@@ -134,6 +134,7 @@ bool WindowSystem::BeginPaint(HWND hwnd, PaintInfo& paint)
     window->updateRect = RECT{};
     window->updatePieces.clear();
     paint.pixels = WindowPixels(hwnd);
+    paint.scale = WindowScale(hwnd);
     return true;
 }
 
@@ -162,9 +163,11 @@ PixelBuffer WindowSystem::WindowPixels(HWND hwnd) const
     if (!top || top->pixels.IsEmpty())
         return PixelBuffer{};
     const POINT origin = ClientOriginOnScreen(*window);
-    const int x = origin.x - top->rect.left, y = origin.y - top->rect.top;
-    const RECT visible = Intersect(RECT{x, y, x + window->Width(), y + window->Height()},
-                                   RECT{0, 0, top->pixels.width, top->pixels.height});
+    const RECT logical{origin.x - top->rect.left, origin.y - top->rect.top, origin.x - top->rect.left + window->Width(),
+                       origin.y - top->rect.top + window->Height()};
+    const RECT device = top->DeviceRect(logical);
+    const int x = device.left, y = device.top;
+    const RECT visible = Intersect(device, RECT{0, 0, top->pixels.width, top->pixels.height});
     if (Empty(visible) || visible.left != x || visible.top != y)
         return PixelBuffer{};
     PixelBuffer view;
@@ -173,6 +176,12 @@ PixelBuffer WindowSystem::WindowPixels(HWND hwnd) const
     view.height = visible.bottom - visible.top;
     view.stride = top->pixels.stride;
     return view;
+}
+
+double WindowSystem::WindowScale(HWND hwnd) const
+{
+    const WindowRecord* top = TopLevelOf(hwnd);
+    return top ? top->scale : 1.0;
 }
 
 bool WindowSystem::PresentWindow(HWND hwnd, const RECT* dirty)
@@ -189,7 +198,7 @@ bool WindowSystem::PresentWindow(HWND hwnd, const RECT* dirty)
         const int dx = origin.x - top->rect.left, dy = origin.y - top->rect.top;
         area = RECT{area.left + dx, area.top + dy, area.right + dx, area.bottom + dy};
     }
-    area = Intersect(area, RECT{0, 0, top->pixels.width, top->pixels.height});
+    area = Intersect(area, RECT{0, 0, top->Width(), top->Height()});
     if (Empty(area) || !top->IsVisibleFlag() || top->IsMinimized())
         return true;
     m_backend->Present(*top, area);

@@ -1,7 +1,8 @@
 // Draws the pictures of the product's skin and its window icon, and writes them as PNG files:
 //   skin-artwork OUTPUT_DIR
-// background.png, logo.png, progress.png and close.png go into the skin; icon.png is the window
-// icon. Shapes are sampled 4x4 per pixel so that every edge is anti-aliased.
+// background.png, logo.png, progress.png and close.png go into the skin, each with its @2x picture
+// for scaled desktops (twice the size, drawn from the same shapes, not enlarged); icon.png is the
+// window icon. Shapes are sampled 4x4 per pixel so that every edge is anti-aliased.
 #include "platform/PixelBuffer.h"
 #include "platform/PngFile.h"
 
@@ -36,10 +37,15 @@ using Shape = std::function<bool(double x, double y)>;
 using Paint = std::function<Rgba(double x, double y)>;
 
 // A picture kept as premultiplied floating-point colour while it is composed.
+// Shapes and paints are given in the picture's logical pixels; the canvas has `scale` pixels for
+// each of them.
 class Canvas
 {
 public:
-    Canvas(int width, int height) : m_width(width), m_height(height), m_pixels(std::size_t(width) * height) {}
+    Canvas(int width, int height, int scale = 1)
+        : m_width(width * scale), m_height(height * scale), m_scale(scale), m_pixels(std::size_t(m_width) * m_height)
+    {
+    }
 
     // Source-over of paint, weighted by how much of each pixel the shape covers.
     void Fill(const Shape& inside, const Paint& paint)
@@ -50,13 +56,13 @@ public:
                 int hits = 0;
                 for (int sy = 0; sy < kSamples; ++sy) {
                     for (int sx = 0; sx < kSamples; ++sx) {
-                        if (inside(x + (sx + 0.5) / kSamples, y + (sy + 0.5) / kSamples))
+                        if (inside((x + (sx + 0.5) / kSamples) / m_scale, (y + (sy + 0.5) / kSamples) / m_scale))
                             ++hits;
                     }
                 }
                 if (hits == 0)
                     continue;
-                const Rgba c = paint(x + 0.5, y + 0.5);
+                const Rgba c = paint((x + 0.5) / m_scale, (y + 0.5) / m_scale);
                 const double a = c.a * hits / double(kSamples * kSamples);
                 Rgba& d = m_pixels[std::size_t(y) * m_width + x];
                 d.r = c.r * a + d.r * (1 - a);
@@ -67,7 +73,16 @@ public:
         }
     }
 
-    bool Write(const std::string& path) const
+    // Writes dir/name.png, or dir/name@2x.png for a canvas of scale 2 (the only other scale drawn).
+    bool Write(const std::string& dir, const std::string& name) const
+    {
+        std::string path = dir + "/" + name;
+        if (m_scale != 1)
+            path += "@2x";
+        return WriteFile(path + ".png");
+    }
+
+    bool WriteFile(const std::string& path) const
     {
         std::vector<std::uint32_t> out(m_pixels.size());
         const auto channel = [](double v) { return std::uint32_t(std::lround(std::clamp(v, 0.0, 1.0) * 255.0)); };
@@ -80,7 +95,7 @@ public:
     }
 
 private:
-    int m_width, m_height;
+    int m_width, m_height, m_scale;
     std::vector<Rgba> m_pixels; // premultiplied
 };
 
@@ -169,9 +184,9 @@ void DrawCheck(Canvas& canvas, double cx, double cy, double size, const Paint& p
                 paint);
 }
 
-bool Background(const std::string& dir)
+bool Background(const std::string& dir, int scale)
 {
-    Canvas c(kWidth, kHeight);
+    Canvas c(kWidth, kHeight, scale);
     const Shape window = RoundRect(0, 0, kWidth, kHeight, kCorner);
     c.Fill(window, Solid(0xFFFFFFFF));
     // Caption band: a diagonal brand gradient with faint rings like a signal spreading out.
@@ -192,32 +207,32 @@ bool Background(const std::string& dir)
            Solid(0xFFE4E9F0));
     // A hairline border, since the window has no frame of its own.
     c.Fill(Ring(window, RoundRect(1, 1, kWidth - 1, kHeight - 1, kCorner - 1)), Solid(0xFF0E1A44, 0.28));
-    return c.Write(dir + "/background.png");
+    return c.Write(dir, "background");
 }
 
-bool Logo(const std::string& dir)
+bool Logo(const std::string& dir, int scale)
 {
-    Canvas c(44, 44);
+    Canvas c(44, 44, scale);
     c.Fill(Shield(22, 2, 34, 40), Solid(0xFFFFFFFF));
     c.Fill(Shield(22, 6, 26, 32), Linear(0, 6, 0, 38, kBlue, kTeal));
     DrawCheck(c, 22, 19, 26, Solid(0xFFFFFFFF));
-    return c.Write(dir + "/logo.png");
+    return c.Write(dir, "logo");
 }
 
-bool Progress(const std::string& dir)
+bool Progress(const std::string& dir, int scale)
 {
-    Canvas c(kTrackWidth, kTrackHeight);
+    Canvas c(kTrackWidth, kTrackHeight, scale);
     const Shape pill = RoundRect(0, 0, kTrackWidth, kTrackHeight, kTrackHeight / 2.0);
     c.Fill(pill, Linear(0, 0, kTrackWidth, 0, kCyan, kBlue));
     c.Fill([&](double x, double y) { return pill(x, y) && y < 3; }, Solid(0xFFFFFFFF, 0.22));
-    return c.Write(dir + "/progress.png");
+    return c.Write(dir, "progress");
 }
 
 // Three 28x28 states side by side: normal, hot, pushed.
-bool CloseButton(const std::string& dir)
+bool CloseButton(const std::string& dir, int scale)
 {
     constexpr int kCell = 28;
-    Canvas c(kCell * 3, kCell);
+    Canvas c(kCell * 3, kCell, scale);
     for (int state = 0; state < 3; ++state) {
         const double cx = state * kCell + kCell / 2.0, cy = kCell / 2.0, arm = 5.0;
         if (state == 1)
@@ -228,7 +243,7 @@ bool CloseButton(const std::string& dir)
                      Segment(cx - arm, cy + arm, cx + arm, cy - arm, 0.9)),
                Solid(0xFFFFFFFF, state == 0 ? 0.82 : 1.0));
     }
-    return c.Write(dir + "/close.png");
+    return c.Write(dir, "close");
 }
 
 bool Icon(const std::string& dir)
@@ -237,7 +252,7 @@ bool Icon(const std::string& dir)
     c.Fill(RoundRect(2, 2, 62, 62, 14), Linear(0, 0, 64, 64, kIndigo, kTeal));
     c.Fill(Shield(32, 12, 32, 40), Solid(0xFFFFFFFF));
     DrawCheck(c, 32, 27, 30, Linear(0, 14, 0, 44, kBlue, kTeal));
-    return c.Write(dir + "/icon.png");
+    return c.Write(dir, "icon");
 }
 
 } // namespace
@@ -249,7 +264,13 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::string dir = argv[1];
-    if (!Background(dir) || !Logo(dir) || !Progress(dir) || !CloseButton(dir) || !Icon(dir)) {
+    for (const int scale : {1, 2}) {
+        if (!Background(dir, scale) || !Logo(dir, scale) || !Progress(dir, scale) || !CloseButton(dir, scale)) {
+            std::fprintf(stderr, "skin-artwork: cannot write into %s\n", dir.c_str());
+            return 1;
+        }
+    }
+    if (!Icon(dir)) {
         std::fprintf(stderr, "skin-artwork: cannot write into %s\n", dir.c_str());
         return 1;
     }

@@ -29,8 +29,13 @@ void DeviceContext::Impl::EndPixels() const
 void DeviceContext::Impl::BeginCairo(const Region& clipRegion, const Transform& matrix) const
 {
     cairo_save(cr);
-    cairo::ClipToRegion(cr, clipRegion);
-    cairo::SetMatrix(cr, matrix);
+    if (scale == 1.0) {
+        cairo::ClipToRegion(cr, clipRegion);
+        cairo::SetMatrix(cr, matrix);
+        return;
+    }
+    cairo::ClipToRegion(cr, clipRegion.Scaled(scale).Intersect(deviceBounds));
+    cairo::SetMatrix(cr, Transform{scale, 0, 0, scale, 0, 0}.After(matrix));
 }
 
 DeviceContextState& StateOf(DeviceContext::Impl& impl)
@@ -52,9 +57,9 @@ DeviceContext::DeviceContext(Surface& target) : m_impl(std::make_unique<Impl>())
     m_impl->target = &target;
     if (target.IsValid()) {
         m_impl->cr = cairo_create(cairo::CairoSurface(target));
-        m_impl->bounds = {0, 0, target.Width(), target.Height()};
+        m_impl->deviceBounds = {0, 0, target.Width(), target.Height()};
     }
-    m_impl->clip = Region(m_impl->bounds);
+    m_impl->ResetBounds();
     m_impl->font = Font::DefaultGui();
 }
 
@@ -64,9 +69,9 @@ DeviceContext::DeviceContext(const PixelBuffer& target) : m_impl(std::make_uniqu
     m_impl->target = &m_impl->owned;
     if (m_impl->owned.IsValid()) {
         m_impl->cr = cairo_create(cairo::CairoSurface(m_impl->owned));
-        m_impl->bounds = {0, 0, target.width, target.height};
+        m_impl->deviceBounds = {0, 0, target.width, target.height};
     }
-    m_impl->clip = Region(m_impl->bounds);
+    m_impl->ResetBounds();
     m_impl->font = Font::DefaultGui();
 }
 

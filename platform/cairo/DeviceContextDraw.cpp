@@ -254,6 +254,58 @@ void DeviceContext::DrawImage(const PixelBuffer& source, const RectF& sourceRect
     cairo_surface_destroy(wrapped);
 }
 
+void DeviceContext::AlphaBlendSmooth(const Rect& dest, const PixelBuffer& source, const Rect& sourceRect,
+                                     std::uint8_t constantAlpha, SourceAlpha sourceAlpha)
+{
+    if (!IsValid() || source.IsEmpty() || dest.IsEmpty() || sourceRect.IsEmpty() || constantAlpha == 0)
+        return;
+    // A source rectangle reaching outside the source is AlphaBlend's case (it skips those samples).
+    if (!(sourceRect.Intersect({0, 0, source.width, source.height}) == sourceRect)) {
+        AlphaBlend(dest, source, sourceRect, constantAlpha, sourceAlpha);
+        return;
+    }
+    const Rect device = ScaleRect(dest, m_impl->scale);
+    const Region clip = m_impl->DeviceClip().Intersect(device.Intersect(m_impl->deviceBounds));
+    if (clip.IsEmpty())
+        return;
+    // The part is copied out: it must not change while it is drawn (a blit from the surface onto
+    // itself), and a source whose alpha is ignored is made opaque first.
+    Surface part = Surface::Create(sourceRect.Width(), sourceRect.Height());
+    if (!part.IsValid())
+        return;
+    {
+        const PixelBuffer pb = part.Pixels();
+        const std::uint32_t opaque = sourceAlpha == SourceAlpha::Ignore ? 0xFF000000u : 0u;
+        for (int y = 0; y < pb.height; ++y) {
+            const std::uint32_t* in = source.Row(sourceRect.top + y) + sourceRect.left;
+            std::uint32_t* out = pb.Row(y);
+            for (int x = 0; x < pb.width; ++x)
+                out[x] = in[x] | opaque;
+        }
+        cairo_surface_mark_dirty(cairo::CairoSurface(part));
+    }
+    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(cairo::CairoSurface(part));
+    // Edge pixels repeat outwards instead of fading to transparent, so a slice's border stays solid.
+    cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
+    cairo_pattern_set_filter(pattern, CAIRO_FILTER_GOOD);
+    cairo_matrix_t m;
+    cairo_matrix_init_scale(&m, double(sourceRect.Width()) / device.Width(),
+                            double(sourceRect.Height()) / device.Height());
+    cairo_matrix_translate(&m, -device.left, -device.top);
+    cairo_pattern_set_matrix(pattern, &m);
+
+    cairo_t* cr = m_impl->cr;
+    cairo_save(cr);
+    cairo::ClipToRegion(cr, clip);
+    cairo_identity_matrix(cr);
+    cairo_set_source(cr, pattern);
+    if (sourceAlpha == SourceAlpha::Ignore && constantAlpha == 255)
+        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_paint_with_alpha(cr, constantAlpha / 255.0);
+    cairo_restore(cr);
+    cairo_pattern_destroy(pattern);
+}
+
 namespace {
 
 // A layout of `text` placed in `box` by `format`; returns the layout and its top-left corner.

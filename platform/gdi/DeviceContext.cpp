@@ -26,8 +26,8 @@ DeviceContext::DeviceContext(Surface& target) : m_impl(std::make_unique<Impl>())
 {
     m_impl->target = &target;
     if (target.IsValid())
-        m_impl->bounds = {0, 0, target.Width(), target.Height()};
-    m_impl->clip = Region(m_impl->bounds);
+        m_impl->deviceBounds = {0, 0, target.Width(), target.Height()};
+    m_impl->ResetBounds();
     m_impl->font = Font::DefaultGui();
 }
 
@@ -38,8 +38,8 @@ DeviceContext::DeviceContext(const PixelBuffer& target) : m_impl(std::make_uniqu
     m_impl->owned = Surface::Wrap(target);
     m_impl->target = &m_impl->owned;
     if (m_impl->owned.IsValid())
-        m_impl->bounds = {0, 0, target.width, target.height};
-    m_impl->clip = Region(m_impl->bounds);
+        m_impl->deviceBounds = {0, 0, target.width, target.height};
+    m_impl->ResetBounds();
     m_impl->font = Font::DefaultGui();
 }
 

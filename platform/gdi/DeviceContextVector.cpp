@@ -353,4 +353,12 @@ void DeviceContext::StrokeString(const char16_t* text, int length, const platfor
     gdi::gp::GdipDrawPath(canvas.Get(), pen.Get(), path.Get());
 }
 
+void DeviceContext::AlphaBlendSmooth(const Rect& dest, const PixelBuffer& source, const Rect& sourceRect,
+                                     std::uint8_t constantAlpha, SourceAlpha sourceAlpha)
+{
+    // Callers ask for smooth enlargement only at a scale of 1.5 or more, which the GDI backend does
+    // not draw at yet: at its scale of 1 this is the sampled blend.
+    AlphaBlend(dest, source, sourceRect, constantAlpha, sourceAlpha);
+}
+
 } // namespace platform

@@ -1,6 +1,7 @@
 // Headless window backend: records, scripted message boxes, injected input and PNG frames.
 #include "platform/headless/HeadlessBackend.h"
 
+#include "platform/DisplayScale.h"
 #include "platform/PngFile.h"
 #include "platform/TextEncoding.h"
 
@@ -86,6 +87,26 @@ HeadlessBackend::HeadlessBackend()
     m_boxLog = Env("TVU_MSGBOX_LOG");
     const std::string max = Env("TVU_FRAMES_MAX");
     SetFrames(Env("TVU_FRAMES"), max.empty() ? 1000 : std::atoi(max.c_str()));
+    // Only the program's own override counts: there is no desktop here to ask.
+    DesktopScaleSources sources;
+    sources.overrideScale = ScaleSourcesFromEnvironment().overrideScale;
+    m_scale = ResolveDesktopScale(sources);
+}
+
+void HeadlessBackend::SetScale(double scale)
+{
+    m_scale = SaneScale(scale);
+}
+
+double HeadlessBackend::WindowScale(const WindowRecord& window)
+{
+    (void)window;
+    return m_scale;
+}
+
+POINT HeadlessBackend::Logical(int x, int y) const
+{
+    return POINT{UnscaleCoordinate(x, m_scale), UnscaleCoordinate(y, m_scale)};
 }
 
 void HeadlessBackend::SetScreen(const RECT& monitor, const RECT& workArea)
@@ -143,7 +164,7 @@ void HeadlessBackend::InjectMouseMove(int x, int y)
 {
     InputEvent event;
     event.kind = InputKind::MouseMove;
-    event.screen = POINT{x, y};
+    event.screen = Logical(x, y);
     event.buttons = ~0u;
     Inject(event);
 }
@@ -153,7 +174,7 @@ void HeadlessBackend::InjectButton(int button, bool down, int x, int y)
     InputEvent event;
     event.kind = down ? InputKind::MouseDown : InputKind::MouseUp;
     event.button = button;
-    event.screen = POINT{x, y};
+    event.screen = Logical(x, y);
     Inject(event);
 }
 
@@ -162,7 +183,7 @@ void HeadlessBackend::InjectWheel(int delta, int x, int y)
     InputEvent event;
     event.kind = InputKind::Wheel;
     event.wheelDelta = delta;
-    event.screen = POINT{x, y};
+    event.screen = Logical(x, y);
     Inject(event);
 }
 
@@ -325,7 +346,10 @@ void HeadlessBackend::WriteFrame(const WindowRecord& window)
         std::uint32_t* row = shown.data() + std::size_t(y) * std::size_t(px.width);
         const std::uint32_t* src = px.Row(y);
         for (int x = 0; x < px.width; ++x)
-            row[x] = (!window.region || window.region->Contains(x, y)) ? src[x] : 0u;
+            row[x] = (!window.region ||
+                      window.region->Contains(UnscaleCoordinate(x, window.scale), UnscaleCoordinate(y, window.scale)))
+                         ? src[x]
+                         : 0u;
     }
     // The numbers run up to the cap; from then on the last slot always holds the latest frame.
     ++m_framesWritten;

@@ -12,6 +12,10 @@
 //  [x] Frames: TVU_FRAMES names a folder into which every presented frame is written as a numbered PNG
 //      (000001.png ...); TVU_FRAMES_MAX caps the count (default 1000), the last slot always holding the
 //      latest frame.
+//  [x] A scale factor for every window (TVU_SCALE, or SetScale): pictures and frames at device
+//      resolution (480 x 300 logical at scale 2: 960 x 600 PNG frames); the Inject* helpers take
+//      device screen coordinates, as a pointer on a scaled screen reports them, and hand on
+//      logical ones. The monitor and work area stay logical.
 //  [x] Cursor shape, capture and activation are recorded for tests to read.
 //  [ ] No real time passes unless the window system's clock says so (use a ManualClock to step it).
 #pragma once
@@ -39,7 +43,7 @@ public:
         int answer = 0;
     };
 
-    // Reads TVU_MSGBOX, TVU_MSGBOX_LOG, TVU_FRAMES and TVU_FRAMES_MAX.
+    // Reads TVU_MSGBOX, TVU_MSGBOX_LOG, TVU_FRAMES, TVU_FRAMES_MAX and TVU_SCALE.
     HeadlessBackend();
 
     const char* Name() const override { return "headless"; }
@@ -49,6 +53,9 @@ public:
     void SetSystemMetric(int index, int value);
     void SetMessageBoxScript(const std::string& script); // "ok,cancel,..."
     void SetFrames(const std::string& folder, int maxFrames);
+    // The scale of windows created from now on (SaneScale'd).
+    void SetScale(double scale);
+    double Scale() const { return m_scale; }
 
     // ---- what tests read back ----
     const std::vector<MessageBoxRecord>& MessageBoxes() const { return m_boxes; }
@@ -58,8 +65,10 @@ public:
     int FramesWritten() const { return m_framesWritten; }
     HWND LastActivated() const { return m_lastActivated; }
 
-    // ---- input injection (any thread); screen coordinates ----
+    // ---- input injection (any thread) ----
+    // The event as it stands (logical screen coordinates).
     void Inject(const InputEvent& event);
+    // These take device screen coordinates (the same as logical ones at scale 1).
     void InjectMouseMove(int x, int y);
     void InjectButton(int button, bool down, int x, int y);
     void InjectWheel(int delta, int x, int y);
@@ -68,6 +77,7 @@ public:
     void InjectCloseRequest(HWND hwnd);
 
     // ---- IWindowBackend ----
+    double WindowScale(const WindowRecord& window) override;
     bool CreateNative(WindowRecord& window) override;
     void DestroyNative(WindowRecord& window) override;
     void UpdateNative(WindowRecord& window, unsigned changes) override;
@@ -89,6 +99,9 @@ public:
 private:
     void WriteFrame(const WindowRecord& window);
 
+    POINT Logical(int x, int y) const;
+
+    double m_scale = 1.0;
     RECT m_monitor{0, 0, 1920, 1080};
     RECT m_work{0, 0, 1920, 1040};
     std::map<int, int> m_metrics;

@@ -2,6 +2,7 @@
 // hit-test driven dragging, input translation, cursors, monitors and message boxes.
 #include "platform/sdl/SdlBackend.h"
 
+#include "platform/DisplayScale.h"
 #include "platform/TextEncoding.h"
 #include "platform/WindowSystem.h"
 #include "platform/sdl/SdlDrawnMessageBox.h"
@@ -20,6 +21,13 @@
 namespace platform {
 
 namespace {
+
+// A display rectangle of device pixels in logical screen pixels.
+RECT LogicalRect(const SDL_Rect& r, double scale)
+{
+    return RECT{UnscaleLength(r.x, scale), UnscaleLength(r.y, scale), UnscaleLength(r.x + r.w, scale),
+                UnscaleLength(r.y + r.h, scale)};
+}
 
 bool HasFrame(const WindowRecord& window)
 {
@@ -110,6 +118,7 @@ public:
     void DestroyNative(WindowRecord& window) override;
     void UpdateNative(WindowRecord& window, unsigned changes) override;
     void ActivateNative(WindowRecord& window) override;
+    double WindowScale(const WindowRecord& window) override;
     void Present(WindowRecord& window, const RECT& dirty) override;
     void SetCursorShape(int cursorId) override;
     void SetMouseCapture(WindowRecord* window) override;
@@ -138,7 +147,12 @@ private:
     // The window's icon as a straight-alpha surface; null without one.
     SurfacePtr IconSurface(const WindowRecord& window) const;
     void SyncOwner(WindowRecord& window);
+    // The window's top-left corner in device screen pixels.
     POINT WindowOrigin(Uint32 windowId) const;
+    // Device screen pixels to logical ones and back (one desktop scale for every window).
+    POINT ToLogical(POINT device) const;
+    int ToDevice(int logical) const { return ScaleEdge(logical, m_scale); }
+    void Shape(WindowRecord& window);
     void OtherEventWhileModal(const SDL_Event& event);
 
     std::map<Uint32, HWND> m_byId;
@@ -154,6 +168,8 @@ private:
     POINT m_lastHitPoint;
     // Our own message box is open: other windows take no input, not even a caption drag.
     bool m_modalBox = false;
+    // The desktop's scale (docs/hidpi.md), read once at start.
+    double m_scale = 1.0;
 };
 
 bool SdlBackend::Start()
@@ -172,7 +188,33 @@ bool SdlBackend::Start()
     m_wayland = driver && std::strcmp(driver, "wayland") == 0;
     m_wakeEvent = SDL_RegisterEvents(1);
     SDL_StartTextInput();
+    DesktopScaleSources sources = ScaleSourcesFromEnvironment();
+    if (m_wayland) {
+        // SDL's software pictures on Wayland have no buffer scale: the compositor enlarges them
+        // itself, so a larger picture would only make a larger window. Only the override counts.
+        sources.gdkScale.reset();
+        sources.gdkDpiScale.reset();
+    } else {
+        sources.xftDpi = ReadXftDpiResource();
+    }
+    m_scale = ResolveDesktopScale(sources);
     return true;
+}
+
+double SdlBackend::WindowScale(const WindowRecord& window)
+{
+    (void)window;
+    return m_scale;
+}
+
+POINT SdlBackend::ToLogical(POINT device) const
+{
+    return POINT{UnscaleCoordinate(device.x, m_scale), UnscaleCoordinate(device.y, m_scale)};
+}
+
+void SdlBackend::Shape(WindowRecord& window)
+{
+    ApplySdlWindowShape(Native(window), window.region, window.pixels.width, window.pixels.height, m_scale);
 }
 
 SdlBackend::~SdlBackend()
@@ -196,7 +238,7 @@ POINT SdlBackend::WindowOrigin(Uint32 windowId) const
         // Screen positions are the window system's own idea of where its windows are.
         const WindowRecord* window = m_system ? m_system->Record(HandleOf(windowId)) : nullptr;
         if (window)
-            origin = POINT{window->rect.left, window->rect.top};
+            origin = POINT{ToDevice(window->rect.left), ToDevice(window->rect.top)};
         return origin;
     }
     if (SDL_Window* window = SDL_GetWindowFromID(windowId))
@@ -222,9 +264,10 @@ bool SdlBackend::CreateNative(WindowRecord& window)
     else if (window.exStyle & WS_EX_TOOLWINDOW)
         flags |= SDL_WINDOW_UTILITY | SDL_WINDOW_SKIP_TASKBAR;
     // SDL cannot make an empty window; a zero-sized one stays hidden until it gets a size.
-    const int width = std::max(window.Width(), 1), height = std::max(window.Height(), 1);
-    SDL_Window* native =
-        SDL_CreateWindow(Utf16ToUtf8(window.title).c_str(), window.rect.left, window.rect.top, width, height, flags);
+    // The native window has the picture's device size at the device position.
+    const int width = std::max(window.pixels.width, 1), height = std::max(window.pixels.height, 1);
+    SDL_Window* native = SDL_CreateWindow(Utf16ToUtf8(window.title).c_str(), ToDevice(window.rect.left),
+                                          ToDevice(window.rect.top), width, height, flags);
     if (!native)
         return false;
     window.native = native;
@@ -256,8 +299,8 @@ void SdlBackend::SyncShown(WindowRecord& window)
     const bool nativeShown = (SDL_GetWindowFlags(native) & SDL_WINDOW_SHOWN) != 0;
     if (shown && !nativeShown) {
         SDL_ShowWindow(native);
-        SDL_SetWindowPosition(native, window.rect.left, window.rect.top);
-        ApplySdlWindowShape(native, window.region, window.Width(), window.Height());
+        SDL_SetWindowPosition(native, ToDevice(window.rect.left), ToDevice(window.rect.top));
+        Shape(window);
     } else if (!shown && nativeShown) {
         SDL_HideWindow(native);
     }
@@ -316,16 +359,16 @@ void SdlBackend::UpdateNative(WindowRecord& window, unsigned changes)
         SDL_SetWindowResizable(native, (window.style & WS_THICKFRAME) ? SDL_TRUE : SDL_FALSE);
     }
     if (changes & kChangeSize) {
-        if (window.Width() > 0 && window.Height() > 0)
-            SDL_SetWindowSize(native, window.Width(), window.Height());
-        ApplySdlWindowShape(native, window.region, window.Width(), window.Height());
+        if (window.pixels.width > 0 && window.pixels.height > 0)
+            SDL_SetWindowSize(native, window.pixels.width, window.pixels.height);
+        Shape(window);
     }
     if (changes & (kChangePosition | kChangeSize))
-        SDL_SetWindowPosition(native, window.rect.left, window.rect.top);
+        SDL_SetWindowPosition(native, ToDevice(window.rect.left), ToDevice(window.rect.top));
     if (changes & kChangeTopmost)
         SDL_SetWindowAlwaysOnTop(native, window.IsTopmost() ? SDL_TRUE : SDL_FALSE);
     if (changes & kChangeRegion)
-        ApplySdlWindowShape(native, window.region, window.Width(), window.Height());
+        Shape(window);
     // Needs a compositing desktop to show; elsewhere the window simply stays opaque.
     if (changes & kChangeOpacity)
         SDL_SetWindowOpacity(native, float(window.opacity) / 255.0f);
@@ -359,9 +402,10 @@ void SdlBackend::Present(WindowRecord& window, const RECT& dirty)
     if (!surface)
         return;
     const PixelBuffer& px = window.pixels;
-    const int right = std::min({int(dirty.right), px.width, surface->w});
-    const int bottom = std::min({int(dirty.bottom), px.height, surface->h});
-    const int left = std::max(int(dirty.left), 0), top = std::max(int(dirty.top), 0);
+    const RECT device = window.DeviceRect(dirty);
+    const int right = std::min({int(device.right), px.width, surface->w});
+    const int bottom = std::min({int(device.bottom), px.height, surface->h});
+    const int left = std::max(int(device.left), 0), top = std::max(int(device.top), 0);
     if (right <= left || bottom <= top)
         return;
     SDL_LockSurface(surface);
@@ -416,7 +460,7 @@ bool SdlBackend::QueryCursorPos(POINT& pos)
         return false; // the window system keeps the last position it saw instead
     int x = 0, y = 0;
     SDL_GetGlobalMouseState(&x, &y);
-    pos = POINT{x, y};
+    pos = ToLogical(POINT{x, y});
     return true;
 }
 
@@ -429,7 +473,7 @@ RECT SdlBackend::MonitorRect(int index)
 {
     SDL_Rect r{0, 0, 1024, 768};
     SDL_GetDisplayBounds(index, &r);
-    return RECT{r.x, r.y, r.x + r.w, r.y + r.h};
+    return LogicalRect(r, m_scale);
 }
 
 RECT SdlBackend::WorkArea(int index)
@@ -437,7 +481,7 @@ RECT SdlBackend::WorkArea(int index)
     SDL_Rect r;
     if (SDL_GetDisplayUsableBounds(index, &r) != 0)
         return MonitorRect(index);
-    return RECT{r.x, r.y, r.x + r.w, r.y + r.h};
+    return LogicalRect(r, m_scale);
 }
 
 int SdlBackend::ShowMessageBox(WindowRecord* owner, const std::u16string& text, const std::u16string& caption,
@@ -448,6 +492,7 @@ int SdlBackend::ShowMessageBox(WindowRecord* owner, const std::u16string& text, 
     DrawnMessageBox drawn{Utf16ToUtf8(caption), Utf16ToUtf8(text), MessageBoxIconFor(type), MessageBoxChoicesFor(type)};
     const SurfacePtr icon = owner ? IconSurface(*owner) : nullptr;
     drawn.windowIcon = icon.get();
+    drawn.scale = m_scale;
     m_modalBox = true;
     const int answer = ShowDrawnMessageBox(
         drawn, owner ? Native(*owner) : nullptr, [this](const SDL_Event& e) { OtherEventWhileModal(e); }, whileOpen);
@@ -464,7 +509,7 @@ void SdlBackend::OtherEventWhileModal(const SDL_Event& e)
     case SDL_WINDOWEVENT_EXPOSED:
         // The window system does not run while the box is up, so the last picture is shown again.
         if (WindowRecord* window = m_system ? m_system->Record(HandleOf(e.window.windowID)) : nullptr)
-            Present(*window, RECT{0, 0, window->pixels.width, window->pixels.height});
+            Present(*window, RECT{0, 0, window->Width(), window->Height()});
         return;
     case SDL_WINDOWEVENT_CLOSE:
     case SDL_WINDOWEVENT_HIT_TEST:
@@ -488,7 +533,7 @@ SDL_HitTestResult SdlBackend::HitTestCallback(SDL_Window* window, const SDL_Poin
     if (!hwnd || !self->m_system || self->m_modalBox)
         return SDL_HITTEST_NORMAL;
     const POINT origin = self->WindowOrigin(SDL_GetWindowID(window));
-    const POINT screen{origin.x + area->x, origin.y + area->y};
+    const POINT screen = self->ToLogical(POINT{origin.x + area->x, origin.y + area->y});
     const LRESULT hit = self->m_system->HitTest(hwnd, screen);
     self->m_lastHitWindow = hwnd;
     self->m_lastHit = hit;
@@ -504,7 +549,7 @@ void SdlBackend::Translate(const SDL_Event& e)
         event.kind = InputKind::MouseMove;
         event.window = HandleOf(e.motion.windowID);
         const POINT origin = WindowOrigin(e.motion.windowID);
-        event.screen = POINT{origin.x + e.motion.x, origin.y + e.motion.y};
+        event.screen = ToLogical(POINT{origin.x + e.motion.x, origin.y + e.motion.y});
         // While following a caption drag the pointer is read directly (see PollEvents).
         if (m_dragWindow)
             return;
@@ -522,7 +567,7 @@ void SdlBackend::Translate(const SDL_Event& e)
                        : e.button.button == SDL_BUTTON_RIGHT ? kRightButton
                                                              : kMiddleButton;
         const POINT origin = WindowOrigin(e.button.windowID);
-        event.screen = POINT{origin.x + e.button.x, origin.y + e.button.y};
+        event.screen = ToLogical(POINT{origin.x + e.button.x, origin.y + e.button.y});
         break;
     }
     case SDL_MOUSEWHEEL: {
@@ -556,10 +601,12 @@ void SdlBackend::Translate(const SDL_Event& e)
         if (!event.window)
             return;
         SDL_Window* native = SDL_GetWindowFromID(e.window.windowID);
-        const POINT origin = WindowOrigin(e.window.windowID);
+        const POINT origin = ToLogical(WindowOrigin(e.window.windowID));
         const int x = origin.x, y = origin.y;
         int w = 0, h = 0;
         SDL_GetWindowSize(native, &w, &h);
+        w = UnscaleLength(w, m_scale);
+        h = UnscaleLength(h, m_scale);
         switch (e.window.event) {
         case SDL_WINDOWEVENT_CLOSE:
             event.kind = InputKind::CloseRequest;
@@ -568,11 +615,15 @@ void SdlBackend::Translate(const SDL_Event& e)
             if (m_wayland)
                 return;
             event.kind = InputKind::Moved;
-            event.rect = RECT{e.window.data1, e.window.data2, e.window.data1 + w, e.window.data2 + h};
+            event.rect =
+                RECT{UnscaleCoordinate(e.window.data1, m_scale), UnscaleCoordinate(e.window.data2, m_scale), 0, 0};
+            event.rect.right = event.rect.left + w;
+            event.rect.bottom = event.rect.top + h;
             break;
         case SDL_WINDOWEVENT_SIZE_CHANGED:
             event.kind = InputKind::Resized;
-            event.rect = RECT{x, y, x + e.window.data1, y + e.window.data2};
+            event.rect =
+                RECT{x, y, x + UnscaleLength(e.window.data1, m_scale), y + UnscaleLength(e.window.data2, m_scale)};
             break;
         case SDL_WINDOWEVENT_MINIMIZED:
             event.kind = InputKind::Minimized;
@@ -627,7 +678,7 @@ void SdlBackend::PollEvents(std::vector<InputEvent>& out)
         move.window = m_dragWindow;
         int x = 0, y = 0;
         const Uint32 state = SDL_GetGlobalMouseState(&x, &y);
-        move.screen = POINT{x, y};
+        move.screen = ToLogical(POINT{x, y});
         move.buttons = MouseKeysFromSdl(state);
         m_pending.push_back(move);
         if (!(state & SDL_BUTTON_LMASK)) {

@@ -5,6 +5,7 @@
 // focus ring is the one Enter answers, so what the user sees highlighted is what Enter confirms.
 #include "platform/sdl/SdlDrawnMessageBox.h"
 
+#include "platform/Geometry.h"
 #include "platform/cairo/CairoShared.h"
 #include "platform/sdl/SdlX11.h"
 
@@ -331,8 +332,10 @@ int ShowDrawnMessageBox(const DrawnMessageBox& box, SDL_Window* owner,
     if (choices.buttons.empty())
         return choices.dismissId;
     const MessageBoxLayout layout = LayOutMessageBox(box);
-    const SDL_Point at = Placement(owner, layout.width, layout.height);
-    WindowPtr window(SDL_CreateWindow(box.title.c_str(), at.x, at.y, layout.width, layout.height, SDL_WINDOW_HIDDEN));
+    const double scale = SaneScale(box.scale);
+    const int deviceWidth = ScaleEdge(layout.width, scale), deviceHeight = ScaleEdge(layout.height, scale);
+    const SDL_Point at = Placement(owner, deviceWidth, deviceHeight);
+    WindowPtr window(SDL_CreateWindow(box.title.c_str(), at.x, at.y, deviceWidth, deviceHeight, SDL_WINDOW_HIDDEN));
     if (!window)
         return choices.dismissId;
     if (owner)
@@ -350,8 +353,13 @@ int ShowDrawnMessageBox(const DrawnMessageBox& box, SDL_Window* owner,
     SDL_SetWindowInputFocus(window.get());
     const Uint32 id = SDL_GetWindowID(window.get());
 
-    const SurfacePtr picture(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, layout.width, layout.height));
+    const SurfacePtr picture(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, deviceWidth, deviceHeight));
     const CairoPtr cr(cairo_create(picture.get()));
+    // Drawn in logical pixels, sharp at the device resolution.
+    cairo_scale(cr.get(), scale, scale);
+    const auto buttonAt = [&](int x, int y) {
+        return ButtonAt(layout, UnscaleCoordinate(x, scale), UnscaleCoordinate(y, scale));
+    };
     BoxState state;
     state.focus = std::min(choices.defaultIndex, choices.buttons.size() - 1);
     const auto repaint = [&] {
@@ -425,7 +433,7 @@ int ShowDrawnMessageBox(const DrawnMessageBox& box, SDL_Window* owner,
             }
             break;
         case SDL_MOUSEMOTION: {
-            const std::optional<std::size_t> hover = ButtonAt(layout, e.motion.x, e.motion.y);
+            const std::optional<std::size_t> hover = buttonAt(e.motion.x, e.motion.y);
             if (hover != state.hover) {
                 state.hover = hover;
                 repaint();
@@ -434,7 +442,7 @@ int ShowDrawnMessageBox(const DrawnMessageBox& box, SDL_Window* owner,
         }
         case SDL_MOUSEBUTTONDOWN:
             if (e.button.button == SDL_BUTTON_LEFT) {
-                state.hover = state.pressed = ButtonAt(layout, e.button.x, e.button.y);
+                state.hover = state.pressed = buttonAt(e.button.x, e.button.y);
                 if (state.pressed)
                     state.focus = *state.pressed;
                 repaint();
@@ -443,7 +451,7 @@ int ShowDrawnMessageBox(const DrawnMessageBox& box, SDL_Window* owner,
         case SDL_MOUSEBUTTONUP:
             // A click counts only when the button is released over the button it was pressed on.
             if (e.button.button == SDL_BUTTON_LEFT) {
-                if (state.pressed && ButtonAt(layout, e.button.x, e.button.y) == state.pressed)
+                if (state.pressed && buttonAt(e.button.x, e.button.y) == state.pressed)
                     answer = choices.buttons[*state.pressed].id;
                 state.pressed.reset();
                 repaint();

@@ -49,9 +49,11 @@ struct DrawnMessageBox
     MessageBoxIcon icon = MessageBoxIcon::None;
     MessageBoxChoices choices;
     SDL_Surface* windowIcon = nullptr; // the title bar's icon (the owner's); not owned
+    double scale = 1.0;                // device pixels per logical pixel of the layout below
 };
 
-// Where everything goes in the box's window, in window pixels.
+// Where everything goes in the box's window, in logical window pixels (the window and its picture
+// are round(size × scale) device pixels large).
 struct MessageBoxLayout
 {
     int width = 0, height = 0;

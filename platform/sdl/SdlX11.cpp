@@ -13,9 +13,13 @@
 
 #include <vector>
 
+#include "platform/DisplayScale.h"
+#include "platform/Geometry.h"
+
 namespace platform {
 
-bool ApplySdlWindowShape(SDL_Window* window, const std::optional<WindowRegion>& region, int width, int height)
+bool ApplySdlWindowShape(SDL_Window* window, const std::optional<WindowRegion>& region, int width, int height,
+                         double scale)
 {
 #ifdef TVU_HAVE_XSHAPE
     SDL_SysWMinfo info;
@@ -34,13 +38,16 @@ bool ApplySdlWindowShape(SDL_Window* window, const std::optional<WindowRegion>& 
     }
     // One rectangle per run of covered pixels in each row.
     std::vector<XRectangle> runs;
+    auto covered = [&](int x, int y) {
+        return region->Contains(UnscaleCoordinate(x, scale), UnscaleCoordinate(y, scale));
+    };
     for (int y = 0; y < height; ++y) {
         int x = 0;
         while (x < width) {
-            while (x < width && !region->Contains(x, y))
+            while (x < width && !covered(x, y))
                 ++x;
             const int start = x;
-            while (x < width && region->Contains(x, y))
+            while (x < width && covered(x, y))
                 ++x;
             if (x > start)
                 runs.push_back(XRectangle{short(start), short(y), static_cast<unsigned short>(x - start), 1});
@@ -54,6 +61,7 @@ bool ApplySdlWindowShape(SDL_Window* window, const std::optional<WindowRegion>& 
     (void)region;
     (void)width;
     (void)height;
+    (void)scale;
     return false;
 #endif
 }
@@ -111,6 +119,22 @@ bool SdlDesktopMovesWindows(SDL_Window* window)
 #else
     (void)window;
     return true;
+#endif
+}
+
+std::optional<std::string> ReadXftDpiResource()
+{
+#ifdef TVU_HAVE_XSHAPE
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return std::nullopt;
+    std::optional<std::string> dpi;
+    if (const char* resources = XResourceManagerString(display))
+        dpi = FindXftDpi(resources);
+    XCloseDisplay(display);
+    return dpi;
+#else
+    return std::nullopt;
 #endif
 }
 

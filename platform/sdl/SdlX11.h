@@ -4,14 +4,21 @@
 #include "platform/WindowRegion.h"
 
 #include <optional>
+#include <string>
 
 struct SDL_Window;
 
 namespace platform {
 
-// Applies the region (window coordinates) to the window; nullopt restores the rectangle. False when
-// the video driver cannot shape windows.
-bool ApplySdlWindowShape(SDL_Window* window, const std::optional<WindowRegion>& region, int width, int height);
+// Applies the region (logical window coordinates) to the window of width x height device pixels at
+// `scale` device pixels per logical pixel; nullopt restores the rectangle. False when the video
+// driver cannot shape windows.
+bool ApplySdlWindowShape(SDL_Window* window, const std::optional<WindowRegion>& region, int width, int height,
+                         double scale);
+
+// The value of the X server's Xft.dpi resource (the desktop's text scale as a dpi); nullopt
+// without an X server or without the resource.
+std::optional<std::string> ReadXftDpiResource();
 
 // Asks an X11 window manager to treat the (not yet mapped) window as a dialog: window type
 // _NET_WM_WINDOW_TYPE_DIALOG and Motif hints that allow moving and closing but neither minimising,

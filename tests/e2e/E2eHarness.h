@@ -255,4 +255,19 @@ private:
     std::vector<int> m_productPids;
 };
 
+// Waits for the copy that a first process relaunched from TEMP; its pid, or -1.
+inline int WaitForRelaunchedCopy(Sandbox& box)
+{
+    int copy = -1;
+    WaitFor(
+        [&] {
+            const auto running = Sandbox::ProcessesRunning(box.TempCopy());
+            if (!running.empty())
+                copy = running.front();
+            return copy > 0;
+        },
+        5s);
+    return copy;
+}
+
 } // namespace e2e

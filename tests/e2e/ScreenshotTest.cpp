@@ -35,21 +35,6 @@ bool Contains(const std::vector<long>& items, long item)
     return std::find(items.begin(), items.end(), item) != items.end();
 }
 
-// The window's pixels, read back from the screen, as an opaque picture.
-platform::Surface Capture(::Display* display, const Placed& w)
-{
-    platform::Surface picture = platform::Surface::Create(w.width, w.height);
-    XImage* image = XGetImage(display, DefaultRootWindow(display), w.x, w.y, unsigned(w.width), unsigned(w.height),
-                              AllPlanes, ZPixmap);
-    if (!image)
-        return platform::Surface();
-    for (int y = 0; y < w.height; ++y)
-        for (int x = 0; x < w.width; ++x)
-            picture.SetPixel(x, y, 0xFF000000 | (XGetPixel(image, x, y) & 0xFFFFFF));
-    XDestroyImage(image);
-    return picture;
-}
-
 // Starts the installed uninstaller on the SDL backend on the given X display; the first process's
 // exit code.
 int StartOnDisplay(Sandbox& box, const std::string& display)
@@ -83,19 +68,7 @@ TEST_F(Screenshot, RealWindowShowsTheSkinOnceConfirmed)
 
     // Once confirmed, the progress fill grows over the track at (40, 214).
     platform::Surface shot;
-    int fill = 0;
-    WaitFor(
-        [&] {
-            shot = Capture(display, main);
-            fill = 0;
-            for (int x = 40; x < 440 && shot.IsValid(); ++x) {
-                const std::uint32_t p = shot.GetPixel(x, 218);
-                if (((p >> 16) & 0xFF) < 0x80 && (p & 0xFF) > 0x80)
-                    fill = x - 39;
-            }
-            return fill >= 60;
-        },
-        15s);
+    const int fill = WaitForProgressFill(display, main, 1, 60, shot);
     ASSERT_TRUE(shot.IsValid());
     platform::WritePng(shot.Pixels(), BuiltPath("tests/e2e/e2e-window.png"));
     EXPECT_GE(fill, 60) << "the progress did not run: the confirmation was not answered OK";

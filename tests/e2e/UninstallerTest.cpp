@@ -25,21 +25,6 @@ void ExpectInstallationIntact(Sandbox& box)
         EXPECT_TRUE(Sandbox::IsAlive(pid)) << pid;
 }
 
-// Waits for the copy that a first process relaunched from TEMP; its pid, or -1.
-int WaitForRelaunchedCopy(Sandbox& box)
-{
-    int copy = -1;
-    WaitFor(
-        [&] {
-            const auto running = Sandbox::ProcessesRunning(box.TempCopy());
-            if (!running.empty())
-                copy = running.front();
-            return copy > 0;
-        },
-        5s);
-    return copy;
-}
-
 TEST(Uninstaller, ConfirmedRunRelaunchesFromTempRemovesEverythingAndDeletesItsCopy)
 {
     Sandbox box;

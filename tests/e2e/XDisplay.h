@@ -11,7 +11,10 @@
 #include <dlfcn.h>
 
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "platform/Surface.h"
 
 namespace e2e {
 
@@ -82,7 +85,8 @@ inline void FindTitled(::Display* display, Window parentWindow, std::vector<Plac
 class XServer
 {
 public:
-    explicit XServer(Sandbox& box) : m_box(box) {}
+    // `screen` is Xvfb's WIDTHxHEIGHTxDEPTH.
+    explicit XServer(Sandbox& box, std::string screen = "1024x768x24") : m_box(box), m_screen(std::move(screen)) {}
     ~XServer()
     {
         if (m_display)
@@ -104,7 +108,7 @@ public:
             if (fs::exists(socket) || fs::exists(lock))
                 continue;
             m_name = ":" + digits;
-            m_pid = m_box.Spawn("/usr/bin/Xvfb", {m_name, "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, {});
+            m_pid = m_box.Spawn("/usr/bin/Xvfb", {m_name, "-screen", "0", m_screen, "-nolisten", "tcp"}, {});
             if (m_pid <= 0)
                 return false;
             if (WaitFor([&] { return fs::exists(socket); }, 5s)) {
@@ -123,6 +127,7 @@ public:
 
 private:
     Sandbox& m_box;
+    std::string m_screen;
     int m_pid = -1;
     std::string m_name;
     ::Display* m_display = nullptr;
@@ -137,6 +142,42 @@ inline Env SdlEnv(const Sandbox& box, const std::string& display)
                                 {"TVU_MSGBOX", ""},
                                 {"TVU_MSGBOX_LOG", ""},
                                 {"TVU_FRAMES", ""}});
+}
+
+// The window's pixels, read back from the screen, as an opaque picture.
+inline platform::Surface Capture(::Display* display, const Placed& w)
+{
+    platform::Surface picture = platform::Surface::Create(w.width, w.height);
+    XImage* image = XGetImage(display, DefaultRootWindow(display), w.x, w.y, unsigned(w.width), unsigned(w.height),
+                              AllPlanes, ZPixmap);
+    if (!image)
+        return platform::Surface();
+    for (int y = 0; y < w.height; ++y)
+        for (int x = 0; x < w.width; ++x)
+            picture.SetPixel(x, y, 0xFF000000 | (XGetPixel(image, x, y) & 0xFFFFFF));
+    XDestroyImage(image);
+    return picture;
+}
+
+// Captures the main window until its progress fill (blue over the track at logical (40, 214), row
+// 218) is at least `atLeast` logical pixels long or 15 s pass; the last capture goes to `shot`, the
+// fill's length in device pixels is returned. `scale` is the window's scale.
+inline int WaitForProgressFill(::Display* display, const Placed& main, int scale, int atLeast, platform::Surface& shot)
+{
+    int fill = 0;
+    WaitFor(
+        [&] {
+            shot = Capture(display, main);
+            fill = 0;
+            for (int x = 40 * scale; x < 440 * scale && shot.IsValid(); ++x) {
+                const std::uint32_t p = shot.GetPixel(x, 218 * scale + scale / 2);
+                if (((p >> 16) & 0xFF) < 0x80 && (p & 0xFF) > 0x80)
+                    fill = x - 40 * scale + 1;
+            }
+            return fill >= atLeast * scale;
+        },
+        15s);
+    return fill;
 }
 
 // Waits for the 480x300 main window and the box titled like it.
@@ -158,6 +199,8 @@ inline bool WaitForWindowAndBox(::Display* display, Placed& main, Placed& dialog
 class RealDisplayTest : public ::testing::Test
 {
 protected:
+    // `screen` is the server's WIDTHxHEIGHTxDEPTH.
+    explicit RealDisplayTest(std::string screen = "1024x768x24") : server{box, std::move(screen)} {}
     void SetUp() override
     {
         if (!fs::exists("/usr/bin/Xvfb"))
@@ -170,7 +213,7 @@ protected:
 
     FakeKeys fake;
     Sandbox box;
-    XServer server{box};
+    XServer server;
     ::Display* display = nullptr;
 };
 

@@ -126,6 +126,40 @@ TEST_F(SkintoolRender, BadCommandLinesPrintTheUsage)
     EXPECT_EQ(Skintool("render " + Path("nothing.xml") + " --size 5x5 --out " + Path("x.png")).exitCode, 1);
 }
 
+TEST_F(SkintoolRender, ScaleGivesTheDevicePictureOfTheSameLayoutAndCutsItsCorners)
+{
+    // The layout of 120x90 logical pixels at device resolution: every probe at doubled coordinates.
+    Outcome r = Skintool("render " + Path("skin/main.xml") + " --size 120x90 --scale 2 --out " + Path("two.png"));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    platform::Surface two = platform::ReadPng((m_dir / "two.png").string());
+    ASSERT_TRUE(two.IsValid());
+    EXPECT_EQ(two.Width(), 240);
+    EXPECT_EQ(two.Height(), 180);
+    EXPECT_EQ(two.GetPixel(39, 5), 0xFF0000FFu) << "the blue square is 40 device pixels wide";
+    EXPECT_EQ(two.GetPixel(40, 5), 0xFF00FF00u);
+    EXPECT_EQ(two.GetPixel(45, 79), 0xFF00FF00u) << "the band is 80 device pixels high";
+    EXPECT_EQ(two.GetPixel(45, 80), 0xFF808080u);
+    EXPECT_EQ(two.GetPixel(239, 179), 0xFFFF0000u);
+    // 1.5: round(100 × 1.5) x round(81 × 1.5) = 150 x 122 (121.5 rounded up).
+    WriteText(m_dir / "round.xml",
+              "<Window size=\"100,81\" roundcorner=\"20,20\"><Control bkcolor=\"#FF00FF00\"/></Window>");
+    r = Skintool("render " + Path("round.xml") + " --scale=1.5 --out " + Path("round.png"));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    platform::Surface round = platform::ReadPng((m_dir / "round.png").string());
+    ASSERT_TRUE(round.IsValid());
+    EXPECT_EQ(round.Width(), 150);
+    EXPECT_EQ(round.Height(), 122);
+    EXPECT_EQ(round.GetPixel(0, 0), 0u) << "the corner is cut at the device resolution";
+    EXPECT_EQ(round.GetPixel(75, 0), 0xFF00FF00u);
+    EXPECT_EQ(round.GetPixel(75, 121), 0xFF00FF00u) << "no row is left unpainted at the bottom";
+    EXPECT_EQ(round.GetPixel(149, 60), 0xFF00FF00u) << "no column is left unpainted at the right";
+
+    for (const char* bad : {"0", "-1", "abc", "9", "2x"})
+        EXPECT_EQ(Skintool("render " + Path("skin/main.xml") + " --scale " + bad + " --out " + Path("x.png")).exitCode,
+                  2)
+            << bad;
+}
+
 TEST_F(SkintoolRender, WithoutSizeTheSkinsWindowSizeIsUsed)
 {
     Outcome r = Skintool("render " + Path("skin/main.xml") + " --out " + Path("own.png"));

@@ -1,10 +1,13 @@
-// skintool render SKIN [--password P] [--size WxH] [--state NAME=STATE]... --out FILE.png: builds a
-// skin's control tree on a headless window, lays it out, puts the named controls into the asked
-// states (hot, pushed, focused, selected, disabled), paints it and writes the picture, transparent
-// outside the window's round corners. Without --size the window has the size the skin gives it.
+// skintool render SKIN [--password P] [--size WxH] [--scale S] [--state NAME=STATE]... --out FILE.png:
+// builds a skin's control tree on a headless window, lays it out, puts the named controls into the
+// asked states (hot, pushed, focused, selected, disabled), paints it and writes the picture,
+// transparent outside the window's round corners. Without --size the window has the size the skin
+// gives it. --scale paints as a scaled desktop would (the window's scale; TVU_SCALE without it):
+// the size stays logical, the picture is round(size × S) pixels with the skin's @2x images.
 // SKIN is a markup file, or a skin archive whose "main.xml" is built.
 #include "tools/skintool/Commands.h"
 
+#include "platform/DisplayScale.h"
 #include "platform/PngFile.h"
 #include "platform/WindowSystem.h"
 #include "platform/headless/HeadlessBackend.h"
@@ -19,6 +22,7 @@
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,6 +40,7 @@ struct TRenderOptions
     bool hasPassword = false;
     int width = 0; // 0: the skin's own window size
     int height = 0;
+    std::optional<double> scale; // --scale
     std::string out;
     std::vector<std::pair<std::u16string, std::string>> states; // control name, state
 };
@@ -101,7 +106,7 @@ bool ParseRenderOptions(const Arguments& args, TRenderOptions& out)
                 value = std::string(arg.substr(eq + 1));
                 hasValue = true;
             }
-            if (name != "--password" && name != "--size" && name != "--out" && name != "--state") {
+            if (name != "--password" && name != "--size" && name != "--out" && name != "--state" && name != "--scale") {
                 return false;
             }
             if (!hasValue) {
@@ -118,6 +123,11 @@ bool ParseRenderOptions(const Arguments& args, TRenderOptions& out)
                 hasSize = true;
             } else if (name == "--state") {
                 if (!ParseState(value, out)) {
+                    return false;
+                }
+            } else if (name == "--scale") {
+                out.scale = platform::ParseScaleNumber(value);
+                if (!out.scale || platform::SaneScale(*out.scale) != *out.scale) {
                     return false;
                 }
             } else {
@@ -159,9 +169,12 @@ LRESULT RenderWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 class CRenderSession
 {
 public:
-    CRenderSession()
+    explicit CRenderSession(std::optional<double> scale)
     {
-        platform::WindowSystem::Install(std::make_unique<platform::HeadlessBackend>());
+        auto backend = std::make_unique<platform::HeadlessBackend>();
+        if (scale)
+            backend->SetScale(*scale);
+        platform::WindowSystem::Install(std::move(backend));
         WNDCLASSEXW wc;
         wc.lpfnWndProc = RenderWindowProc;
         wc.lpszClassName = kWindowClass;
@@ -239,7 +252,7 @@ public:
         }
 
         const platform::PixelBuffer pixels = windows.WindowPixels(m_window);
-        ClipToRoundCorners(pixels);
+        ClipToRoundCorners(pixels, windows.WindowScale(m_window));
         if (!platform::WritePng(pixels, options.out)) {
             std::cerr << "cannot write " << options.out << '\n';
             return kExitFailure;
@@ -286,17 +299,20 @@ private:
     // What lies outside the window's rounded region never reaches the screen; the picture leaves
     // it transparent, so the author sees the corners the user sees. The region is the one the
     // uninstaller's window sets: the client rectangle grown by one, with the skin's ellipse size.
-    void ClipToRoundCorners(const platform::PixelBuffer& pixels) const
+    // The region is logical, the picture at device resolution.
+    void ClipToRoundCorners(const platform::PixelBuffer& pixels, double scale) const
     {
         const ui::CUISize corner = m_manager->RoundCorner();
         if (corner.cx == 0 && corner.cy == 0)
             return;
-        const auto region =
-            platform::WindowRegion::RoundRect(RECT{0, 0, pixels.width + 1, pixels.height + 1}, corner.cx, corner.cy);
+        const int width = platform::UnscaleLength(pixels.width, scale);
+        const int height = platform::UnscaleLength(pixels.height, scale);
+        const auto region = platform::WindowRegion::RoundRect(RECT{0, 0, width + 1, height + 1}, corner.cx, corner.cy);
         for (int y = 0; y < pixels.height; ++y) {
             std::uint32_t* row = pixels.Row(y);
+            const int ly = platform::UnscaleCoordinate(y, scale);
             for (int x = 0; x < pixels.width; ++x)
-                if (!region.Contains(x, y))
+                if (!region.Contains(platform::UnscaleCoordinate(x, scale), ly))
                     row[x] = 0;
         }
     }
@@ -343,7 +359,7 @@ int RunRender(const Arguments& args)
             return code;
         }
     }
-    CRenderSession session;
+    CRenderSession session(options.scale);
     if (IsArchive(options.skin)) {
         ui::CWindowManagerUI::SetSkinArchive(file.c_str(), ui::ArchiveMode::KeepOpen,
                                              options.hasPassword ? options.password.c_str() : nullptr);

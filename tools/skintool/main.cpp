@@ -20,7 +20,8 @@ constexpr Command kCommands[] = {
     {"cat", "cat ARCHIVE MEMBER [--password P]", skintool::RunCat},
     {"check", "check FILE.xml | check ARCHIVE MEMBER [--password P] [--strict]", skintool::RunCheck},
     {"render",
-     "render SKIN [--password P] [--size WxH] [--state NAME=hot|pushed|focused|selected|disabled]... --out FILE.png",
+     "render SKIN [--password P] [--size WxH] [--scale S] [--state NAME=hot|pushed|focused|selected|disabled]... --out "
+     "FILE.png",
      skintool::RunRender},
     {"preview", "preview FILE.xml [--rebuilds N]", skintool::RunPreview},
 };

@@ -97,13 +97,15 @@ bool CChrysanthemumLoadingUI::PaintContent(HDC dc, const CUIRect& /*paintRect*/,
 {
     if (!IsVisible())
         return true;
-    if (!m_frame)
+    // The frame is drawn at the context's device resolution, so the spokes stay sharp when scaled.
+    if (!m_frame || dc->Scale() != m_frameScale) {
+        m_frameScale = dc->Scale();
         BuildTables();
+    }
     if (m_frame && m_frame->IsValid()) {
-        const int w = m_frame->Width();
-        const int h = m_frame->Height();
         const int x = m_frameOrigin.x, y = m_frameOrigin.y;
-        dc->AlphaBlend({x, y, x + w, y + h}, m_frame->Pixels(), {0, 0, w, h}, 255);
+        dc->AlphaBlend({x, y, x + m_frameSize.cx, y + m_frameSize.cy}, m_frame->Pixels(),
+                       {0, 0, m_frame->Width(), m_frame->Height()}, 255);
     }
     return true;
 }
@@ -253,12 +255,15 @@ void CChrysanthemumLoadingUI::RenderFrame()
     m_centerX = m_itemRect.Width() / 2;
     m_centerY = m_itemRect.Height() / 2;
     m_frame.reset();
-    auto frame = std::make_unique<platform::Surface>(platform::Surface::Create(w, h));
+    m_frameSize = CUISize(w, h);
+    auto frame = std::make_unique<platform::Surface>(
+        platform::Surface::Create(platform::ScaleEdge(w, m_frameScale), platform::ScaleEdge(h, m_frameScale)));
     if (!frame->IsValid())
         return;
     frame->Clear(m_backColor);
     {
         platform::DeviceContext dc(*frame);
+        dc.SetScale(m_frameScale);
         int i = m_startIndex;
         for (int j = 0; j < n; ++j) {
             i %= n;

@@ -80,6 +80,8 @@ private:
     int m_centerY = 0;
     // Where the frame's top-left corner lies in the window: the visible part of the control.
     CUIPoint m_frameOrigin;
+    CUISize m_frameSize; // logical; the frame itself has m_frameScale device pixels for each
+    double m_frameScale = 1.0;
     std::uint32_t m_spokeColor = 0xFF000000;
     std::vector<std::uint32_t> m_colors;
     std::vector<double> m_angles;

@@ -319,6 +319,9 @@ void ReloadTable(CImageTable& table)
         record->width = fresh->width;
         record->height = fresh->height;
         record->hasAlpha = fresh->hasAlpha;
+        // The @2x picture is looked for again on the next scaled draw.
+        record->detail.reset();
+        record->detailLooked = false;
         fresh->bitmap = nullptr;
         fresh->pixels = nullptr;
         TakePristineCopy(*record);

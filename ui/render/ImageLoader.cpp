@@ -167,7 +167,9 @@ void DeleteBitmap(HBITMAP bitmap)
     delete bitmap;
 }
 
-platform::PixelBuffer TImageRecord::View() const
+namespace {
+
+platform::PixelBuffer ViewOf(const TBitmap* bitmap)
 {
     platform::PixelBuffer view;
     if (bitmap == nullptr || !bitmap->pixels)
@@ -177,6 +179,33 @@ platform::PixelBuffer TImageRecord::View() const
     view.height = bitmap->height;
     view.stride = bitmap->width * 4;
     return view;
+}
+
+} // namespace
+
+platform::PixelBuffer TImageRecord::View() const
+{
+    return ViewOf(bitmap);
+}
+
+platform::PixelBuffer TImageRecord::DetailView() const
+{
+    return ViewOf(detail.get());
+}
+
+CUIString DetailImageName(const CUIString& name)
+{
+    const std::u16string_view text(name.CStr(), std::size_t(name.Length()));
+    const std::size_t slash = text.find_last_of(u"/\\");
+    const std::size_t dot = text.find_last_of(u'.');
+    const std::size_t at = dot == std::u16string_view::npos || (slash != std::u16string_view::npos && dot < slash) ||
+                                   dot == (slash == std::u16string_view::npos ? 0 : slash + 1)
+                               ? text.size()
+                               : dot;
+    std::u16string out(text.substr(0, at));
+    out += u"@2x";
+    out += text.substr(at);
+    return CUIString(out.c_str());
 }
 
 bool CImageLoader::PremultiplyPixels(const std::uint8_t* source, std::size_t count, bool swapRedBlue,

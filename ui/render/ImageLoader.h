@@ -26,6 +26,10 @@ struct TBitmap
 };
 using HBITMAP = TBitmap*;
 
+// The name of an image's variant for twice the resolution: "@2x" before the extension of the
+// file's name ("logo.png" → "logo@2x.png", "dir/logo" → "dir/logo@2x").
+CUIString DetailImageName(const CUIString& name);
+
 // A new zero-filled bitmap, or null when the size is not positive or memory runs out.
 HBITMAP CreateBitmap32(int width, int height);
 void DeleteBitmap(HBITMAP bitmap);
@@ -48,9 +52,16 @@ struct TImageRecord
     CUIString resourceType;
     // The colour-key value the image was loaded with; 0 = none.
     std::uint32_t maskColor = 0;
+    // The same picture for twice the resolution, from "name@2x.png" beside "name.png": looked for
+    // the first time the image is drawn at a scale of 1.5 or more, kept only when it is exactly twice
+    // the size. Null when the skin has none (the picture is then enlarged smoothly).
+    std::unique_ptr<TBitmap> detail;
+    bool detailLooked = false;
 
     // The pixels as the drawing layer takes them; empty when the record has no bitmap.
     platform::PixelBuffer View() const;
+    // The same for `detail`.
+    platform::PixelBuffer DetailView() const;
 };
 
 // Finds the bytes of an embedded resource by type and name (or numeric id written in decimal);

@@ -71,6 +71,28 @@ CUIRect ParseFour(const CUIString& value)
     return {v[0], v[1], v[2], v[3]};
 }
 
+// How an image reaches a device context of some scale: its own pixels 1:1 at scale 1; at other
+// scales its @2x picture, or its own pixels enlarged smoothly.
+struct ImageSource
+{
+    platform::PixelBuffer pixels;
+    int factor = 1;      // pixels of `pixels` per image pixel (2 for the @2x picture)
+    bool smooth = false; // resampled smoothly rather than copied or stretched by nearest neighbour
+};
+
+ImageSource ChooseSource(platform::DeviceContext* dc, const TImageRecord* image)
+{
+    ImageSource source{image->View(), 1, false};
+    const double scale = dc->Scale();
+    if (scale == 1.0)
+        return source;
+    const platform::PixelBuffer detail = image->DetailView();
+    if (scale >= 1.5 && !detail.IsEmpty())
+        return {detail, 2, scale != 2.0};
+    source.smooth = true;
+    return source;
+}
+
 // One part of a blit: stretched (or copied 1:1 when the sizes agree) from source to destination.
 struct BlitContext
 {
@@ -79,6 +101,8 @@ struct BlitContext
     CUIRect paintRect;
     bool blend;
     std::uint8_t fade;
+    int factor = 1;
+    bool smooth = false;
 
     void Part(int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh) const
     {
@@ -87,15 +111,21 @@ struct BlitContext
         const CUIRect dest(dx, dy, dx + dw, dy + dh);
         if (!Overlaps(dest, paintRect))
             return;
-        const platform::Rect source{sx, sy, sx + sw, sy + sh};
+        // Source rectangles are in image pixels; the @2x picture has `factor` of its own for each.
+        const platform::Rect source{sx * factor, sy * factor, (sx + sw) * factor, (sy + sh) * factor};
         // A slice can stick out of the part being painted (corners wider than a narrow control):
         // what lies outside belongs to other controls, and a repaint of this control alone would
         // leave it standing there, so it is cut off.
         CClipScope clip;
         if (!Contains(paintRect, dest))
             clip.ClipToRect(dc, paintRect);
-        if (blend)
+        if (smooth)
+            dc->AlphaBlendSmooth(ToRect(dest), pixels, source, fade,
+                                 blend ? platform::SourceAlpha::PerPixel : platform::SourceAlpha::Ignore);
+        else if (blend)
             dc->AlphaBlend(ToRect(dest), pixels, source, fade, platform::SourceAlpha::PerPixel);
+        else if (factor != 1)
+            dc->StretchBlt(ToRect(dest), pixels, source);
         else if (dw == sw && dh == sh)
             dc->BitBlt(dx, dy, dw, dh, pixels, sx, sy);
         else
@@ -316,6 +346,8 @@ bool CRenderKit::DrawImageDescriptor(HDC dc, IRenderResources* manager, const CU
             descriptor.source = {0, 0, image->width, image->height};
     }
     TImageRecord* image = descriptor.image;
+    if (dc && dc->Scale() >= 1.5)
+        LoadDetail(*image, descriptor.imageName);
     if (image->width < descriptor.source.right)
         descriptor.source.right = image->width;
     if (image->height < descriptor.source.bottom)
@@ -338,23 +370,44 @@ bool CRenderKit::DrawImageDescriptor(HDC dc, IRenderResources* manager, const CU
     return true;
 }
 
+void CRenderKit::LoadDetail(TImageRecord& image, const CUIString& name)
+{
+    if (image.detailLooked)
+        return;
+    image.detailLooked = true;
+    // Only pictures from the skin's files have a file beside them; a colour-shifted picture would
+    // need its variant shifted too, and keeps its own pixels instead.
+    if (!image.resourceType.IsEmpty() || image.pixels == nullptr || image.useHsl || name.IsEmpty())
+        return;
+    TImageRecord* loaded = CImageLoader::LoadImageRecord(DetailImageName(name).CStr(), nullptr, image.maskColor);
+    if (loaded == nullptr)
+        return;
+    // A variant of another size would land its slices in the wrong places: it is ignored.
+    if (loaded->width == 2 * image.width && loaded->height == 2 * image.height) {
+        image.detail.reset(loaded->bitmap);
+        loaded->bitmap = nullptr;
+        loaded->pixels = nullptr;
+    }
+    CImageLoader::FreeImageRecord(loaded, true);
+}
+
 void CRenderKit::BlitImage(HDC dc, const TImageRecord* bitmap, const CUIRect& d, const CUIRect& paintRect,
                            const CUIRect& s, const CUIRect& c, bool hasAlpha, std::uint8_t fade, bool hole, bool xTiled,
                            bool yTiled)
 {
     if (!dc || !bitmap)
         return;
-    const platform::PixelBuffer pixels = bitmap->View();
-    if (pixels.IsEmpty())
+    if (bitmap->View().IsEmpty())
         return;
-    const BlitContext ctx{dc, pixels, paintRect, hasAlpha || fade != 255, fade};
+    const ImageSource chosen = ChooseSource(dc, bitmap);
+    const BlitContext ctx{dc, chosen.pixels, paintRect, hasAlpha || fade != 255, fade, chosen.factor, chosen.smooth};
     const int dW = d.Width(), dH = d.Height(), sW = s.Width(), sH = s.Height();
 
-    if (!ctx.blend && dW == sW && dH == sH && c.IsNull()) {
+    if (!ctx.blend && ctx.factor == 1 && !ctx.smooth && dW == sW && dH == sH && c.IsNull()) {
         // The same size and no slicing: only the dirty part is copied.
         CUIRect part = d;
         if (part.Intersect(paintRect))
-            dc->BitBlt(part.left, part.top, part.Width(), part.Height(), pixels, s.left + part.left - d.left,
+            dc->BitBlt(part.left, part.top, part.Width(), part.Height(), ctx.pixels, s.left + part.left - d.left,
                        s.top + part.top - d.top);
         return;
     }

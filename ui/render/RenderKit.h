@@ -4,7 +4,8 @@
 // Supported:
 //  [x] FillColor, FillGradient, DrawLine, DrawFrameRect, DrawFrameRoundRect, DrawPlainText
 //  [x] image descriptors: parsing, loading through the manager, nine-slice blitting with fade, hole
-//      and tiling (BlitImage)
+//      and tiling (BlitImage); on a scaled device context an image's @2x picture where the skin
+//      has one (LoadDetail), otherwise the image enlarged smoothly
 //  [x] DrawMarkupText (CMarkupText): every tag, escapes, links, inline images, the measuring pass
 //  [x] SoftAlphaBlend, the in-memory blending fallback
 #pragma once
@@ -122,6 +123,8 @@ public:
                                     TImageDescriptor& descriptor);
     // Draws `source` of the image record into `dest`, nine-sliced by `corners` (left, top, right,
     // bottom sizes).
+    // Looks once for the image's picture for twice the resolution (DetailImageName beside `name`).
+    static void LoadDetail(TImageRecord& image, const CUIString& name);
     static void BlitImage(HDC dc, const TImageRecord* bitmap, const CUIRect& dest, const CUIRect& paintRect,
                           const CUIRect& source, const CUIRect& corners, bool hasAlpha, std::uint8_t fade, bool hole,
                           bool xTiled, bool yTiled);
