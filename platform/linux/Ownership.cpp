@@ -57,14 +57,17 @@ bool OthersCouldChange(const std::string& path, uid_t trusted, std::string& wher
         where = path + " is not an absolute path";
         return true;
     }
-    // Links on the way as written: a link someone else owns could be pointed anywhere.
-    const bool linksSafe = ForEachPrefix(path, [&](const std::string& prefix) {
+    // The path as written, every component of it: a link someone else owns could be pointed
+    // anywhere, and a folder someone else can change could hold a link at the next moment. Judging
+    // only the links seen now and then the path they resolved to let a swap between the two looks
+    // pass a path whose folder another user can turn into a link to anybody's files.
+    const bool writtenSafe = ForEachPrefix(path, [&](const std::string& prefix) {
         struct stat st;
         if (lstat(prefix.c_str(), &st) != 0)
             return errno == ENOENT || errno == ENOTDIR; // the rest does not exist yet
-        return !S_ISLNK(st.st_mode) || ComponentIsSafe(prefix, st, trusted, where);
+        return ComponentIsSafe(prefix, st, trusted, where);
     });
-    if (!linksSafe)
+    if (!writtenSafe)
         return true;
 
     // Then the folders and the file the path really leads to, as far as they exist.

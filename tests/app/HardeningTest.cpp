@@ -370,6 +370,27 @@ TEST_F(Hardening, TheStoreIsCreatedSafelyAndAStoreOthersCouldChangeIsRefused)
     ExpectVictimUntouched();
 }
 
+// A root-owned link to the victim's folder inside a folder the attacker owns: the link is root's
+// and leads to root's files, but the attacker can replace it at any moment, so the path is not
+// trusted. Judging only links and the resolved path passed it, which a flip between the two
+// looks turned into the deletion of the victim's files.
+TEST_F(Hardening, AFolderOfAnotherUserOnTheWayIsNotTrustedEvenWhereItsLinkIsRoots)
+{
+    const fs::path base = m_sandbox.Dir() / "attacker";
+    fs::create_directories(base);
+    fs::create_directory_symlink(m_victim, base / "inst");
+    ChownTree(base, kNobody);
+    ASSERT_EQ(lchown((base / "inst").c_str(), 0, 0), 0);
+    std::u16string why;
+    EXPECT_TRUE(platform::FolderIsTrusted(platform::Utf8ToUtf16(m_victim.string()), why)) << "the victim's own folder";
+    EXPECT_FALSE(platform::FolderIsTrusted(platform::Utf8ToUtf16((base / "inst").string()), why));
+    EXPECT_NE(why.find(u"belongs to user 65534"), std::u16string::npos);
+    SetUninstallString(base / "inst" / "uninstall.exe");
+    RemovalReport report;
+    RemoveListedFiles(nullptr, &report);
+    ExpectVictimUntouched();
+}
+
 // The attacker owns the folder the registration points into and flips it between his own
 // installation and a link to the victim's folder while root removes: the folder is opened once
 // and the manifest read through it, so nothing of the victim's goes.
