@@ -491,11 +491,11 @@ int SdlBackend::ShowMessageBox(WindowRecord* owner, const std::u16string& text, 
     // minimise and maximise buttons, no icon, no keyboard moves between its buttons).
     DrawnMessageBox drawn{Utf16ToUtf8(caption), Utf16ToUtf8(text), MessageBoxIconFor(type), MessageBoxChoicesFor(type)};
     const SurfacePtr icon = owner ? IconSurface(*owner) : nullptr;
-    drawn.windowIcon = icon.get();
     drawn.scale = m_scale;
     m_modalBox = true;
     const int answer = ShowDrawnMessageBox(
-        drawn, owner ? Native(*owner) : nullptr, [this](const SDL_Event& e) { OtherEventWhileModal(e); }, whileOpen);
+        drawn, icon.get(), owner ? Native(*owner) : nullptr, [this](const SDL_Event& e) { OtherEventWhileModal(e); },
+        whileOpen);
     m_modalBox = false;
     return answer;
 }

@@ -129,6 +129,24 @@ int ShowNativeMessageBox(HWND owner, const std::u16string& text, const std::u16s
     return answer;
 }
 
+void PresentPixels(HDC dc, const PixelBuffer& pixels, const RECT& area)
+{
+    const int left = std::max(int(area.left), 0), top = std::max(int(area.top), 0);
+    const int right = std::min(int(area.right), pixels.width), bottom = std::min(int(area.bottom), pixels.height);
+    if (pixels.IsEmpty() || right <= left || bottom <= top)
+        return;
+    // A DIB of just the dirty rows, top-down, as wide as the store's rows.
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = pixels.stride / 4;
+    info.bmiHeader.biHeight = -(bottom - top);
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    ::StretchDIBits(dc, left, top, right - left, bottom - top, left, 0, right - left, bottom - top, pixels.Row(top),
+                    &info, DIB_RGB_COLORS, SRCCOPY);
+}
+
 bool RunningUnderWine()
 {
     HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");

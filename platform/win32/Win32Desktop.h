@@ -35,6 +35,9 @@ HRGN NativeRegion(const WindowRegion& region, int dx, int dy);
 int ShowNativeMessageBox(HWND owner, const std::u16string& text, const std::u16string& caption, UINT type,
                          const std::function<void()>& whileOpen);
 
+// Shows the part `area` (client coordinates) of a picture at device resolution on a device context.
+void PresentPixels(HDC dc, const PixelBuffer& pixels, const RECT& area);
+
 // Whether the program runs under Wine rather than on Windows.
 bool RunningUnderWine();
 

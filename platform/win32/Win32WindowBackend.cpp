@@ -6,7 +6,9 @@
 #include "platform/win32/Win32WindowBackend.h"
 
 #include "platform/WindowSystem.h"
+#include "platform/TextEncoding.h"
 #include "platform/win32/Win32Desktop.h"
+#include "platform/win32/Win32DrawnMessageBox.h"
 #include "platform/win32/Win32Input.h"
 
 #include <algorithm>
@@ -83,7 +85,6 @@ RECT ClientRectOnScreen(HWND hwnd)
     return RECT{origin.x, origin.y, origin.x + client.right, origin.y + client.bottom};
 }
 
-// Shows the part `area` (client coordinates) of the picture on the device context.
 // An event about a window, with nothing else to tell.
 InputEvent Notice(InputKind kind, HWND model)
 {
@@ -91,24 +92,6 @@ InputEvent Notice(InputKind kind, HWND model)
     event.kind = kind;
     event.window = model;
     return event;
-}
-
-void Blit(HDC dc, const PixelBuffer& pixels, const RECT& area)
-{
-    const int left = std::max(int(area.left), 0), top = std::max(int(area.top), 0);
-    const int right = std::min(int(area.right), pixels.width), bottom = std::min(int(area.bottom), pixels.height);
-    if (pixels.IsEmpty() || right <= left || bottom <= top)
-        return;
-    // A DIB of just the dirty rows, top-down, as wide as the store's rows.
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = pixels.stride / 4;
-    info.bmiHeader.biHeight = -(bottom - top);
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    ::StretchDIBits(dc, left, top, right - left, bottom - top, left, 0, right - left, bottom - top, pixels.Row(top),
-                    &info, DIB_RGB_COLORS, SRCCOPY);
 }
 
 class Win32WindowBackend : public IWindowBackend
@@ -403,7 +386,7 @@ void Win32WindowBackend::Present(WindowRecord& window, const RECT& dirty)
     if (!native || !::IsWindowVisible(native->hwnd))
         return;
     if (HDC dc = ::GetDC(native->hwnd)) {
-        Blit(dc, window.pixels, dirty);
+        PresentPixels(dc, window.pixels, dirty);
         ::ReleaseDC(native->hwnd, dc);
     }
 }
@@ -489,6 +472,15 @@ int Win32WindowBackend::ShowMessageBox(WindowRecord* owner, const std::u16string
 {
     NativeWindow* native = owner ? Native(*owner) : nullptr;
     ScopedCount modal(m_modalBoxes);
+    // Over a window of ours the box is drawn (the system's can stay black over it under Wine); the
+    // system's box where there is no owner to draw it over, or the drawn one cannot be made.
+    if (native && ::IsWindowVisible(native->hwnd)) {
+        DrawnMessageBox drawn{Utf16ToUtf8(caption), Utf16ToUtf8(text), MessageBoxIconFor(type),
+                              MessageBoxChoicesFor(type)};
+        drawn.scale = owner->scale;
+        if (const std::optional<int> answer = ShowWin32DrawnMessageBox(native->hwnd, drawn, whileOpen))
+            return *answer;
+    }
     return ShowNativeMessageBox(native ? native->hwnd : nullptr, text, caption, type, whileOpen);
 }
 
@@ -559,7 +551,7 @@ LRESULT Win32WindowBackend::Handle(NativeWindow& native, UINT message, WPARAM wP
         PAINTSTRUCT paint;
         if (HDC dc = ::BeginPaint(hwnd, &paint)) {
             if (const WindowRecord* record = m_system ? m_system->Record(native.model) : nullptr)
-                Blit(dc, record->pixels, paint.rcPaint);
+                PresentPixels(dc, record->pixels, paint.rcPaint);
             ::EndPaint(hwnd, &paint);
         }
         return 0;

@@ -13,7 +13,8 @@
 //  [x] Caption dragging and border sizing by the desktop: the window system's WM_NCHITTEST answer
 //      is the native window's, so the desktop's own move loop runs and reports the move back.
 //  [x] Cursors (the IDC_* the window system names), monitors and work areas, system metrics,
-//      message boxes (MessageBoxW over the owner, the thread's timers running while it waits),
+//      message boxes (drawn over a shown owner, MessageBoxW without one; the thread's timers
+//      running while they wait),
 //      tooltips that show above everything and never take the focus.
 //  [ ] Per-pixel transparency: pictures are shown opaque, as on Linux; shapes come from regions.
 #pragma once

@@ -2,12 +2,18 @@
 // started for this test program: the picture read back from the screen, input sent through
 // SendInput from a second thread (the desktop's move loop and the message box's own loop keep the
 // window's thread busy meanwhile) and arriving as the window system's messages.
+#include "platform/DeviceContext.h"
+#include "platform/DrawnMessageBox.h"
+#include "platform/Surface.h"
+#include "platform/TextEncoding.h"
 #include "platform/WindowBackends.h"
 #include "platform/WindowSystem.h"
+#include "platform/win32/Win32DrawnMessageBox.h"
 #include "platform/win32/Win32WindowBackend.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -480,6 +486,33 @@ TEST_F(Win32WindowTest, TheDesktopsCloseRequestClosesTheWindow)
     EXPECT_FALSE(::IsWindow(native));
 }
 
+// The drawn box of this thread titled `caption`, waited for up to five seconds from another thread.
+HWND WaitForDrawnBox(const wchar_t* caption)
+{
+    HWND box = nullptr;
+    for (int i = 0; i < 200 && !box; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        box = ::FindWindowW(platform::Win32Text(platform::kWin32MessageBoxClass), caption);
+    }
+    return box;
+}
+
+// The box's client area on the screen.
+RECT ClientOnScreen(HWND hwnd)
+{
+    RECT client{};
+    ::GetClientRect(hwnd, &client);
+    POINT origin{0, 0};
+    ::ClientToScreen(hwnd, &origin);
+    return RECT{origin.x, origin.y, origin.x + client.right, origin.y + client.bottom};
+}
+
+platform::DrawnMessageBox DrawnBox(const char* caption, const char* text, UINT type)
+{
+    return platform::DrawnMessageBox{caption, text, platform::MessageBoxIconFor(type),
+                                     platform::MessageBoxChoicesFor(type)};
+}
+
 TEST_F(Win32WindowTest, AMessageBoxOverItsOwnerIsAnsweredByItsButton)
 {
     HWND hwnd = nullptr;
@@ -494,14 +527,12 @@ TEST_F(Win32WindowTest, AMessageBoxOverItsOwnerIsAnsweredByItsButton)
                                                100, 100, nullptr, nullptr, nullptr, nullptr);
     ASSERT_TRUE(PumpUntil([&] { return ScreenPixel(450, 110) == kScreenRed; }));
     g_input.clear();
+    const platform::MessageBoxLayout layout =
+        platform::LayOutMessageBox(DrawnBox("tvu-box", "Remove everything?", MB_OKCANCEL | MB_ICONQUESTION));
     std::atomic<HWND> boxOwner{nullptr};
     std::atomic<bool> clicked{false};
     injector = std::thread([&] {
-        HWND box = nullptr;
-        for (int i = 0; i < 200 && !box; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(25));
-            box = ::FindWindowW(L"#32770", L"tvu-box");
-        }
+        const HWND box = WaitForDrawnBox(L"tvu-box");
         if (!box)
             return;
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -509,22 +540,117 @@ TEST_F(Win32WindowTest, AMessageBoxOverItsOwnerIsAnsweredByItsButton)
         MoveTo(450, 150);
         LeftButton(true);
         LeftButton(false);
-        RECT button{};
-        ::GetWindowRect(::GetDlgItem(box, IDOK), &button);
-        MoveTo((button.left + button.right) / 2, (button.top + button.bottom) / 2);
+        // OK, where the layout puts it.
+        const RECT client = ClientOnScreen(box);
+        const auto& ok = layout.buttons.at(0);
+        MoveTo(client.left + ok.x + ok.width / 2, client.top + ok.y + ok.height / 2);
         LeftButton(true);
         LeftButton(false);
         clicked = true;
     });
     const int answer = windows->MessageBox(hwnd, u"Remove everything?", u"tvu-box", MB_OKCANCEL | MB_ICONQUESTION);
     injector.join();
-    EXPECT_TRUE(clicked) << "the box was found by its caption";
+    EXPECT_TRUE(clicked) << "the box was found by its class and caption";
     EXPECT_EQ(answer, IDOK);
     EXPECT_EQ(boxOwner.load(), native) << "the box belongs to its owner's native window";
     EXPECT_GT(ticks, 0) << "timers ran while the box was open";
     PumpUntil([] { return false; }, 300);
     EXPECT_TRUE(Only(WM_LBUTTONDOWN).empty()) << "a click while the question was open acts afterwards";
     EXPECT_TRUE(windows->IsWindow(other));
+    EXPECT_TRUE(::IsWindowEnabled(native)) << "the owner takes input again after the answer";
+}
+
+// The box as the window shows it: centred on its owner, its picture the one the box paints, the
+// owner disabled, the keyboard on the box; Enter answers OK and Escape Cancel, and neither key
+// press reaches the owner.
+TEST_F(Win32WindowTest, TheDrawnBoxShowsItsPictureOverItsOwnerAndAnswersEnterAndEscape)
+{
+    HWND hwnd = nullptr;
+    const HWND native = ShownWindow(hwnd);
+    ASSERT_NE(native, nullptr);
+    const char* text = "Are you sure you want to completely remove Tarvion?";
+    const platform::DrawnMessageBox drawn = DrawnBox("tvu-keys", text, MB_OKCANCEL);
+    const platform::MessageBoxLayout layout = platform::LayOutMessageBox(drawn);
+    // The picture the box should show, painted here in the same way.
+    platform::Surface expected = platform::Surface::Create(layout.width, layout.height);
+    {
+        platform::DeviceContext dc(expected);
+        platform::PaintMessageBox(dc, drawn, layout, platform::MessageBoxState::Initial(drawn.choices));
+    }
+    for (const auto& [key, wanted] : {std::pair{WORD(VK_RETURN), IDOK}, std::pair{WORD(VK_ESCAPE), IDCANCEL}}) {
+        g_input.clear();
+        RECT client{};
+        HWND focus = nullptr;
+        bool ownerDisabled = false;
+        int differing = -1, darkInText = 0;
+        injector = std::thread([&, key = key] {
+            const HWND box = WaitForDrawnBox(L"tvu-keys");
+            if (!box)
+                return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(400));
+            client = ClientOnScreen(box);
+            GUITHREADINFO gui{};
+            gui.cbSize = sizeof gui;
+            if (::GetGUIThreadInfo(::GetWindowThreadProcessId(box, nullptr), &gui))
+                focus = gui.hwndFocus;
+            ownerDisabled = !::IsWindowEnabled(native);
+            HDC screen = ::GetDC(nullptr);
+            differing = 0;
+            for (int y = 0; y < layout.height; ++y) {
+                for (int x = 0; x < layout.width; ++x) {
+                    const COLORREF seen = ::GetPixel(screen, client.left + x, client.top + y);
+                    const std::uint32_t want = expected.GetPixel(x, y);
+                    const int dr = std::abs(int(GetRValue(seen)) - int((want >> 16) & 0xFF));
+                    const int dg = std::abs(int(GetGValue(seen)) - int((want >> 8) & 0xFF));
+                    const int db = std::abs(int(GetBValue(seen)) - int(want & 0xFF));
+                    differing += std::max({dr, dg, db}) > 8;
+                    darkInText += layout.text.Contains(x, y) && GetRValue(seen) < 100;
+                }
+            }
+            ::ReleaseDC(nullptr, screen);
+            Key(key, true);
+            Key(key, false);
+        });
+        const int answer = windows->MessageBox(hwnd, platform::Utf8ToUtf16(text).c_str(), u"tvu-keys", MB_OKCANCEL);
+        injector.join();
+        EXPECT_EQ(answer, wanted);
+        ASSERT_GE(differing, 0) << "no box appeared";
+        EXPECT_EQ(client.right - client.left, layout.width);
+        EXPECT_EQ(client.bottom - client.top, layout.height);
+        // Centred on the owner's frame (200 x 150 at 100, 100), as far as the box's frame allows.
+        RECT frame{};
+        ::GetWindowRect(native, &frame);
+        const int ownerMiddle = (frame.left + frame.right) / 2, boxMiddle = (client.left + client.right) / 2;
+        EXPECT_LE(std::abs(ownerMiddle - boxMiddle), 8) << ownerMiddle << " " << boxMiddle;
+        EXPECT_EQ(differing, 0) << "pixels of the box's window that are not its picture";
+        EXPECT_GT(darkInText, 100) << "the text is drawn";
+        EXPECT_TRUE(ownerDisabled) << "the owner takes input while the box is open";
+        EXPECT_NE(focus, native) << "the keyboard stayed on the owner";
+        PumpUntil([] { return false; }, 300);
+        // Its release may follow, as it does after the system's own boxes: nothing acts on a lone release.
+        EXPECT_TRUE(Only(WM_KEYDOWN).empty() && Only(WM_CHAR).empty()) << "the answering key reached the owner";
+    }
+}
+
+// Without a window to draw it over, the box is the system's.
+TEST_F(Win32WindowTest, WithoutAnOwnerTheBoxIsTheSystems)
+{
+    std::atomic<bool> systemBox{false}, drawnBox{false};
+    injector = std::thread([&] {
+        for (int i = 0; i < 200 && !systemBox; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+            drawnBox = drawnBox || ::FindWindowW(platform::Win32Text(platform::kWin32MessageBoxClass), L"tvu-alone");
+            if (const HWND box = ::FindWindowW(L"#32770", L"tvu-alone")) {
+                systemBox = true;
+                ::PostMessageW(box, WM_CLOSE, 0, 0);
+            }
+        }
+    });
+    const int answer = windows->MessageBox(nullptr, u"Nothing to stand on", u"tvu-alone", MB_OKCANCEL);
+    injector.join();
+    EXPECT_TRUE(systemBox);
+    EXPECT_FALSE(drawnBox);
+    EXPECT_EQ(answer, IDCANCEL);
 }
 
 TEST_F(Win32WindowTest, TooltipsShowAboveWithoutTakingTheFocus)
