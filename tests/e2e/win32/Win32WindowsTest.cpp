@@ -42,15 +42,6 @@ bool Above(HWND upper, HWND lower)
     return false;
 }
 
-RECT ClientOnScreen(HWND hwnd)
-{
-    RECT client{};
-    ::GetClientRect(hwnd, &client);
-    POINT origin{0, 0};
-    ::ClientToScreen(hwnd, &origin);
-    return RECT{origin.x, origin.y, origin.x + client.right, origin.y + client.bottom};
-}
-
 // What the screen shows in `area`, read back through GDI, as opaque premultiplied ARGB.
 platform::Surface Screenshot(const RECT& area)
 {
@@ -167,9 +158,9 @@ TEST_F(Win32RealWindows, EscapeInTheDrawnQuestionCancelsAndRemovesNothing)
 // tarvion-stage, then TVU_PLATFORM=headless TVU_MSGBOX=cancel TVU_FRAMES=<dir> uninstall.exe: its
 // one frame). The question's rectangle is left out (its picture is compared in the drawing tests).
 // Tolerance: a pixel counts as the same within 48 per channel, and one pixel in twenty may differ
-// beyond that (2.3 % measured under Wine 8), since under Wine the text is GDI's (another rasteriser and hinting, glyphs a pixel
-// apart) and GDI+ draws the vector shapes (icon, rounded corners, the header's circles) without
-// anti-aliasing; the picture is kept as e2e-win32-window.png in the build tree.
+// beyond that (2.3 % measured under Wine 8), since under Wine the text is GDI's (another rasteriser and hinting, glyphs
+// a pixel apart) and GDI+ draws the vector shapes (icon, rounded corners, the header's circles) without anti-aliasing;
+// the picture is kept as e2e-win32-window.png in the build tree.
 TEST_F(Win32RealWindows, TheWindowOnTheScreenLooksAsOnLinux)
 {
     ASSERT_NO_FATAL_FAILURE(StartFirst());
@@ -201,7 +192,7 @@ TEST_F(Win32RealWindows, TheWindowOnTheScreenLooksAsOnLinux)
                 compared, worst);
     EXPECT_GT(compared, shot.Width() * shot.Height() / 2) << "the question hides most of the window";
     EXPECT_LE(differing, compared / 20) << differing << " of " << compared << " pixels differ (worst by " << worst
-                                       << ")";
+                                        << ")";
     Answer(VK_ESCAPE);
     EXPECT_EQ(first.WaitExit(20s), 0);
 }

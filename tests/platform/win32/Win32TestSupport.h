@@ -141,4 +141,14 @@ private:
     std::wstring m_path;
 };
 
+// A window's client area in screen coordinates.
+inline RECT ClientOnScreen(HWND hwnd)
+{
+    RECT client{};
+    ::GetClientRect(hwnd, &client);
+    POINT origin{0, 0};
+    ::ClientToScreen(hwnd, &origin);
+    return RECT{origin.x, origin.y, origin.x + client.right, origin.y + client.bottom};
+}
+
 } // namespace win32_test

@@ -11,6 +11,8 @@
 #include "platform/win32/Win32DrawnMessageBox.h"
 #include "platform/win32/Win32WindowBackend.h"
 
+#include "tests/platform/win32/Win32TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -24,6 +26,7 @@
 namespace {
 
 using platform::WindowSystem;
+using win32_test::ClientOnScreen;
 
 constexpr std::uint32_t kRed = 0xFFFF0000;  // as the picture holds it
 constexpr std::uint32_t kBlue = 0xFF0000FF; // as the picture holds it
@@ -495,16 +498,6 @@ HWND WaitForDrawnBox(const wchar_t* caption)
         box = ::FindWindowW(platform::Win32Text(platform::kWin32MessageBoxClass), caption);
     }
     return box;
-}
-
-// The box's client area on the screen.
-RECT ClientOnScreen(HWND hwnd)
-{
-    RECT client{};
-    ::GetClientRect(hwnd, &client);
-    POINT origin{0, 0};
-    ::ClientToScreen(hwnd, &origin);
-    return RECT{origin.x, origin.y, origin.x + client.right, origin.y + client.bottom};
 }
 
 platform::DrawnMessageBox DrawnBox(const char* caption, const char* text, UINT type)
