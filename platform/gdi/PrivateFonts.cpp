@@ -7,7 +7,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "platform/gdi/FontNames.h"
+#include "platform/FontNames.h"
 #include "platform/gdi/GdiShared.h"
 
 namespace platform {
@@ -50,7 +50,7 @@ std::unique_ptr<LoadedPrivateFont> LoadPrivateFontFile(const std::filesystem::pa
         return nullptr;
     const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     auto font = std::make_unique<GdiPrivateFont>();
-    font->families = gdi::FontFamilyNames(bytes.data(), bytes.size());
+    font->families = FontFamilyNames(bytes.data(), bytes.size());
     if (font->families.empty())
         return nullptr;
     const std::wstring name = path.wstring();
@@ -65,7 +65,7 @@ std::unique_ptr<LoadedPrivateFont> LoadPrivateFontData(const void* data, std::si
     if (size > MAXDWORD)
         return nullptr;
     auto font = std::make_unique<GdiPrivateFont>();
-    font->families = gdi::FontFamilyNames(static_cast<const std::uint8_t*>(data), size);
+    font->families = FontFamilyNames(static_cast<const std::uint8_t*>(data), size);
     if (font->families.empty())
         return nullptr;
     DWORD fonts = 0;
