@@ -32,8 +32,7 @@
 #include <vector>
 
 #ifdef TVU_HAVE_X11
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
+#include "tests/e2e/TitledWindows.h"
 #endif
 
 extern char** environ;
@@ -189,28 +188,13 @@ private:
 };
 
 #ifdef TVU_HAVE_X11
-// Viewable windows titled like the uninstaller's anywhere below `parent`: its main window and, once
-// the first frame has been shown, its confirmation box.
+// Viewable windows titled like the uninstaller's: its main window and, once the first frame has
+// been shown, its confirmation box.
 int CountTitled(Display* display, Window parent)
 {
-    Window root = 0, up = 0, *children = nullptr;
-    unsigned count = 0;
-    if (!XQueryTree(display, parent, &root, &up, &children, &count))
-        return 0;
     int found = 0;
-    for (unsigned i = 0; i < count; ++i) {
-        XWindowAttributes a;
-        if (!XGetWindowAttributes(display, children[i], &a) || a.map_state != IsViewable)
-            continue;
-        XTextProperty title{};
-        bool match = false;
-        if (XGetWMName(display, children[i], &title) && title.value) {
-            match = std::string(reinterpret_cast<const char*>(title.value), title.nitems) == "Tarvion Uninstall Window";
-            XFree(title.value);
-        }
-        found += match ? 1 : CountTitled(display, children[i]);
-    }
-    XFree(children);
+    e2e::ForEachTitledWindow(display, parent, e2e::kUninstallerTitle,
+                             [&](Window, const XWindowAttributes&) { ++found; });
     return found;
 }
 

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <mutex>
 
+#include "platform/FontMetricsFallback.h"
 #include "platform/TextEncoding.h"
 #include "platform/cairo/CairoShared.h"
 
@@ -165,22 +166,11 @@ TextMetrics MeasureMetrics(const PangoFontDescription* description, const LogFon
         pango_font_metrics_unref(pm);
         g_object_unref(loaded);
     }
-    if (m.height <= 0) {
-        // No usable font data: keep layout arithmetic sane with a line of the em size.
-        m.ascent = logFont.pixelSize;
-        m.height = m.ascent;
-    }
-    m.averageCharWidth = std::max(m.averageCharWidth, 1);
-    m.maxCharWidth = std::max(m.maxCharWidth, m.averageCharWidth);
+    SettleTextMetrics(m, logFont.pixelSize);
     return m;
 }
 
 } // namespace
-
-Font::Font() = default;
-Font::~Font() = default;
-Font::Font(const Font&) = default;
-Font& Font::operator=(const Font&) = default;
 
 LogFont Font::DefaultGuiLogFont()
 {

@@ -1,7 +1,7 @@
 // Private fonts are fontconfig application fonts. Fontconfig only adds fonts from files, so font
 // data from memory is written to a private temporary folder first; fontconfig cannot drop a single
 // application font either, so removing one clears them all and adds the others back.
-#include "platform/PrivateFonts.h"
+#include "platform/PrivateFontBackend.h"
 
 #include <fontconfig/fontconfig.h>
 #include <pango/pangocairo.h>
@@ -10,43 +10,60 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <map>
-#include <mutex>
 
 namespace platform {
 
 namespace {
 
-struct Entry
+// The folder fonts from memory are written to; removed when the last of them is gone.
+class TemporaryFolder
 {
-    std::string path;
-    bool temporary = false; // written by us from memory; deleted on removal
-    std::vector<std::u16string> families;
-};
+public:
+    explicit TemporaryFolder(std::string path) : path(std::move(path)) {}
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+    ~TemporaryFolder() { rmdir(path.c_str()); }
 
-struct Registry
-{
-    std::mutex mutex;
-    std::map<FontResource, Entry> entries;
-    FontResource next = 1;
-    std::string folder; // created on first use for fonts from memory
-
-    ~Registry()
+    // The folder in use, or a new one; null when none can be made. Called under the core's lock.
+    static std::shared_ptr<TemporaryFolder> Shared()
     {
-        // Fonts from memory must not outlive the process on disk.
-        for (auto& [id, entry] : entries)
-            if (entry.temporary)
-                unlink(entry.path.c_str());
-        if (!folder.empty())
-            rmdir(folder.c_str());
+        static std::weak_ptr<TemporaryFolder> current;
+        if (auto folder = current.lock())
+            return folder;
+        const char* tmp = std::getenv("TMPDIR");
+        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/tvu-fonts-XXXXXX";
+        if (!mkdtemp(pattern.data()))
+            return nullptr;
+        auto folder = std::make_shared<TemporaryFolder>(std::move(pattern));
+        current = folder;
+        return folder;
     }
+
+    const std::string path;
 };
 
-Registry& GetRegistry()
+class FontconfigFont final : public LoadedPrivateFont
 {
-    static Registry registry;
-    return registry;
-}
+public:
+    FontconfigFont(std::string path, std::shared_ptr<TemporaryFolder> folder)
+        : path(std::move(path)), m_folder(std::move(folder))
+    {
+    }
+    FontconfigFont(const FontconfigFont&) = delete;
+    FontconfigFont& operator=(const FontconfigFont&) = delete;
+    // Fonts from memory must not outlive the process on disk. Fontconfig keeps the file listed
+    // until ForgetPrivateFontMatches rebuilds its list.
+    ~FontconfigFont() override
+    {
+        if (m_folder)
+            unlink(path.c_str());
+    }
+
+    const std::string path;
+
+private:
+    std::shared_ptr<TemporaryFolder> m_folder; // set for a file written from memory
+};
 
 std::u16string Widen(const char* utf8)
 {
@@ -94,105 +111,57 @@ std::vector<std::u16string> QueryFamilies(const std::string& path)
     return families;
 }
 
-// Pango caches the font list per font map; tell this thread's map that the list changed.
-void NotifyPango()
+std::unique_ptr<LoadedPrivateFont> Load(std::string path, std::shared_ptr<TemporaryFolder> folder)
 {
-    PangoFontMap* map = pango_cairo_font_map_get_default();
-    if (PANGO_IS_FC_FONT_MAP(map))
-        pango_fc_font_map_config_changed(PANGO_FC_FONT_MAP(map));
-}
-
-FontResource AddLocked(Registry& registry, const std::string& path, bool temporary)
-{
-    std::vector<std::u16string> families = QueryFamilies(path);
-    if (families.empty())
-        return 0;
-    if (!FcConfigAppFontAddFile(nullptr, reinterpret_cast<const FcChar8*>(path.c_str())))
-        return 0;
-    const FontResource id = registry.next++;
-    registry.entries[id] = Entry{path, temporary, std::move(families)};
-    NotifyPango();
-    return id;
+    auto font = std::make_unique<FontconfigFont>(std::move(path), std::move(folder));
+    font->families = QueryFamilies(font->path);
+    if (font->families.empty())
+        return nullptr;
+    if (!FcConfigAppFontAddFile(nullptr, reinterpret_cast<const FcChar8*>(font->path.c_str())))
+        return nullptr;
+    return font;
 }
 
 } // namespace
 
-FontResource AddPrivateFontFile(const std::filesystem::path& path)
+std::unique_ptr<LoadedPrivateFont> LoadPrivateFontFile(const std::filesystem::path& path)
 {
     // fontconfig takes UTF-8 file names.
     const std::u8string name = path.u8string();
-    Registry& registry = GetRegistry();
-    std::lock_guard lock(registry.mutex);
-    return AddLocked(registry, std::string(name.begin(), name.end()), false);
+    return Load(std::string(name.begin(), name.end()), nullptr);
 }
 
-FontResource AddPrivateFontData(const void* data, std::size_t size)
+std::unique_ptr<LoadedPrivateFont> LoadPrivateFontData(const void* data, std::size_t size)
 {
-    if (!data || size == 0)
-        return 0;
-    Registry& registry = GetRegistry();
-    std::lock_guard lock(registry.mutex);
-    if (registry.folder.empty()) {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/tvu-fonts-XXXXXX";
-        if (!mkdtemp(pattern.data()))
-            return 0;
-        registry.folder = pattern;
-    }
-    const std::string path = registry.folder + "/font-" + std::to_string(registry.next) + ".bin";
+    std::shared_ptr<TemporaryFolder> folder = TemporaryFolder::Shared();
+    if (!folder)
+        return nullptr;
+    static unsigned written = 0; // names the files; the core's lock is held
+    const std::string path = folder->path + "/font-" + std::to_string(++written) + ".bin";
     FILE* file = std::fopen(path.c_str(), "wb");
     if (!file)
-        return 0;
-    const bool written = std::fwrite(data, 1, size, file) == size;
+        return nullptr;
+    const bool complete = std::fwrite(data, 1, size, file) == size;
     const bool closed = std::fclose(file) == 0;
-    if (!written || !closed) {
+    if (!complete || !closed) {
         unlink(path.c_str());
-        return 0;
+        return nullptr;
     }
-    const FontResource id = AddLocked(registry, path, true);
-    if (!id)
-        unlink(path.c_str());
-    return id;
+    return Load(path, std::move(folder)); // a refused file is deleted with its record
 }
 
-bool RemovePrivateFont(FontResource resource)
+void ForgetPrivateFontMatches(std::span<const LoadedPrivateFont* const> remaining, bool withdrawn)
 {
-    Registry& registry = GetRegistry();
-    std::lock_guard lock(registry.mutex);
-    auto it = registry.entries.find(resource);
-    if (it == registry.entries.end())
-        return false;
-    if (it->second.temporary)
-        unlink(it->second.path.c_str());
-    registry.entries.erase(it);
-    FcConfigAppFontClear(nullptr);
-    for (const auto& [id, entry] : registry.entries)
-        FcConfigAppFontAddFile(nullptr, reinterpret_cast<const FcChar8*>(entry.path.c_str()));
-    NotifyPango();
-    return true;
-}
-
-void RemoveAllPrivateFonts()
-{
-    Registry& registry = GetRegistry();
-    std::lock_guard lock(registry.mutex);
-    for (const auto& [id, entry] : registry.entries)
-        if (entry.temporary)
-            unlink(entry.path.c_str());
-    const bool any = !registry.entries.empty();
-    registry.entries.clear();
-    if (any) {
+    if (withdrawn) {
         FcConfigAppFontClear(nullptr);
-        NotifyPango();
+        for (const LoadedPrivateFont* font : remaining)
+            FcConfigAppFontAddFile(
+                nullptr, reinterpret_cast<const FcChar8*>(static_cast<const FontconfigFont*>(font)->path.c_str()));
     }
-}
-
-std::vector<std::u16string> PrivateFontFamilies(FontResource resource)
-{
-    Registry& registry = GetRegistry();
-    std::lock_guard lock(registry.mutex);
-    auto it = registry.entries.find(resource);
-    return it == registry.entries.end() ? std::vector<std::u16string>{} : it->second.families;
+    // Pango caches the font list per font map; tell this thread's map that the list changed.
+    PangoFontMap* map = pango_cairo_font_map_get_default();
+    if (PANGO_IS_FC_FONT_MAP(map))
+        pango_fc_font_map_config_changed(PANGO_FC_FONT_MAP(map));
 }
 
 } // namespace platform

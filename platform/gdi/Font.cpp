@@ -7,6 +7,7 @@
 #include <cwchar>
 #include <mutex>
 
+#include "platform/FontMetricsFallback.h"
 #include "platform/gdi/GdiShared.h"
 
 namespace platform {
@@ -86,22 +87,11 @@ TextMetrics MeasureMetrics(HFONT font, const LogFont& logFont)
             m.overhang = tm.tmOverhang;
         }
     }
-    if (m.height <= 0) {
-        // No usable font data: keep layout arithmetic sane with a line of the em size.
-        m.ascent = logFont.pixelSize;
-        m.height = m.ascent;
-    }
-    m.averageCharWidth = std::max(m.averageCharWidth, 1);
-    m.maxCharWidth = std::max(m.maxCharWidth, m.averageCharWidth);
+    SettleTextMetrics(m, logFont.pixelSize);
     return m;
 }
 
 } // namespace
-
-Font::Font() = default;
-Font::~Font() = default;
-Font::Font(const Font&) = default;
-Font& Font::operator=(const Font&) = default;
 
 LogFont Font::DefaultGuiLogFont()
 {
@@ -226,8 +216,8 @@ std::vector<int> Font::PrefixWidths(const char16_t* text, int length) const
     const auto joinsPrevious = [&](int i) {
         const char16_t c = text[i];
         const bool lowHalf = c >= 0xDC00 && c <= 0xDFFF && text[i - 1] >= 0xD800 && text[i - 1] <= 0xDBFF;
-        const bool mark = (c >= 0x0300 && c <= 0x036F) || (c >= 0x1AB0 && c <= 0x1AFF) || (c >= 0x1DC0 && c <= 0x1DFF) ||
-                          (c >= 0x20D0 && c <= 0x20FF) || (c >= 0xFE20 && c <= 0xFE2F);
+        const bool mark = (c >= 0x0300 && c <= 0x036F) || (c >= 0x1AB0 && c <= 0x1AFF) ||
+                          (c >= 0x1DC0 && c <= 0x1DFF) || (c >= 0x20D0 && c <= 0x20FF) || (c >= 0xFE20 && c <= 0xFE2F);
         return lowHalf || mark;
     };
     for (int i = length - 1; i > 0; --i) {

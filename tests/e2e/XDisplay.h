@@ -3,6 +3,7 @@
 #pragma once
 
 #include "E2eHarness.h"
+#include "TitledWindows.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -52,34 +53,15 @@ struct Placed
     int x = 0, y = 0, width = 0, height = 0;
 };
 
-// Client windows titled like the uninstaller's anywhere in the tree (a window manager reparents
-// them into frames), with their places on the screen.
+// Client windows titled like the uninstaller's anywhere in the tree, with their places on the screen.
 inline void FindTitled(::Display* display, Window parentWindow, std::vector<Placed>& found)
 {
-    Window root = 0, parent = 0, *children = nullptr;
-    unsigned count = 0;
-    if (!XQueryTree(display, parentWindow, &root, &parent, &children, &count))
-        return;
-    for (unsigned i = 0; i < count; ++i) {
-        XWindowAttributes a;
-        if (!XGetWindowAttributes(display, children[i], &a) || a.map_state != IsViewable)
-            continue;
-        XTextProperty title{};
-        bool match = false;
-        if (XGetWMName(display, children[i], &title) && title.value) {
-            match = std::string(reinterpret_cast<const char*>(title.value), title.nitems) == "Tarvion Uninstall Window";
-            XFree(title.value);
-        }
-        if (match) {
-            int x = 0, y = 0;
-            Window child = 0;
-            XTranslateCoordinates(display, children[i], DefaultRootWindow(display), 0, 0, &x, &y, &child);
-            found.push_back({children[i], x, y, a.width, a.height});
-        } else {
-            FindTitled(display, children[i], found);
-        }
-    }
-    XFree(children);
+    ForEachTitledWindow(display, parentWindow, kUninstallerTitle, [&](Window window, const XWindowAttributes& a) {
+        int x = 0, y = 0;
+        Window child = 0;
+        XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child);
+        found.push_back({window, x, y, a.width, a.height});
+    });
 }
 
 class XServer

@@ -8,9 +8,9 @@
 #include "tests/platform/win32/Win32TestSupport.h"
 
 #include "app/Removal.h"
+#include "platform/Processes.h"
 #include "platform/Shell.h"
 
-#include <tlhelp32.h>
 #include <shlwapi.h>
 
 #include <chrono>
@@ -107,23 +107,17 @@ inline bool SamePath(const std::wstring& a, const std::wstring& b)
 inline std::vector<Process> ProcessesRunning(const std::wstring& exe)
 {
     std::vector<Process> found;
-    const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE)
-        return found;
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry)) {
-        const HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE | PROCESS_TERMINATE, FALSE,
-                                             entry.th32ProcessID);
+    for (const platform::ProcessEntry& entry : platform::SnapshotProcesses()) {
+        const HANDLE process =
+            ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE | PROCESS_TERMINATE, FALSE, DWORD(entry.pid));
         if (!process)
             continue;
         DWORD code = 0;
         if (SamePath(ImagePath(process), exe) && ::GetExitCodeProcess(process, &code) && code == STILL_ACTIVE)
-            found.emplace_back(process, entry.th32ProcessID);
+            found.emplace_back(process, DWORD(entry.pid));
         else
             ::CloseHandle(process);
     }
-    ::CloseHandle(snapshot);
     return found;
 }
 

@@ -110,6 +110,34 @@ TEST(PrivateFontsTest, AnAddedFaceIsFoundByNameUntilRemoved)
     EXPECT_TRUE(PrivateFontFamilies(id).empty());
 }
 
+TEST(PrivateFontsTest, RemovingOneFontKeepsTheOthers)
+{
+    std::vector<char> kept = ReadAll(kFontPath);
+    if (kept.empty())
+        GTEST_SKIP() << kFontPath << " is not installed (package fonts-dejavu-core)";
+    std::vector<char> dropped = kept;
+    Rename(kept, "DejaVu Sans Mono", "Tarvion Kept Fnt");
+    Rename(dropped, "DejaVu Sans Mono", "Tarvion Gone Fnt");
+    const FontResource keptId = AddPrivateFontData(kept.data(), kept.size());
+    const FontResource droppedId = AddPrivateFontData(dropped.data(), dropped.size());
+    ASSERT_NE(keptId, 0);
+    ASSERT_NE(droppedId, 0);
+    EXPECT_EQ(Font::Create({u"Tarvion Gone Fnt", 14}).ResolvedFamily(), u"Tarvion Gone Fnt");
+    // Where the system can only drop all added fonts at once, the others must come back.
+    EXPECT_TRUE(RemovePrivateFont(droppedId));
+    EXPECT_EQ(PrivateFontFamilies(keptId), std::vector<std::u16string>{u"Tarvion Kept Fnt"});
+    EXPECT_EQ(Font::Create({u"Tarvion Kept Fnt", 14}).ResolvedFamily(), u"Tarvion Kept Fnt");
+    if (tvutest::MemoryFontsRemovable()) {
+        EXPECT_NE(Font::Create({u"Tarvion Gone Fnt", 14}).ResolvedFamily(), u"Tarvion Gone Fnt");
+    }
+    RemoveAllPrivateFonts();
+    EXPECT_TRUE(PrivateFontFamilies(keptId).empty());
+    EXPECT_FALSE(RemovePrivateFont(keptId));
+    if (tvutest::MemoryFontsRemovable()) {
+        EXPECT_NE(Font::Create({u"Tarvion Kept Fnt", 14}).ResolvedFamily(), u"Tarvion Kept Fnt");
+    }
+}
+
 TEST(PrivateFontsTest, NonFontsAreRefused)
 {
     const char garbage[] = "certainly not a font file";

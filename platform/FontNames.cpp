@@ -1,10 +1,10 @@
 // Reading the 'name' table: every offset and length in the file is checked against the bytes
 // before it is followed, since private fonts may come from a skin anyone can make.
-#include "platform/gdi/FontNames.h"
+#include "platform/FontNames.h"
 
-#include <algorithm>
+#include <set>
 
-namespace platform::gdi {
+namespace platform {
 
 namespace {
 
@@ -34,11 +34,27 @@ constexpr std::uint32_t kWindowsPlatform = 3;
 constexpr std::uint32_t kMacintoshPlatform = 1;
 constexpr std::uint32_t kEnglishUnitedStates = 0x409;
 
-// The family of the face whose table directory starts at `face`; empty when it has none.
-std::u16string FaceFamily(const Bytes& bytes, std::size_t face)
+// How many table and name records one file may make the reader look at, over all its faces. A real
+// collection has a few dozen faces of a few dozen tables and a few hundred names; without a bound,
+// a file of a few megabytes whose faces all claim the largest table directory would keep the
+// reader busy for hours (every face may point into the same bytes).
+constexpr std::size_t kMostRecords = std::size_t(1) << 20;
+
+// Takes `records` from what is left of the budget; false when not that many are left.
+bool Spend(std::size_t& budget, std::size_t records)
+{
+    if (records > budget)
+        return false;
+    budget -= records;
+    return true;
+}
+
+// The family of the face whose table directory starts at `face`; empty when it has none or the
+// budget of records does not cover it.
+std::u16string FaceFamily(const Bytes& bytes, std::size_t face, std::size_t& budget)
 {
     const std::uint32_t tables = bytes.U16(face + 4);
-    if (!bytes.Has(face + 12, std::size_t(tables) * 16))
+    if (!bytes.Has(face + 12, std::size_t(tables) * 16) || !Spend(budget, tables))
         return {};
     std::size_t name = 0, nameLength = 0;
     for (std::uint32_t i = 0; i < tables; ++i) {
@@ -53,7 +69,7 @@ std::u16string FaceFamily(const Bytes& bytes, std::size_t face)
     const Bytes table(bytes.At(name), nameLength);
     const std::uint32_t count = table.U16(2);
     const std::size_t strings = table.U16(4);
-    if (!table.Has(6, std::size_t(count) * 12))
+    if (!table.Has(6, std::size_t(count) * 12) || !Spend(budget, count))
         return {};
 
     // Ranked: 3 the Windows English name, 2 another Windows name, 1 a Macintosh Roman name.
@@ -110,12 +126,16 @@ std::vector<std::u16string> FontFamilyNames(const std::uint8_t* data, std::size_
     } else if (version == 0x00010000 || version == Tag("OTTO") || version == Tag("true")) {
         faces.push_back(0);
     }
+    std::size_t budget = kMostRecords;
+    std::set<std::u16string> seen; // a hostile collection may name a great many families
     for (const std::size_t face : faces) {
-        std::u16string family = FaceFamily(bytes, face);
-        if (!family.empty() && std::find(families.begin(), families.end(), family) == families.end())
+        if (budget == 0)
+            break;
+        std::u16string family = FaceFamily(bytes, face, budget);
+        if (!family.empty() && seen.insert(family).second)
             families.push_back(std::move(family));
     }
     return families;
 }
 
-} // namespace platform::gdi
+} // namespace platform
