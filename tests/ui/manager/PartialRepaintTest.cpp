@@ -88,12 +88,36 @@ protected:
         return out;
     }
     std::uint32_t Pixel(int x, int y) const { return windows->WindowPixels(hwnd).Row(y)[x]; }
+
+    struct TLabelBetweenAndBar
+    {
+        CountingControl* label;
+        CountingControl* between;
+        CountingControl* bar;
+    };
+    // A red label and a blue bar far apart, as the progress display has them, and a green control in
+    // the box around both but in neither, on white; laid out and painted.
+    TLabelBetweenAndBar AttachLabelBetweenAndBar();
 };
 
 constexpr std::uint32_t kWhite = 0xFFFFFFFF;
 constexpr std::uint32_t kRed = 0xFFC02020;
 constexpr std::uint32_t kBlue = 0xFF2040C0;
 constexpr std::uint32_t kGreen = 0xFF20A040;
+
+PartialRepaintTest::TLabelBetweenAndBar PartialRepaintTest::AttachLabelBetweenAndBar()
+{
+    const TLabelBetweenAndBar made{Floating(kRed, 150, 10, 190, 20), Floating(kGreen, 60, 40, 120, 60),
+                                   Floating(kBlue, 10, 80, 30, 90)};
+    auto* root = new ui::CContainerUI;
+    root->SetBackColor(kWhite);
+    root->Add(made.label);
+    root->Add(made.between);
+    root->Add(made.bar);
+    manager->AttachRoot(root);
+    windows->UpdateWindow(hwnd);
+    return made;
+}
 
 TEST_F(PartialRepaintTest, AMovedControlRepaintsWhereItWasAndWhereItIsAndNothingElse)
 {
@@ -333,16 +357,7 @@ TEST_F(PartialRepaintTest, TwoChangesFarApartLeaveWhatLiesBetweenThemUnpainted)
 {
     // A label and a bar far apart change together, as the progress display's do; a control in the
     // box around both, but in neither, keeps its pixels and is not painted.
-    auto* label = Floating(kRed, 150, 10, 190, 20);
-    auto* between = Floating(kGreen, 60, 40, 120, 60);
-    auto* bar = Floating(kBlue, 10, 80, 30, 90);
-    auto* root = new ui::CContainerUI;
-    root->SetBackColor(kWhite);
-    root->Add(label);
-    root->Add(between);
-    root->Add(bar);
-    manager->AttachRoot(root);
-    windows->UpdateWindow(hwnd);
+    auto [label, between, bar] = AttachLabelBetweenAndBar();
     ASSERT_EQ(Pixel(90, 50), kGreen);
     label->painted = between->painted = bar->painted = 0;
 
@@ -372,16 +387,7 @@ TEST_F(PartialRepaintTest, APaintInTwoPiecesIsRecordedAsOneFrameShowingBoth)
         std::filesystem::temp_directory_path() / ("tvu-frames-" + std::to_string(::getpid()));
     std::filesystem::remove_all(folder);
     headless->SetFrames(folder.string(), 100);
-    auto* label = Floating(kRed, 150, 10, 190, 20);
-    auto* between = Floating(kGreen, 60, 40, 120, 60);
-    auto* bar = Floating(kBlue, 10, 80, 30, 90);
-    auto* root = new ui::CContainerUI;
-    root->SetBackColor(kWhite);
-    root->Add(label);
-    root->Add(between);
-    root->Add(bar);
-    manager->AttachRoot(root);
-    windows->UpdateWindow(hwnd);
+    auto [label, between, bar] = AttachLabelBetweenAndBar();
     const int framesBefore = headless->FramesWritten();
     const int presentsBefore = headless->PresentCount();
     ASSERT_GE(framesBefore, 1);
