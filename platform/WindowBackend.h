@@ -98,6 +98,13 @@ public:
     // Shows the window's picture (window.pixels) for the dirty rectangle in logical client
     // coordinates; window.DeviceRect gives the device pixels it covers.
     virtual void Present(WindowRecord& window, const RECT& dirty) = 0;
+    // Shows the rectangles of one paint, in logical client coordinates, one Present each. A backend
+    // that keeps whole frames (a recorder) keeps one frame for them, after the last.
+    virtual void PresentPieces(WindowRecord& window, const std::vector<RECT>& pieces)
+    {
+        for (const RECT& piece : pieces)
+            Present(window, piece);
+    }
 
     virtual void SetCursorShape(int cursorId) = 0;
     virtual void SetMouseCapture(WindowRecord* window) = 0;

@@ -217,6 +217,8 @@ public:
     double WindowScale(HWND hwnd) const;
     // Hands the current picture of the client rectangle to the backend.
     bool PresentWindow(HWND hwnd, const RECT* dirty = nullptr);
+    // Hands the pieces of one paint to the backend together.
+    bool PresentPieces(HWND hwnd, const std::vector<RECT>& pieces);
 
     // ---- message boxes and tooltips -------------------------------------------------------------
     int MessageBox(HWND owner, const char16_t* text, const char16_t* caption, UINT type);
@@ -286,6 +288,9 @@ private:
     void SendDestroyMessages(HWND hwnd, bool ncDestroy);
     void ForgetWindow(HWND hwnd);
     WindowRecord* TopLevelOf(HWND hwnd);
+    // The area of the top-level picture that presenting `dirty` of hwnd shows (empty when the
+    // window is hidden or minimised); false for an unknown window.
+    bool PresentArea(HWND hwnd, const RECT* dirty, WindowRecord*& top, RECT& area);
     const WindowRecord* TopLevelOf(HWND hwnd) const;
     POINT ClientOriginOnScreen(const WindowRecord& window) const;
     void ResizeStore(WindowRecord& window);

@@ -145,10 +145,7 @@ bool WindowSystem::EndPaint(HWND hwnd, const PaintInfo& paint)
     if (paint.pieces.empty())
         return PresentWindow(hwnd, &paint.dirty);
     // Only the pieces were painted: what lies between them on screen is unchanged.
-    bool presented = true;
-    for (const RECT& piece : paint.pieces)
-        presented = PresentWindow(hwnd, &piece) && presented;
-    return presented;
+    return PresentPieces(hwnd, paint.pieces);
 }
 
 PixelBuffer WindowSystem::WindowPixels(HWND hwnd) const
@@ -184,24 +181,51 @@ double WindowSystem::WindowScale(HWND hwnd) const
     return top ? top->scale : 1.0;
 }
 
-bool WindowSystem::PresentWindow(HWND hwnd, const RECT* dirty)
+bool WindowSystem::PresentArea(HWND hwnd, const RECT* dirty, WindowRecord*& top, RECT& area)
 {
-    WindowRecord* window = Record(hwnd);
+    const WindowRecord* window = Record(hwnd);
     if (!window)
         return false;
-    WindowRecord* top = TopLevelOf(hwnd);
+    top = TopLevelOf(hwnd);
     if (!top)
         return false;
-    RECT area = dirty ? *dirty : RECT{0, 0, window->Width(), window->Height()};
+    area = dirty ? *dirty : RECT{0, 0, window->Width(), window->Height()};
     if (window != top) {
         const POINT origin = ClientOriginOnScreen(*window);
         const int dx = origin.x - top->rect.left, dy = origin.y - top->rect.top;
         area = RECT{area.left + dx, area.top + dy, area.right + dx, area.bottom + dy};
     }
     area = Intersect(area, RECT{0, 0, top->Width(), top->Height()});
-    if (Empty(area) || !top->IsVisibleFlag() || top->IsMinimized())
-        return true;
-    m_backend->Present(*top, area);
+    if (!top->IsVisibleFlag() || top->IsMinimized())
+        area = RECT{};
+    return true;
+}
+
+bool WindowSystem::PresentWindow(HWND hwnd, const RECT* dirty)
+{
+    WindowRecord* top = nullptr;
+    RECT area{};
+    if (!PresentArea(hwnd, dirty, top, area))
+        return false;
+    if (!Empty(area))
+        m_backend->Present(*top, area);
+    return true;
+}
+
+bool WindowSystem::PresentPieces(HWND hwnd, const std::vector<RECT>& pieces)
+{
+    WindowRecord* top = nullptr;
+    std::vector<RECT> areas;
+    areas.reserve(pieces.size());
+    for (const RECT& piece : pieces) {
+        RECT area{};
+        if (!PresentArea(hwnd, &piece, top, area))
+            return false;
+        if (!Empty(area))
+            areas.push_back(area);
+    }
+    if (top && !areas.empty())
+        m_backend->PresentPieces(*top, areas);
     return true;
 }
 

@@ -335,6 +335,15 @@ void HeadlessBackend::Present(WindowRecord& window, const RECT& dirty)
         WriteFrame(window);
 }
 
+void HeadlessBackend::PresentPieces(WindowRecord& window, const std::vector<RECT>& pieces)
+{
+    // Every piece counts as a presentation, but the frame is the picture after all of them:
+    // writing it per piece would record the same picture several times.
+    m_presents += static_cast<int>(pieces.size());
+    if (!pieces.empty() && !m_framesFolder.empty())
+        WriteFrame(window);
+}
+
 void HeadlessBackend::WriteFrame(const WindowRecord& window)
 {
     const PixelBuffer& px = window.pixels;

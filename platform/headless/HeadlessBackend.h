@@ -11,7 +11,7 @@
 //      file to which every box is appended as "caption<TAB>text<TAB>answer".
 //  [x] Frames: TVU_FRAMES names a folder into which every presented frame is written as a numbered PNG
 //      (000001.png ...); TVU_FRAMES_MAX caps the count (default 1000), the last slot always holding the
-//      latest frame.
+//      latest frame. A paint presented in several pieces writes one frame, after the last piece.
 //  [x] A scale factor for every window (TVU_SCALE, or SetScale): pictures and frames at device
 //      resolution (480 x 300 logical at scale 2: 960 x 600 PNG frames); the Inject* helpers take
 //      device screen coordinates, as a pointer on a scaled screen reports them, and hand on
@@ -83,6 +83,7 @@ public:
     void UpdateNative(WindowRecord& window, unsigned changes) override;
     void ActivateNative(WindowRecord& window) override;
     void Present(WindowRecord& window, const RECT& dirty) override;
+    void PresentPieces(WindowRecord& window, const std::vector<RECT>& pieces) override;
     void SetCursorShape(int cursorId) override { m_cursor = cursorId; }
     void SetMouseCapture(WindowRecord* window) override { m_captured = window ? window->handle : nullptr; }
     bool QueryCursorPos(POINT& pos) override;

@@ -3,12 +3,18 @@
 // one a full layout and repaint give.
 #include "ManagerTestSupport.h"
 
+#include "platform/PngFile.h"
+#include "platform/Surface.h"
 #include "ui/controls/HorizontalLayout.h"
 #include "ui/controls/Label.h"
 #include "ui/controls/TabLayout.h"
 #include "ui/controls/VerticalLayout.h"
 
 #include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -82,12 +88,36 @@ protected:
         return out;
     }
     std::uint32_t Pixel(int x, int y) const { return windows->WindowPixels(hwnd).Row(y)[x]; }
+
+    struct TLabelBetweenAndBar
+    {
+        CountingControl* label;
+        CountingControl* between;
+        CountingControl* bar;
+    };
+    // A red label and a blue bar far apart, as the progress display has them, and a green control in
+    // the box around both but in neither, on white; laid out and painted.
+    TLabelBetweenAndBar AttachLabelBetweenAndBar();
 };
 
 constexpr std::uint32_t kWhite = 0xFFFFFFFF;
 constexpr std::uint32_t kRed = 0xFFC02020;
 constexpr std::uint32_t kBlue = 0xFF2040C0;
 constexpr std::uint32_t kGreen = 0xFF20A040;
+
+PartialRepaintTest::TLabelBetweenAndBar PartialRepaintTest::AttachLabelBetweenAndBar()
+{
+    const TLabelBetweenAndBar made{Floating(kRed, 150, 10, 190, 20), Floating(kGreen, 60, 40, 120, 60),
+                                   Floating(kBlue, 10, 80, 30, 90)};
+    auto* root = new ui::CContainerUI;
+    root->SetBackColor(kWhite);
+    root->Add(made.label);
+    root->Add(made.between);
+    root->Add(made.bar);
+    manager->AttachRoot(root);
+    windows->UpdateWindow(hwnd);
+    return made;
+}
 
 TEST_F(PartialRepaintTest, AMovedControlRepaintsWhereItWasAndWhereItIsAndNothingElse)
 {
@@ -327,16 +357,7 @@ TEST_F(PartialRepaintTest, TwoChangesFarApartLeaveWhatLiesBetweenThemUnpainted)
 {
     // A label and a bar far apart change together, as the progress display's do; a control in the
     // box around both, but in neither, keeps its pixels and is not painted.
-    auto* label = Floating(kRed, 150, 10, 190, 20);
-    auto* between = Floating(kGreen, 60, 40, 120, 60);
-    auto* bar = Floating(kBlue, 10, 80, 30, 90);
-    auto* root = new ui::CContainerUI;
-    root->SetBackColor(kWhite);
-    root->Add(label);
-    root->Add(between);
-    root->Add(bar);
-    manager->AttachRoot(root);
-    windows->UpdateWindow(hwnd);
+    auto [label, between, bar] = AttachLabelBetweenAndBar();
     ASSERT_EQ(Pixel(90, 50), kGreen);
     label->painted = between->painted = bar->painted = 0;
 
@@ -356,4 +377,39 @@ TEST_F(PartialRepaintTest, TwoChangesFarApartLeaveWhatLiesBetweenThemUnpainted)
     windows->InvalidateRect(hwnd, nullptr, false);
     windows->UpdateWindow(hwnd);
     EXPECT_EQ(Picture(), partial);
+}
+
+TEST_F(PartialRepaintTest, APaintInTwoPiecesIsRecordedAsOneFrameShowingBoth)
+{
+    // The recorder keeps what the screen shows after each paint: two pieces presented one after the
+    // other are one frame, and that frame holds both changes.
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("tvu-frames-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(folder);
+    headless->SetFrames(folder.string(), 100);
+    auto [label, between, bar] = AttachLabelBetweenAndBar();
+    const int framesBefore = headless->FramesWritten();
+    const int presentsBefore = headless->PresentCount();
+    ASSERT_GE(framesBefore, 1);
+
+    label->SetBackColor(kBlue);
+    bar->SetFixedWidth(40);
+    windows->UpdateWindow(hwnd);
+    EXPECT_EQ(headless->PresentCount(), presentsBefore + 2) << "each piece is still presented";
+    ASSERT_EQ(headless->FramesWritten(), framesBefore + 1) << "one frame for the paint";
+    char name[32];
+    std::snprintf(name, sizeof name, "%06d.png", framesBefore + 1);
+    const platform::Surface frame = platform::ReadPng((folder / name).string());
+    EXPECT_EQ(frame.GetPixel(170, 15), kBlue) << "the first piece";
+    EXPECT_EQ(frame.GetPixel(45, 85), kBlue) << "the second piece";
+    EXPECT_EQ(frame.GetPixel(90, 50), kGreen);
+    std::snprintf(name, sizeof name, "%06d.png", framesBefore + 2);
+    EXPECT_FALSE(std::filesystem::exists(folder / name));
+
+    // A paint of one rectangle still writes its frame.
+    label->SetBackColor(kRed);
+    windows->UpdateWindow(hwnd);
+    EXPECT_EQ(headless->FramesWritten(), framesBefore + 2);
+    headless->SetFrames("", 100);
+    std::filesystem::remove_all(folder);
 }
