@@ -33,6 +33,8 @@ enum class InputKind
     Deactivated,
     Exposed,          // the window's picture was lost and needs painting again
     CaptionDragStart, // a press on a caption or border (hit) that the desktop did not take over
+    ScaleChanged,     // the window's scale changed (another monitor, another desktop setting); scale
+                      // holds the new one, rect the window's rectangle in logical pixels at it
 };
 
 enum MouseButton
@@ -55,6 +57,7 @@ struct InputEvent
     std::u16string text;
     RECT rect;
     LRESULT hit = HTCAPTION; // CaptionDragStart: HTCAPTION, or the border being dragged
+    double scale = 1.0;      // ScaleChanged: device pixels per logical pixel
 };
 
 // Bits of UpdateNative: which parts of a record changed.

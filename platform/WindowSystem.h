@@ -295,6 +295,9 @@ private:
     POINT ClientOriginOnScreen(const WindowRecord& window) const;
     void ResizeStore(WindowRecord& window);
     void ApplyRect(WindowRecord& window, const RECT& rect, bool fromDesktop, WPARAM sizeKind = SIZE_RESTORED);
+    // A top-level window's new scale from the desktop, with its rectangle at that scale: the
+    // picture is made anew at the new device size and painted again.
+    void ApplyScale(WindowRecord& window, double scale, const RECT& rect);
     void SetMaximized(WindowRecord& window, bool maximized);
     void SetMinimized(WindowRecord& window, bool minimized, bool fromDesktop);
     void Activate(HWND hwnd, bool fromDesktop);

@@ -128,6 +128,19 @@ void WindowSystem::ApplyRect(WindowRecord& window, const RECT& requested, bool f
         SendMessage(hwnd, WM_SIZE, sizeKind, MAKELPARAM(rect.right - rect.left, rect.bottom - rect.top));
 }
 
+void WindowSystem::ApplyScale(WindowRecord& window, double scale, const RECT& rect)
+{
+    if (window.IsChild())
+        return;
+    scale = SaneScale(scale);
+    if (scale != window.scale) {
+        window.scale = scale;
+        ResizeStore(window);
+        InvalidateRect(window.handle, nullptr, true);
+    }
+    ApplyRect(window, rect, true);
+}
+
 bool WindowSystem::SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int width, int height, UINT flags)
 {
     WindowRecord* window = Record(hwnd);

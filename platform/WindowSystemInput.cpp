@@ -298,6 +298,10 @@ void WindowSystem::HandleInput(const InputEvent& event)
         if (Record(event.window))
             PresentWindow(event.window);
         break;
+    case InputKind::ScaleChanged:
+        if (WindowRecord* window = Record(event.window))
+            ApplyScale(*window, event.scale, event.rect);
+        break;
     case InputKind::CaptionDragStart:
         m_cursorPos = event.screen;
         m_keyDown[VK_LBUTTON] = 1;

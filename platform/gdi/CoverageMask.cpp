@@ -2,12 +2,14 @@
 // text in grey (the fonts ask for it), so the three channels carry one coverage; pens are aliased
 // and cover a pixel fully or not at all.
 #include "platform/Color.h"
+#include "platform/Geometry.h"
 #include "platform/gdi/GdiShared.h"
 
 namespace platform::gdi {
 
-CoverageMask::CoverageMask(const Rect& box) : m_box(box)
+CoverageMask::CoverageMask(const Rect& logicalBox, double scale) : m_box(ScaleRect(logicalBox, scale))
 {
+    const Rect& box = m_box;
     if (box.IsEmpty())
         return;
     m_dc = ::CreateCompatibleDC(nullptr);
@@ -19,7 +21,13 @@ CoverageMask::CoverageMask(const Rect& box) : m_box(box)
         return;
     }
     m_previous = ::SelectObject(m_dc, m_bitmap);
-    ::SetViewportOrgEx(m_dc, -box.left, -box.top, nullptr);
+    if (scale == 1.0) {
+        ::SetViewportOrgEx(m_dc, -box.left, -box.top, nullptr);
+    } else {
+        ::SetGraphicsMode(m_dc, GM_ADVANCED);
+        const XFORM toDevice{FLOAT(scale), 0, 0, FLOAT(scale), FLOAT(-box.left), FLOAT(-box.top)};
+        ::SetWorldTransform(m_dc, &toDevice);
+    }
     ::SetBkMode(m_dc, TRANSPARENT);
     ::SetTextColor(m_dc, RGB(255, 255, 255));
 }

@@ -98,7 +98,7 @@ template <typename Draw> void StrokeWithPen(const DeviceContextState& state, con
     const Rect visible = box.Intersect(state.clip.Bounds());
     if (visible.IsEmpty())
         return;
-    const gdi::CoverageMask mask(visible);
+    const gdi::CoverageMask mask(visible, state.scale);
     if (!mask.IsValid())
         return;
     const DeleteObjectOnExit gdiPen{CreateMaskPen(pen)};
@@ -107,7 +107,7 @@ template <typename Draw> void StrokeWithPen(const DeviceContextState& state, con
     const gdi::Selection penSelected(mask.Dc(), gdiPen.object);
     const gdi::Selection brushSelected(mask.Dc(), ::GetStockObject(NULL_BRUSH));
     draw(mask.Dc());
-    mask.ComposeInto(state.BeginPixels(), state.clip, pen.color);
+    mask.ComposeInto(state.BeginPixels(), state.DeviceClip(), pen.color);
     state.EndPixels();
 }
 
@@ -197,7 +197,7 @@ void DeviceContext::DrawTextLayout(const TextLayout& layout)
     for (const TextLine& line : layout.Lines())
         box = {std::min(box.left, line.rect.left), std::min(box.top, line.rect.top),
                std::max(box.right, line.rect.right), std::max(box.bottom, line.rect.bottom)};
-    const gdi::CoverageMask mask(box.Inflate(reach, reach).Intersect(clip.Bounds()));
+    const gdi::CoverageMask mask(box.Inflate(reach, reach).Intersect(clip.Bounds()), m_impl->scale);
     if (!mask.IsValid())
         return;
     const gdi::Selection font(mask.Dc(), gdi::FontHandle(layout.GetFont()));
@@ -212,7 +212,8 @@ void DeviceContext::DrawTextLayout(const TextLayout& layout)
         RECT at{line.rect.left, line.rect.top, line.rect.right, line.rect.bottom};
         ::DrawTextW(mask.Dc(), Win32Text(text.c_str()), int(text.size()), &at, format);
     }
-    mask.ComposeInto(m_impl->BeginPixels(), clip, m_impl->textColor);
+    mask.ComposeInto(m_impl->BeginPixels(), m_impl->scale == 1.0 ? clip : clip.Scaled(m_impl->scale),
+                     m_impl->textColor);
     m_impl->EndPixels();
 }
 

@@ -4,8 +4,10 @@
 // rest of the framework has them.
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "platform/Color.h"
+#include "platform/Geometry.h"
 #include "platform/gdi/DeviceContextImpl.h"
 #include "platform/gdi/GdiShared.h"
 #include "platform/gdi/Gdiplus.h"
@@ -82,16 +84,18 @@ public:
         GpRegionOwned region;
         gdi::gp::GdipCreateRegion(region.Out());
         gdi::gp::GdipSetEmpty(region.Get());
-        for (const Rect& r : state.clip.Rects()) {
+        for (const Rect& r : state.DeviceClip().Rects()) {
             const GpRect piece{r.left, r.top, r.Width(), r.Height()};
             gdi::gp::GdipCombineRegionRectI(region.Get(), &piece, CombineModeUnion);
         }
         gdi::gp::GdipSetClipRegion(g, region.Get(), CombineModeReplace);
-        if (transformed) {
-            const Transform& t = state.transform;
+        // Drawing is in logical coordinates; the scale takes it to the device pixels.
+        if (transformed || state.scale != 1.0) {
+            const Transform t = transformed ? state.transform : Transform{};
+            const double s = state.scale;
             Matrix matrix;
-            gdi::gp::GdipCreateMatrix2(REAL(t.xx), REAL(t.yx), REAL(t.xy), REAL(t.yy), REAL(t.x0), REAL(t.y0),
-                                       matrix.Out());
+            gdi::gp::GdipCreateMatrix2(REAL(s * t.xx), REAL(s * t.yx), REAL(s * t.xy), REAL(s * t.yy), REAL(s * t.x0),
+                                       REAL(s * t.y0), matrix.Out());
             gdi::gp::GdipSetWorldTransform(g, matrix.Get());
         }
         m_ready = true;
@@ -356,9 +360,69 @@ void DeviceContext::StrokeString(const char16_t* text, int length, const platfor
 void DeviceContext::AlphaBlendSmooth(const Rect& dest, const PixelBuffer& source, const Rect& sourceRect,
                                      std::uint8_t constantAlpha, SourceAlpha sourceAlpha)
 {
-    // Callers ask for smooth enlargement only at a scale of 1.5 or more, which the GDI backend does
-    // not draw at yet: at its scale of 1 this is the sampled blend.
-    AlphaBlend(dest, source, sourceRect, constantAlpha, sourceAlpha);
+    if (!IsValid() || source.IsEmpty() || dest.IsEmpty() || sourceRect.IsEmpty() || constantAlpha == 0)
+        return;
+    // A source rectangle reaching outside the source is AlphaBlend's case (it skips those samples).
+    if (!(sourceRect.Intersect({0, 0, source.width, source.height}) == sourceRect)) {
+        AlphaBlend(dest, source, sourceRect, constantAlpha, sourceAlpha);
+        return;
+    }
+    // Bilinear sampling at the device pixels' centres, computed here rather than by GDI+: its
+    // implementations differ in where they sample, and the destination must cover exactly the
+    // device pixels of its logical rectangle, as the other blits do, so neighbours meet at any scale.
+    const Rect device = ScaleRect(dest, m_impl->scale);
+    const Region clip = m_impl->DeviceClip().Intersect(device.Intersect(m_impl->deviceBounds));
+    if (clip.IsEmpty())
+        return;
+    // Copied out first: a blit from the surface onto itself must not read what it writes.
+    std::vector<std::uint32_t> part(std::size_t(sourceRect.Width()) * std::size_t(sourceRect.Height()));
+    const std::uint32_t opaque = sourceAlpha == SourceAlpha::Ignore ? 0xFF000000u : 0u;
+    for (int y = 0; y < sourceRect.Height(); ++y) {
+        const std::uint32_t* in = source.Row(sourceRect.top + y) + sourceRect.left;
+        for (int x = 0; x < sourceRect.Width(); ++x)
+            part[std::size_t(y) * std::size_t(sourceRect.Width()) + std::size_t(x)] = in[x] | opaque;
+    }
+    const int w = sourceRect.Width(), h = sourceRect.Height();
+    const double stepX = double(w) / device.Width(), stepY = double(h) / device.Height();
+    const auto sample = [&](double u, double v) {
+        u = std::clamp(u, 0.0, double(w - 1));
+        v = std::clamp(v, 0.0, double(h - 1));
+        const int x0 = int(u), y0 = int(v), x1 = std::min(x0 + 1, w - 1), y1 = std::min(y0 + 1, h - 1);
+        const double fx = u - x0, fy = v - y0;
+        const auto at = [&](int x, int y) { return part[std::size_t(y) * std::size_t(w) + std::size_t(x)]; };
+        std::uint32_t out = 0;
+        for (int shift = 0; shift < 32; shift += 8) {
+            const auto c = [&](std::uint32_t p) { return double((p >> shift) & 0xFF); };
+            const double top = c(at(x0, y0)) * (1 - fx) + c(at(x1, y0)) * fx;
+            const double bottom = c(at(x0, y1)) * (1 - fx) + c(at(x1, y1)) * fx;
+            out |= std::uint32_t(std::lround(top * (1 - fy) + bottom * fy)) << shift;
+        }
+        return out;
+    };
+    const PixelBuffer target = m_impl->BeginPixels();
+    for (const Rect& r : clip.Rects()) {
+        for (int y = r.top; y < r.bottom; ++y) {
+            std::uint32_t* row = target.Row(y);
+            const double v = (y + 0.5 - device.top) * stepY - 0.5;
+            for (int x = r.left; x < r.right; ++x) {
+                std::uint32_t p = sample((x + 0.5 - device.left) * stepX - 0.5, v);
+                if (constantAlpha != 255) {
+                    std::uint32_t scaled = 0;
+                    for (int shift = 0; shift < 32; shift += 8)
+                        scaled |= MultiplyChannel(constantAlpha, (p >> shift) & 0xFF) << shift;
+                    p = scaled;
+                }
+                const std::uint32_t keep = 255 - (p >> 24), d = row[x];
+                std::uint32_t blended = 0;
+                for (int shift = 0; shift < 32; shift += 8)
+                    blended |=
+                        std::min<std::uint32_t>(255, ((p >> shift) & 0xFF) + MultiplyChannel(keep, (d >> shift) & 0xFF))
+                        << shift;
+                row[x] = blended;
+            }
+        }
+    }
+    m_impl->EndPixels();
 }
 
 } // namespace platform

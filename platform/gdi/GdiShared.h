@@ -73,8 +73,11 @@ private:
 class CoverageMask
 {
 public:
-    // A mask over `box`; invalid when the box is empty or GDI has no memory for it.
-    explicit CoverageMask(const Rect& box);
+    // A mask over `box`; invalid when the box is empty or GDI has no memory for it. At a scale
+    // other than 1 the box is logical: the mask covers its device pixels, and GDI draws in logical
+    // coordinates through a world transform, so text and pens come out at the device resolution
+    // (composed with a clip in device pixels).
+    explicit CoverageMask(const Rect& box, double scale = 1.0);
     ~CoverageMask();
     CoverageMask(const CoverageMask&) = delete;
     CoverageMask& operator=(const CoverageMask&) = delete;

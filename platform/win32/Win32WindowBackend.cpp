@@ -8,6 +8,7 @@
 #include "platform/WindowSystem.h"
 #include "platform/TextEncoding.h"
 #include "platform/win32/Win32Desktop.h"
+#include "platform/win32/Win32Dpi.h"
 #include "platform/win32/Win32DrawnMessageBox.h"
 #include "platform/win32/Win32Input.h"
 
@@ -34,6 +35,7 @@ struct NativeWindow
     HICON smallIcon = nullptr;
     bool minimized = false;
     bool tooltip = false;
+    double scale = 1.0; // device pixels per logical pixel, the monitor's (the record follows it)
     InputState input;
 };
 
@@ -68,9 +70,9 @@ DWORD NativeExStyle(const WindowRecord& window, bool tooltip)
 // Where the record's rectangle puts the native window: the frame, when the style has one, lies
 // outside the client rectangle the record holds. The one place where window-system coordinates
 // become the desktop's.
-RECT NativeRect(const WindowRecord& window, DWORD style, DWORD exStyle)
+RECT NativeRect(const WindowRecord& window, double scale, DWORD style, DWORD exStyle)
 {
-    RECT r = window.rect;
+    RECT r = ToDeviceRect(window.rect, scale);
     ::AdjustWindowRectEx(&r, style, FALSE, exStyle);
     return r;
 }
@@ -134,6 +136,16 @@ private:
     void SyncIcon(WindowRecord& window, NativeWindow& native);
     void SyncOpacity(WindowRecord& window, NativeWindow& native);
     void ReportPlace(NativeWindow& native);
+    // The scale: a new window's, and a change of DPI the system reports (a move to another
+    // monitor, a change of the desktop's setting).
+    double WindowScale(const WindowRecord& window) override;
+    void ChangeScale(NativeWindow& native, unsigned dpi, const RECT* suggested);
+    // The desktop's device pixels as the window system's logical screen coordinates: a point of
+    // a native window's as the record's client origin plus its logical client coordinates, which
+    // keeps them exact at any scale; a point anywhere else by its monitor's scale.
+    POINT LogicalPoint(const NativeWindow& native, POINT device) const;
+    static POINT LogicalScreenPoint(POINT device);
+    InputEvent ToLogical(const NativeWindow& native, InputEvent event) const;
     void Queue(InputEvent event) { m_pending.push_back(std::move(event)); }
 
     HINSTANCE m_instance = nullptr;
@@ -150,6 +162,7 @@ private:
 
 bool Win32WindowBackend::Start()
 {
+    DeclareDpiAwareness();
     m_instance = ::GetModuleHandleW(nullptr);
     if (!RegisterNativeClass(kWin32WindowClass))
         return false;
@@ -210,8 +223,9 @@ bool Win32WindowBackend::CreateNative(WindowRecord& window)
     native->backend = this;
     native->model = window.handle;
     native->tooltip = window.className == TOOLTIPS_CLASSW;
+    native->scale = window.scale;
     const DWORD style = NativeStyle(window), exStyle = NativeExStyle(window, native->tooltip);
-    const RECT r = NativeRect(window, style, exStyle);
+    const RECT r = NativeRect(window, native->scale, style, exStyle);
     const HWND owner = window.owner ? NativeOf(window.owner) : nullptr;
     ScopedCount applying(m_applying);
     const HWND hwnd =
@@ -273,7 +287,7 @@ void Win32WindowBackend::SyncPlace(WindowRecord& window, NativeWindow& native)
         return; // the record keeps the place to come back to
     const DWORD style = DWORD(::GetWindowLongPtrW(native.hwnd, GWL_STYLE));
     const DWORD exStyle = DWORD(::GetWindowLongPtrW(native.hwnd, GWL_EXSTYLE));
-    const RECT r = NativeRect(window, style, exStyle);
+    const RECT r = NativeRect(window, native.scale, style, exStyle);
     ::SetWindowPos(native.hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                    SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
@@ -310,7 +324,8 @@ void Win32WindowBackend::SyncRegion(WindowRecord& window, NativeWindow& native)
     RECT frame{}, client = ClientRectOnScreen(native.hwnd);
     ::GetWindowRect(native.hwnd, &frame);
     // The system owns the region once it is set.
-    if (HRGN region = NativeRegion(*window.region, client.left - frame.left, client.top - frame.top))
+    if (HRGN region =
+            NativeRegion(ScaledRegion(*window.region, native.scale), client.left - frame.left, client.top - frame.top))
         ::SetWindowRgn(native.hwnd, region, TRUE);
 }
 
@@ -386,9 +401,74 @@ void Win32WindowBackend::Present(WindowRecord& window, const RECT& dirty)
     if (!native || !::IsWindowVisible(native->hwnd))
         return;
     if (HDC dc = ::GetDC(native->hwnd)) {
-        PresentPixels(dc, window.pixels, dirty);
+        PresentPixels(dc, window.pixels, ToDeviceRect(dirty, native->scale));
         ::ReleaseDC(native->hwnd, dc);
     }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Scale
+// ---------------------------------------------------------------------------------------------
+
+double Win32WindowBackend::WindowScale(const WindowRecord& window)
+{
+    // The native window does not exist yet: the monitor it will appear on decides, found by the
+    // record's rectangle (logical, but near enough to pick the monitor).
+    return ScaleForDpi(DpiNearRect(window.rect));
+}
+
+void Win32WindowBackend::ChangeScale(NativeWindow& native, unsigned dpi, const RECT* suggested)
+{
+    // The override fixes the scale: the window keeps its size and picture on every monitor.
+    if (ScaleOverride())
+        return;
+    const double scale = ScaleOfDpi(dpi);
+    {
+        ScopedCount applying(m_applying);
+        native.scale = scale;
+        if (suggested)
+            ::SetWindowPos(native.hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                           suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+        if (WindowRecord* window = m_system ? m_system->Record(native.model) : nullptr)
+            SyncRegion(*window, native);
+    }
+    InputEvent event = Notice(InputKind::ScaleChanged, native.model);
+    event.scale = scale;
+    event.rect = ToLogicalRect(ClientRectOnScreen(native.hwnd), scale);
+    Queue(event);
+}
+
+POINT Win32WindowBackend::LogicalPoint(const NativeWindow& native, POINT device) const
+{
+    const WindowRecord* record = m_system ? m_system->Record(native.model) : nullptr;
+    if (!record)
+        return LogicalScreenPoint(device);
+    POINT origin{0, 0};
+    ::ClientToScreen(native.hwnd, &origin);
+    return POINT{record->rect.left + UnscaleCoordinate(device.x - origin.x, native.scale),
+                 record->rect.top + UnscaleCoordinate(device.y - origin.y, native.scale)};
+}
+
+POINT Win32WindowBackend::LogicalScreenPoint(POINT device)
+{
+    const RECT at{device.x, device.y, device.x + 1, device.y + 1};
+    const double scale = ScaleForDpi(DpiNearRect(at));
+    return POINT{UnscaleCoordinate(device.x, scale), UnscaleCoordinate(device.y, scale)};
+}
+
+InputEvent Win32WindowBackend::ToLogical(const NativeWindow& native, InputEvent event) const
+{
+    switch (event.kind) {
+    case InputKind::MouseMove:
+    case InputKind::MouseDown:
+    case InputKind::MouseUp:
+    case InputKind::Wheel:
+        event.screen = LogicalPoint(native, event.screen);
+        break;
+    default:
+        break;
+    }
+    return event;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -416,7 +496,7 @@ bool Win32WindowBackend::QueryCursorPos(POINT& pos)
     POINT p;
     if (!::GetCursorPos(&p))
         return false;
-    pos = POINT{p.x, p.y};
+    pos = LogicalScreenPoint(p);
     return true;
 }
 
@@ -428,13 +508,15 @@ int Win32WindowBackend::MonitorCount()
 RECT Win32WindowBackend::MonitorRect(int index)
 {
     const auto list = Monitors();
-    return list[std::size_t(std::clamp(index, 0, int(list.size()) - 1))].monitor;
+    const MonitorArea& area = list[std::size_t(std::clamp(index, 0, int(list.size()) - 1))];
+    return ToLogicalRect(area.monitor, ScaleForDpi(DpiNearRect(area.monitor)));
 }
 
 RECT Win32WindowBackend::WorkArea(int index)
 {
     const auto list = Monitors();
-    return list[std::size_t(std::clamp(index, 0, int(list.size()) - 1))].work;
+    const MonitorArea& area = list[std::size_t(std::clamp(index, 0, int(list.size()) - 1))];
+    return ToLogicalRect(area.work, ScaleForDpi(DpiNearRect(area.monitor)));
 }
 
 int Win32WindowBackend::SystemMetric(int index)
@@ -507,7 +589,7 @@ void Win32WindowBackend::ReportPlace(NativeWindow& native)
     const WindowRecord* record = m_system ? m_system->Record(native.model) : nullptr;
     if (!record || ::IsIconic(native.hwnd))
         return;
-    const RECT now = ClientRectOnScreen(native.hwnd);
+    const RECT now = ToLogicalRect(ClientRectOnScreen(native.hwnd), native.scale);
     const RECT& was = record->rect;
     InputEvent event = Notice(InputKind::Moved, native.model);
     event.rect = now;
@@ -532,7 +614,8 @@ LRESULT Win32WindowBackend::Handle(NativeWindow& native, UINT message, WPARAM wP
         const LRESULT frame = ::DefWindowProcW(hwnd, message, wParam, lParam);
         if (frame != HTCLIENT || m_applying || m_modalBoxes || !m_system || !m_system->Record(native.model))
             return frame;
-        const LRESULT hit = m_system->HitTest(native.model, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        const LRESULT hit =
+            m_system->HitTest(native.model, LogicalPoint(native, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}));
         return IsDesktopDragHit(hit) ? hit : HTCLIENT;
     }
     case WM_SETCURSOR:
@@ -556,6 +639,9 @@ LRESULT Win32WindowBackend::Handle(NativeWindow& native, UINT message, WPARAM wP
         }
         return 0;
     }
+    case WM_DPICHANGED:
+        ChangeScale(native, LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+        return 0;
     case WM_CLOSE:
         // The window system decides whether and how its window closes.
         if (!m_modalBoxes)
@@ -599,14 +685,14 @@ LRESULT Win32WindowBackend::Handle(NativeWindow& native, UINT message, WPARAM wP
         // Alt+F4 and the menu keys are the window system's: DefWindowProc would act on them too.
         if (auto event = TranslateInput(native.model, hwnd, message, wParam, lParam, native.input);
             event && !m_modalBoxes)
-            Queue(std::move(*event));
+            Queue(ToLogical(native, std::move(*event)));
         return 0;
     default:
         break;
     }
     if (auto event = TranslateInput(native.model, hwnd, message, wParam, lParam, native.input)) {
         if (!m_modalBoxes)
-            Queue(std::move(*event));
+            Queue(ToLogical(native, std::move(*event)));
         return 0;
     }
     return ::DefWindowProcW(hwnd, message, wParam, lParam);
