@@ -3,7 +3,7 @@
 
 #include "platform/DeviceContext.h"
 #include "platform/Surface.h"
-#include "tests/platform/cairo/DrawingTestUtil.h"
+#include "tests/platform/drawing/DrawingTestUtil.h"
 
 using namespace platform;
 

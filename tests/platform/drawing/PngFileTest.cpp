@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/DeviceContext.h"
-#include "tests/platform/cairo/DrawingTestUtil.h"
+#include "tests/platform/drawing/DrawingTestUtil.h"
 
 using namespace platform;
 

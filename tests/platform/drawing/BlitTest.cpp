@@ -7,7 +7,7 @@
 #include "platform/Color.h"
 #include "platform/DeviceContext.h"
 #include "platform/Surface.h"
-#include "tests/platform/cairo/DrawingTestUtil.h"
+#include "tests/platform/drawing/DrawingTestUtil.h"
 
 using namespace platform;
 

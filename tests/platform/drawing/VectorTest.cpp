@@ -8,7 +8,7 @@
 #include "platform/Color.h"
 #include "platform/DeviceContext.h"
 #include "tests/DrawingDifferences.h"
-#include "tests/platform/cairo/DrawingTestUtil.h"
+#include "tests/platform/drawing/DrawingTestUtil.h"
 
 using namespace platform;
 

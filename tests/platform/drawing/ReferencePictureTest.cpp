@@ -35,7 +35,7 @@ Surface DrawShapes()
 TEST(ReferencePictureTest, PixelExactOperationsMatchTheReference)
 {
     const Surface actual = DrawShapes();
-    const std::string reference = std::string(TVU_SOURCE_DIR) + "/tests/platform/cairo/data/shapes.png";
+    const std::string reference = std::string(TVU_SOURCE_DIR) + "/tests/platform/drawing/data/shapes.png";
     const Surface expected = ReadPng(reference);
     if (!expected.IsValid()) {
         const std::string written = std::string(TVU_BINARY_DIR) + "/shapes.png";

@@ -111,7 +111,7 @@ TEST(DrawnMessageBoxTest, TheConfirmationLooksAsOnLinux)
     const DrawnMessageBox box = Confirmation();
     const MessageBoxLayout layout = LayOutMessageBox(box);
     const Surface actual = Picture(box, layout, MessageBoxState::Initial(box.choices));
-    const std::string reference = std::string(TVU_SOURCE_DIR) + "/tests/platform/cairo/data/confirmation-box.png";
+    const std::string reference = std::string(TVU_SOURCE_DIR) + "/tests/platform/drawing/data/confirmation-box.png";
     const Surface expected = ReadPng(reference);
     if (!expected.IsValid()) {
         const std::string written = std::string(TVU_BINARY_DIR) + "/confirmation-box.png";

@@ -7,7 +7,7 @@
 #include "platform/DeviceContext.h"
 #include "platform/Font.h"
 #include "platform/TextLayout.h"
-#include "tests/platform/cairo/DrawingTestUtil.h"
+#include "tests/platform/drawing/DrawingTestUtil.h"
 
 using namespace platform;
 
