@@ -1,5 +1,6 @@
-// The drawn message box over user32: a captioned popup owned by the box's owner, its picture
-// painted over the DeviceContext into a surface and shown with the backend's own presentation.
+// The drawn message box over user32: a captioned popup owned by the box's owner (under Wine a child
+// window inside it), its picture painted over the DeviceContext into a surface and shown with the
+// backend's own presentation.
 #include "platform/win32/Win32DrawnMessageBox.h"
 
 #include "platform/DeviceContext.h"
@@ -15,6 +16,11 @@ namespace platform::win32_impl {
 namespace {
 
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+// Under Wine a top-level window lying wholly inside another window of the same process is never
+// shown on the X screen (it stays black there, though its picture is right), so there the box is a
+// child of its owner when it fits inside it. A child's close glyph needs a font Wine may lack: it
+// has no system menu, and Escape answers instead.
+constexpr DWORD kChildStyle = WS_CHILD | WS_CLIPSIBLINGS | WS_CAPTION;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME;
 constexpr DWORD kTickMs = 15;
 
@@ -178,6 +184,33 @@ RECT Placement(HWND owner, int width, int height)
     return RECT{x, y, x + w, y + h};
 }
 
+bool RunsUnderWine()
+{
+    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+// The box's rectangle in the owner's client coordinates when it lies wholly inside that area.
+std::optional<RECT> InsideClient(HWND owner, const RECT& onScreen)
+{
+    RECT client{};
+    if (!::GetClientRect(owner, &client))
+        return std::nullopt;
+    POINT corners[2] = {{onScreen.left, onScreen.top}, {onScreen.right, onScreen.bottom}};
+    ::MapWindowPoints(HWND_DESKTOP, owner, corners, 2);
+    const RECT inside{corners[0].x, corners[0].y, corners[1].x, corners[1].y};
+    if (inside.left < client.left || inside.top < client.top || inside.right > client.right ||
+        inside.bottom > client.bottom)
+        return std::nullopt;
+    return inside;
+}
+
+bool IsMouseMessage(UINT message)
+{
+    return (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
+           (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK);
+}
+
 bool IsKeyMessage(UINT message)
 {
     return message == WM_KEYDOWN || message == WM_KEYUP || message == WM_CHAR || message == WM_DEADCHAR;
@@ -195,19 +228,35 @@ std::optional<int> ShowWin32DrawnMessageBox(HWND owner, const DrawnMessageBox& b
     BoxWindow state(box, LayOutMessageBox(box), scale);
     if (!state.picture.IsValid() || !state.dc.IsValid())
         return std::nullopt;
-    const RECT at = Placement(owner, state.picture.Width(), state.picture.Height());
+    RECT at = Placement(owner, state.picture.Width(), state.picture.Height());
+    std::optional<RECT> child = RunsUnderWine() ? InsideClient(owner, at) : std::nullopt;
+    if (child) {
+        // The child's frame has no system menu: placed again for that frame, on the same centre.
+        RECT frame{0, 0, state.picture.Width(), state.picture.Height()};
+        ::AdjustWindowRectEx(&frame, kChildStyle, FALSE, kExStyle);
+        const int w = frame.right - frame.left, h = frame.bottom - frame.top;
+        const int cx = (child->left + child->right) / 2, cy = (child->top + child->bottom) / 2;
+        child = RECT{cx - w / 2, cy - h / 2, cx - w / 2 + w, cy - h / 2 + h};
+        at = *child;
+    }
     const std::u16string title = Utf8ToUtf16(box.title);
-    const HWND hwnd =
-        ::CreateWindowExW(kExStyle, Win32Text(kWin32MessageBoxClass), Win32Text(title.c_str()), kStyle, at.left, at.top,
-                          at.right - at.left, at.bottom - at.top, owner, nullptr, instance, &state);
+    const HWND hwnd = ::CreateWindowExW(kExStyle, Win32Text(kWin32MessageBoxClass), Win32Text(title.c_str()),
+                                        child ? kChildStyle : kStyle, at.left, at.top, at.right - at.left,
+                                        at.bottom - at.top, owner, nullptr, instance, &state);
     if (!hwnd)
         return std::nullopt;
     PaintMessageBox(state.dc, box, state.layout, state.state);
-    // Modal as the system's boxes are: the owner takes no input until the answer.
-    const bool ownerWasEnabled = !::EnableWindow(owner, FALSE);
+    // Modal as the system's boxes are: the owner takes no input until the answer. A disabled owner
+    // would disable a child box too, so for a child the loop below drops the owner's mouse input.
+    const bool ownerWasEnabled = !child && !::EnableWindow(owner, FALSE);
     ::ShowWindow(hwnd, SW_SHOW);
-    ::SetForegroundWindow(hwnd);
-    ::SetActiveWindow(hwnd);
+    if (child) {
+        ::SetForegroundWindow(owner);
+        ::BringWindowToTop(hwnd);
+    } else {
+        ::SetForegroundWindow(hwnd);
+        ::SetActiveWindow(hwnd);
+    }
     ::SetFocus(hwnd);
     ::UpdateWindow(hwnd);
 
@@ -229,6 +278,8 @@ std::optional<int> ShowWin32DrawnMessageBox(HWND owner, const DrawnMessageBox& b
                     state.Key(hwnd, msg.wParam, msg.lParam);
                 continue;
             }
+            if (child && IsMouseMessage(msg.message) && msg.hwnd != hwnd)
+                continue;
             ::TranslateMessage(&msg);
             ::DispatchMessageW(&msg);
         }

@@ -151,4 +151,34 @@ inline RECT ClientOnScreen(HWND hwnd)
     return RECT{origin.x, origin.y, origin.x + client.right, origin.y + client.bottom};
 }
 
+// A top-level window of `windowClass` titled `title`, or such a child of any top-level window: the
+// drawn message box is a child of its owner under Wine.
+inline HWND FindWindowOrChild(const wchar_t* windowClass, const wchar_t* title)
+{
+    if (HWND top = ::FindWindowW(windowClass, title))
+        return top;
+    struct Search
+    {
+        const wchar_t* windowClass;
+        const wchar_t* title;
+        HWND found;
+    } search{windowClass, title, nullptr};
+    ::EnumWindows(
+        [](HWND top, LPARAM param) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(param);
+            s->found = ::FindWindowExW(top, nullptr, s->windowClass, s->title);
+            return s->found == nullptr;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The window a box belongs to: its owner, or its parent when it is a child.
+inline HWND OwnerOrParent(HWND box)
+{
+    if (HWND owner = ::GetWindow(box, GW_OWNER))
+        return owner;
+    return (::GetWindowLongPtrW(box, GWL_STYLE) & WS_CHILD) ? ::GetParent(box) : nullptr;
+}
+
 } // namespace win32_test

@@ -495,7 +495,7 @@ HWND WaitForDrawnBox(const wchar_t* caption)
     HWND box = nullptr;
     for (int i = 0; i < 200 && !box; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(25));
-        box = ::FindWindowW(platform::Win32Text(platform::kWin32MessageBoxClass), caption);
+        box = win32_test::FindWindowOrChild(platform::Win32Text(platform::kWin32MessageBoxClass), caption);
     }
     return box;
 }
@@ -529,7 +529,7 @@ TEST_F(Win32WindowTest, AMessageBoxOverItsOwnerIsAnsweredByItsButton)
         if (!box)
             return;
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        boxOwner = ::GetWindow(box, GW_OWNER);
+        boxOwner = win32_test::OwnerOrParent(box);
         MoveTo(450, 150);
         LeftButton(true);
         LeftButton(false);
@@ -632,7 +632,8 @@ TEST_F(Win32WindowTest, WithoutAnOwnerTheBoxIsTheSystems)
     injector = std::thread([&] {
         for (int i = 0; i < 200 && !systemBox; ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(25));
-            drawnBox = drawnBox || ::FindWindowW(platform::Win32Text(platform::kWin32MessageBoxClass), L"tvu-alone");
+            drawnBox = drawnBox || win32_test::FindWindowOrChild(platform::Win32Text(platform::kWin32MessageBoxClass),
+                                                                 L"tvu-alone");
             if (const HWND box = ::FindWindowW(L"#32770", L"tvu-alone")) {
                 systemBox = true;
                 ::PostMessageW(box, WM_CLOSE, 0, 0);
