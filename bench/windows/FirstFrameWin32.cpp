@@ -57,8 +57,8 @@ int RunMinimal()
     wc.lpszClassName = kMinimalClass;
     if (!::RegisterClassExW(&wc))
         return 1;
-    const HWND hwnd = ::CreateWindowExW(0, kMinimalClass, L"Minimal", WS_POPUP | WS_VISIBLE, 100, 100, 480, 300, nullptr,
-                                        nullptr, wc.hInstance, nullptr);
+    const HWND hwnd = ::CreateWindowExW(0, kMinimalClass, L"Minimal", WS_POPUP | WS_VISIBLE, 100, 100, 480, 300,
+                                        nullptr, nullptr, wc.hInstance, nullptr);
     if (!hwnd)
         return 1;
     ::UpdateWindow(hwnd);
@@ -82,11 +82,22 @@ BOOL CALLBACK Visit(HWND hwnd, LPARAM parameter)
     auto* search = reinterpret_cast<Search*>(parameter);
     DWORD pid = 0;
     ::GetWindowThreadProcessId(hwnd, &pid);
-    if (pid == search->pid && ::IsWindowVisible(hwnd) && search->matches(hwnd)) {
+    if (pid != search->pid || !::IsWindowVisible(hwnd))
+        return TRUE;
+    if (search->matches(hwnd)) {
         search->found = true;
         return FALSE;
     }
-    return TRUE;
+    // Under Wine the drawn confirmation is a child of the main window.
+    ::EnumChildWindows(
+        hwnd,
+        [](HWND child, LPARAM parameter) -> BOOL {
+            auto* search = reinterpret_cast<Search*>(parameter);
+            search->found = ::IsWindowVisible(child) && search->matches(child);
+            return !search->found;
+        },
+        parameter);
+    return !search->found;
 }
 
 bool MinimalPainted(HWND hwnd)
@@ -96,7 +107,7 @@ bool MinimalPainted(HWND hwnd)
     return std::wstring(name) == kMinimalClass && ::GetPropW(hwnd, kPaintedProperty) != nullptr;
 }
 
-// The confirmation: a second visible top-level window of the process with the program's caption.
+// The confirmation: a second visible window of the process with the program's caption.
 bool ConfirmationShown(HWND hwnd)
 {
     wchar_t title[64] = {};
@@ -144,7 +155,8 @@ std::wstring EnvironmentWithTemp(const std::wstring& folder)
     if (wchar_t* strings = ::GetEnvironmentStringsW()) {
         for (const wchar_t* e = strings; *e; e += wcslen(e) + 1) {
             const std::wstring entry = e;
-            if (_wcsnicmp(e, L"TEMP=", 5) != 0 && _wcsnicmp(e, L"TMP=", 4) != 0 && _wcsnicmp(e, L"TVU_PLATFORM=", 13) != 0)
+            if (_wcsnicmp(e, L"TEMP=", 5) != 0 && _wcsnicmp(e, L"TMP=", 4) != 0 &&
+                _wcsnicmp(e, L"TVU_PLATFORM=", 13) != 0)
                 block += entry + L'\0';
         }
         ::FreeEnvironmentStringsW(strings);
