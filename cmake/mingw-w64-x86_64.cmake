@@ -35,6 +35,7 @@ set(ENV{PKG_CONFIG_PATH} "")
 set(ENV{PKG_CONFIG_SYSROOT_DIR} "")
 
 # Test programs run through Wine's loader (Debian has no /usr/bin/wine64; the `wine` wrapper
-# prints a hint about the missing 32-bit Wine unless debug output is off). The Wine prefix comes
-# from WINEPREFIX, which the windows test preset and scripts/wine-prepare set.
-set(CMAKE_CROSSCOMPILING_EMULATOR /usr/bin/env WINEDEBUG=-all /usr/lib/wine/wine64)
+# prints a hint about the missing 32-bit Wine unless debug output is off), started by wine-run,
+# which says why when Wine fails to start one. The Wine prefix comes from WINEPREFIX, which the
+# windows test preset and scripts/wine-prepare set.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run)
