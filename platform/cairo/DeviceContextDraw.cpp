@@ -254,56 +254,32 @@ void DeviceContext::DrawImage(const PixelBuffer& source, const RectF& sourceRect
     cairo_surface_destroy(wrapped);
 }
 
-void DeviceContext::AlphaBlendSmooth(const Rect& dest, const PixelBuffer& source, const Rect& sourceRect,
-                                     std::uint8_t constantAlpha, SourceAlpha sourceAlpha)
+// Cairo's own filter resamples the part, so the picture looks as the rest of Cairo's drawing does.
+void DeviceContext::Impl::BlendSmooth(const PixelBuffer& part, const Rect& device, const Region& clip,
+                                      std::uint8_t constantAlpha, bool opaque) const
 {
-    if (!IsValid() || source.IsEmpty() || dest.IsEmpty() || sourceRect.IsEmpty() || constantAlpha == 0)
+    cairo_surface_t* wrapped = cairo::WrapPixels(part);
+    if (!wrapped)
         return;
-    // A source rectangle reaching outside the source is AlphaBlend's case (it skips those samples).
-    if (!(sourceRect.Intersect({0, 0, source.width, source.height}) == sourceRect)) {
-        AlphaBlend(dest, source, sourceRect, constantAlpha, sourceAlpha);
-        return;
-    }
-    const Rect device = ScaleRect(dest, m_impl->scale);
-    const Region clip = m_impl->DeviceClip().Intersect(device.Intersect(m_impl->deviceBounds));
-    if (clip.IsEmpty())
-        return;
-    // The part is copied out: it must not change while it is drawn (a blit from the surface onto
-    // itself), and a source whose alpha is ignored is made opaque first.
-    Surface part = Surface::Create(sourceRect.Width(), sourceRect.Height());
-    if (!part.IsValid())
-        return;
-    {
-        const PixelBuffer pb = part.Pixels();
-        const std::uint32_t opaque = sourceAlpha == SourceAlpha::Ignore ? 0xFF000000u : 0u;
-        for (int y = 0; y < pb.height; ++y) {
-            const std::uint32_t* in = source.Row(sourceRect.top + y) + sourceRect.left;
-            std::uint32_t* out = pb.Row(y);
-            for (int x = 0; x < pb.width; ++x)
-                out[x] = in[x] | opaque;
-        }
-        cairo_surface_mark_dirty(cairo::CairoSurface(part));
-    }
-    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(cairo::CairoSurface(part));
+    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(wrapped);
     // Edge pixels repeat outwards instead of fading to transparent, so a slice's border stays solid.
     cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
     cairo_pattern_set_filter(pattern, CAIRO_FILTER_GOOD);
     cairo_matrix_t m;
-    cairo_matrix_init_scale(&m, double(sourceRect.Width()) / device.Width(),
-                            double(sourceRect.Height()) / device.Height());
+    cairo_matrix_init_scale(&m, double(part.width) / device.Width(), double(part.height) / device.Height());
     cairo_matrix_translate(&m, -device.left, -device.top);
     cairo_pattern_set_matrix(pattern, &m);
 
-    cairo_t* cr = m_impl->cr;
     cairo_save(cr);
     cairo::ClipToRegion(cr, clip);
     cairo_identity_matrix(cr);
     cairo_set_source(cr, pattern);
-    if (sourceAlpha == SourceAlpha::Ignore && constantAlpha == 255)
+    if (opaque && constantAlpha == 255)
         cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
     cairo_paint_with_alpha(cr, constantAlpha / 255.0);
     cairo_restore(cr);
     cairo_pattern_destroy(pattern);
+    cairo_surface_destroy(wrapped);
 }
 
 namespace {
