@@ -318,6 +318,25 @@ PangoLayout* PlaceString(const char16_t* text, int length, const Font& font, con
     return layout;
 }
 
+// Begins drawing `text` placed in `box`: Cairo's state saved, clipped and transformed as the
+// context has it (and clipped to the box too when the format asks), the brush set and the current
+// point at the text's origin. Pair with cairo_restore; the caller releases the layout.
+PangoLayout* BeginString(const DeviceContext::Impl& impl, const char16_t* text, int length, const Font& font,
+                         const RectF& box, const StringFormat& format, const Brush& brush)
+{
+    PointF origin;
+    PangoLayout* layout = PlaceString(text, length, font, box, format, origin);
+    cairo_t* cr = impl.cr;
+    impl.BeginCairo(impl.clip, impl.transform);
+    if (format.clip) {
+        cairo_rectangle(cr, box.x, box.y, box.width, box.height);
+        cairo_clip(cr);
+    }
+    SetBrush(cr, brush);
+    cairo_move_to(cr, origin.x, origin.y);
+    return layout;
+}
+
 } // namespace
 
 void DeviceContext::DrawString(const char16_t* text, int length, const Font& font, const RectF& layout,
@@ -325,18 +344,9 @@ void DeviceContext::DrawString(const char16_t* text, int length, const Font& fon
 {
     if (!IsValid() || !text || length <= 0)
         return;
-    PointF origin;
-    PangoLayout* pl = PlaceString(text, length, font, layout, format, origin);
-    cairo_t* cr = m_impl->cr;
-    m_impl->BeginCairo(m_impl->clip, m_impl->transform);
-    if (format.clip) {
-        cairo_rectangle(cr, layout.x, layout.y, layout.width, layout.height);
-        cairo_clip(cr);
-    }
-    SetBrush(cr, brush);
-    cairo_move_to(cr, origin.x, origin.y);
-    pango_cairo_show_layout(cr, pl);
-    cairo_restore(cr);
+    PangoLayout* pl = BeginString(*m_impl, text, length, font, layout, format, brush);
+    pango_cairo_show_layout(m_impl->cr, pl);
+    cairo_restore(m_impl->cr);
     g_object_unref(pl);
 }
 
@@ -345,18 +355,10 @@ void DeviceContext::StrokeString(const char16_t* text, int length, const Font& f
 {
     if (!IsValid() || !text || length <= 0 || width <= 0)
         return;
-    PointF origin;
-    PangoLayout* pl = PlaceString(text, length, font, layout, format, origin);
+    PangoLayout* pl = BeginString(*m_impl, text, length, font, layout, format, brush);
     cairo_t* cr = m_impl->cr;
-    m_impl->BeginCairo(m_impl->clip, m_impl->transform);
-    if (format.clip) {
-        cairo_rectangle(cr, layout.x, layout.y, layout.width, layout.height);
-        cairo_clip(cr);
-    }
-    SetBrush(cr, brush);
     cairo_set_line_width(cr, width);
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
-    cairo_move_to(cr, origin.x, origin.y);
     pango_cairo_layout_path(cr, pl);
     cairo_stroke(cr);
     cairo_restore(cr);
