@@ -1,6 +1,6 @@
-// What tests of real windows share over any window backend: the message loop, which a test runs
-// while it waits for what it expects on the screen or in its window procedure, and a picture that
-// shows where the window's device pixels land.
+// What tests of real windows share over any window backend: their window class, the message loop,
+// which a test runs while it waits for what it expects on the screen or in its window procedure,
+// and a picture that shows where the window's device pixels land.
 #pragma once
 
 #include "platform/Geometry.h"
@@ -26,6 +26,16 @@ inline bool PumpUntil(platform::WindowSystem& windows, const std::function<bool(
     }
     windows.DispatchPending();
     return condition();
+}
+
+// Registers the test's window class: `name`, drawn by `proc`, everything else left at its default.
+inline void RegisterTestClass(platform::WindowSystem& windows, const char16_t* name, WNDPROC proc)
+{
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = proc;
+    wc.lpszClassName = platform::Win32Text(name);
+    windows.RegisterClassEx(wc);
 }
 
 // Answers WM_PAINT with the whole picture: its top half `top`, the rest `bottom`, in device

@@ -109,10 +109,7 @@ protected:
         windows = &WindowSystem::Install(std::move(backend));
         display = XOpenDisplay(s_server->Display().c_str());
         ASSERT_NE(display, nullptr);
-        WNDCLASSEXW wc;
-        wc.lpfnWndProc = TestProc;
-        wc.lpszClassName = platform::Win32Text(u"SdlTestWindow");
-        windows->RegisterClassEx(wc);
+        window_test::RegisterTestClass(*windows, u"SdlTestWindow", TestProc);
         g_paints = 0;
         g_sizes = 0;
         g_destroyed = false;

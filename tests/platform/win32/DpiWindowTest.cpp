@@ -67,11 +67,7 @@ protected:
         auto backend = platform::CreateWin32WindowBackend();
         ASSERT_NE(backend, nullptr);
         windows = &WindowSystem::Install(std::move(backend));
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = TestProc;
-        wc.lpszClassName = platform::Win32Text(u"DpiTestWindow");
-        windows->RegisterClassEx(wc);
+        window_test::RegisterTestClass(*windows, u"DpiTestWindow", TestProc);
         g_paints = 0;
         g_presses.clear();
     }

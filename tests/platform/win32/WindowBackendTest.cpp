@@ -148,11 +148,7 @@ protected:
         auto backend = platform::CreateWin32WindowBackend();
         ASSERT_NE(backend, nullptr);
         windows = &WindowSystem::Install(std::move(backend));
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = TestProc;
-        wc.lpszClassName = platform::Win32Text(u"Win32TestWindow");
-        windows->RegisterClassEx(wc);
+        window_test::RegisterTestClass(*windows, u"Win32TestWindow", TestProc);
         g_input.clear();
         g_paints = 0;
         g_destroyed = false;
