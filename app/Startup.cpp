@@ -64,8 +64,8 @@ bool RelocateToTemp(char16_t* buffer, int capacity)
     const std::u16string self = platform::GetModuleFileName();
     while (temp.size() > 1 && (temp.back() == u'/' || temp.back() == u'\\'))
         temp.pop_back();
-    if (!temp.empty() && temp.back() != platform::kPathSeparator)
-        temp += platform::kPathSeparator;
+    if (!temp.empty() && temp.back() != platform::PathSeparator())
+        temp += platform::PathSeparator();
     // The copy runs from inside the temporary folder; without a temporary folder the program
     // runs where it is (an empty text occurs in every path).
     if (self.find(temp) != std::u16string::npos)

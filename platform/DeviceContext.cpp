@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -412,10 +413,8 @@ void DeviceContext::BitBlt(int x, int y, int width, int height, const PixelBuffe
         // The context's own pixels are at device resolution; any other source is stretched onto the
         // device pixels of the destination.
         const bool own = BuffersOverlap(source, Pixels());
-        const Rect sourceRect =
-            own ? ScaleRect(from, S.scale).Intersect({0, 0, source.width, source.height}) : from;
-        BlendDevice(S, S.ToDevice(dest), ScaleRect(dest, S.scale), source, sourceRect, 255,
-                    SourceAlpha::Ignore);
+        const Rect sourceRect = own ? ScaleRect(from, S.scale).Intersect({0, 0, source.width, source.height}) : from;
+        BlendDevice(S, S.ToDevice(dest), ScaleRect(dest, S.scale), source, sourceRect, 255, SourceAlpha::Ignore);
         return;
     }
     const PixelBuffer pb = S.BeginPixels();
@@ -443,11 +442,77 @@ void DeviceContext::AlphaBlend(const Rect& dest, const PixelBuffer& source, cons
         return;
     if (S.scale != 1.0) {
         const Rect full = ScaleRect(dest, S.scale);
-        BlendDevice(S, full.Intersect(S.deviceBounds), full, source, sourceRect, constantAlpha,
-                    sourceAlpha);
+        BlendDevice(S, full.Intersect(S.deviceBounds), full, source, sourceRect, constantAlpha, sourceAlpha);
         return;
     }
     BlendDevice(S, dest, dest, source, sourceRect, constantAlpha, sourceAlpha);
+}
+
+void DeviceContext::AlphaBlendSmooth(const Rect& dest, const PixelBuffer& source, const Rect& sourceRect,
+                                     std::uint8_t constantAlpha, SourceAlpha sourceAlpha)
+{
+    if (!IsValid() || source.IsEmpty() || dest.IsEmpty() || sourceRect.IsEmpty() || constantAlpha == 0)
+        return;
+    // A source rectangle reaching outside the source is AlphaBlend's case (it skips those samples).
+    if (!(sourceRect.Intersect({0, 0, source.width, source.height}) == sourceRect)) {
+        AlphaBlend(dest, source, sourceRect, constantAlpha, sourceAlpha);
+        return;
+    }
+    // The destination covers exactly the device pixels of its logical rectangle, as the other
+    // blits do, so neighbours meet at any scale.
+    const DeviceContextState& S = StateOf(*m_impl);
+    const Rect device = ScaleRect(dest, S.scale);
+    const Region clip = S.DeviceClip().Intersect(device.Intersect(S.deviceBounds));
+    if (clip.IsEmpty())
+        return;
+    // The part is copied out: it must not change while it is drawn (a blit from the surface onto
+    // itself), and a source whose alpha is ignored is made opaque first.
+    const int w = sourceRect.Width(), h = sourceRect.Height();
+    std::vector<std::uint32_t> part(static_cast<size_t>(w) * static_cast<size_t>(h));
+    const bool opaque = sourceAlpha == SourceAlpha::Ignore;
+    const std::uint32_t opaqueBits = opaque ? 0xFF000000u : 0u;
+    for (int y = 0; y < h; ++y) {
+        const std::uint32_t* in = source.Row(sourceRect.top + y) + sourceRect.left;
+        std::uint32_t* out = &part[static_cast<size_t>(y) * static_cast<size_t>(w)];
+        for (int x = 0; x < w; ++x)
+            out[x] = in[x] | opaqueBits;
+    }
+    S.BlendSmooth(PixelBuffer{part.data(), w, h, w * 4}, device, clip, constantAlpha, opaque);
+}
+
+void DeviceContextState::BlendSmooth(const PixelBuffer& part, const Rect& device, const Region& clip,
+                                     std::uint8_t constantAlpha, bool /*opaque*/) const
+{
+    // Bilinear sampling computed here rather than left to a drawing library: implementations
+    // differ in where they sample.
+    const int w = part.width, h = part.height;
+    const double stepX = double(w) / device.Width(), stepY = double(h) / device.Height();
+    const auto sample = [&](double u, double v) {
+        u = std::clamp(u, 0.0, double(w - 1));
+        v = std::clamp(v, 0.0, double(h - 1));
+        const int x0 = int(u), y0 = int(v), x1 = std::min(x0 + 1, w - 1), y1 = std::min(y0 + 1, h - 1);
+        const double fx = u - x0, fy = v - y0;
+        const std::uint32_t* upper = part.Row(y0);
+        const std::uint32_t* lower = part.Row(y1);
+        std::uint32_t out = 0;
+        for (int shift = 0; shift < 32; shift += 8) {
+            const auto c = [shift](std::uint32_t p) { return double((p >> shift) & 0xFF); };
+            const double top = c(upper[x0]) * (1 - fx) + c(upper[x1]) * fx;
+            const double bottom = c(lower[x0]) * (1 - fx) + c(lower[x1]) * fx;
+            out |= std::uint32_t(std::lround(top * (1 - fy) + bottom * fy)) << shift;
+        }
+        return out;
+    };
+    const PixelBuffer target = BeginPixels();
+    for (const Rect& r : clip.Rects()) {
+        for (int y = r.top; y < r.bottom; ++y) {
+            std::uint32_t* row = target.Row(y);
+            const double v = (y + 0.5 - device.top) * stepY - 0.5;
+            for (int x = r.left; x < r.right; ++x)
+                row[x] = Over(Scale(sample((x + 0.5 - device.left) * stepX - 0.5, v), constantAlpha), row[x]);
+        }
+    }
+    EndPixels();
 }
 
 // ---------------------------------------------------------------------------------------------

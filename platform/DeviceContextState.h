@@ -35,6 +35,13 @@ struct DeviceContextState
     // with EndPixels, which tells the backend that they changed.
     virtual PixelBuffer BeginPixels() const = 0;
     virtual void EndPixels() const = 0;
+    // Composes `part` (premultiplied, a private copy; wholly opaque when `opaque`) over the device
+    // rectangle `device`, resampled bilinearly, where the device-pixel region `clip` allows, with
+    // the constant alpha on top. This draws it in software, sampling at the device pixels'
+    // centres and repeating the edge pixels outwards, so that parts meet at any scale; a backend
+    // whose drawing library resamples its own way overrides it to keep that library's look.
+    virtual void BlendSmooth(const PixelBuffer& part, const Rect& device, const Region& clip,
+                             std::uint8_t constantAlpha, bool opaque) const;
     // Writes the premultiplied pixel (logical; the device pixels it covers) where the clip allows.
     void PutPixel(const PixelBuffer& pb, int x, int y, std::uint32_t pixel) const;
     // The clip in device pixels (the clip itself at scale 1).

@@ -9,13 +9,6 @@
 
 namespace platform {
 
-// The separator of the system's own paths (the executable's path, TEMP).
-#ifdef _WIN32
-inline constexpr char16_t kPathSeparator = u'\\';
-#else
-inline constexpr char16_t kPathSeparator = u'/';
-#endif
-
 // The UTF-8 path the operating system is given for a UTF-16 path ('\\' becomes '/').
 std::string NativePath(std::u16string_view path);
 

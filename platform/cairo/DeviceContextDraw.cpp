@@ -254,56 +254,32 @@ void DeviceContext::DrawImage(const PixelBuffer& source, const RectF& sourceRect
     cairo_surface_destroy(wrapped);
 }
 
-void DeviceContext::AlphaBlendSmooth(const Rect& dest, const PixelBuffer& source, const Rect& sourceRect,
-                                     std::uint8_t constantAlpha, SourceAlpha sourceAlpha)
+// Cairo's own filter resamples the part, so the picture looks as the rest of Cairo's drawing does.
+void DeviceContext::Impl::BlendSmooth(const PixelBuffer& part, const Rect& device, const Region& clip,
+                                      std::uint8_t constantAlpha, bool opaque) const
 {
-    if (!IsValid() || source.IsEmpty() || dest.IsEmpty() || sourceRect.IsEmpty() || constantAlpha == 0)
+    cairo_surface_t* wrapped = cairo::WrapPixels(part);
+    if (!wrapped)
         return;
-    // A source rectangle reaching outside the source is AlphaBlend's case (it skips those samples).
-    if (!(sourceRect.Intersect({0, 0, source.width, source.height}) == sourceRect)) {
-        AlphaBlend(dest, source, sourceRect, constantAlpha, sourceAlpha);
-        return;
-    }
-    const Rect device = ScaleRect(dest, m_impl->scale);
-    const Region clip = m_impl->DeviceClip().Intersect(device.Intersect(m_impl->deviceBounds));
-    if (clip.IsEmpty())
-        return;
-    // The part is copied out: it must not change while it is drawn (a blit from the surface onto
-    // itself), and a source whose alpha is ignored is made opaque first.
-    Surface part = Surface::Create(sourceRect.Width(), sourceRect.Height());
-    if (!part.IsValid())
-        return;
-    {
-        const PixelBuffer pb = part.Pixels();
-        const std::uint32_t opaque = sourceAlpha == SourceAlpha::Ignore ? 0xFF000000u : 0u;
-        for (int y = 0; y < pb.height; ++y) {
-            const std::uint32_t* in = source.Row(sourceRect.top + y) + sourceRect.left;
-            std::uint32_t* out = pb.Row(y);
-            for (int x = 0; x < pb.width; ++x)
-                out[x] = in[x] | opaque;
-        }
-        cairo_surface_mark_dirty(cairo::CairoSurface(part));
-    }
-    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(cairo::CairoSurface(part));
+    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(wrapped);
     // Edge pixels repeat outwards instead of fading to transparent, so a slice's border stays solid.
     cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
     cairo_pattern_set_filter(pattern, CAIRO_FILTER_GOOD);
     cairo_matrix_t m;
-    cairo_matrix_init_scale(&m, double(sourceRect.Width()) / device.Width(),
-                            double(sourceRect.Height()) / device.Height());
+    cairo_matrix_init_scale(&m, double(part.width) / device.Width(), double(part.height) / device.Height());
     cairo_matrix_translate(&m, -device.left, -device.top);
     cairo_pattern_set_matrix(pattern, &m);
 
-    cairo_t* cr = m_impl->cr;
     cairo_save(cr);
     cairo::ClipToRegion(cr, clip);
     cairo_identity_matrix(cr);
     cairo_set_source(cr, pattern);
-    if (sourceAlpha == SourceAlpha::Ignore && constantAlpha == 255)
+    if (opaque && constantAlpha == 255)
         cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
     cairo_paint_with_alpha(cr, constantAlpha / 255.0);
     cairo_restore(cr);
     cairo_pattern_destroy(pattern);
+    cairo_surface_destroy(wrapped);
 }
 
 namespace {
@@ -342,6 +318,25 @@ PangoLayout* PlaceString(const char16_t* text, int length, const Font& font, con
     return layout;
 }
 
+// Begins drawing `text` placed in `box`: Cairo's state saved, clipped and transformed as the
+// context has it (and clipped to the box too when the format asks), the brush set and the current
+// point at the text's origin. Pair with cairo_restore; the caller releases the layout.
+PangoLayout* BeginString(const DeviceContext::Impl& impl, const char16_t* text, int length, const Font& font,
+                         const RectF& box, const StringFormat& format, const Brush& brush)
+{
+    PointF origin;
+    PangoLayout* layout = PlaceString(text, length, font, box, format, origin);
+    cairo_t* cr = impl.cr;
+    impl.BeginCairo(impl.clip, impl.transform);
+    if (format.clip) {
+        cairo_rectangle(cr, box.x, box.y, box.width, box.height);
+        cairo_clip(cr);
+    }
+    SetBrush(cr, brush);
+    cairo_move_to(cr, origin.x, origin.y);
+    return layout;
+}
+
 } // namespace
 
 void DeviceContext::DrawString(const char16_t* text, int length, const Font& font, const RectF& layout,
@@ -349,18 +344,9 @@ void DeviceContext::DrawString(const char16_t* text, int length, const Font& fon
 {
     if (!IsValid() || !text || length <= 0)
         return;
-    PointF origin;
-    PangoLayout* pl = PlaceString(text, length, font, layout, format, origin);
-    cairo_t* cr = m_impl->cr;
-    m_impl->BeginCairo(m_impl->clip, m_impl->transform);
-    if (format.clip) {
-        cairo_rectangle(cr, layout.x, layout.y, layout.width, layout.height);
-        cairo_clip(cr);
-    }
-    SetBrush(cr, brush);
-    cairo_move_to(cr, origin.x, origin.y);
-    pango_cairo_show_layout(cr, pl);
-    cairo_restore(cr);
+    PangoLayout* pl = BeginString(*m_impl, text, length, font, layout, format, brush);
+    pango_cairo_show_layout(m_impl->cr, pl);
+    cairo_restore(m_impl->cr);
     g_object_unref(pl);
 }
 
@@ -369,18 +355,10 @@ void DeviceContext::StrokeString(const char16_t* text, int length, const Font& f
 {
     if (!IsValid() || !text || length <= 0 || width <= 0)
         return;
-    PointF origin;
-    PangoLayout* pl = PlaceString(text, length, font, layout, format, origin);
+    PangoLayout* pl = BeginString(*m_impl, text, length, font, layout, format, brush);
     cairo_t* cr = m_impl->cr;
-    m_impl->BeginCairo(m_impl->clip, m_impl->transform);
-    if (format.clip) {
-        cairo_rectangle(cr, layout.x, layout.y, layout.width, layout.height);
-        cairo_clip(cr);
-    }
-    SetBrush(cr, brush);
     cairo_set_line_width(cr, width);
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
-    cairo_move_to(cr, origin.x, origin.y);
     pango_cairo_layout_path(cr, pl);
     cairo_stroke(cr);
     cairo_restore(cr);

@@ -17,6 +17,8 @@ struct DeviceContext::Impl : DeviceContextState
     // The target's pixels for direct writing (Cairo's pending work finished).
     PixelBuffer BeginPixels() const override;
     void EndPixels() const override;
+    void BlendSmooth(const PixelBuffer& part, const Rect& device, const Region& clip, std::uint8_t constantAlpha,
+                     bool opaque) const override;
     // Cairo state for one operation: saved, clipped to `clipRegion`, under `matrix`; pair with
     // cairo_restore.
     void BeginCairo(const Region& clipRegion, const Transform& matrix) const;

@@ -37,6 +37,11 @@ std::u16string GetModuleFileName()
     }
 }
 
+char16_t PathSeparator()
+{
+    return u'/';
+}
+
 std::u16string StateFilePath(std::u16string_view name)
 {
     const std::u16string store = Utf8ToUtf16(RegistryStore::DefaultLocation());

@@ -43,6 +43,11 @@ std::u16string GetModuleFileName()
     }
 }
 
+char16_t PathSeparator()
+{
+    return u'\\';
+}
+
 std::u16string StateFilePath(std::u16string_view name)
 {
     // The common application data folder is the machine's, not a user's: an administrator's run

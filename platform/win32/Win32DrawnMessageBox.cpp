@@ -164,12 +164,12 @@ bool RegisterBoxClass(HINSTANCE instance)
     return ::RegisterClassExW(&wc) || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-// The outer rectangle of a box whose client area is width x height device pixels: centred on the
-// owner and kept inside the work area of the owner's monitor.
-RECT Placement(HWND owner, int width, int height)
+// The outer rectangle, on the screen, of a box of `style` whose client area is width x height
+// device pixels: centred on the owner and kept inside the work area of the owner's monitor.
+RECT Placement(HWND owner, int width, int height, DWORD style)
 {
     RECT frame{0, 0, width, height};
-    ::AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+    ::AdjustWindowRectEx(&frame, style, FALSE, kExStyle);
     const int w = frame.right - frame.left, h = frame.bottom - frame.top;
     RECT around{};
     ::GetWindowRect(owner, &around);
@@ -228,17 +228,12 @@ std::optional<int> ShowWin32DrawnMessageBox(HWND owner, const DrawnMessageBox& b
     BoxWindow state(box, LayOutMessageBox(box), scale);
     if (!state.picture.IsValid() || !state.dc.IsValid())
         return std::nullopt;
-    RECT at = Placement(owner, state.picture.Width(), state.picture.Height());
-    std::optional<RECT> child = RunsUnderWine() ? InsideClient(owner, at) : std::nullopt;
-    if (child) {
-        // The child's frame has no system menu: placed again for that frame, on the same centre.
-        RECT frame{0, 0, state.picture.Width(), state.picture.Height()};
-        ::AdjustWindowRectEx(&frame, kChildStyle, FALSE, kExStyle);
-        const int w = frame.right - frame.left, h = frame.bottom - frame.top;
-        const int cx = (child->left + child->right) / 2, cy = (child->top + child->bottom) / 2;
-        child = RECT{cx - w / 2, cy - h / 2, cx - w / 2 + w, cy - h / 2 + h};
-        at = *child;
-    }
+    // Under Wine the box is placed in its child's frame first: when so placed it fits inside the
+    // owner's client area, it is that child (its rectangle in the owner's client coordinates).
+    const int width = state.picture.Width(), height = state.picture.Height();
+    const std::optional<RECT> child =
+        RunsUnderWine() ? InsideClient(owner, Placement(owner, width, height, kChildStyle)) : std::nullopt;
+    const RECT at = child ? *child : Placement(owner, width, height, kStyle);
     const std::u16string title = Utf8ToUtf16(box.title);
     const HWND hwnd = ::CreateWindowExW(kExStyle, Win32Text(kWin32MessageBoxClass), Win32Text(title.c_str()),
                                         child ? kChildStyle : kStyle, at.left, at.top, at.right - at.left,

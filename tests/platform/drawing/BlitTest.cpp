@@ -337,6 +337,52 @@ TEST(DeviceContextBlitTest, AlphaBlendOfEveryWidthEqualsPlainSourceOver)
     EXPECT_GT(checked, 1000);
 }
 
+TEST(DeviceContextBlitTest, SmoothBlendReadsItsOwnSurfaceAsItWasAndLandsOneToOneUnchanged)
+{
+    // A smooth blit from a surface onto an overlapping part of itself must give what the same blit
+    // from an untouched copy gives: the part it reads is not the part it has already written.
+    std::mt19937 random(11);
+    const auto fill = [&random](Surface& s) {
+        for (int y = 0; y < s.Height(); ++y)
+            for (int x = 0; x < s.Width(); ++x)
+                s.Pixels().Row(y)[x] = Premultiply(std::uint32_t(random()) | 0x80000000u);
+    };
+    for (const double scale : {1.0, 1.5, 2.0}) {
+        Surface self = Surface::Create(24, 24), copy = Surface::Create(24, 24);
+        fill(self);
+        for (int y = 0; y < 24; ++y)
+            for (int x = 0; x < 24; ++x)
+                copy.Pixels().Row(y)[x] = self.GetPixel(x, y);
+        Surface original = Surface::Create(24, 24);
+        for (int y = 0; y < 24; ++y)
+            for (int x = 0; x < 24; ++x)
+                original.Pixels().Row(y)[x] = self.GetPixel(x, y);
+        DeviceContext a(self), b(copy);
+        a.SetScale(scale);
+        b.SetScale(scale);
+        const Rect dest{5, 6, 12, 16}, from{3, 2, 12, 14}; // writes ahead of what it reads
+        a.AlphaBlendSmooth(dest, self.Pixels(), from, 200);
+        b.AlphaBlendSmooth(dest, original.Pixels(), from, 200);
+        for (int y = 0; y < 24; ++y)
+            for (int x = 0; x < 24; ++x)
+                ASSERT_EQ(self.GetPixel(x, y), copy.GetPixel(x, y)) << "scale " << scale << " at " << x << "," << y;
+    }
+    // Without scaling there is nothing to resample: the smooth blend is the plain one.
+    std::vector<std::uint32_t> source(5 * 4);
+    for (std::uint32_t& p : source)
+        p = Premultiply(std::uint32_t(random()));
+    const PixelBuffer src{source.data(), 5, 4, 5 * 4};
+    Surface plain = Surface::Create(8, 8), smooth = Surface::Create(8, 8);
+    plain.Clear(0xFF204060);
+    smooth.Clear(0xFF204060);
+    DeviceContext p(plain), q(smooth);
+    p.AlphaBlend({1, 2, 5, 5}, src, {1, 0, 5, 3}, 255);
+    q.AlphaBlendSmooth({1, 2, 5, 5}, src, {1, 0, 5, 3}, 255);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            EXPECT_EQ(smooth.GetPixel(x, y), plain.GetPixel(x, y)) << x << "," << y;
+}
+
 TEST(DeviceContextBlitTest, SourceRectangleOutsideTheSourceIsSkipped)
 {
     auto pixels = SourcePixels();

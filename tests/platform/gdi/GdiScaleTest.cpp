@@ -3,12 +3,15 @@
 // clip in logical pixels, and strings are rasterised at the device size.
 #include "platform/DeviceContext.h"
 #include "platform/Surface.h"
+#include "tests/platform/InkMeasures.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 
 using namespace platform;
+using ink_test::CountInkCells;
+using ink_test::InkRight;
 
 namespace {
 
@@ -19,16 +22,6 @@ int Count(const Surface& s, const Rect& area, const std::function<bool(std::uint
         for (int x = area.left; x < area.right; ++x)
             n += match(s.GetPixel(x, y)) ? 1 : 0;
     return n;
-}
-
-int InkRight(const Surface& s)
-{
-    int right = 0;
-    for (int y = 0; y < s.Height(); ++y)
-        for (int x = 0; x < s.Width(); ++x)
-            if (s.GetPixel(x, y) != 0xFFFFFFFFu)
-                right = std::max(right, x + 1);
-    return right;
 }
 
 } // namespace
@@ -96,16 +89,7 @@ TEST(GdiScale, StringsAreRasterisedAtTheDeviceSize)
     ASSERT_GT(InkRight(small), 40) << "no text was drawn";
     EXPECT_NEAR(InkRight(large), 2 * InkRight(small), 12) << "as large in logical pixels";
     // Enlarged glyphs would come in 2x2 blocks of one colour; glyphs drawn at the device size do not.
-    int inked = 0, mixed = 0;
-    for (int y = 0; y + 1 < large.Height(); y += 2)
-        for (int x = 0; x + 1 < large.Width(); x += 2) {
-            const std::uint32_t a = large.GetPixel(x, y), b = large.GetPixel(x + 1, y), c = large.GetPixel(x, y + 1),
-                                d = large.GetPixel(x + 1, y + 1);
-            if (a == 0xFFFFFFFF && b == 0xFFFFFFFF && c == 0xFFFFFFFF && d == 0xFFFFFFFF)
-                continue;
-            ++inked;
-            mixed += !(a == b && b == c && c == d);
-        }
+    const auto [inked, mixed] = CountInkCells(large);
     ASSERT_GT(inked, 50);
     EXPECT_GT(mixed * 3, inked) << mixed << " of " << inked << " cells hold more than one colour";
 }

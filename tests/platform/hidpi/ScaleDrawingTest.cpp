@@ -5,6 +5,7 @@
 #include "platform/DeviceContext.h"
 #include "platform/DisplayScale.h"
 #include "platform/Region.h"
+#include "tests/platform/InkMeasures.h"
 
 #include <gtest/gtest.h>
 
@@ -14,36 +15,6 @@ using platform::DeviceContext;
 using platform::Rect;
 using platform::Region;
 using platform::Surface;
-
-namespace {
-
-// 2x2 cells of the surface whose four pixels are not all equal, among the cells that hold ink
-// (some pixel differs from `background`).
-struct Cells
-{
-    int inked = 0;
-    int mixed = 0;
-};
-
-Cells CountCells(const Surface& s, std::uint32_t background)
-{
-    Cells c;
-    for (int y = 0; y + 1 < s.Height(); y += 2)
-        for (int x = 0; x + 1 < s.Width(); x += 2) {
-            const std::uint32_t p[4] = {s.GetPixel(x, y), s.GetPixel(x + 1, y), s.GetPixel(x, y + 1),
-                                        s.GetPixel(x + 1, y + 1)};
-            bool ink = false, mixed = false;
-            for (std::uint32_t v : p) {
-                ink |= v != background;
-                mixed |= v != p[0];
-            }
-            c.inked += ink;
-            c.mixed += ink && mixed;
-        }
-    return c;
-}
-
-} // namespace
 
 TEST(ScaleGeometry, EdgesRoundOnceSoNeighboursMeetAndRegionsMergeWhatTouches)
 {
@@ -215,7 +186,7 @@ TEST(ScaleDrawing, TextIsDrawnAtTheDeviceResolution)
         dc.DrawText(text.data(), int(text.size()), r, DT_LEFT | DT_TOP | DT_SINGLELINE);
     }
     // Enlarging the logical picture would make every cell of ink one colour: here most differ.
-    const Cells cells = CountCells(large, 0xFFFFFFFF);
+    const ink_test::InkCells cells = ink_test::CountInkCells(large, 0xFFFFFFFF);
     ASSERT_GT(cells.inked, 100) << "no text was drawn";
     EXPECT_GT(cells.mixed * 3, cells.inked)
         << cells.mixed << " of " << cells.inked << " cells hold more than one colour";
@@ -229,13 +200,5 @@ TEST(ScaleDrawing, TextIsDrawnAtTheDeviceResolution)
         dc.SetTextColor(0xFF1B2440);
         dc.DrawText(text.data(), int(text.size()), r, DT_LEFT | DT_TOP | DT_SINGLELINE);
     }
-    const auto inkRight = [](const Surface& s) {
-        int right = 0;
-        for (int y = 0; y < s.Height(); ++y)
-            for (int x = 0; x < s.Width(); ++x)
-                if (s.GetPixel(x, y) != 0xFFFFFFFFu)
-                    right = std::max(right, x + 1);
-        return right;
-    };
-    EXPECT_NEAR(inkRight(large), 2 * inkRight(small), 12);
+    EXPECT_NEAR(ink_test::InkRight(large), 2 * ink_test::InkRight(small), 12);
 }

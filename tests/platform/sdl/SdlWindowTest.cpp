@@ -12,6 +12,7 @@
 #include <X11/keysym.h>
 
 #include "XvfbServer.h"
+#include "tests/platform/WindowTestSupport.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -49,18 +50,10 @@ LRESULT TestProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
         windows.ScreenToClient(hwnd, p);
         return p.y < kCaptionHeight ? HTCAPTION : HTCLIENT;
     }
-    case WM_PAINT: {
-        platform::PaintInfo paint;
-        windows.BeginPaint(hwnd, paint);
-        const platform::PixelBuffer& px = paint.pixels;
-        for (int y = 0; y < px.height; ++y)
-            for (int x = 0; x < px.width; ++x)
-                px.Row(y)[x] = y < px.height / 2 ? kRed : kBlue;
-        paint.dirty = RECT{0, 0, px.width, px.height};
-        windows.EndPaint(hwnd, paint);
+    case WM_PAINT:
+        window_test::PaintHalves(windows, hwnd, kRed, kBlue);
         ++g_paints;
         return 0;
-    }
     case WM_SIZE:
         ++g_sizes;
         return 0;
@@ -116,10 +109,7 @@ protected:
         windows = &WindowSystem::Install(std::move(backend));
         display = XOpenDisplay(s_server->Display().c_str());
         ASSERT_NE(display, nullptr);
-        WNDCLASSEXW wc;
-        wc.lpfnWndProc = TestProc;
-        wc.lpszClassName = platform::Win32Text(u"SdlTestWindow");
-        windows->RegisterClassEx(wc);
+        window_test::RegisterTestClass(*windows, u"SdlTestWindow", TestProc);
         g_paints = 0;
         g_sizes = 0;
         g_destroyed = false;
@@ -138,15 +128,7 @@ protected:
     // Runs the message loop until the condition holds or two seconds pass.
     bool PumpUntil(const std::function<bool()>& condition)
     {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-        while (std::chrono::steady_clock::now() < end) {
-            windows->DispatchPending();
-            if (condition())
-                return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        windows->DispatchPending();
-        return condition();
+        return window_test::PumpUntil(*windows, condition, 2000, 10);
     }
 
     // The screen's colour at (x, y) as 0xFFRRGGBB.

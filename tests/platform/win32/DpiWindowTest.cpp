@@ -6,9 +6,10 @@
 #include "platform/WindowSystem.h"
 #include "platform/win32/Win32WindowBackend.h"
 
+#include "tests/platform/win32/Win32TestSupport.h"
+
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <functional>
 #include <thread>
 #include <vector>
@@ -16,6 +17,7 @@
 namespace {
 
 using platform::WindowSystem;
+using win32_test::ScreenPixel;
 
 constexpr std::uint32_t kRed = 0xFFFF0000;
 constexpr std::uint32_t kBlue = 0xFF0000FF;
@@ -33,16 +35,9 @@ LRESULT TestProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     auto& windows = platform::Windows();
     switch (message) {
     case WM_PAINT: {
-        platform::PaintInfo paint;
-        windows.BeginPaint(hwnd, paint);
-        const platform::PixelBuffer& px = paint.pixels;
-        for (int y = 0; y < px.height; ++y)
-            for (int x = 0; x < px.width; ++x)
-                px.Row(y)[x] = y < px.height / 2 ? kRed : kBlue;
-        paint.dirty = RECT{0, 0, px.width, px.height};
-        g_pictureWidth = px.width;
-        g_pictureHeight = px.height;
-        windows.EndPaint(hwnd, paint);
+        const platform::Size picture = window_test::PaintHalves(windows, hwnd, kRed, kBlue);
+        g_pictureWidth = picture.width;
+        g_pictureHeight = picture.height;
         ++g_paints;
         return 0;
     }
@@ -52,32 +47,6 @@ LRESULT TestProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     default:
         return windows.DefWindowProc(hwnd, message, wParam, lParam);
     }
-}
-
-void Click(int x, int y)
-{
-    auto send = [](INPUT input) {
-        ::SendInput(1, &input, sizeof input);
-        std::this_thread::sleep_for(std::chrono::milliseconds(25));
-    };
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = LONG((x * 65536LL + 32768) / ::GetSystemMetrics(SM_CXSCREEN));
-    input.mi.dy = LONG((y * 65536LL + 32768) / ::GetSystemMetrics(SM_CYSCREEN));
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    send(input);
-    input.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    send(input);
-    input.mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    send(input);
-}
-
-COLORREF ScreenPixel(int x, int y)
-{
-    HDC screen = ::GetDC(nullptr);
-    const COLORREF colour = ::GetPixel(screen, x, y);
-    ::ReleaseDC(nullptr, screen);
-    return colour;
 }
 
 RECT NativeRect(HWND native)
@@ -98,11 +67,7 @@ protected:
         auto backend = platform::CreateWin32WindowBackend();
         ASSERT_NE(backend, nullptr);
         windows = &WindowSystem::Install(std::move(backend));
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = TestProc;
-        wc.lpszClassName = platform::Win32Text(u"DpiTestWindow");
-        windows->RegisterClassEx(wc);
+        window_test::RegisterTestClass(*windows, u"DpiTestWindow", TestProc);
         g_paints = 0;
         g_presses.clear();
     }
@@ -116,22 +81,14 @@ protected:
 
     bool PumpUntil(const std::function<bool()>& condition, int ms = 3000)
     {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        while (std::chrono::steady_clock::now() < end) {
-            windows->DispatchPending();
-            if (condition())
-                return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        windows->DispatchPending();
-        return condition();
+        return win32_test::PumpUntil(*windows, condition, ms);
     }
 
     // Clicks at a device pixel from a second thread while this one keeps the windows going.
     void ClickAt(int x, int y)
     {
         const std::size_t before = g_presses.size();
-        std::thread clicker([=] { Click(x, y); });
+        std::thread clicker([=] { win32_test::SendClick(x, y); });
         PumpUntil([&] { return g_presses.size() > before; });
         clicker.join();
         PumpUntil([] { return false; }, 50);

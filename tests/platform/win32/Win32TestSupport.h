@@ -1,6 +1,7 @@
 // Test support under Wine: a fresh folder of the test's own on drive Z: (so that Unix symbolic
 // links can be made in it with the host's ln, which Wine runs as it runs any program), files
-// written and read through the Win32 calls, and programs started and waited for.
+// written and read through the Win32 calls, programs started and waited for, and for tests of
+// real windows the screen read back and input sent through the desktop.
 #pragma once
 
 #include "platform/Win32Defs.h"
@@ -9,8 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/platform/WindowTestSupport.h"
+
+#include <chrono>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace win32_test {
@@ -140,6 +145,56 @@ public:
 private:
     std::wstring m_path;
 };
+
+// ---------------------------------------------------------------------------------------------
+// Real windows: the screen and input through the desktop (the loop is window_test::PumpUntil)
+// ---------------------------------------------------------------------------------------------
+
+using window_test::PumpUntil;
+
+// The colour the desktop shows at (x, y), read back from the screen.
+inline COLORREF ScreenPixel(int x, int y)
+{
+    HDC screen = ::GetDC(nullptr);
+    const COLORREF colour = ::GetPixel(screen, x, y);
+    ::ReleaseDC(nullptr, screen);
+    return colour;
+}
+
+// One input event through the desktop, with a pause for it to arrive. Input is sent from a second
+// thread while the window's own thread runs its loop.
+inline void Send(INPUT input)
+{
+    ::SendInput(1, &input, sizeof input);
+    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+}
+
+inline void MoveTo(int x, int y)
+{
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    // Absolute positions are in 1/65536 of the primary monitor; the middle of the pixel is aimed at.
+    input.mi.dx = LONG((x * 65536LL + 32768) / ::GetSystemMetrics(SM_CXSCREEN));
+    input.mi.dy = LONG((y * 65536LL + 32768) / ::GetSystemMetrics(SM_CYSCREEN));
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    Send(input);
+}
+
+inline void LeftButton(bool down)
+{
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+    Send(input);
+}
+
+// A left click at the screen pixel (x, y).
+inline void SendClick(int x, int y)
+{
+    MoveTo(x, y);
+    LeftButton(true);
+    LeftButton(false);
+}
 
 // A window's client area in screen coordinates.
 inline RECT ClientOnScreen(HWND hwnd)

@@ -27,6 +27,11 @@ namespace {
 
 using platform::WindowSystem;
 using win32_test::ClientOnScreen;
+using win32_test::LeftButton;
+using win32_test::MoveTo;
+using win32_test::ScreenPixel;
+using win32_test::Send;
+using win32_test::SendClick;
 
 constexpr std::uint32_t kRed = 0xFFFF0000;  // as the picture holds it
 constexpr std::uint32_t kBlue = 0xFF0000FF; // as the picture holds it
@@ -66,18 +71,10 @@ LRESULT TestProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
             return HTBOTTOMRIGHT;
         return p.y < kCaptionHeight ? HTCAPTION : HTCLIENT;
     }
-    case WM_PAINT: {
-        platform::PaintInfo paint;
-        windows.BeginPaint(hwnd, paint);
-        const platform::PixelBuffer& px = paint.pixels;
-        for (int y = 0; y < px.height; ++y)
-            for (int x = 0; x < px.width; ++x)
-                px.Row(y)[x] = y < px.height / 2 ? kRed : kBlue;
-        paint.dirty = RECT{0, 0, px.width, px.height};
-        windows.EndPaint(hwnd, paint);
+    case WM_PAINT:
+        window_test::PaintHalves(windows, hwnd, kRed, kBlue);
         ++g_paints;
         return 0;
-    }
     case WM_LBUTTONDOWN:
         g_input.push_back(Seen{message, wParam, lParam});
         if (g_captureOnPress)
@@ -119,31 +116,6 @@ LRESULT TestProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 // Input through the desktop
 // ---------------------------------------------------------------------------------------------
 
-void Send(INPUT input)
-{
-    ::SendInput(1, &input, sizeof input);
-    std::this_thread::sleep_for(std::chrono::milliseconds(25));
-}
-
-void MoveTo(int x, int y)
-{
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    // Absolute positions are in 1/65536 of the primary monitor; the middle of the pixel is aimed at.
-    input.mi.dx = LONG((x * 65536LL + 32768) / ::GetSystemMetrics(SM_CXSCREEN));
-    input.mi.dy = LONG((y * 65536LL + 32768) / ::GetSystemMetrics(SM_CYSCREEN));
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    Send(input);
-}
-
-void LeftButton(bool down)
-{
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
-    Send(input);
-}
-
 void Key(WORD vk, bool down)
 {
     INPUT input{};
@@ -176,11 +148,7 @@ protected:
         auto backend = platform::CreateWin32WindowBackend();
         ASSERT_NE(backend, nullptr);
         windows = &WindowSystem::Install(std::move(backend));
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = TestProc;
-        wc.lpszClassName = platform::Win32Text(u"Win32TestWindow");
-        windows->RegisterClassEx(wc);
+        window_test::RegisterTestClass(*windows, u"Win32TestWindow", TestProc);
         g_input.clear();
         g_paints = 0;
         g_destroyed = false;
@@ -199,15 +167,7 @@ protected:
     // Runs the message loop until the condition holds or three seconds pass.
     bool PumpUntil(const std::function<bool()>& condition, int ms = 3000)
     {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        while (std::chrono::steady_clock::now() < end) {
-            windows->DispatchPending();
-            if (condition())
-                return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        windows->DispatchPending();
-        return condition();
+        return win32_test::PumpUntil(*windows, condition, ms);
     }
 
     // Sends input from a second thread while this one keeps the windows going.
@@ -221,15 +181,6 @@ protected:
         PumpUntil([this] { return done.load(); }, 10000);
         injector.join();
         PumpUntil([] { return false; }, 150);
-    }
-
-    // The colour the desktop shows at (x, y), read back from the screen.
-    static COLORREF ScreenPixel(int x, int y)
-    {
-        HDC screen = ::GetDC(nullptr);
-        const COLORREF colour = ::GetPixel(screen, x, y);
-        ::ReleaseDC(nullptr, screen);
-        return colour;
     }
 
     HWND CreateTestWindow(int x, int y, int width, int height, DWORD exStyle = 0)
@@ -313,9 +264,7 @@ TEST_F(Win32WindowTest, ClicksKeysAndCharactersArriveAsMessagesAtClientCoordinat
     HWND hwnd = nullptr;
     ASSERT_NE(ShownWindow(hwnd), nullptr);
     Inject([] {
-        MoveTo(160, 190);
-        LeftButton(true);
-        LeftButton(false);
+        SendClick(160, 190);
         Key('A', true);
         Key('A', false);
         // One character beyond the first plane: two UTF-16 units, sent as such.
@@ -530,15 +479,11 @@ TEST_F(Win32WindowTest, AMessageBoxOverItsOwnerIsAnsweredByItsButton)
             return;
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         boxOwner = win32_test::OwnerOrParent(box);
-        MoveTo(450, 150);
-        LeftButton(true);
-        LeftButton(false);
+        SendClick(450, 150);
         // OK, where the layout puts it.
         const RECT client = ClientOnScreen(box);
         const auto& ok = layout.buttons.at(0);
-        MoveTo(client.left + ok.x + ok.width / 2, client.top + ok.y + ok.height / 2);
-        LeftButton(true);
-        LeftButton(false);
+        SendClick(client.left + ok.x + ok.width / 2, client.top + ok.y + ok.height / 2);
         clicked = true;
     });
     const int answer = windows->MessageBox(hwnd, u"Remove everything?", u"tvu-box", MB_OKCANCEL | MB_ICONQUESTION);
@@ -668,11 +613,7 @@ TEST_F(Win32WindowTest, TooltipsShowAboveWithoutTakingTheFocus)
     EXPECT_EQ(::GetForegroundWindow(), native) << "the tooltip took the focus";
     EXPECT_EQ(windows->GetActiveWindow(), hwnd);
     // The pointer over the tip is the window's below it.
-    Inject([] {
-        MoveTo(160, 160);
-        LeftButton(true);
-        LeftButton(false);
-    });
+    Inject([] { SendClick(160, 160); });
     const auto downs = Only(WM_LBUTTONDOWN);
     ASSERT_EQ(downs.size(), 1u) << "a click on the tooltip reaches the window below";
     EXPECT_EQ(downs[0].lParam, MAKELPARAM(60, 60));
