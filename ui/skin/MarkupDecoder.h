@@ -18,7 +18,7 @@ enum class MarkupEncoding : std::int32_t
 
 // Zeroed code units kept after the terminator of every markup text, so that the parser may read a
 // few units past any position up to the terminator (it scans several units at a time).
-constexpr std::size_t kMarkupTextPadding = 8;
+constexpr std::size_t kMarkupTextPadding = 16;
 
 // A text buffer for at most capacity code units, the terminator and the padding.
 std::unique_ptr<char16_t[]> AllocateMarkupText(std::size_t capacity);

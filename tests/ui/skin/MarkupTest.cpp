@@ -273,6 +273,42 @@ TEST(Markup, NamesEndAtTheFirstCharacterThatIsNoNameCharacterWhateverTheirLength
     }
 }
 
+TEST(Markup, EndTagsMatchTheWholeNameAtEveryLength)
+{
+    // End tags are compared several units at a time: every length around those steps must match
+    // exactly its own name, and a difference in the last unit or a shorter end tag must fail, also
+    // when the end tag reaches the end of the text.
+    for (const int length : {1, 2, 7, 8, 9, 15, 16, 17, 31, 32, 33}) {
+        const std::u16string name = std::u16string(static_cast<std::size_t>(length - 1), u'n') + u'e';
+        const std::u16string other = std::u16string(static_cast<std::size_t>(length - 1), u'n') + u'f';
+        const std::u16string good = u"<W><" + name + u">v</" + name + u" ></W>";
+        EXPECT_EQ(Parse(good.c_str()), u"W(" + name + u"{v})") << length;
+        const std::u16string last = u"<W><" + name + u"></" + other + u"></W>";
+        EXPECT_EQ(Parse(last.c_str()), u"ERROR Unmatched closing tag") << length;
+        const std::u16string shorter = u"<W><" + name + u"></" + name.substr(0, name.size() - 1) + u"></W>";
+        EXPECT_EQ(Parse(shorter.c_str()), u"ERROR Unmatched closing tag") << length;
+        const std::u16string atEnd = u"<W><" + name + u"></" + name;
+        EXPECT_EQ(Parse(atEnd.c_str()), u"ERROR Unmatched closing tag") << length;
+        const std::u16string cut = u"<W><" + name + u"></" + name.substr(0, name.size() - 1);
+        EXPECT_EQ(Parse(cut.c_str()), u"ERROR Unmatched closing tag") << length;
+    }
+}
+
+TEST(Markup, CommentsAndDeclarationsEndAtTheirOwnClosingPair)
+{
+    // Only "->" ends a comment and "?>" a declaration; any other '>' inside is skipped over.
+    EXPECT_EQ(Parse(u"<?><A/>"), u"A");
+    EXPECT_EQ(Parse(u"<!><A/>-><B/>"), u"B");
+    EXPECT_EQ(Parse(u"<!-- a > b -- > c -><A/>"), u"A");
+    EXPECT_EQ(Parse(u"<?pi a>b ?? > c ?><A/>"), u"A");
+    EXPECT_EQ(Parse(u"<!-- a comment longer than sixteen units, with > and - > in it --><A/><!---><B/>"), u"A B");
+    EXPECT_EQ(Parse(u"<W><!-- never closed >"), u"W");
+    EXPECT_EQ(Parse(u"<W><A/><!-"), u"W(A)");
+    EXPECT_EQ(Parse(u"<W><!--><A/></W>"), u"W(A)");
+    EXPECT_EQ(Parse(u"<W><!-->-><A/></W>"), u"ERROR Expected start tag");
+    EXPECT_EQ(Parse(u"<W><A><!-- open"), u"ERROR Expected start tag");
+}
+
 TEST(Markup, ErrorTextsAreKeptUntilTheNextParseAndCopiedTruncated)
 {
     CXmlDocument doc;
