@@ -53,6 +53,28 @@ void SetLayoutText(PangoLayout* layout, const Font& font, const std::string& utf
 // and must not change the layout: other callers get the same one.
 PangoLayout* SharedLayout(const Font& font, const char16_t* text, int length);
 
+// A line laid out from per-character glyphs (GlyphRuns.cpp): positions in Pango units from the
+// line's origin, the line's advance width, and its baseline below the top of its logical box.
+struct GlyphRun
+{
+    struct Glyph
+    {
+        unsigned long glyph;
+        int x;
+        int y;
+    };
+    cairo_scaled_font_t* scaledFont = nullptr; // owned by the cache
+    int baseline = 0;
+    int width = 0;
+    std::vector<Glyph> glyphs;
+};
+// The run of `text` in `font` from this thread's per-character glyphs, when the text and the font
+// allow it (short, digits and number punctuation, no underline or strikeout, shaping checked to be
+// context-free for the font); false means the full layout must be used.
+bool CachedGlyphRun(const Font& font, const char16_t* text, int length, GlyphRun& run);
+// Draws a run with its baseline's left end at (x, baselineY) in the current source.
+void ShowGlyphRun(cairo_t* cr, const GlyphRun& run, double x, double baselineY);
+
 // Plain text in the desktop's sans face at `pixels` size, word-wrapped at `wrapWidth` pixels when
 // that is positive: the look of the window system's own tooltips and message boxes. The caller
 // releases the layout with g_object_unref.

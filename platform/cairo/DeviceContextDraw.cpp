@@ -110,9 +110,19 @@ void DeviceContext::DrawTextLayout(const TextLayout& layout)
     // Like GDI text, the colour is opaque whatever its alpha byte says.
     cairo_set_source_rgb(cr, RedOf(c) / 255.0, GreenOf(c) / 255.0, BlueOf(c) / 255.0);
     const int ascent = layout.GetFont().Metrics().ascent;
+    cairo::GlyphRun run;
     for (const TextLine& line : layout.Lines()) {
         if (line.text.empty() || !clip.Intersects(line.rect))
             continue;
+        if (line.prefixIndex < 0 &&
+            cairo::CachedGlyphRun(layout.GetFont(), line.text.data(), static_cast<int>(line.text.size()), run)) {
+            // Placed as the layout below would place its line: the layout's top left where the
+            // baselines meet, the baseline at that point plus the layout's baseline.
+            const double baseline = double(run.baseline) / PANGO_SCALE;
+            const double top = line.rect.top + ascent - baseline;
+            cairo::ShowGlyphRun(cr, run, line.rect.left, top + double(run.baseline) / PANGO_SCALE);
+            continue;
+        }
         PangoLayout* pl = nullptr;
         if (line.prefixIndex < 0) {
             // The layout the line was measured with, unless it has gone from the cache since.

@@ -256,6 +256,11 @@ Size Font::Measure(const char16_t* text, int length) const
     Size size{0, Metrics().height};
     if (!m_impl || !text || length <= 0)
         return size;
+    cairo::GlyphRun run;
+    if (cairo::CachedGlyphRun(*this, text, length, run)) {
+        size.width = ToPixelsCeil(static_cast<double>(run.width) / PANGO_SCALE);
+        return size;
+    }
     PangoLayout* layout = cairo::SharedLayout(*this, text, length);
     PangoRectangle logical;
     pango_layout_get_extents(layout, nullptr, &logical);
