@@ -116,11 +116,9 @@ void DeviceContext::DrawTextLayout(const TextLayout& layout)
             continue;
         if (line.prefixIndex < 0 &&
             cairo::CachedGlyphRun(layout.GetFont(), line.text.data(), static_cast<int>(line.text.size()), run)) {
-            // Placed as the layout below would place its line: the layout's top left where the
-            // baselines meet, the baseline at that point plus the layout's baseline.
-            const double baseline = double(run.baseline) / PANGO_SCALE;
-            const double top = line.rect.top + ascent - baseline;
-            cairo::ShowGlyphRun(cr, run, line.rect.left, top + double(run.baseline) / PANGO_SCALE);
+            // The layout below is placed with its baseline on the font's ascent below the line's
+            // top, so that is where the glyphs' baseline goes.
+            cairo::ShowGlyphRun(cr, run, line.rect.left, line.rect.top + ascent);
             continue;
         }
         PangoLayout* pl = nullptr;
