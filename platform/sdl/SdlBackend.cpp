@@ -14,8 +14,12 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <memory>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 #include <vector>
 
 namespace platform {
@@ -120,6 +124,7 @@ public:
     void ActivateNative(WindowRecord& window) override;
     double WindowScale(const WindowRecord& window) override;
     void Present(WindowRecord& window, const RECT& dirty) override;
+    void PresentPieces(WindowRecord& window, const std::vector<RECT>& pieces) override;
     void SetCursorShape(int cursorId) override;
     void SetMouseCapture(WindowRecord* window) override;
     bool QueryCursorPos(POINT& pos) override;
@@ -137,6 +142,9 @@ private:
     static SDL_Window* Native(const WindowRecord& window) { return static_cast<SDL_Window*>(window.native); }
     HWND HandleOf(Uint32 windowId) const;
     void Translate(const SDL_Event& event);
+    // Copies the dirty rectangle of the window's picture to its SDL surface; false when nothing
+    // of it can be shown. `copied` is the rectangle in surface pixels.
+    bool CopyToSurface(WindowRecord& window, const RECT& dirty, SDL_Rect& copied);
     void SyncShown(WindowRecord& window);
     void SyncIcon(WindowRecord& window);
     struct SurfaceFree
@@ -162,8 +170,13 @@ private:
     // Wayland tells no client where its windows or the pointer are on the screen.
     bool m_wayland = false;
     Uint32 m_wakeEvent = 0;
+    // Ends a wait on the X server's socket from another thread (see WaitEvents); -1 without one.
+    int m_wake = -1;
     HWND m_lastHitWindow = nullptr;
     HWND m_dragWindow = nullptr; // a caption drag that this backend follows itself
+    // When SDL last read the display server's events, in SDL's milliseconds (see PollEvents).
+    static constexpr Uint64 kPumpInterval = 1;
+    Uint64 m_lastPump = std::numeric_limits<Uint64>::max(); // never: the first poll pumps
     LRESULT m_lastHit = HTNOWHERE;
     POINT m_lastHitPoint;
     // Our own message box is open: other windows take no input, not even a caption drag.
@@ -187,6 +200,7 @@ bool SdlBackend::Start()
     const char* driver = SDL_GetCurrentVideoDriver();
     m_wayland = driver && std::strcmp(driver, "wayland") == 0;
     m_wakeEvent = SDL_RegisterEvents(1);
+    m_wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     SDL_StartTextInput();
     DesktopScaleSources sources = ScaleSourcesFromEnvironment();
     if (m_wayland) {
@@ -223,6 +237,8 @@ SdlBackend::~SdlBackend()
         SDL_FreeCursor(cursor);
     if (m_started)
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    if (m_wake >= 0)
+        close(m_wake);
 }
 
 HWND SdlBackend::HandleOf(Uint32 windowId) const
@@ -393,21 +409,21 @@ void SdlBackend::ActivateNative(WindowRecord& window)
         SDL_RaiseWindow(native);
 }
 
-void SdlBackend::Present(WindowRecord& window, const RECT& dirty)
+bool SdlBackend::CopyToSurface(WindowRecord& window, const RECT& dirty, SDL_Rect& copied)
 {
     SDL_Window* native = Native(window);
     if (!native || !(SDL_GetWindowFlags(native) & SDL_WINDOW_SHOWN))
-        return;
+        return false;
     SDL_Surface* surface = SDL_GetWindowSurface(native);
     if (!surface)
-        return;
+        return false;
     const PixelBuffer& px = window.pixels;
     const RECT device = window.DeviceRect(dirty);
     const int right = std::min({int(device.right), px.width, surface->w});
     const int bottom = std::min({int(device.bottom), px.height, surface->h});
     const int left = std::max(int(device.left), 0), top = std::max(int(device.top), 0);
     if (right <= left || bottom <= top)
-        return;
+        return false;
     SDL_LockSurface(surface);
     const Uint32 format = surface->format->format;
     if (format == SDL_PIXELFORMAT_ARGB8888 || format == SDL_PIXELFORMAT_RGB888) {
@@ -423,8 +439,30 @@ void SdlBackend::Present(WindowRecord& window, const RECT& dirty)
                           dst, surface->pitch);
     }
     SDL_UnlockSurface(surface);
-    const SDL_Rect rect{left, top, right - left, bottom - top};
-    SDL_UpdateWindowSurfaceRects(native, &rect, 1);
+    copied = SDL_Rect{left, top, right - left, bottom - top};
+    return true;
+}
+
+void SdlBackend::Present(WindowRecord& window, const RECT& dirty)
+{
+    SDL_Rect rect;
+    if (CopyToSurface(window, dirty, rect))
+        SDL_UpdateWindowSurfaceRects(Native(window), &rect, 1);
+}
+
+void SdlBackend::PresentPieces(WindowRecord& window, const std::vector<RECT>& pieces)
+{
+    // One update for all the pieces of a paint: each update waits for the display server to take
+    // the pixels, so a paint of the bar and its label would otherwise wait twice.
+    std::vector<SDL_Rect> rects;
+    rects.reserve(pieces.size());
+    for (const RECT& piece : pieces) {
+        SDL_Rect rect;
+        if (CopyToSurface(window, piece, rect))
+            rects.push_back(rect);
+    }
+    if (!rects.empty())
+        SDL_UpdateWindowSurfaceRects(Native(window), rects.data(), static_cast<int>(rects.size()));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -667,8 +705,16 @@ void SdlBackend::Translate(const SDL_Event& e)
 
 void SdlBackend::PollEvents(std::vector<InputEvent>& out)
 {
+    // Pumping asks the display server for news, a few reads of its socket each time. One tick of
+    // an animation asks for messages several times within a fraction of a millisecond, so within a
+    // millisecond of the last pump the events SDL already holds are taken without asking again.
+    const Uint64 now = SDL_GetTicks64();
+    if (now - m_lastPump >= kPumpInterval) {
+        SDL_PumpEvents();
+        m_lastPump = now;
+    }
     SDL_Event e;
-    while (SDL_PollEvent(&e))
+    while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0)
         Translate(e);
     if (m_dragWindow) {
         // SDL gave the press away, so its own motion events during the drag are unreliable: follow
@@ -699,7 +745,39 @@ void SdlBackend::WaitEvents(int timeoutMs)
     if (m_dragWindow)
         timeoutMs = timeoutMs < 0 ? 10 : std::min(timeoutMs, 10);
     SDL_Event e;
-    if (SDL_WaitEventTimeout(&e, timeoutMs < 0 ? -1 : timeoutMs))
+    const SdlX11Connection x11 = m_byId.empty() || m_wake < 0
+                                     ? SdlX11Connection{}
+                                     : SdlX11ConnectionOf(SDL_GetWindowFromID(m_byId.begin()->first));
+    if (x11.socket < 0) {
+        const bool got = SDL_WaitEventTimeout(&e, timeoutMs < 0 ? -1 : timeoutMs);
+        // Waiting has read the display server's events, or seen that none came.
+        m_lastPump = SDL_GetTicks64();
+        if (got)
+            Translate(e);
+        return;
+    }
+    // On X11 the wait is on the server's socket and the wake-up descriptor: what SDL holds already
+    // and what Xlib has read already are taken first, and the server is asked for news only when
+    // its socket says there is some.
+    if (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
+        Translate(e);
+        return;
+    }
+    bool news = SdlX11FlushAndCheckQueued(x11);
+    if (!news) {
+        pollfd fds[2] = {{x11.socket, POLLIN, 0}, {m_wake, POLLIN, 0}};
+        const int ready = poll(fds, 2, timeoutMs < 0 ? -1 : timeoutMs);
+        if (ready > 0 && (fds[1].revents & POLLIN)) {
+            std::uint64_t count = 0;
+            ssize_t drained = read(m_wake, &count, sizeof count);
+            (void)drained;
+        }
+        news = ready > 0 && fds[0].revents != 0;
+    }
+    if (news)
+        SDL_PumpEvents();
+    m_lastPump = SDL_GetTicks64();
+    if (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0)
         Translate(e);
 }
 
@@ -710,6 +788,12 @@ void SdlBackend::Wake()
     SDL_Event e{};
     e.type = m_wakeEvent;
     SDL_PushEvent(&e);
+    // The event is in SDL's queue; this ends a wait on the server's socket.
+    if (m_wake >= 0) {
+        const std::uint64_t one = 1;
+        ssize_t written = write(m_wake, &one, sizeof one);
+        (void)written;
+    }
 }
 
 } // namespace

@@ -138,4 +138,33 @@ std::optional<std::string> ReadXftDpiResource()
 #endif
 }
 
+SdlX11Connection SdlX11ConnectionOf(SDL_Window* window)
+{
+#ifdef TVU_HAVE_XSHAPE
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
+        return {};
+    Display* display = info.info.x11.display;
+    return {display, ConnectionNumber(display)};
+#else
+    (void)window;
+    return {};
+#endif
+}
+
+bool SdlX11FlushAndCheckQueued(const SdlX11Connection& connection)
+{
+#ifdef TVU_HAVE_XSHAPE
+    auto* display = static_cast<Display*>(connection.display);
+    if (!display)
+        return false;
+    XFlush(display);
+    return XEventsQueued(display, QueuedAlready) > 0;
+#else
+    (void)connection;
+    return false;
+#endif
+}
+
 } // namespace platform

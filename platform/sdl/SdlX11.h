@@ -28,4 +28,17 @@ void MarkSdlWindowAsDialog(SDL_Window* window);
 // False only on an X server without a window manager, where nobody takes over a caption drag.
 bool SdlDesktopMovesWindows(SDL_Window* window);
 
+// SDL's X11 connection, for waiting on its socket directly: SDL's own wait reads the socket about a
+// dozen times per call, which an animation pays a hundred times a second.
+struct SdlX11Connection
+{
+    void* display = nullptr; // the Xlib display, kept opaque so that Xlib's names stay out
+    int socket = -1;
+};
+// The connection behind `window`; an empty one (socket -1) on Wayland or without Xlib.
+SdlX11Connection SdlX11ConnectionOf(SDL_Window* window);
+// Sends what Xlib has buffered and tells whether events already wait in its queue, read while
+// waiting for some reply: those would never make the socket readable again.
+bool SdlX11FlushAndCheckQueued(const SdlX11Connection& connection);
+
 } // namespace platform

@@ -17,6 +17,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <functional>
+#include <future>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -106,6 +108,7 @@ protected:
         std::string error;
         auto backend = platform::CreateSdlBackend(&error);
         ASSERT_NE(backend, nullptr) << "SDL could not open the Xvfb display " << s_server->Display() << ": " << error;
+        backendInUse = backend.get();
         windows = &WindowSystem::Install(std::move(backend));
         display = XOpenDisplay(s_server->Display().c_str());
         ASSERT_NE(display, nullptr);
@@ -167,8 +170,47 @@ protected:
                                        nullptr, nullptr, nullptr, nullptr);
     }
 
+    // Sends the window a client message from the test's own connection after `delay` unless
+    // ended first, which wakes any wait on the display: it ends a test whose wait would otherwise
+    // not end at all.
+    class Rescue
+    {
+    public:
+        Rescue(::Window xwindow, std::string display, std::chrono::milliseconds delay)
+            : m_thread([this, xwindow, display, delay, done = m_done.get_future()] {
+                  if (done.wait_for(delay) == std::future_status::ready)
+                      return;
+                  ::Display* other = XOpenDisplay(display.c_str());
+                  if (!other)
+                      return;
+                  XEvent event{};
+                  event.xclient.type = ClientMessage;
+                  event.xclient.window = xwindow;
+                  event.xclient.message_type = XInternAtom(other, "TVU_TEST_RESCUE", False);
+                  event.xclient.format = 32;
+                  XSendEvent(other, xwindow, False, NoEventMask, &event);
+                  XCloseDisplay(other);
+              })
+        {
+        }
+        ~Rescue()
+        {
+            m_done.set_value();
+            m_thread.join();
+        }
+
+    private:
+        std::promise<void> m_done;
+        std::thread m_thread;
+    };
+    std::unique_ptr<Rescue> RescueAfter(std::chrono::milliseconds delay)
+    {
+        return std::make_unique<Rescue>(FindXWindow("tvu-sdl-test"), s_server->Display(), delay);
+    }
+
     static XServer* s_server;
     WindowSystem* windows = nullptr;
+    platform::IWindowBackend* backendInUse = nullptr;
     ::Display* display = nullptr;
 };
 
@@ -318,4 +360,51 @@ TEST_F(SdlWindowTest, ClicksAndKeysArriveAsWin32Messages)
     EXPECT_EQ(g_input[3].wParam, WPARAM('a'));
     EXPECT_EQ(g_input[4].message, WM_KEYUP);
     EXPECT_EQ(windows->GetFocus(), hwnd);
+}
+
+// The message loop waits on the display server's socket: a message posted from another thread must
+// end that wait at once, and input that Xlib read while a paint waited for the server (so that the
+// socket has nothing more to say) must be taken without waiting for further input.
+TEST_F(SdlWindowTest, AWaitEndsForAPostedMessageAndForInputReadDuringAPaint)
+{
+    HWND hwnd = CreateTestWindow(100, 100, 200, 150);
+    ASSERT_TRUE(PumpUntil([&] { return ScreenPixel(150, 200) == kBlue; }));
+    MSG msg;
+    while (windows->PeekMessage(msg, nullptr, 0, 0, PM_REMOVE))
+        windows->DispatchMessage(msg);
+
+    auto rescue = RescueAfter(std::chrono::seconds(5));
+    std::thread poster([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        windows->PostMessage(hwnd, WM_APP + 7, 0, 0);
+    });
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(windows->GetMessage(msg, nullptr, 0, 0), 1);
+    const auto waited = std::chrono::steady_clock::now() - start;
+    poster.join();
+    rescue.reset();
+    EXPECT_EQ(msg.message, UINT(WM_APP + 7));
+    EXPECT_LT(waited, std::chrono::seconds(4)) << "the posted message did not end the wait";
+
+    FakeInput input;
+    if (!input.Load())
+        GTEST_SKIP() << "the X test extension library (libXtst.so.6) is missing";
+    while (windows->PeekMessage(msg, nullptr, 0, 0, PM_REMOVE))
+        windows->DispatchMessage(msg);
+    g_input.clear();
+    const KeyCode b = XKeysymToKeycode(display, XK_b);
+    input.key(display, b, True, 0);
+    input.key(display, b, False, 0);
+    // Once the server has made the key events, the paint's wait for the server reads them into
+    // Xlib's queue on the way to its reply; the socket then stays quiet.
+    XSync(display, False);
+    windows->InvalidateRect(hwnd, nullptr, false);
+    windows->UpdateWindow(hwnd);
+    auto rescueInput = RescueAfter(std::chrono::seconds(5));
+    const auto inputStart = std::chrono::steady_clock::now();
+    backendInUse->WaitEvents(-1);
+    const auto inputWaited = std::chrono::steady_clock::now() - inputStart;
+    rescueInput.reset();
+    EXPECT_LT(inputWaited, std::chrono::seconds(4)) << "the wait sat on input already read";
+    EXPECT_TRUE(PumpUntil([&] { return g_input.size() >= 2; })) << g_input.size() << " input messages";
 }
