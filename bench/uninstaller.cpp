@@ -10,6 +10,8 @@
 //                        scheduler's accounting between 0.4 s and 1.1 s into a confirmed headless run
 //                        of a tiny installation, when start-up and removal are over and only the
 //                        progress timer repaints the bar
+//   ProgressAnimationXvfb  the same on a private X server through SDL, confirmed with a fake Return
+//                        key; the X server's own CPU time in the same window is reported beside it
 // Build uninstall.exe and tarvion-stage first. A physical reference is given in the same run:
 // FirstFrame/exec-true is exec to exit of /bin/true, the floor of starting any process.
 #include <benchmark/benchmark.h>
@@ -33,6 +35,8 @@
 
 #ifdef TVU_HAVE_X11
 #include "tests/e2e/TitledWindows.h"
+#include "tests/platform/sdl/XvfbServer.h"
+#include <X11/keysym.h>
 #endif
 
 extern char** environ;
@@ -180,6 +184,7 @@ public:
         }
     }
     bool Ok() const { return m_pid > 0; }
+    int Pid() const { return m_pid; }
     const std::string& Display() const { return m_display; }
 
 private:
@@ -322,6 +327,70 @@ void ProgressAnimation(benchmark::State& state)
     state.counters["cpu_ms_per_s"] = 1000 * cpuPerSecond / double(state.iterations());
 }
 
+#ifdef TVU_HAVE_X11
+void ProgressAnimationXvfb(benchmark::State& state)
+{
+    testx::FakeInput input;
+    if (!fs::exists("/usr/bin/Xvfb") || !input.Load()) {
+        state.SkipWithError("Xvfb or the X test extension library is missing");
+        return;
+    }
+    Xvfb server;
+    Display* display = server.Ok() ? XOpenDisplay(server.Display().c_str()) : nullptr;
+    if (!display) {
+        state.SkipWithError("Xvfb did not start");
+        return;
+    }
+    const Window root = DefaultRootWindow(display);
+    double cpuPerSecond = 0, serverPerSecond = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        Sandbox box(5);
+        auto env = box.Env("sdl");
+        env["DISPLAY"] = server.Display();
+        state.ResumeTiming();
+        const int pid = Spawn(box.Copy(), {}, env);
+        // The main window and its confirmation box, which has the keyboard.
+        const auto start = Clock::now();
+        while (CountTitled(display, root) < 2 && Clock::now() - start < std::chrono::seconds(20))
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        const KeyCode enter = XKeysymToKeycode(display, XK_Return);
+        input.key(display, enter, True, 0);
+        input.key(display, enter, False, 0);
+        XFlush(display);
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        const double cpu0 = CpuSeconds(pid), server0 = CpuSeconds(server.Pid());
+        const auto t0 = Clock::now();
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        const double cpu1 = CpuSeconds(pid), server1 = CpuSeconds(server.Pid());
+        const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+        state.SetIterationTime(seconds);
+        cpuPerSecond += std::max(0.0, cpu1 - cpu0) / seconds;
+        serverPerSecond += std::max(0.0, server1 - server0) / seconds;
+        state.PauseTiming();
+        // The run ends by itself once the removal is done; waiting for it keeps the next run's
+        // windows apart from this one's.
+        const auto waitStart = Clock::now();
+        int status = 0;
+        while (waitpid(pid, &status, WNOHANG) == 0 && Clock::now() - waitStart < std::chrono::seconds(20))
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (waitpid(pid, &status, WNOHANG) == 0)
+            KillAndReap(pid);
+        std::this_thread::sleep_for(std::chrono::milliseconds(3200)); // let the self-deletion finish
+        state.ResumeTiming();
+    }
+    XCloseDisplay(display);
+    state.counters["cpu_ms_per_s"] = 1000 * cpuPerSecond / double(state.iterations());
+    state.counters["server_cpu_ms_per_s"] = 1000 * serverPerSecond / double(state.iterations());
+}
+#else
+void ProgressAnimationXvfb(benchmark::State& state)
+{
+    state.SkipWithError("built without Xlib");
+}
+#endif
+
 } // namespace
 
 BENCHMARK(ExecTrue)->Name("FirstFrame/exec-true")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
@@ -333,4 +402,5 @@ BENCHMARK(FirstFrameHeadless)
 BENCHMARK(FirstFrameXvfb)->Name("FirstFrame/xvfb")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(8);
 BENCHMARK(WholeRun)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(ProgressAnimation)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(ProgressAnimationXvfb)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK_MAIN();
