@@ -122,13 +122,32 @@ bool RegistrationWritable()
 }
 
 // One listed entry as it is used on disk: a well-formed name without a zero byte converts to
-// UTF-16 and back unchanged, so it is used as it is; any other goes through the conversion that
-// fixes its meaning.
-std::string OnDiskName(const std::string& name)
+// UTF-16 and back unchanged, so it is used as it is (no copy); any other goes through the
+// conversion that fixes its meaning, into converted.
+const std::string& OnDiskName(const std::string& name, std::string& converted)
 {
     if (name.find('\0') == std::string::npos && platform::IsValidUtf8(name))
         return name;
-    return platform::Utf16ToUtf8(Utf8ToWide(name));
+    converted = platform::Utf16ToUtf8(Utf8ToWide(name));
+    return converted;
+}
+
+// The report's path of a listed entry: the folder and the name, built in one allocation for the
+// plain ASCII names installers mostly write.
+std::u16string EntryPath(const std::u16string& dir, const std::string& name)
+{
+    std::u16string path;
+    path.reserve(dir.size() + name.size());
+    path = dir;
+    for (const char c : name) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            path.resize(dir.size());
+            path += platform::Utf8ToUtf16(name);
+            return path;
+        }
+        path.push_back(char16_t(c));
+    }
+    return path;
 }
 
 // Deletes one listed entry and notes what became of it: removed, left behind, or not there.
@@ -136,16 +155,16 @@ void DeleteListed(platform::ConfinedDirectory& install, const std::u16string& di
                   RemovalReport& report)
 {
     if (install.DeleteBelowUtf8(name) == 0)
-        report.removed.push_back(dir + platform::Utf8ToUtf16(name));
+        report.removed.push_back(EntryPath(dir, name));
     else if (install.ExistsBelowUtf8(name))
-        report.leftBehind.push_back(dir + platform::Utf8ToUtf16(name));
+        report.leftBehind.push_back(EntryPath(dir, name));
 }
 
 void NoteIfPresent(platform::ConfinedDirectory& install, const std::u16string& dir, const std::string& name,
                    RemovalReport& report)
 {
     if (install.ExistsBelowUtf8(name))
-        report.leftBehind.push_back(dir + platform::Utf8ToUtf16(name));
+        report.leftBehind.push_back(EntryPath(dir, name));
 }
 
 } // namespace
@@ -231,16 +250,18 @@ bool RemoveListedFiles(const std::atomic<bool>* stopRequested, RemovalReport* re
     // The uninstaller and the manifest are what a later run needs: they are kept for the end.
     const std::string uninstallerName = platform::Utf16ToUtf8(std::u16string_view(uninstaller).substr(dir.size()));
     std::vector<std::string> lastOnes;
+    // Every listed name that goes is one path in the report: room for them all is made at once.
+    r.removed.reserve(r.removed.size() + names.size() + 1);
+    std::string converted, normalized;
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (stopped()) {
             for (std::size_t j = i; j < names.size(); ++j)
-                NoteIfPresent(install, dir, OnDiskName(names[j]), r);
+                NoteIfPresent(install, dir, OnDiskName(names[j], converted), r);
             for (const std::string& name : lastOnes)
                 NoteIfPresent(install, dir, name, r);
             return true;
         }
-        const std::string name = OnDiskName(names[i]);
-        std::string normalized;
+        const std::string& name = OnDiskName(names[i], converted);
         // Absolute names, ".." and links leading outside are refused; the loop goes on.
         if (!platform::ConfinedDirectory::NormalizeUtf8(name, normalized)) {
             r.problems.push_back(u"The manifest names " + platform::Utf8ToUtf16(name) +

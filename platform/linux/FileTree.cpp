@@ -29,43 +29,64 @@ constexpr std::size_t kBatch = 256;
 struct Level
 {
     std::string name; // the folder's name in the level above
-    dev_t device = 0;
+    dev_t device = 0; // taken when the descriptor is closed early, to check the way back up
     ino_t inode = 0;
     int fd = -1;
     std::vector<std::pair<std::string, bool>> pending; // name, listed as a folder
     std::set<std::string> failed;                      // names that could not be deleted
     bool listed = false;                               // the whole listing has been handled
     bool lastReadEmpty = false;                        // the last reading found nothing to delete
+    bool read = false;                                 // the descriptor's listing position moved
+};
+
+// Room for the entries one getdents64 call returns: large, so that a folder of a few hundred
+// names is listed in one call.
+constexpr std::size_t kListingBuffer = 32768;
+
+struct RawEntry
+{
+    ino64_t d_ino;
+    off64_t d_off;
+    unsigned short d_reclen;
+    unsigned char d_type;
+    char d_name[1];
 };
 
 // Reads the next batch of names that are neither "." nor ".." nor already failed. Reading starts
 // from the beginning each time: what was deleted is gone, so only what is new or left shows up.
 // A batch that reached the end of the listing marks the folder as listed: it is not read once more
 // to find it empty, its removal tells (and a removal refused for something new reads it again).
-bool ReadBatch(Level& level)
+// The level's own descriptor is listed (rewound for a second reading), so a reading costs no
+// descriptor of its own.
+bool ReadBatch(Level& level, std::vector<char>& buffer)
 {
-    const int listFd = openat(level.fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (listFd < 0)
+    if (level.read && lseek(level.fd, 0, SEEK_SET) != 0)
         return false;
-    DIR* dir = fdopendir(listFd);
-    if (dir == nullptr) {
-        close(listFd);
-        return false;
-    }
+    level.read = true;
     bool full = false;
-    while (const dirent* e = readdir(dir)) {
-        const char* n = e->d_name;
-        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
-            continue;
-        if (level.failed.count(n) != 0)
-            continue;
-        level.pending.emplace_back(n, e->d_type == DT_DIR);
-        if (level.pending.size() == kBatch) {
-            full = true;
+    for (;;) {
+        const ssize_t got = getdents64(level.fd, buffer.data(), buffer.size());
+        if (got < 0)
+            return false;
+        if (got == 0)
             break;
+        for (ssize_t at = 0; at < got;) {
+            const auto* e = reinterpret_cast<const RawEntry*>(buffer.data() + at);
+            at += e->d_reclen;
+            const char* n = e->d_name;
+            if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
+                continue;
+            if (!level.failed.empty() && level.failed.count(n) != 0)
+                continue;
+            level.pending.emplace_back(n, e->d_type == DT_DIR);
+            if (level.pending.size() == kBatch) {
+                full = true;
+                break;
+            }
         }
+        if (full)
+            break;
     }
-    closedir(dir);
     level.listed = !full;
     level.lastReadEmpty = level.pending.empty();
     return true;
@@ -76,14 +97,7 @@ int OpenChildDirectory(int parentFd, const std::string& name, Level& child)
     const int fd = openat(parentFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return -1;
-    struct stat st;
-    if (fstat(fd, &st) != 0) {
-        close(fd);
-        return -1;
-    }
     child.name = name;
-    child.device = st.st_dev;
-    child.inode = st.st_ino;
     child.fd = fd;
     return fd;
 }
@@ -94,6 +108,7 @@ int OpenChildDirectory(int parentFd, const std::string& name, Level& child)
 int RemoveDirectoryAt(int parentFd, const char* name)
 {
     std::vector<Level> levels;
+    std::vector<char> buffer(kListingBuffer);
     levels.emplace_back();
     if (OpenChildDirectory(parentFd, name, levels.back()) < 0) {
         // Not a directory after all (replaced, or a link): delete the entry itself.
@@ -116,7 +131,7 @@ int RemoveDirectoryAt(int parentFd, const char* name)
 
     while (!levels.empty()) {
         Level& top = levels.back();
-        if (top.pending.empty() && !top.listed && !ReadBatch(top)) {
+        if (top.pending.empty() && !top.listed && !ReadBatch(top, buffer)) {
             if (result == 0)
                 result = ErrorFromErrno(errno);
             top.listed = true;
@@ -154,6 +169,16 @@ int RemoveDirectoryAt(int parentFd, const char* name)
             if (levels.size() > kOpenLevels + 1) {
                 Level& far = levels[levels.size() - 1 - kOpenLevels - 1];
                 if (far.fd >= 0) {
+                    // What the folder is, so that ".." on the way back is accepted only if it
+                    // leads to this very folder; a folder that cannot be told is not left.
+                    struct stat st;
+                    if (fstat(far.fd, &st) != 0) {
+                        const int error = ErrorFromErrno(errno);
+                        closeAll();
+                        return result != 0 ? result : error;
+                    }
+                    far.device = st.st_dev;
+                    far.inode = st.st_ino;
                     close(far.fd);
                     far.fd = -1;
                 }

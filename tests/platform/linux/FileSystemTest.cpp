@@ -9,7 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace tvu_test;
 
@@ -163,6 +168,49 @@ TEST(ConfinedDirectory, RefusesNamesThatLeaveAndDeletesThoseThatStay)
     EXPECT_EQ(d.DeleteBelow(u"sub/g"), int(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(d.DeleteBelow(u"abs-link"), 0);
     EXPECT_EQ(ReadText(sandbox.Dir() / "outside" / "f"), "keep");
+}
+
+// A folder holding more names than one reading of it takes, a few of which cannot go (mount points
+// answer EBUSY): every other name goes, later readings skip what failed and come to an end, and
+// the failure is told rather than hidden by the folder's own refusal. Run in a private mount namespace so that nothing
+// outside sees the mounts.
+TEST(ConfinedDirectory, AFolderOfManyNamesIsEmptiedAroundWhatCannotGo)
+{
+    Sandbox sandbox;
+    const fs::path base = sandbox.Dir() / "base";
+    const fs::path tree = base / "tree";
+    for (int i = 0; i < 700; ++i)
+        WriteText(fs::path(tree / "f") += std::to_string(i), "x");
+    WriteText(tree / "sub" / "deeper" / "g", "x");
+    const std::vector<std::string> held = {"m3", "m300", "m650"};
+    for (const std::string& name : held)
+        fs::create_directories(tree / name);
+
+    const pid_t child = fork();
+    if (child == 0) {
+        if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+            _exit(200);
+        for (const std::string& name : held) {
+            if (mount("tmpfs", (tree / name).c_str(), "tmpfs", 0, "size=64k,mode=0755") != 0)
+                _exit(200);
+        }
+        platform::ConfinedDirectory d;
+        if (!d.Open(U(base)))
+            _exit(1);
+        const int rc = d.DeleteBelow(u"tree");
+        std::vector<std::string> left;
+        for (const auto& entry : fs::directory_iterator(tree))
+            left.push_back(entry.path().filename().string());
+        std::sort(left.begin(), left.end());
+        if (left != held)
+            _exit(2);
+        _exit(rc == int(ERROR_SHARING_VIOLATION) ? 0 : 3);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_NE(WEXITSTATUS(status), 200) << "no private mount namespace";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: not opened, 2: wrong names left, 3: wrong error code";
 }
 
 TEST(StartMenuFolder, EnvironmentOverrideThenXdgThenHome)
