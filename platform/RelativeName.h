@@ -7,6 +7,28 @@
 
 namespace platform {
 
+// Calls part(component) for every component of `name` but empty and "." ones, in order, as views
+// into `name`. False when the name is absolute or has a ".." component; a ".." is found only where
+// the scan reaches it, so part may have been called for the components before it.
+template <typename Part> bool ForEachRelativeComponent(std::string_view name, Part&& part)
+{
+    if (name.empty() || name.front() == '/' || name.front() == '\\')
+        return false;
+    std::size_t start = 0;
+    while (start <= name.size()) {
+        std::size_t end = start;
+        while (end < name.size() && name[end] != '/' && name[end] != '\\')
+            ++end;
+        const std::string_view component = name.substr(start, end - start);
+        if (component == "..")
+            return false;
+        if (!component.empty() && component != ".")
+            part(component);
+        start = end + 1;
+    }
+    return true;
+}
+
 // The components of `name` without empty and "." components (views into `name`). False, with no
 // components, when the name is absolute, has a ".." component, or names nothing below the folder.
 bool RelativeNameComponents(std::string_view name, std::vector<std::string_view>& components);

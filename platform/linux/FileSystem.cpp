@@ -1,6 +1,7 @@
 // Linux file services over POSIX descriptors; confinement of deletions through openat2 with
 // RESOLVE_BENEATH, or a walk that refuses every symbolic link where the kernel lacks it.
 #include "platform/FileSystem.h"
+#include "platform/RelativeName.h"
 
 #include "platform/TextEncoding.h"
 #include "platform/Win32Defs.h"
@@ -152,38 +153,27 @@ bool FolderIsTrusted(std::u16string_view folder, std::u16string& why)
 namespace {
 
 // Checks a relative name and cuts it into the folder part (components joined by '/') and the
-// last component. The rules are RelativeNameComponents' (empty and "." components dropped, ".."
-// and absolute names refused), applied in one pass without a list of components: this runs once
-// or twice for every entry of a manifest of possibly 100,000 names.
+// last component, by RelativeNameComponents' rules but without a list of components: this runs
+// once or twice for every entry of a manifest of possibly 100,000 names.
 bool SplitRelativeName(std::string_view name, std::string& parent, std::string_view& leaf)
 {
     parent.clear();
-    leaf = {};
-    if (name.empty() || name.front() == '/' || name.front() == '\\')
-        return false;
     std::string_view last;
-    std::size_t start = 0;
-    while (start <= name.size()) {
-        std::size_t end = start;
-        while (end < name.size() && name[end] != '/' && name[end] != '\\')
-            ++end;
-        const std::string_view part = name.substr(start, end - start);
-        if (part == "..") {
-            parent.clear();
-            return false;
+    const bool relative = ForEachRelativeComponent(name, [&](std::string_view part) {
+        if (!last.empty()) {
+            if (!parent.empty())
+                parent.push_back('/');
+            parent.append(last);
         }
-        if (!part.empty() && part != ".") {
-            if (!last.empty()) {
-                if (!parent.empty())
-                    parent.push_back('/');
-                parent.append(last);
-            }
-            last = part;
-        }
-        start = end + 1;
+        last = part;
+    });
+    if (!relative || last.empty()) {
+        parent.clear();
+        leaf = {};
+        return false;
     }
     leaf = last;
-    return !last.empty();
+    return true;
 }
 
 int OpenBeneath(int baseFd, const std::string& relative)
