@@ -111,14 +111,21 @@ enum class BlendMode
     PerPixel, // the source's alpha and the constant alpha
 };
 
-// One row of a blit: n destination pixels from in[columns[i]]. Four pixels at a time where the
-// processor allows, with exactly the arithmetic of Scale and Over (source-over of premultiplied
-// pixels, saturating): Over's shortcuts give what its general formula gives.
+// One row of a blit: n destination pixels from in[columns[i]], or from in[i] when `columns` is
+// null (a source that is not stretched sideways). Four pixels at a time where the processor
+// allows, with exactly the arithmetic of Scale and Over (source-over of premultiplied pixels,
+// saturating): Over's shortcuts give what its general formula gives, so four wholly transparent
+// source pixels leave the destination as it is and four opaque ones at full constant alpha
+// replace it, without the arithmetic.
 void BlendSpan(std::uint32_t* out, const std::uint32_t* in, const int* columns, int n, BlendMode mode,
                std::uint32_t constantAlpha)
 {
     int i = 0;
     if (mode == BlendMode::Copy) {
+        if (columns == nullptr) {
+            std::memcpy(out, in, static_cast<size_t>(n) * 4);
+            return;
+        }
         for (; i < n; ++i)
             out[i] = in[columns[i]];
         return;
@@ -129,17 +136,28 @@ void BlendSpan(std::uint32_t* out, const std::uint32_t* in, const int* columns, 
     const __m128i constant = _mm_set1_epi16(static_cast<short>(constantAlpha));
     const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
     for (; i + 4 <= n; i += 4) {
-        __m128i s = _mm_set_epi32(static_cast<int>(in[columns[i + 3]]), static_cast<int>(in[columns[i + 2]]),
-                                  static_cast<int>(in[columns[i + 1]]), static_cast<int>(in[columns[i]]));
+        __m128i s = columns == nullptr
+                        ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i))
+                        : _mm_set_epi32(static_cast<int>(in[columns[i + 3]]), static_cast<int>(in[columns[i + 2]]),
+                                        static_cast<int>(in[columns[i + 1]]), static_cast<int>(in[columns[i]]));
         if (mode == BlendMode::Opaque)
             s = _mm_or_si128(s, opaque);
+        auto* at = reinterpret_cast<__m128i*>(out + i);
+        if (constantAlpha == 255) {
+            const int alphaBits = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(s, opaque), opaque)) & 0x8888;
+            if (alphaBits == 0x8888) {
+                _mm_storeu_si128(at, s);
+                continue;
+            }
+        }
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(s, zero)) == 0xFFFF)
+            continue;
         __m128i sLow = _mm_unpacklo_epi8(s, zero);
         __m128i sHigh = _mm_unpackhi_epi8(s, zero);
         if (constantAlpha != 255) {
             sLow = ScaleChannels(sLow, constant);
             sHigh = ScaleChannels(sHigh, constant);
         }
-        auto* at = reinterpret_cast<__m128i*>(out + i);
         const __m128i d = _mm_loadu_si128(at);
         const __m128i kLow = ScaleChannels(_mm_unpacklo_epi8(d, zero), _mm_sub_epi16(full, SpreadAlpha(sLow)));
         const __m128i kHigh = ScaleChannels(_mm_unpackhi_epi8(d, zero), _mm_sub_epi16(full, SpreadAlpha(sHigh)));
@@ -147,7 +165,7 @@ void BlendSpan(std::uint32_t* out, const std::uint32_t* in, const int* columns, 
     }
 #endif
     for (; i < n; ++i) {
-        const std::uint32_t p = in[columns[i]];
+        const std::uint32_t p = columns == nullptr ? in[i] : in[columns[i]];
         out[i] = Over(Scale(mode == BlendMode::Opaque ? p | 0xFF000000 : p, constantAlpha), out[i]);
     }
 }
@@ -371,18 +389,30 @@ void BlendDevice(const DeviceContextState& impl, const Rect& visible, const Rect
     const BlendMode mode = copy                                 ? BlendMode::Copy
                            : sourceAlpha == SourceAlpha::Ignore ? BlendMode::Opaque
                                                                 : BlendMode::PerPixel;
+    // A source as wide as its destination is read straight along its rows: the sample under
+    // destination column x is then sourceRect.left + (x - dest.left).
+    const bool oneToOne = sw == dw;
+    std::vector<int> columns;
     for (const Rect& r : impl.DeviceClip().RectsWithin(visible)) {
         // Source columns of this piece, as indices into the (possibly copied) source rows. They
         // grow with x, so the samples inside the source form one run; the rest are skipped.
-        std::vector<int> columns(static_cast<size_t>(r.Width()));
         int first = 0, last = 0;
-        for (int x = r.left; x < r.right; ++x) {
-            const int srcX = sourceRect.left + Sample(x - dest.left, dw, sw);
-            if (srcX < 0)
-                first = x - r.left + 1;
-            else if (srcX < source.width)
-                last = x - r.left + 1;
-            columns[x - r.left] = srcX + src.dx;
+        int offset = 0; // where the run starts in a source row, when read straight
+        if (oneToOne) {
+            const int srcLeft = sourceRect.left + (r.left - dest.left);
+            first = std::clamp(-srcLeft, 0, r.Width());
+            last = std::clamp(source.width - srcLeft, 0, r.Width());
+            offset = srcLeft + first + src.dx;
+        } else {
+            columns.resize(static_cast<size_t>(r.Width()));
+            for (int x = r.left; x < r.right; ++x) {
+                const int srcX = sourceRect.left + Sample(x - dest.left, dw, sw);
+                if (srcX < 0)
+                    first = x - r.left + 1;
+                else if (srcX < source.width)
+                    last = x - r.left + 1;
+                columns[x - r.left] = srcX + src.dx;
+            }
         }
         if (last <= first)
             continue;
@@ -390,8 +420,11 @@ void BlendDevice(const DeviceContextState& impl, const Rect& visible, const Rect
             const int srcY = sourceRect.top + Sample(y - dest.top, dh, sh);
             if (srcY < 0 || srcY >= source.height)
                 continue;
-            BlendSpan(pb.Row(y) + r.left + first, src.buffer.Row(srcY + src.dy), columns.data() + first, last - first,
-                      mode, constantAlpha);
+            const std::uint32_t* row = src.buffer.Row(srcY + src.dy);
+            if (oneToOne)
+                BlendSpan(pb.Row(y) + r.left + first, row + offset, nullptr, last - first, mode, constantAlpha);
+            else
+                BlendSpan(pb.Row(y) + r.left + first, row, columns.data() + first, last - first, mode, constantAlpha);
         }
     }
     impl.EndPixels();

@@ -193,6 +193,16 @@ Region Region::Union(const Region& other) const
 
 Region Region::Intersect(const Region& other) const
 {
+    // A clip meeting a rectangle is what nearly every fill and blit asks: when either side is a
+    // single rectangle the band-by-band cut gives the same canonical result without the sweep.
+    if (other.m_bands.size() == 1 && other.m_bands.front().xs.size() == 2) {
+        const Band& band = other.m_bands.front();
+        return Intersect(Rect{band.xs[0], band.top, band.xs[1], band.bottom});
+    }
+    if (m_bands.size() == 1 && m_bands.front().xs.size() == 2) {
+        const Band& band = m_bands.front();
+        return other.Intersect(Rect{band.xs[0], band.top, band.xs[1], band.bottom});
+    }
     return Combine(*this, other, Op::Intersect);
 }
 

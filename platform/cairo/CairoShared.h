@@ -74,6 +74,13 @@ struct GlyphRun
 bool CachedGlyphRun(const Font& font, const char16_t* text, int length, GlyphRun& run);
 // Draws a run with its baseline's left end at (x, baselineY) in the current source.
 void ShowGlyphRun(cairo_t* cr, const GlyphRun& run, double x, double baselineY);
+// Draws a run as ShowGlyphRun does on an image surface under a pure scale (logical coordinates
+// times `scale` are device pixels) with an opaque colour, but straight into `target` from glyph
+// masks Cairo rasterized once: where the device-pixel region `clip` allows, every pixel comes out
+// as Cairo would composite it. False, with nothing drawn, when a glyph has no plain coverage mask
+// (colour glyphs, subpixel rendering); the caller then draws through Cairo.
+bool CompositeGlyphRun(const PixelBuffer& target, const Region& clip, double scale, const GlyphRun& run, double x,
+                       double baselineY, std::uint32_t rgb);
 
 // Plain text in the desktop's sans face at `pixels` size, word-wrapped at `wrapWidth` pixels when
 // that is positive: the look of the window system's own tooltips and message boxes. The caller

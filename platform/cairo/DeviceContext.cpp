@@ -26,8 +26,16 @@ void DeviceContext::Impl::EndPixels() const
     cairo_surface_mark_dirty(cairo::CairoSurface(*target));
 }
 
+cairo_t* DeviceContext::Impl::Cr() const
+{
+    if (!cr && valid)
+        cr = cairo_create(cairo::CairoSurface(*target));
+    return cr;
+}
+
 void DeviceContext::Impl::BeginCairo(const Region& clipRegion, const Transform& matrix) const
 {
+    cairo_t* cr = Cr();
     cairo_save(cr);
     if (scale == 1.0) {
         cairo::ClipToRegion(cr, clipRegion);
@@ -56,7 +64,7 @@ DeviceContext::DeviceContext(Surface& target) : m_impl(std::make_unique<Impl>())
 {
     m_impl->target = &target;
     if (target.IsValid()) {
-        m_impl->cr = cairo_create(cairo::CairoSurface(target));
+        m_impl->valid = true;
         m_impl->deviceBounds = {0, 0, target.Width(), target.Height()};
     }
     m_impl->ResetBounds();
@@ -68,7 +76,7 @@ DeviceContext::DeviceContext(const PixelBuffer& target) : m_impl(std::make_uniqu
     m_impl->owned = Surface::Wrap(target);
     m_impl->target = &m_impl->owned;
     if (m_impl->owned.IsValid()) {
-        m_impl->cr = cairo_create(cairo::CairoSurface(m_impl->owned));
+        m_impl->valid = true;
         m_impl->deviceBounds = {0, 0, target.width, target.height};
     }
     m_impl->ResetBounds();
@@ -78,13 +86,13 @@ DeviceContext::DeviceContext(const PixelBuffer& target) : m_impl(std::make_uniqu
 DeviceContext::~DeviceContext()
 {
     // Whoever reads the pixels next must see everything drawn.
-    if (m_impl->cr)
+    if (m_impl->HasCairo())
         cairo_surface_flush(cairo::CairoSurface(*m_impl->target));
 }
 
 bool DeviceContext::IsValid() const
 {
-    return m_impl->cr != nullptr;
+    return m_impl->valid;
 }
 
 PixelBuffer DeviceContext::Pixels() const

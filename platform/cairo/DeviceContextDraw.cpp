@@ -27,15 +27,15 @@ void DeviceContext::DrawLine(int x1, int y1, int x2, int y2, const Pen& pen)
     if (pen.width > 1) {
         // Wide pens are geometric: round caps and joins, centred on the pixel path.
         m_impl->BeginCairo(m_impl->clip, Transform::Identity());
-        cairo_set_antialias(m_impl->cr, CAIRO_ANTIALIAS_NONE);
-        cairo_set_source_rgb(m_impl->cr, RedOf(pen.color) / 255.0, GreenOf(pen.color) / 255.0,
+        cairo_set_antialias(m_impl->Cr(), CAIRO_ANTIALIAS_NONE);
+        cairo_set_source_rgb(m_impl->Cr(), RedOf(pen.color) / 255.0, GreenOf(pen.color) / 255.0,
                              BlueOf(pen.color) / 255.0);
-        cairo_set_line_width(m_impl->cr, pen.width);
-        cairo_set_line_cap(m_impl->cr, CAIRO_LINE_CAP_ROUND);
-        cairo_move_to(m_impl->cr, x1 + 0.5, y1 + 0.5);
-        cairo_line_to(m_impl->cr, x2 + 0.5, y2 + 0.5);
-        cairo_stroke(m_impl->cr);
-        cairo_restore(m_impl->cr);
+        cairo_set_line_width(m_impl->Cr(), pen.width);
+        cairo_set_line_cap(m_impl->Cr(), CAIRO_LINE_CAP_ROUND);
+        cairo_move_to(m_impl->Cr(), x1 + 0.5, y1 + 0.5);
+        cairo_line_to(m_impl->Cr(), x2 + 0.5, y2 + 0.5);
+        cairo_stroke(m_impl->Cr());
+        cairo_restore(m_impl->Cr());
         return;
     }
     DrawPixelLine(*m_impl, x1, y1, x2, y2, pen);
@@ -65,7 +65,7 @@ void DeviceContext::DrawRoundRect(const Rect& rect, int ellipseWidth, int ellips
         const double eh = std::clamp(ellipseHeight, 0, r.Height()) / 2.0;
         const double l = r.left + 0.5, t = r.top + 0.5, rr = r.right - 0.5, b = r.bottom - 0.5;
         const double rx = std::max(ew - 0.5, 0.0), ry = std::max(eh - 0.5, 0.0);
-        cairo_t* cr = m_impl->cr;
+        cairo_t* cr = m_impl->Cr();
         m_impl->BeginCairo(m_impl->clip, Transform::Identity());
         cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
         cairo_set_source_rgb(cr, RedOf(pen.color) / 255.0, GreenOf(pen.color) / 255.0, BlueOf(pen.color) / 255.0);
@@ -104,11 +104,20 @@ void DeviceContext::DrawTextLayout(const TextLayout& layout)
     const Region clip = (layout.Format() & DT_NOCLIP) ? m_impl->clip : m_impl->clip.Intersect(layout.Bounds());
     if (clip.IsEmpty())
         return;
-    cairo_t* cr = m_impl->cr;
-    m_impl->BeginCairo(clip, Transform::Identity());
+    cairo_t* cr = nullptr;
     const std::uint32_t c = m_impl->textColor;
-    // Like GDI text, the colour is opaque whatever its alpha byte says.
-    cairo_set_source_rgb(cr, RedOf(c) / 255.0, GreenOf(c) / 255.0, BlueOf(c) / 255.0);
+    // Cairo is set up only for a line that needs it: a line of cached glyphs is composited
+    // straight into the pixels, as Cairo would composite it.
+    bool inCairo = false;
+    const auto beginCairo = [&] {
+        if (inCairo)
+            return;
+        inCairo = true;
+        cr = m_impl->Cr();
+        m_impl->BeginCairo(clip, Transform::Identity());
+        // Like GDI text, the colour is opaque whatever its alpha byte says.
+        cairo_set_source_rgb(cr, RedOf(c) / 255.0, GreenOf(c) / 255.0, BlueOf(c) / 255.0);
+    };
     const int ascent = layout.GetFont().Metrics().ascent;
     cairo::GlyphRun run;
     for (const TextLine& line : layout.Lines()) {
@@ -118,9 +127,23 @@ void DeviceContext::DrawTextLayout(const TextLayout& layout)
             cairo::CachedGlyphRun(layout.GetFont(), line.text.data(), static_cast<int>(line.text.size()), run)) {
             // The layout below is placed with its baseline on the font's ascent below the line's
             // top, so that is where the glyphs' baseline goes.
-            cairo::ShowGlyphRun(cr, run, line.rect.left, line.rect.top + ascent);
+            const double baselineY = line.rect.top + ascent;
+            if (!inCairo) {
+                const Region device =
+                    m_impl->scale == 1.0 ? clip : clip.Scaled(m_impl->scale).Intersect(m_impl->deviceBounds);
+                const PixelBuffer pixels = m_impl->BeginPixels();
+                const bool drawn =
+                    cairo::CompositeGlyphRun(pixels, device, m_impl->scale, run, line.rect.left, baselineY, c);
+                if (drawn) {
+                    m_impl->EndPixels();
+                    continue;
+                }
+            }
+            beginCairo();
+            cairo::ShowGlyphRun(cr, run, line.rect.left, baselineY);
             continue;
         }
+        beginCairo();
         PangoLayout* pl = nullptr;
         if (line.prefixIndex < 0) {
             // The layout the line was measured with, unless it has gone from the cache since.
@@ -147,7 +170,8 @@ void DeviceContext::DrawTextLayout(const TextLayout& layout)
         pango_cairo_show_layout(cr, pl);
         g_object_unref(pl);
     }
-    cairo_restore(cr);
+    if (inCairo)
+        cairo_restore(cr);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -198,7 +222,7 @@ void DeviceContext::DrawLineAA(PointF from, PointF to, double width, std::uint32
 {
     if (!IsValid() || width <= 0)
         return;
-    cairo_t* cr = m_impl->cr;
+    cairo_t* cr = m_impl->Cr();
     m_impl->BeginCairo(m_impl->clip, m_impl->transform);
     SetBrush(cr, Brush::Solid(argb));
     cairo_set_line_width(cr, width);
@@ -213,7 +237,7 @@ void DeviceContext::FillRectAA(const RectF& rect, const Brush& brush)
 {
     if (!IsValid() || rect.width <= 0 || rect.height <= 0)
         return;
-    cairo_t* cr = m_impl->cr;
+    cairo_t* cr = m_impl->Cr();
     m_impl->BeginCairo(m_impl->clip, m_impl->transform);
     SetBrush(cr, brush);
     cairo_rectangle(cr, rect.x, rect.y, rect.width, rect.height);
@@ -249,7 +273,7 @@ void DeviceContext::DrawImage(const PixelBuffer& source, const RectF& sourceRect
     cairo_matrix_translate(&m, -dest.x, -dest.y);
     cairo_pattern_set_matrix(pattern, &m);
 
-    cairo_t* cr = m_impl->cr;
+    cairo_t* cr = m_impl->Cr();
     m_impl->BeginCairo(m_impl->clip, m_impl->transform);
     cairo_set_source(cr, pattern);
     cairo_rectangle(cr, dest.x, dest.y, dest.width, dest.height);
@@ -266,6 +290,7 @@ void DeviceContext::DrawImage(const PixelBuffer& source, const RectF& sourceRect
 void DeviceContext::Impl::BlendSmooth(const PixelBuffer& part, const Rect& device, const Region& clip,
                                       std::uint8_t constantAlpha, bool opaque) const
 {
+    cairo_t* cr = Cr();
     cairo_surface_t* wrapped = cairo::WrapPixels(part);
     if (!wrapped)
         return;
@@ -334,7 +359,7 @@ PangoLayout* BeginString(const DeviceContext::Impl& impl, const char16_t* text, 
 {
     PointF origin;
     PangoLayout* layout = PlaceString(text, length, font, box, format, origin);
-    cairo_t* cr = impl.cr;
+    cairo_t* cr = impl.Cr();
     impl.BeginCairo(impl.clip, impl.transform);
     if (format.clip) {
         cairo_rectangle(cr, box.x, box.y, box.width, box.height);
@@ -353,8 +378,8 @@ void DeviceContext::DrawString(const char16_t* text, int length, const Font& fon
     if (!IsValid() || !text || length <= 0)
         return;
     PangoLayout* pl = BeginString(*m_impl, text, length, font, layout, format, brush);
-    pango_cairo_show_layout(m_impl->cr, pl);
-    cairo_restore(m_impl->cr);
+    pango_cairo_show_layout(m_impl->Cr(), pl);
+    cairo_restore(m_impl->Cr());
     g_object_unref(pl);
 }
 
@@ -364,7 +389,7 @@ void DeviceContext::StrokeString(const char16_t* text, int length, const Font& f
     if (!IsValid() || !text || length <= 0 || width <= 0)
         return;
     PangoLayout* pl = BeginString(*m_impl, text, length, font, layout, format, brush);
-    cairo_t* cr = m_impl->cr;
+    cairo_t* cr = m_impl->Cr();
     cairo_set_line_width(cr, width);
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
     pango_cairo_layout_path(cr, pl);

@@ -11,7 +11,12 @@ struct DeviceContext::Impl : DeviceContextState
 {
     Surface owned; // set when the context wraps a PixelBuffer
     Surface* target = nullptr;
-    cairo_t* cr = nullptr;
+    bool valid = false; // the target is a surface that can be drawn on
+
+    // The Cairo context over the target, made when an operation first needs it: a paint that
+    // only fills, blits and draws cached glyphs never does.
+    cairo_t* Cr() const;
+    bool HasCairo() const { return cr != nullptr; }
 
     ~Impl() override;
     // The target's pixels for direct writing (Cairo's pending work finished).
@@ -22,6 +27,9 @@ struct DeviceContext::Impl : DeviceContextState
     // Cairo state for one operation: saved, clipped to `clipRegion`, under `matrix`; pair with
     // cairo_restore.
     void BeginCairo(const Region& clipRegion, const Transform& matrix) const;
+
+private:
+    mutable cairo_t* cr = nullptr;
 };
 
 namespace cairo {

@@ -11,6 +11,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <map>
+#include <tuple>
 #include <memory>
 #include <string>
 #include <vector>
@@ -244,6 +247,241 @@ void ShowGlyphRun(cairo_t* cr, const GlyphRun& run, double x, double baselineY)
             {g.glyph, x + double(g.x) / PANGO_SCALE, g.y ? baselineY + double(g.y) / PANGO_SCALE : baselineY});
     cairo_set_scaled_font(cr, run.scaledFont);
     cairo_show_glyphs(cr, glyphs.data(), static_cast<int>(glyphs.size()));
+}
+
+namespace {
+
+// A glyph's coverage as Cairo rasterizes it, one byte a pixel, and where it lies from the pixel its
+// origin rounds to. Cairo places glyph images at whole device pixels, so one mask serves every
+// position.
+struct GlyphMask
+{
+    bool plain = false; // false: the glyph is not a plain coverage mask, draw it through Cairo
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> coverage;
+};
+
+// Masks of this thread by scaled font, glyph and scale. Each font is referenced while its masks
+// are kept, so its address cannot come back as another font's.
+class GlyphMasks
+{
+public:
+    ~GlyphMasks() { Clear(); }
+
+    const GlyphMask& Get(cairo_scaled_font_t* font, unsigned long glyph, double scale)
+    {
+        const Key key{font, glyph, scale};
+        auto it = m_masks.find(key);
+        if (it != m_masks.end())
+            return it->second;
+        if (m_masks.size() >= kMostMasks)
+            Clear();
+        if (std::find(m_fonts.begin(), m_fonts.end(), font) == m_fonts.end())
+            m_fonts.push_back(cairo_scaled_font_reference(font));
+        return m_masks.emplace(key, Rasterize(font, glyph, scale)).first->second;
+    }
+
+private:
+    using Key = std::tuple<cairo_scaled_font_t*, unsigned long, double>;
+    static constexpr std::size_t kMostMasks = 4096;
+
+    void Clear()
+    {
+        m_masks.clear();
+        for (cairo_scaled_font_t* font : m_fonts)
+            cairo_scaled_font_destroy(font);
+        m_fonts.clear();
+    }
+
+    static GlyphMask Rasterize(cairo_scaled_font_t* font, unsigned long glyph, double scale)
+    {
+        GlyphMask mask;
+        cairo_glyph_t probe{glyph, 0, 0};
+        cairo_text_extents_t extents;
+        cairo_scaled_font_glyph_extents(font, &probe, 1, &extents);
+        if (cairo_scaled_font_status(font) != CAIRO_STATUS_SUCCESS || !std::isfinite(extents.width) ||
+            !std::isfinite(extents.height) || extents.width > 512 || extents.height > 512)
+            return mask;
+        // Room all round for hinting at the scale to move the ink a little; a mask that still
+        // touches the border may have been cut and is not used.
+        const int pad = 3 + int(std::ceil(scale));
+        const int originX = pad - int(std::floor(extents.x_bearing * scale));
+        const int originY = pad - int(std::floor(extents.y_bearing * scale));
+        const int w = int(std::ceil(extents.width * scale)) + 2 * pad + 1;
+        const int h = int(std::ceil(extents.height * scale)) + 2 * pad + 1;
+        cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+        cairo_t* cr = cairo_create(surface);
+        if (scale != 1.0)
+            cairo_scale(cr, scale, scale);
+        cairo_set_source_rgb(cr, 1, 1, 1);
+        cairo_set_scaled_font(cr, font);
+        cairo_glyph_t placed{glyph, originX / scale, originY / scale};
+        cairo_show_glyphs(cr, &placed, 1);
+        const bool drawn = cairo_status(cr) == CAIRO_STATUS_SUCCESS;
+        cairo_destroy(cr);
+        cairo_surface_flush(surface);
+        const auto* data = cairo_image_surface_get_data(surface);
+        const int stride = cairo_image_surface_get_stride(surface);
+        bool plain = drawn && data != nullptr;
+        int left = w, top = h, right = 0, bottom = 0;
+        for (int y = 0; plain && y < h; ++y) {
+            const auto* row = reinterpret_cast<const std::uint32_t*>(data + std::size_t(y) * std::size_t(stride));
+            for (int x = 0; x < w; ++x) {
+                const std::uint32_t p = row[x];
+                const std::uint32_t a = p >> 24;
+                if (p != a * 0x01010101u) {
+                    plain = false; // colour or per-channel coverage
+                    break;
+                }
+                if (a == 0)
+                    continue;
+                if (x == 0 || y == 0 || x == w - 1 || y == h - 1) {
+                    plain = false;
+                    break;
+                }
+                left = std::min(left, x);
+                right = std::max(right, x + 1);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y + 1);
+            }
+        }
+        if (plain) {
+            mask.plain = true;
+            if (left < right) {
+                mask.left = left - originX;
+                mask.top = top - originY;
+                mask.width = right - left;
+                mask.height = bottom - top;
+                mask.coverage.resize(std::size_t(mask.width) * std::size_t(mask.height));
+                for (int y = 0; y < mask.height; ++y) {
+                    const auto* row =
+                        reinterpret_cast<const std::uint32_t*>(data + std::size_t(top + y) * std::size_t(stride));
+                    for (int x = 0; x < mask.width; ++x)
+                        mask.coverage[std::size_t(y) * std::size_t(mask.width) + std::size_t(x)] =
+                            std::uint8_t(row[left + x] >> 24);
+                }
+            }
+        }
+        cairo_surface_destroy(surface);
+        return mask;
+    }
+
+    std::map<Key, GlyphMask> m_masks;
+    std::vector<cairo_scaled_font_t*> m_fonts;
+};
+
+thread_local GlyphMasks t_masks;
+
+// c * a / 255 on two 8-bit lanes (0x00XX00XX), rounded to nearest: the image library's arithmetic.
+inline std::uint32_t MulLanes(std::uint32_t lanes, std::uint32_t a)
+{
+    const std::uint32_t t = lanes * a + 0x00800080;
+    return ((t + ((t >> 8) & 0x00FF00FF)) >> 8) & 0x00FF00FF;
+}
+
+inline std::uint32_t AddLanesSaturated(std::uint32_t a, std::uint32_t b)
+{
+    const std::uint32_t sum = a + b;
+    const std::uint32_t saturated = (0x01000100 - ((sum >> 8) & 0x00010001)) & 0x00FF00FF;
+    return (sum | saturated) & 0x00FF00FF;
+}
+
+// The opaque colour `source` through coverage m over d: the colour scaled by m, then over d.
+inline std::uint32_t CoverageOver(std::uint32_t source, std::uint32_t m, std::uint32_t d)
+{
+    const std::uint32_t sLow = MulLanes(source & 0x00FF00FF, m);
+    const std::uint32_t sHigh = MulLanes((source >> 8) & 0x00FF00FF, m);
+    const std::uint32_t inverse = 255 - m;
+    const std::uint32_t dLow = MulLanes(d & 0x00FF00FF, inverse);
+    const std::uint32_t dHigh = MulLanes((d >> 8) & 0x00FF00FF, inverse);
+    return AddLanesSaturated(sLow, dLow) | (AddLanesSaturated(sHigh, dHigh) << 8);
+}
+
+// Cairo's rounding of device positions: halfway cases go up.
+inline int RoundPosition(double d)
+{
+    return int(std::floor(d + 0.5));
+}
+
+} // namespace
+
+bool CompositeGlyphRun(const PixelBuffer& target, const Region& clip, double scale, const GlyphRun& run, double x,
+                       double baselineY, std::uint32_t rgb)
+{
+    if (target.IsEmpty() || !run.scaledFont)
+        return false;
+    struct Placed
+    {
+        const GlyphMask* mask;
+        int x;
+        int y;
+    };
+    std::array<Placed, 64> placed{};
+    if (run.glyphs.size() > placed.size())
+        return false;
+    // Every glyph is looked at before anything is drawn: a run is drawn wholly one way.
+    std::size_t count = 0;
+    for (const GlyphRun::Glyph& g : run.glyphs) {
+        const GlyphMask& mask = t_masks.Get(run.scaledFont, g.glyph, scale);
+        if (!mask.plain)
+            return false;
+        const double ux = x + double(g.x) / PANGO_SCALE;
+        const double uy = g.y ? baselineY + double(g.y) / PANGO_SCALE : baselineY;
+        placed[count++] = {&mask, RoundPosition(ux * scale), RoundPosition(uy * scale)};
+    }
+    // The coverage of the whole run is added up first (saturating) and the colour composited once
+    // through it: that is what Cairo does when glyph boxes overlap, and where they do not, each
+    // pixel's sum is the one glyph's coverage there, which is what it does otherwise.
+    const Rect surface{0, 0, target.width, target.height};
+    Rect area;
+    for (std::size_t i = 0; i < count; ++i) {
+        const GlyphMask& mask = *placed[i].mask;
+        if (mask.width == 0)
+            continue;
+        const Rect box{placed[i].x + mask.left, placed[i].y + mask.top, placed[i].x + mask.left + mask.width,
+                       placed[i].y + mask.top + mask.height};
+        area = area.IsEmpty() ? box
+                              : Rect{std::min(area.left, box.left), std::min(area.top, box.top),
+                                     std::max(area.right, box.right), std::max(area.bottom, box.bottom)};
+    }
+    area = area.Intersect(surface).Intersect(clip.Bounds());
+    if (area.IsEmpty())
+        return true;
+    thread_local std::vector<std::uint8_t> sum;
+    const std::size_t areaWidth = std::size_t(area.Width());
+    sum.assign(areaWidth * std::size_t(area.Height()), 0);
+    for (std::size_t i = 0; i < count; ++i) {
+        const GlyphMask& mask = *placed[i].mask;
+        const Rect box{placed[i].x + mask.left, placed[i].y + mask.top, placed[i].x + mask.left + mask.width,
+                       placed[i].y + mask.top + mask.height};
+        const Rect r = box.Intersect(area);
+        for (int y = r.top; y < r.bottom; ++y) {
+            const std::uint8_t* cover = mask.coverage.data() + std::size_t(y - box.top) * std::size_t(mask.width);
+            std::uint8_t* out = sum.data() + std::size_t(y - area.top) * areaWidth;
+            for (int px = r.left; px < r.right; ++px) {
+                const unsigned total = unsigned(out[px - area.left]) + cover[px - box.left];
+                out[px - area.left] = std::uint8_t(total > 255 ? 255 : total);
+            }
+        }
+    }
+    const std::uint32_t source = 0xFF000000u | (rgb & 0x00FFFFFF);
+    for (const Rect& r : clip.RectsWithin(area)) {
+        for (int y = r.top; y < r.bottom; ++y) {
+            std::uint32_t* row = target.Row(y);
+            const std::uint8_t* cover = sum.data() + std::size_t(y - area.top) * areaWidth;
+            for (int px = r.left; px < r.right; ++px) {
+                const std::uint32_t m = cover[px - area.left];
+                if (m == 255)
+                    row[px] = source;
+                else if (m != 0)
+                    row[px] = CoverageOver(source, m, row[px]);
+            }
+        }
+    }
+    return true;
 }
 
 } // namespace platform::cairo

@@ -32,10 +32,53 @@ Surface Surface::Create(int width, int height)
     return s;
 }
 
+namespace {
+
+// The last buffer this thread wrapped. A window paints its one picture over and over (an animation
+// a hundred times a second), and making the image surface and its pixel image each time cost
+// more than most of the drawing done through it. The surface refers to the memory only, so
+// keeping it after that memory is gone is harmless: it is handed out again only for a buffer at
+// the same address with the same size and stride, whose pixels it then addresses exactly.
+struct LastWrapped
+{
+    cairo_surface_t* surface = nullptr;
+    PixelBuffer pixels;
+
+    ~LastWrapped()
+    {
+        if (surface)
+            cairo_surface_destroy(surface);
+    }
+};
+
+thread_local LastWrapped t_lastWrapped;
+
+cairo_surface_t* WrapReusing(const PixelBuffer& pixels)
+{
+    LastWrapped& last = t_lastWrapped;
+    if (last.surface && !pixels.IsEmpty() && last.pixels.pixels == pixels.pixels && last.pixels.width == pixels.width &&
+        last.pixels.height == pixels.height && last.pixels.stride == pixels.stride) {
+        // The pixels may have been written since without Cairo being told: what it remembers of
+        // them (a cleared surface, snapshots taken of it as a source) must go.
+        cairo_surface_mark_dirty(last.surface);
+        return cairo_surface_reference(last.surface);
+    }
+    cairo_surface_t* cs = cairo::WrapPixels(pixels);
+    if (!cs)
+        return nullptr;
+    if (last.surface)
+        cairo_surface_destroy(last.surface);
+    last.surface = cairo_surface_reference(cs);
+    last.pixels = pixels;
+    return cs;
+}
+
+} // namespace
+
 Surface Surface::Wrap(const PixelBuffer& pixels)
 {
     Surface s;
-    cairo_surface_t* cs = cairo::WrapPixels(pixels);
+    cairo_surface_t* cs = WrapReusing(pixels);
     if (!cs)
         return s;
     s.m_impl = std::make_unique<Impl>();

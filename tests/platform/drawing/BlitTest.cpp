@@ -337,6 +337,73 @@ TEST(DeviceContextBlitTest, AlphaBlendOfEveryWidthEqualsPlainSourceOver)
     EXPECT_GT(checked, 1000);
 }
 
+TEST(DeviceContextBlitTest, UnstretchedAlphaBlendEqualsPlainSourceOver)
+{
+    // A source as wide as its destination is read straight along its rows, four pixels at a time
+    // with shortcuts for groups that are wholly transparent or wholly opaque. The source has runs
+    // of such groups and mixed pixels, is placed at every offset against the source's edges (so
+    // the run read starts and stops at every remainder), and the clip has a hole in it.
+    std::mt19937 random(5);
+    constexpr int kW = 24, kH = 3;
+    std::vector<std::uint32_t> source(kW * kH);
+    for (int i = 0; i < kW * kH; ++i) {
+        const int group = (i / 4) % 3; // opaque, transparent, mixed
+        std::uint32_t p = 0;
+        if (group == 0) {
+            p = 0xFF000000u | (std::uint32_t(random()) & 0xFFFFFF);
+        } else if (group == 2) {
+            const std::uint32_t a = random() % 256;
+            p = a << 24;
+            for (int shift = 0; shift < 24; shift += 8)
+                p |= (random() % (a + 1)) << shift;
+        }
+        source[std::size_t(i)] = p;
+    }
+    const PixelBuffer src{source.data(), kW, kH, kW * 4};
+    int checked = 0;
+    for (int left = -5; left <= 5; ++left) {
+        for (int width = 1; width <= 17; ++width) {
+            for (const std::uint8_t constant : {std::uint8_t(255), std::uint8_t(128)}) {
+                for (const bool ignore : {false, true}) {
+                    constexpr int kSW = 32;
+                    Surface s = Surface::Create(kSW, kH);
+                    std::vector<std::uint32_t> before(kSW * kH);
+                    for (int y = 0; y < kH; ++y)
+                        for (int x = 0; x < kSW; ++x) {
+                            const std::uint32_t d = random() % 5 == 0 ? 0u : Premultiply(random() | 0x30000000);
+                            before[std::size_t(y * kSW + x)] = d;
+                            s.Pixels().Row(y)[x] = d;
+                        }
+                    DeviceContext dc(s);
+                    dc.SetClipRect({0, 0, kSW, kH});
+                    dc.ExcludeClipRect({9, 1, 11, 2});
+                    const Rect sourceRect{left, 0, left + width, kH};
+                    const int destLeft = 3;
+                    dc.AlphaBlend({destLeft, 0, destLeft + width, kH}, src, sourceRect, constant,
+                                  ignore ? SourceAlpha::Ignore : SourceAlpha::PerPixel);
+                    for (int y = 0; y < kH; ++y) {
+                        for (int x = 0; x < kSW; ++x) {
+                            std::uint32_t expected = before[std::size_t(y * kSW + x)];
+                            const int sx = left + (x - destLeft);
+                            const bool hole = x >= 9 && x < 11 && y == 1;
+                            if (x >= destLeft && x < destLeft + width && !hole && sx >= 0 && sx < kW) {
+                                const std::uint32_t p = source[std::size_t(y * kW + sx)];
+                                expected =
+                                    ignore && constant == 255 ? p : ReferenceBlend(p, expected, constant, ignore);
+                                ++checked;
+                            }
+                            ASSERT_EQ(s.Pixels().Row(y)[x], expected)
+                                << "left " << left << " width " << width << " constant " << int(constant) << " ignore "
+                                << ignore << " at " << x << "," << y;
+                        }
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_GT(checked, 3000);
+}
+
 TEST(DeviceContextBlitTest, SmoothBlendReadsItsOwnSurfaceAsItWasAndLandsOneToOneUnchanged)
 {
     // A smooth blit from a surface onto an overlapping part of itself must give what the same blit

@@ -114,6 +114,47 @@ TEST(GlyphRunTest, CachedGlyphsDrawAndMeasureWhatTheFullLayoutDoesInEveryFaceAtS
     EXPECT_EQ(cachedFaces, static_cast<int>(Faces().size()));
 }
 
+TEST(GlyphRunTest, CachedGlyphsKeepToTheClipAndComposeOverWhatIsThere)
+{
+    // Cached glyphs are composited into the pixels without the drawing library: the clip (here cut
+    // through the glyphs and holed), a background that is partly transparent and a fractional
+    // scale must give what the full layout gives.
+    EnabledGuard guard;
+    const auto draw = [](const Font& font, const std::u16string& text, double scale, bool cached) {
+        cairo::SetGlyphRunsEnabled(cached);
+        const int w = 60, h = 24;
+        Surface s = Surface::Create(static_cast<int>(w * scale), static_cast<int>(h * scale));
+        for (int y = 0; y < s.Height(); ++y)
+            for (int x = 0; x < s.Width(); ++x)
+                s.SetPixel(x, y, x % 3 == 0 ? 0u : (y % 2 ? 0xFF80C0E0u : 0x80402010u));
+        {
+            DeviceContext dc(s);
+            dc.SetScale(scale);
+            dc.SelectFont(font);
+            dc.SetTextColor(0x80C02030); // the alpha byte is ignored, as for all text
+            dc.SetClipRect({4, 5, 41, 20});
+            dc.ExcludeClipRect({14, 9, 19, 14});
+            Rect r{2, 1, w - 2, h - 1};
+            dc.DrawText(text.data(), static_cast<int>(text.size()), r, DT_SINGLELINE | DT_LEFT | DT_VCENTER);
+        }
+        std::vector<std::uint32_t> pixels;
+        for (int y = 0; y < s.Height(); ++y)
+            for (int x = 0; x < s.Width(); ++x)
+                pixels.push_back(s.GetPixel(x, y));
+        return pixels;
+    };
+    for (const LogFont& logFont : Faces()) {
+        const Font font = Font::Create(logFont);
+        for (double scale : {1.0, 1.5, 2.0}) {
+            for (const std::u16string text : {u"100%", u"47%", u"8:05/1,3"}) {
+                ASSERT_TRUE(draw(font, text, scale, true) == draw(font, text, scale, false))
+                    << Narrow(logFont.face) << " " << logFont.pixelSize << " at scale " << scale << ": \""
+                    << Narrow(text) << "\" differs";
+            }
+        }
+    }
+}
+
 TEST(GlyphRunTest, TextTheCacheCannotVouchForTakesTheFullLayout)
 {
     EnabledGuard guard;

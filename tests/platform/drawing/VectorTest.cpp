@@ -63,6 +63,49 @@ TEST(VectorTest, RoundCapsReachPastTheEndPoints)
     }
 }
 
+TEST(VectorTest, ContextsOverTheSameBufferSeeWhatWasWrittenBetweenThem)
+{
+    // A window paints its one picture through a new context on every paint, and the pixels change
+    // between paints behind the drawing library's back. Every context must compose over the
+    // pixels as they are now, and a buffer of another shape at the same address must be drawn at
+    // its own stride.
+    std::vector<std::uint32_t> memory(16 * 8);
+    const auto fill = [&memory](std::uint32_t premultiplied) {
+        std::fill(memory.begin(), memory.end(), premultiplied);
+    };
+    const Brush blue = Brush::Solid(0x800000FF);
+    const auto expectedOver = [&blue](const PixelBuffer& shape, std::uint32_t below) {
+        Surface fresh = Surface::Create(shape.width, shape.height);
+        fresh.Clear(below);
+        DeviceContext dc(fresh);
+        dc.FillRectAA({2, 1, 4, 3}, blue);
+        return fresh.GetPixel(3, 2);
+    };
+    const PixelBuffer wide{memory.data(), 16, 8, 16 * 4};
+    fill(0);
+    {
+        DeviceContext dc(wide);
+        dc.FillRectAA({2, 1, 4, 3}, blue);
+    }
+    fill(0xFF00FF00);
+    {
+        DeviceContext dc(wide);
+        dc.FillRectAA({2, 1, 4, 3}, blue);
+    }
+    EXPECT_EQ(wide.Row(2)[3], expectedOver(wide, 0xFF00FF00));
+    EXPECT_EQ(wide.Row(0)[0], 0xFF00FF00u);
+
+    // The same memory as a narrower picture: row 2 now starts at pixel 16.
+    const PixelBuffer narrow{memory.data(), 8, 16, 8 * 4};
+    fill(0xFFFF0000);
+    {
+        DeviceContext dc(narrow);
+        dc.FillRectAA({2, 1, 4, 3}, blue);
+    }
+    EXPECT_EQ(memory[2 * 8 + 3], expectedOver(narrow, 0xFFFF0000));
+    EXPECT_EQ(memory[2 * 16 + 3], 0xFFFF0000u);
+}
+
 TEST(VectorTest, TransformRotatesShapesAndTheClipStillApplies)
 {
     Surface s = Surface::Create(100, 100);
