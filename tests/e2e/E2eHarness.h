@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <random>
 #include <set>
 #include <spawn.h>
@@ -172,6 +173,28 @@ public:
                 return r != 0;
             },
             timeout);
+        return code;
+    }
+
+    // WaitExit that also notes when a detached worker running `exe` (in a session of its own)
+    // first showed. The delayed self-deletion is handed to one just before the window closes, and
+    // its delay counts from there: the process's own end may take a while longer, as long as a
+    // sanitizer's leak check at exit takes.
+    int WaitExitNotingWorker(int pid, const fs::path& exe, std::chrono::milliseconds timeout,
+                             std::optional<std::chrono::steady_clock::time_point>& workerSeen)
+    {
+        int code = -2;
+        const auto end = std::chrono::steady_clock::now() + timeout;
+        while (code == -2 && std::chrono::steady_clock::now() < end) {
+            if (!workerSeen) {
+                for (const int other : ProcessesRunning(exe))
+                    if (other != pid && getsid(other) == other)
+                        workerSeen = std::chrono::steady_clock::now();
+            }
+            code = WaitExit(pid, std::chrono::milliseconds(0));
+            if (code == -2)
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
         return code;
     }
 
