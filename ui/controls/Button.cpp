@@ -329,7 +329,7 @@ void CButtonUI::PaintNormalState(HDC dc)
     } else {
         DrawImage(dc, m_normalImage);
     }
-    DrawImage(dc, m_foreImage);
+    DrawForeImage(dc);
 }
 
 void CButtonUI::PaintStateImage(HDC dc)
@@ -342,7 +342,7 @@ void CButtonUI::PaintStateImage(HDC dc)
             if (!DrawImage(dc, m_pushedImage) || m_pushedImage.image == nullptr)
                 DrawImage(dc, m_normalImage);
             if (!DrawImage(dc, m_pushedForeImage) || m_pushedForeImage.image == nullptr)
-                DrawImage(dc, m_foreImage);
+                DrawForeImage(dc);
             return;
         }
         if (m_buttonState & UISTATE_HOT) {
@@ -357,11 +357,11 @@ void CButtonUI::PaintStateImage(HDC dc)
                 DrawImage(dc, m_normalImage);
             }
             if (!DrawImage(dc, m_hotForeImage) || m_hotForeImage.image == nullptr)
-                DrawImage(dc, m_foreImage);
+                DrawForeImage(dc);
             return;
         }
         if ((m_buttonState & UISTATE_FOCUSED) && DrawImage(dc, m_focusedImage) && m_focusedImage.image != nullptr) {
-            DrawImage(dc, m_foreImage);
+            DrawForeImage(dc);
             return;
         }
     }

@@ -174,14 +174,16 @@ void CControlUI::SetText(const char16_t* text)
 
 CUIString CControlUI::GetToolTip() const
 {
-    return m_toolTip;
+    return m_rare ? m_rare->toolTip : CUIString();
 }
 
 void CControlUI::SetToolTip(const char16_t* text)
 {
+    if (!m_rare && (text == nullptr || *text == 0))
+        return;
     CUIString tip(text);
     tip.ReplaceAll(u"<n>", u"\r\n");
-    m_toolTip = tip;
+    Rare().toolTip = tip;
 }
 
 void CControlUI::SetToolTipWidth(int width)
@@ -216,12 +218,14 @@ void CControlUI::SetContextMenuEnabled(bool enabled)
 
 CUIString CControlUI::GetUserData() const
 {
-    return m_userData;
+    return m_rare ? m_rare->userData : CUIString();
 }
 
 void CControlUI::SetUserData(const char16_t* text)
 {
-    m_userData = text;
+    if (!m_rare && (text == nullptr || *text == 0))
+        return;
+    Rare().userData = text;
 }
 
 std::uintptr_t CControlUI::GetTag() const
@@ -538,72 +542,106 @@ void CControlUI::SetBorderRound(CUISize round)
     Invalidate();
 }
 
+const TImageDescriptor& CControlUI::GetBackImageDescriptor() const
+{
+    static const TImageDescriptor none;
+    return m_rare ? m_rare->backImage : none;
+}
+
 void CControlUI::SetBackImage(const char16_t* descriptor)
 {
-    if (m_backImage.text == (descriptor ? descriptor : u"") && m_backImage.image)
+    // An empty descriptor resolves to no image: nothing to keep for it.
+    if (!m_rare && (descriptor == nullptr || *descriptor == 0)) {
+        Invalidate();
         return;
-    m_backImage.Reset();
-    m_backImage.text = descriptor;
-    DrawImage(nullptr, m_backImage);
+    }
+    TImageDescriptor& backImage = Rare().backImage;
+    if (backImage.text == (descriptor ? descriptor : u"") && backImage.image)
+        return;
+    backImage.Reset();
+    backImage.text = descriptor;
+    DrawImage(nullptr, backImage);
     // A floating control without a size of its own takes the size of its background picture.
-    if (m_floating && m_fixedWidth == 0 && m_fixedHeight == 0 && m_backImage.image) {
-        m_fixedWidth = m_backImage.image->width;
-        m_fixedHeight = m_backImage.image->height;
+    if (m_floating && m_fixedWidth == 0 && m_fixedHeight == 0 && backImage.image) {
+        m_fixedWidth = backImage.image->width;
+        m_fixedHeight = backImage.image->height;
     }
     Invalidate();
 }
 
 void CControlUI::SetForeImage(const char16_t* descriptor)
 {
-    if (m_foreImage.text == (descriptor ? descriptor : u"") && m_foreImage.image)
+    if (!m_rare && (descriptor == nullptr || *descriptor == 0)) {
+        Invalidate();
         return;
-    m_foreImage.Reset();
-    m_foreImage.text = descriptor;
+    }
+    TImageDescriptor& foreImage = Rare().foreImage;
+    if (foreImage.text == (descriptor ? descriptor : u"") && foreImage.image)
+        return;
+    foreImage.Reset();
+    foreImage.text = descriptor;
     Invalidate();
+}
+
+void CControlUI::DrawForeImage(HDC dc)
+{
+    if (m_rare)
+        DrawImage(dc, m_rare->foreImage);
+}
+
+CControlUI::TRareData& CControlUI::Rare()
+{
+    if (!m_rare)
+        m_rare = std::make_unique<TRareData>();
+    return *m_rare;
 }
 
 void CControlUI::SetCustomAttribute(const char16_t* name, const char16_t* value)
 {
     if (!name || !*name || !value || !*value)
         return;
-    if (m_customAttributes.Lookup(name, false))
+    CStringPtrMap& attributes = Rare().customAttributes;
+    if (attributes.Lookup(name, false))
         return;
     auto* copy = new CUIString(value);
-    if (!m_customAttributes.Insert(name, copy))
+    if (!attributes.Insert(name, copy))
         delete copy;
 }
 
 const CUIString* CControlUI::GetCustomAttribute(const char16_t* name)
 {
-    if (!name || !*name)
+    if (!name || !*name || !m_rare)
         return nullptr;
-    return static_cast<const CUIString*>(m_customAttributes.Lookup(name));
+    return static_cast<const CUIString*>(m_rare->customAttributes.Lookup(name));
 }
 
 bool CControlUI::RemoveCustomAttribute(const char16_t* name)
 {
-    if (!name || !*name)
+    if (!name || !*name || !m_rare)
         return false;
-    auto* value = static_cast<CUIString*>(m_customAttributes.Lookup(name, false));
+    auto* value = static_cast<CUIString*>(m_rare->customAttributes.Lookup(name, false));
     if (!value)
         return false;
     delete value;
-    return m_customAttributes.Erase(name);
+    return m_rare->customAttributes.Erase(name);
 }
 
 void CControlUI::RemoveAllCustomAttributes()
 {
-    for (int i = 0; i < m_customAttributes.GetCount(); ++i) {
-        const char16_t* key = m_customAttributes.KeyAt(i);
-        delete static_cast<CUIString*>(m_customAttributes.Lookup(key, false));
+    if (!m_rare)
+        return;
+    CStringPtrMap& attributes = m_rare->customAttributes;
+    for (int i = 0; i < attributes.GetCount(); ++i) {
+        const char16_t* key = attributes.KeyAt(i);
+        delete static_cast<CUIString*>(attributes.Lookup(key, false));
     }
-    m_customAttributes.Resize(CStringPtrMap::kDefaultBuckets);
+    attributes.Resize(CStringPtrMap::kDefaultBuckets);
 }
 
 CUIString CControlUI::GetVirtualWindow() const
 {
-    if (!m_virtualWindowName.IsEmpty())
-        return m_virtualWindowName;
+    if (m_rare && !m_rare->virtualWindowName.IsEmpty())
+        return m_rare->virtualWindowName;
     if (m_parent)
         return m_parent->GetVirtualWindow();
     return {};
@@ -611,7 +649,8 @@ CUIString CControlUI::GetVirtualWindow() const
 
 void CControlUI::SetVirtualWindow(const char16_t* name)
 {
-    m_virtualWindowName = name;
+    if (m_rare || (name != nullptr && *name != 0))
+        Rare().virtualWindowName = name;
     if (m_manager)
         m_manager->SetVirtualWindowOption(true);
 }

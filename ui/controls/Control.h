@@ -12,6 +12,7 @@
 #include "platform/Win32Defs.h"
 
 #include <cstdint>
+#include <memory>
 
 namespace ui {
 
@@ -210,11 +211,11 @@ public:
     CUISize GetBorderRound() const { return m_borderRound; }
     void SetBorderRound(CUISize round);
 
-    const char16_t* GetBackImage() const { return m_backImage.text.CStr(); }
+    const char16_t* GetBackImage() const { return m_rare ? m_rare->backImage.text.CStr() : u""; }
     void SetBackImage(const char16_t* descriptor);
-    const char16_t* GetForeImage() const { return m_foreImage.text.CStr(); }
+    const char16_t* GetForeImage() const { return m_rare ? m_rare->foreImage.text.CStr() : u""; }
     void SetForeImage(const char16_t* descriptor);
-    const TImageDescriptor& GetBackImageDescriptor() const { return m_backImage; }
+    const TImageDescriptor& GetBackImageDescriptor() const;
 
     // The first value given under a name stays.
     void SetCustomAttribute(const char16_t* name, const char16_t* value);
@@ -263,6 +264,23 @@ protected:
     void PlaceOverlay(const CUIRect& rect);
     // Moves the manager's focus away when this control holds it and is no longer visible.
     void DropFocusIfHeld();
+    // Draws the fore image, when one was set.
+    void DrawForeImage(HDC dc);
+
+    // What most controls of a skin never set: each of these strings and image descriptors takes
+    // an inline buffer of 64 characters, several times the size of the rest of the control, so
+    // they are allocated with the first value that is not empty. Without them every one reads as
+    // empty.
+    struct TRareData
+    {
+        CUIString virtualWindowName;
+        CUIString toolTip;
+        CUIString userData;
+        TImageDescriptor backImage;
+        TImageDescriptor foreImage;
+        CStringPtrMap customAttributes{CStringPtrMap::kDefaultBuckets};
+    };
+    TRareData& Rare();
 
     CDelegateList m_initDelegates;
     CDelegateList m_destroyDelegates;
@@ -275,7 +293,7 @@ protected:
     CWindowManagerUI* m_manager = nullptr;
     CControlUI* m_parent = nullptr;
     CControlUI* m_overlay = nullptr; // owned
-    CUIString m_virtualWindowName;
+    std::unique_ptr<TRareData> m_rare;
     CUIString m_name;
     bool m_layoutPending = true;
     bool m_innerLayoutPending = false; // a control inside waits for a layout
@@ -301,15 +319,11 @@ protected:
     bool m_inSizeDelegates = false;
     bool m_renaming = false; // inside the manager's rename of this control
     CUIString m_text;
-    CUIString m_toolTip;
     char16_t m_shortcut = 0;
-    CUIString m_userData;
     std::uintptr_t m_tag = 0;
     std::uint32_t m_backColor = 0;
     std::uint32_t m_backColor2 = 0;
     std::uint32_t m_backColor3 = 0;
-    TImageDescriptor m_backImage;
-    TImageDescriptor m_foreImage;
     std::uint32_t m_borderColor = 0;
     std::uint32_t m_focusBorderColor = 0;
     bool m_colorHsl = false;
@@ -318,7 +332,6 @@ protected:
     CUISize m_borderRound;
     CUIRect m_paintRect;
     CUIRect m_borderSize;
-    CStringPtrMap m_customAttributes{CStringPtrMap::kDefaultBuckets};
     bool m_autoWidth = false;
     bool m_autoHeight = false;
 };

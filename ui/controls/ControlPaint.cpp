@@ -64,12 +64,13 @@ void CControlUI::PaintBackColor(HDC dc)
 
 void CControlUI::PaintBackImage(HDC dc)
 {
-    DrawImage(dc, m_backImage);
+    if (m_rare)
+        DrawImage(dc, m_rare->backImage);
 }
 
 void CControlUI::PaintStateImage(HDC dc)
 {
-    DrawImage(dc, m_foreImage);
+    DrawForeImage(dc);
 }
 
 void CControlUI::PaintText(HDC) {}

@@ -164,7 +164,7 @@ void COptionUI::PaintStateImage(HDC dc)
         if (!drawn)
             drawn = DrawImage(dc, m_selectedImage) && m_selectedImage.image != nullptr;
         if (drawn) {
-            DrawImage(dc, m_foreImage);
+            DrawForeImage(dc);
             return;
         }
     }

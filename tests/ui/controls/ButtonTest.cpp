@@ -325,3 +325,44 @@ TEST_F(ButtonTest, SelectedOptionPaintsItsSelectedLook)
     colored->Selected(true);
     EXPECT_EQ(PaintedCentre(colored), 0xFF00FF00u);
 }
+
+TEST_F(ButtonTest, ForeImageCoversEveryStateLookUntilCleared)
+{
+    const std::u16string red = SolidPng("red.png", 20, 20, {kRed});
+    const std::u16string blue = SolidPng("blue.png", 20, 20, {kBlue});
+    auto* button = Add<CButtonUI>({10, 10, 60, 40});
+    button->SetNormalImage(red.c_str());
+    EXPECT_EQ(PaintedCentre(button), kRed);
+    button->SetForeImage(blue.c_str());
+    EXPECT_EQ(PaintedCentre(button), kBlue);
+    Send(button, EVT_MOUSE_ENTER, {20, 20});
+    EXPECT_EQ(PaintedCentre(button), kBlue);
+    Send(button, EVT_BUTTON_DOWN, {20, 20});
+    EXPECT_EQ(PaintedCentre(button), kBlue);
+    button->SetForeImage(u"");
+    EXPECT_EQ(button->GetForeImage()[0], 0);
+    EXPECT_EQ(PaintedCentre(button), kRed);
+
+    // A selected option draws the fore image over its selected look as well.
+    auto* option = Add<COptionUI>({70, 10, 120, 40});
+    option->SetSelectedImage(red.c_str());
+    option->Selected(true);
+    EXPECT_EQ(PaintedCentre(option), kRed);
+    option->SetForeImage(blue.c_str());
+    EXPECT_EQ(PaintedCentre(option), kBlue);
+}
+
+TEST_F(ButtonTest, BackImageOfAPlainControlShowsAndGoesAway)
+{
+    const std::u16string red = SolidPng("red.png", 20, 20, {kRed});
+    auto* plain = Add<CControlUI>({10, 10, 60, 40});
+    EXPECT_EQ(plain->GetBackImageDescriptor().image, nullptr);
+    plain->SetBackImage(u"");
+    EXPECT_EQ(PaintedCentre(plain), 0u);
+    plain->SetBackImage(red.c_str());
+    EXPECT_NE(plain->GetBackImageDescriptor().image, nullptr);
+    EXPECT_EQ(PaintedCentre(plain), kRed);
+    plain->SetBackImage(nullptr);
+    EXPECT_EQ(plain->GetBackImageDescriptor().image, nullptr);
+    EXPECT_EQ(PaintedCentre(plain), 0u);
+}

@@ -110,6 +110,51 @@ TEST(ControlAttributes, TextsFlagsAndShortcut)
     EXPECT_EQ(c.GetVirtualWindow(), u"vw");
 }
 
+TEST(ControlAttributes, SeldomSetValuesReadEmptyUntilGivenAndEachKeepsItsOwn)
+{
+    CControlUI parent;
+    parent.SetVirtualWindow(u"outer");
+    CControlUI c;
+    c.SetManager(nullptr, &parent, false);
+    EXPECT_TRUE(c.GetToolTip().IsEmpty());
+    EXPECT_TRUE(c.GetUserData().IsEmpty());
+    EXPECT_EQ(c.GetVirtualWindow(), u"outer");
+    EXPECT_EQ(c.GetBackImage()[0], 0);
+    EXPECT_EQ(c.GetForeImage()[0], 0);
+    EXPECT_EQ(c.GetCustomAttribute(u"k"), nullptr);
+    EXPECT_FALSE(c.RemoveCustomAttribute(u"k"));
+    c.RemoveAllCustomAttributes();
+
+    // Clearing what was never set leaves everything empty.
+    c.SetToolTip(u"");
+    c.SetUserData(nullptr);
+    c.SetVirtualWindow(u"");
+    c.SetForeImage(nullptr);
+    EXPECT_TRUE(c.GetToolTip().IsEmpty());
+    EXPECT_EQ(c.GetVirtualWindow(), u"outer");
+
+    c.SetToolTip(u"tip");
+    EXPECT_TRUE(c.GetUserData().IsEmpty());
+    EXPECT_EQ(c.GetVirtualWindow(), u"outer");
+    EXPECT_EQ(c.GetCustomAttribute(u"k"), nullptr);
+    c.SetUserData(u"data");
+    c.SetVirtualWindow(u"inner");
+    c.SetForeImage(u"fore.png");
+    c.SetCustomAttribute(u"k", u"v");
+    EXPECT_EQ(c.GetToolTip(), u"tip");
+    EXPECT_EQ(c.GetUserData(), u"data");
+    EXPECT_EQ(c.GetVirtualWindow(), u"inner");
+    EXPECT_EQ(CUIString(c.GetForeImage()), u"fore.png");
+    EXPECT_EQ(c.GetBackImage()[0], 0);
+    ASSERT_NE(c.GetCustomAttribute(u"k"), nullptr);
+
+    c.SetToolTip(nullptr);
+    c.SetVirtualWindow(u"");
+    EXPECT_TRUE(c.GetToolTip().IsEmpty());
+    EXPECT_EQ(c.GetVirtualWindow(), u"outer");
+    EXPECT_EQ(c.GetUserData(), u"data");
+}
+
 TEST(ControlAttributes, AutoSizeNamesAndValuesIgnoreLetterCase)
 {
     CControlUI c;
