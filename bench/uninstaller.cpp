@@ -203,6 +203,24 @@ int CountTitled(Display* display, Window parent)
     return found;
 }
 
+// A connection to the private server, or null with the benchmark skipped. A server that is not
+// there would let the uninstaller fall back to the headless backend, whose run shows nothing on a
+// display at all.
+Display* OpenPrivateDisplay(const Xvfb& server, benchmark::State& state)
+{
+    Display* display = server.Ok() ? XOpenDisplay(server.Display().c_str()) : nullptr;
+    if (!display)
+        state.SkipWithError("Xvfb did not start");
+    return display;
+}
+
+std::map<std::string, std::string> SdlEnv(const Sandbox& box, const Xvfb& server)
+{
+    auto env = box.Env("sdl");
+    env["DISPLAY"] = server.Display();
+    return env;
+}
+
 void FirstFrameXvfb(benchmark::State& state)
 {
     if (!fs::exists("/usr/bin/Xvfb")) {
@@ -210,19 +228,14 @@ void FirstFrameXvfb(benchmark::State& state)
         return;
     }
     Xvfb server;
-    // A server that is not there would let the uninstaller fall back to the headless backend,
-    // whose run is no first frame on a display at all.
-    Display* display = server.Ok() ? XOpenDisplay(server.Display().c_str()) : nullptr;
-    if (!display) {
-        state.SkipWithError("Xvfb did not start");
+    Display* display = OpenPrivateDisplay(server, state);
+    if (!display)
         return;
-    }
     const Window root = DefaultRootWindow(display);
     for (auto _ : state) {
         state.PauseTiming();
         Sandbox box(20);
-        auto env = box.Env("sdl");
-        env["DISPLAY"] = server.Display();
+        const auto env = SdlEnv(box, server);
         state.ResumeTiming();
         const auto start = Clock::now();
         const int pid = Spawn(box.Copy(), {}, env);
@@ -336,18 +349,15 @@ void ProgressAnimationXvfb(benchmark::State& state)
         return;
     }
     Xvfb server;
-    Display* display = server.Ok() ? XOpenDisplay(server.Display().c_str()) : nullptr;
-    if (!display) {
-        state.SkipWithError("Xvfb did not start");
+    Display* display = OpenPrivateDisplay(server, state);
+    if (!display)
         return;
-    }
     const Window root = DefaultRootWindow(display);
     double cpuPerSecond = 0, serverPerSecond = 0;
     for (auto _ : state) {
         state.PauseTiming();
         Sandbox box(5);
-        auto env = box.Env("sdl");
-        env["DISPLAY"] = server.Display();
+        const auto env = SdlEnv(box, server);
         state.ResumeTiming();
         const int pid = Spawn(box.Copy(), {}, env);
         // The main window and its confirmation box, which has the keyboard.
