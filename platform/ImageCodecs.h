@@ -33,7 +33,9 @@ bool DecodeJpeg(const std::uint8_t* data, std::size_t size, std::vector<std::uin
 bool DecodeBmp(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& rgba, int& width, int& height);
 
 // Writes 4-channel straight R, G, B, A rows (`stride` bytes apart) as an 8-bit PNG file named in
-// UTF-8; false when the size is not positive or the file cannot be written.
-bool EncodePng(const std::uint8_t* rgba, int width, int height, std::size_t stride, const char* path);
+// UTF-8; false when the size is not positive or the file cannot be written. `fast` trades file size
+// for speed (lighter filtering and compression; the pixels are the same).
+bool EncodePng(const std::uint8_t* rgba, int width, int height, std::size_t stride, const char* path,
+               bool fast = false);
 
 } // namespace platform::codecs

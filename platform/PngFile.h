@@ -12,9 +12,17 @@
 
 namespace platform {
 
+// How hard a written PNG is compressed: `Compact` for pictures that are kept, `Fast` for the many
+// frames of a recorded run, which cost several times less to write and are somewhat larger.
+enum class PngEffort
+{
+    Compact,
+    Fast,
+};
+
 // File names are UTF-8 on every system.
 // Writes premultiplied pixels as a PNG with straight alpha. False when the file cannot be written.
-bool WritePng(const PixelBuffer& pixels, const std::string& path);
+bool WritePng(const PixelBuffer& pixels, const std::string& path, PngEffort effort = PngEffort::Compact);
 // Reads a PNG into a premultiplied ARGB surface; an invalid surface when the file is missing or is
 // not a PNG.
 Surface ReadPng(const std::string& path);

@@ -146,7 +146,7 @@ bool DecodePng(const std::uint8_t* data, std::size_t size, std::vector<std::uint
     return ok;
 }
 
-bool EncodePng(const std::uint8_t* rgba, int width, int height, std::size_t stride, const char* path)
+bool EncodePng(const std::uint8_t* rgba, int width, int height, std::size_t stride, const char* path, bool fast)
 {
     if (rgba == nullptr || path == nullptr || width <= 0 || height <= 0 || stride < std::size_t(width) * 4 ||
         stride > INT32_MAX)
@@ -157,6 +157,8 @@ bool EncodePng(const std::uint8_t* rgba, int width, int height, std::size_t stri
     image.width = png_uint_32(width);
     image.height = png_uint_32(height);
     image.format = PNG_FORMAT_RGBA;
+    if (fast)
+        image.flags |= PNG_IMAGE_FLAG_FAST;
     // Encoded in memory first, then written through the C++ library with the name read as UTF-8,
     // so that a name outside the ANSI code page opens on Windows too; the C library's fopen, which
     // libpng's own file writer uses, reads it in that code page there. The buffer has the largest

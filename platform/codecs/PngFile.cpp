@@ -15,7 +15,7 @@
 
 namespace platform {
 
-bool WritePng(const PixelBuffer& pixels, const std::string& path)
+bool WritePng(const PixelBuffer& pixels, const std::string& path, PngEffort effort)
 {
     if (pixels.IsEmpty())
         return false;
@@ -30,6 +30,13 @@ bool WritePng(const PixelBuffer& pixels, const std::string& path)
                 out[0] = out[1] = out[2] = out[3] = 0;
                 continue;
             }
+            if (a == 255) { // most pixels: nothing to undo
+                out[0] = std::uint8_t(p >> 16);
+                out[1] = std::uint8_t(p >> 8);
+                out[2] = std::uint8_t(p);
+                out[3] = 255;
+                continue;
+            }
             // Back to straight alpha, rounded to nearest.
             out[0] = std::uint8_t(std::min<std::uint32_t>(255, (((p >> 16) & 0xFF) * 255 + a / 2) / a));
             out[1] = std::uint8_t(std::min<std::uint32_t>(255, (((p >> 8) & 0xFF) * 255 + a / 2) / a));
@@ -37,7 +44,8 @@ bool WritePng(const PixelBuffer& pixels, const std::string& path)
             out[3] = std::uint8_t(a);
         }
     }
-    return codecs::EncodePng(rgba.data(), pixels.width, pixels.height, std::size_t(pixels.width) * 4, path.c_str());
+    return codecs::EncodePng(rgba.data(), pixels.width, pixels.height, std::size_t(pixels.width) * 4, path.c_str(),
+                             effort == PngEffort::Fast);
 }
 
 Surface ReadPngBytes(const std::vector<std::uint8_t>& bytes)

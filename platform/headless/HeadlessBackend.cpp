@@ -349,23 +349,33 @@ void HeadlessBackend::WriteFrame(const WindowRecord& window)
     const PixelBuffer& px = window.pixels;
     if (px.IsEmpty())
         return;
-    // What the desktop would show: pixels outside the window's region are transparent.
+    // What the desktop would show: pixels outside the window's region are transparent. The region
+    // is in logical pixels, so its mask is worked out once per logical row (shared by the device
+    // rows of that row at a scale above 1), and each device column's logical column once per frame.
     std::vector<std::uint32_t> shown(std::size_t(px.width) * std::size_t(px.height));
+    std::vector<int> logicalColumn(std::size_t(px.width));
+    for (int x = 0; x < px.width; ++x)
+        logicalColumn[std::size_t(x)] = UnscaleCoordinate(x, window.scale);
+    std::vector<std::uint8_t> inside(std::size_t(logicalColumn.back()) + 1, 1);
+    int maskRow = -1;
     for (int y = 0; y < px.height; ++y) {
+        const int logicalRow = UnscaleCoordinate(y, window.scale);
+        if (window.region && logicalRow != maskRow) {
+            for (std::size_t x = 0; x < inside.size(); ++x)
+                inside[x] = window.region->Contains(int(x), logicalRow);
+            maskRow = logicalRow;
+        }
         std::uint32_t* row = shown.data() + std::size_t(y) * std::size_t(px.width);
         const std::uint32_t* src = px.Row(y);
         for (int x = 0; x < px.width; ++x)
-            row[x] = (!window.region ||
-                      window.region->Contains(UnscaleCoordinate(x, window.scale), UnscaleCoordinate(y, window.scale)))
-                         ? src[x]
-                         : 0u;
+            row[x] = inside[std::size_t(logicalColumn[std::size_t(x)])] ? src[x] : 0u;
     }
     // The numbers run up to the cap; from then on the last slot always holds the latest frame.
     ++m_framesWritten;
     const int number = m_framesWritten < m_framesMax ? m_framesWritten : m_framesMax;
     char name[32];
     std::snprintf(name, sizeof name, "/%06d.png", number);
-    WritePng(PixelBuffer{shown.data(), px.width, px.height, px.width * 4}, m_framesFolder + name);
+    WritePng(PixelBuffer{shown.data(), px.width, px.height, px.width * 4}, m_framesFolder + name, PngEffort::Fast);
 }
 
 } // namespace platform

@@ -185,6 +185,66 @@ TEST_F(HeadlessTest, RoundedRegionsCutTheCornersOutOfHitTestingAndFrames)
     EXPECT_EQ(windows->WindowFromPoint(POINT{100, 100}), hwnd);
 }
 
+// A frame shows what the desktop would: the window's pixels inside its region, nothing outside,
+// at every scale the region's logical pixels are mapped through; and the straight alpha written
+// for opaque, clear and partly covered pixels reads back as the premultiplied pixels painted.
+TEST_F(HeadlessTest, FramesCutTheRegionOutAtEveryScaleAndKeepTheColours)
+{
+    const std::uint32_t colors[] = {0xFF3070B0, 0x80402010, 0x00000000};
+    for (const double scale : {1.0, 1.5, 2.0}) {
+        SCOPED_TRACE(scale);
+        const TempFolder folder("region-frames");
+        headless->SetFrames(folder.Path().string(), 10);
+        headless->SetScale(scale);
+        HWND hwnd = MakeWindow(0, 0, 41, 23);
+        const WindowRegion region = WindowRegion::RoundRect(RECT{0, 0, 41, 23}, 16, 12);
+        windows->SetWindowRegion(hwnd, region, true);
+        s_handler = [&](HWND h, UINT message, WPARAM, LPARAM, LRESULT& result) {
+            if (message != WM_PAINT)
+                return false;
+            PaintInfo paint;
+            platform::Windows().BeginPaint(h, paint);
+            for (int y = 0; y < paint.pixels.height; ++y)
+                for (int x = 0; x < paint.pixels.width; ++x)
+                    paint.pixels.Row(y)[x] = colors[(x / 3 + y) % 3];
+            platform::Windows().EndPaint(h, paint);
+            result = 0;
+            return true;
+        };
+        windows->InvalidateRect(hwnd, nullptr, false);
+        Pump();
+        s_handler = nullptr;
+        const int written = headless->FramesWritten();
+        ASSERT_GT(written, 0);
+        char name[32];
+        std::snprintf(name, sizeof name, "%06d.png", std::min(written, 10));
+        const platform::Surface frame = platform::ReadPng((folder / name).string());
+        ASSERT_TRUE(frame.IsValid());
+        const platform::PixelBuffer painted = windows->WindowPixels(hwnd);
+        ASSERT_EQ(frame.Width(), painted.width);
+        ASSERT_EQ(frame.Height(), painted.height);
+        EXPECT_EQ(frame.Width(), int(std::lround(41 * scale)));
+        int outside = 0, wrong = 0;
+        for (int y = 0; y < frame.Height(); ++y)
+            for (int x = 0; x < frame.Width(); ++x) {
+                const bool in =
+                    region.Contains(platform::UnscaleCoordinate(x, scale), platform::UnscaleCoordinate(y, scale));
+                outside += !in;
+                const std::uint32_t expected = in ? painted.Row(y)[x] : 0u;
+                const std::uint32_t actual = frame.GetPixel(x, y);
+                // Straight alpha at 8 bits loses at most a step per channel of a half-covered pixel.
+                bool near = true;
+                for (int shift = 0; shift < 32; shift += 8)
+                    near &= std::abs(int((actual >> shift) & 0xFF) - int((expected >> shift) & 0xFF)) <= 1;
+                wrong += !near || (expected >> 24 == 0xFF && actual != expected);
+            }
+        EXPECT_GT(outside, 40) << "the rounded corners and the last row and column are cut away";
+        EXPECT_EQ(wrong, 0);
+        windows->DestroyWindow(hwnd);
+    }
+    headless->SetScale(1.0);
+}
+
 TEST_F(HeadlessTest, ShowingActivatesAndHidingHandsActivationBackToTheOwner)
 {
     HWND owner = MakeWindow(0, 0, 100, 100);
