@@ -637,7 +637,12 @@ void ConfinedDirectory::DeleteEachBelowUtf8(const std::vector<std::string_view>&
     } given;
     std::optional<RunHelper> helper;
     const auto handle = [&](FolderRun& run) {
-        execute(run);
+        try {
+            execute(run);
+        } catch (...) {
+            finish(run);
+            throw;
+        }
         finish(run);
     };
     for (FolderRun& run : runs) {
