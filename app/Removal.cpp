@@ -249,30 +249,79 @@ bool RemoveListedFiles(const std::atomic<bool>* stopRequested, RemovalReport* re
 
     // The uninstaller and the manifest are what a later run needs: they are kept for the end.
     const std::string uninstallerName = platform::Utf16ToUtf8(std::u16string_view(uninstaller).substr(dir.size()));
-    std::vector<std::string> lastOnes;
-    // Every listed name that goes is one path in the report: room for them all is made at once.
-    r.removed.reserve(r.removed.size() + names.size() + 1);
+    // Each name is first settled without touching the disk: the form it has there, and whether it
+    // is refused, kept for the end, or deleted. The deletions then run as one list, and the report
+    // is written from their outcomes in the manifest's order.
+    enum class Kind : unsigned char
+    {
+        Refused,
+        Deferred,
+        Deleted,
+    };
+    std::vector<Kind> kinds(names.size(), Kind::Deleted);
+    std::vector<std::string_view> deleted;
+    deleted.reserve(names.size());
     std::string converted, normalized;
     for (std::size_t i = 0; i < names.size(); ++i) {
-        if (stopped()) {
-            for (std::size_t j = i; j < names.size(); ++j)
-                NoteIfPresent(install, dir, OnDiskName(names[j], converted), r);
-            for (const std::string& name : lastOnes)
-                NoteIfPresent(install, dir, name, r);
-            return true;
+        if (&OnDiskName(names[i], converted) == &converted)
+            names[i].swap(converted);
+        // Absolute names, ".." and links leading outside are refused; the list goes on.
+        if (!platform::ConfinedDirectory::NormalizeUtf8(names[i], normalized))
+            kinds[i] = Kind::Refused;
+        else if (normalized == "uninstall.dat" || (!uninstallerName.empty() && normalized == uninstallerName))
+            kinds[i] = Kind::Deferred;
+        else
+            deleted.push_back(names[i]);
+    }
+    std::vector<platform::ConfinedDirectory::Outcome> outcomes;
+    install.DeleteEachBelowUtf8(deleted, stopRequested, outcomes);
+
+    // A stop takes effect after the last name tried before the first one left untried.
+    using Outcome = platform::ConfinedDirectory::Outcome;
+    std::size_t stopAt = names.size();
+    bool stoppedEarly = false;
+    for (std::size_t i = 0, k = 0, lastTried = 0; i < names.size(); ++i) {
+        if (kinds[i] != Kind::Deleted)
+            continue;
+        if (outcomes[k++] == Outcome::NotTried) {
+            stopAt = lastTried;
+            stoppedEarly = true;
+            break;
         }
-        const std::string& name = OnDiskName(names[i], converted);
-        // Absolute names, ".." and links leading outside are refused; the loop goes on.
-        if (!platform::ConfinedDirectory::NormalizeUtf8(name, normalized)) {
-            r.problems.push_back(u"The manifest names " + platform::Utf8ToUtf16(name) +
+        lastTried = i + 1;
+    }
+
+    std::vector<std::string> lastOnes;
+    // Every listed name that goes is one path in the report: room for them all is made at once.
+    r.removed.reserve(r.removed.size() + deleted.size() + 1);
+    const auto noteOutcome = [&](const std::string& name, Outcome outcome) {
+        if (outcome == Outcome::Removed)
+            r.removed.push_back(EntryPath(dir, name));
+        else if (outcome == Outcome::LeftBehind)
+            r.leftBehind.push_back(EntryPath(dir, name));
+    };
+    std::size_t k = 0;
+    for (std::size_t i = 0; i < stopAt; ++i) {
+        if (kinds[i] == Kind::Refused)
+            r.problems.push_back(u"The manifest names " + platform::Utf8ToUtf16(names[i]) +
                                  u", which lies outside the installation folder; it was not removed.");
-            continue;
+        else if (kinds[i] == Kind::Deferred)
+            lastOnes.push_back(std::move(names[i]));
+        else
+            noteOutcome(names[i], outcomes[k++]);
+    }
+    if (stoppedEarly) {
+        for (std::size_t j = stopAt; j < names.size(); ++j) {
+            // A name the other thread had already handled is told as it went.
+            const bool tried = kinds[j] == Kind::Deleted && outcomes[k++] != Outcome::NotTried;
+            if (tried)
+                noteOutcome(names[j], outcomes[k - 1]);
+            else
+                NoteIfPresent(install, dir, names[j], r);
         }
-        if (normalized == "uninstall.dat" || (!uninstallerName.empty() && normalized == uninstallerName)) {
-            lastOnes.push_back(name);
-            continue;
-        }
-        DeleteListed(install, dir, name, r);
+        for (const std::string& name : lastOnes)
+            NoteIfPresent(install, dir, name, r);
+        return true;
     }
     if (stopped()) {
         for (const std::string& name : lastOnes)

@@ -2,10 +2,12 @@
 // names confined to one directory. Paths are UTF-16; '\\' and '/' both separate components.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -60,6 +62,21 @@ public:
     // Whether the relative name (UTF-8) names something below the directory, without following
     // a link in its last component. False for refused names.
     bool ExistsBelowUtf8(std::string_view relativeName);
+
+    // What became of one name of DeleteEachBelowUtf8.
+    enum class Outcome : unsigned char
+    {
+        NotTried,   // a stop was requested before its turn
+        Removed,    // DeleteBelowUtf8 succeeded
+        LeftBehind, // it failed and ExistsBelowUtf8 still finds the name
+        Absent,     // it failed and nothing is there
+    };
+    // Deletes the names (UTF-8) with the outcome of DeleteBelowUtf8 and then, for a failure,
+    // ExistsBelowUtf8, as if one after the other in their order. Independent folders may be
+    // emptied at the same time on two threads where that cannot change any outcome. stop, when
+    // given, is read before every name; once it is set no further name is tried.
+    void DeleteEachBelowUtf8(const std::vector<std::string_view>& names, const std::atomic<bool>* stop,
+                             std::vector<Outcome>& outcomes);
 
     // Reads the regular file the relative name gives (a link in its last component is followed),
     // up to its first zero byte, into text. Fails with ERROR_FILE_TOO_LARGE, reading nothing

@@ -17,7 +17,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdint>
+#include <exception>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <utility>
 
 namespace platform {
 
@@ -439,6 +445,244 @@ int ConfinedDirectory::DeleteBelowUtf8(std::string_view relativeName)
     if (parentFd < 0)
         return ErrorFromErrno(errno);
     return linux_impl::RemoveTreeAt(parentFd, leaf.c_str());
+}
+
+} // namespace platform
+
+namespace platform {
+
+namespace {
+
+// Below this many names a second thread costs more than it can save.
+constexpr std::size_t kTwoThreadMinimum = 256;
+constexpr std::size_t kRefusedName = std::size_t(-1);
+
+// Consecutive names of a list that share their folder part: the folder is reached once for all.
+struct FolderRun
+{
+    std::size_t begin = 0; // the names [begin, end) of the list
+    std::size_t end = 0;
+    std::string parent;    // components joined by '/'; empty for the open directory itself
+    std::size_t depth = 0; // how many components parent has
+    int fd = -1;           // the folder, or -1 when it cannot be reached
+    bool owned = false;    // fd is closed when the run is done
+};
+
+// Opens a folder to be emptied while another thread empties a different one: only real folders
+// on the directory's own mount are crossed, so that the count of components is the folder's depth
+// in the tree, and two different folders of one depth can never hold one another. -1 when the
+// name does not resolve that way (a link or a mount point on it); the caller then falls back.
+int OpenPlainBeneath(int baseFd, const std::string& relative)
+{
+    open_how how{};
+    how.flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_XDEV | RESOLVE_NO_MAGICLINKS;
+    return int(syscall(SYS_openat2, baseFd, relative.c_str(), &how, sizeof how));
+}
+
+// The second thread: runs one folder at a time, handed over by the thread that walks the list.
+class RunHelper
+{
+public:
+    template <typename Execute> explicit RunHelper(Execute execute) : m_thread([this, execute] { Loop(execute); }) {}
+
+    ~RunHelper()
+    {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_quit = true;
+        }
+        m_changed.notify_all();
+        m_thread.join();
+    }
+
+    RunHelper(const RunHelper&) = delete;
+    RunHelper& operator=(const RunHelper&) = delete;
+
+    bool Busy()
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        return m_job != nullptr;
+    }
+
+    void Give(FolderRun& run)
+    {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_job = &run;
+        }
+        m_changed.notify_all();
+    }
+
+    // Waits until the run handed over is done; rethrows what ended it early.
+    void WaitIdle()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_job == nullptr; });
+        if (m_error) {
+            std::exception_ptr error = std::exchange(m_error, nullptr);
+            std::rethrow_exception(error);
+        }
+    }
+
+private:
+    template <typename Execute> void Loop(const Execute& execute)
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        for (;;) {
+            m_changed.wait(lock, [this] { return m_job != nullptr || m_quit; });
+            if (m_job == nullptr)
+                return;
+            FolderRun& run = *m_job;
+            lock.unlock();
+            std::exception_ptr error;
+            try {
+                execute(run);
+            } catch (...) {
+                error = std::current_exception();
+            }
+            lock.lock();
+            if (error && !m_error)
+                m_error = error;
+            m_job = nullptr;
+            m_changed.notify_all();
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    FolderRun* m_job = nullptr;
+    bool m_quit = false;
+    std::exception_ptr m_error;
+    std::thread m_thread; // last: started once everything it uses is ready
+};
+
+} // namespace
+
+void ConfinedDirectory::DeleteEachBelowUtf8(const std::vector<std::string_view>& names, const std::atomic<bool>* stop,
+                                            std::vector<Outcome>& outcomes)
+{
+    outcomes.assign(names.size(), Outcome::NotTried);
+    const auto stopped = [stop] { return stop != nullptr && stop->load(); };
+    if (!m_state) {
+        for (std::size_t i = 0; i < names.size() && !stopped(); ++i)
+            outcomes[i] = Outcome::Absent;
+        return;
+    }
+    const int baseFd = m_state->baseFd;
+
+    // Every name is split once; its last component is kept, ended by a zero, in one buffer.
+    std::size_t bytes = 0;
+    for (const std::string_view name : names)
+        bytes += name.size() + 1;
+    std::string leaves;
+    leaves.reserve(bytes);
+    std::vector<std::size_t> leafAt(names.size(), kRefusedName);
+    std::vector<FolderRun> runs;
+    std::string& parent = m_state->parent;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        std::string_view leaf;
+        // A refused name touches nothing, so it never starts a folder of its own.
+        if (SplitRelativeName(names[i], parent, leaf)) {
+            leafAt[i] = leaves.size();
+            leaves.append(leaf);
+            leaves.push_back('\0');
+            if (runs.empty() || runs.back().parent != parent) {
+                FolderRun& run = runs.emplace_back();
+                run.begin = i;
+                run.parent = parent;
+                run.depth = parent.empty() ? 0 : std::size_t(std::count(parent.begin(), parent.end(), '/')) + 1;
+            }
+        } else if (runs.empty()) {
+            runs.emplace_back().begin = i;
+        }
+        runs.back().end = i + 1;
+    }
+
+    const auto execute = [&](const FolderRun& run) {
+        for (std::size_t i = run.begin; i < run.end; ++i) {
+            if (stopped())
+                return;
+            if (leafAt[i] == kRefusedName || run.fd < 0) {
+                outcomes[i] = Outcome::Absent;
+                continue;
+            }
+            const char* leaf = leaves.c_str() + leafAt[i];
+            struct stat st;
+            if (linux_impl::RemoveTreeAt(run.fd, leaf) == 0)
+                outcomes[i] = Outcome::Removed;
+            else
+                outcomes[i] =
+                    fstatat(run.fd, leaf, &st, AT_SYMLINK_NOFOLLOW) == 0 ? Outcome::LeftBehind : Outcome::Absent;
+        }
+    };
+    const auto finish = [](FolderRun& run) {
+        if (run.owned && run.fd >= 0)
+            close(run.fd);
+        run.fd = -1;
+    };
+
+    // Two folders of one depth, reached through real folders only, are disjoint: emptying one
+    // cannot change what is in the other or the way to it, so the outcome of every name is what
+    // it would be one after the other. Anything else (the open directory itself, folders of other
+    // depths, a folder reached through a link) waits until the second thread is idle, and is then
+    // reached and handled exactly as a single thread would.
+    const bool twoThreads =
+        names.size() >= kTwoThreadMinimum && runs.size() >= 2 && std::thread::hardware_concurrency() >= 2;
+    struct
+    {
+        std::size_t depth = 0;
+        dev_t device = 0;
+        ino_t inode = 0;
+    } given;
+    std::optional<RunHelper> helper;
+    const auto handle = [&](FolderRun& run) {
+        try {
+            execute(run);
+        } catch (...) {
+            finish(run);
+            throw;
+        }
+        finish(run);
+    };
+    for (FolderRun& run : runs) {
+        if (stopped())
+            break;
+        const bool busy = helper && helper->Busy();
+        if (twoThreads && !run.parent.empty() && (!busy || given.depth == run.depth)) {
+            run.fd = OpenPlainBeneath(baseFd, run.parent);
+            struct stat st;
+            if (run.fd >= 0 && fstat(run.fd, &st) != 0) {
+                close(run.fd);
+                run.fd = -1;
+            }
+            if (run.fd >= 0) {
+                run.owned = true;
+                if (!busy) {
+                    if (!helper)
+                        helper.emplace(handle);
+                    given = {run.depth, st.st_dev, st.st_ino};
+                    helper->Give(run);
+                    continue;
+                }
+                if (st.st_dev == given.device && st.st_ino == given.inode)
+                    helper->WaitIdle();
+                handle(run);
+                continue;
+            }
+        }
+        if (busy)
+            helper->WaitIdle();
+        if (run.parent.empty()) {
+            run.fd = baseFd;
+        } else {
+            run.fd = OpenBeneath(baseFd, run.parent);
+            run.owned = true;
+        }
+        handle(run);
+    }
+    if (helper)
+        helper->WaitIdle();
 }
 
 } // namespace platform

@@ -465,4 +465,18 @@ int ConfinedDirectory::DeleteBelowUtf8(std::string_view relativeName)
     return int(rc == ERROR_PATH_NOT_FOUND ? ERROR_FILE_NOT_FOUND : rc);
 }
 
+void ConfinedDirectory::DeleteEachBelowUtf8(const std::vector<std::string_view>& names, const std::atomic<bool>* stop,
+                                            std::vector<Outcome>& outcomes)
+{
+    outcomes.assign(names.size(), Outcome::NotTried);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (stop != nullptr && stop->load())
+            return;
+        if (DeleteBelowUtf8(names[i]) == 0)
+            outcomes[i] = Outcome::Removed;
+        else
+            outcomes[i] = ExistsBelowUtf8(names[i]) ? Outcome::LeftBehind : Outcome::Absent;
+    }
+}
+
 } // namespace platform
