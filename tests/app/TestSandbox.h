@@ -3,6 +3,7 @@
 // the test created, also when it fails.
 #pragma once
 
+#include "tests/JoinedText.h"
 #include "platform/Processes.h"
 
 #include <gtest/gtest.h>
@@ -27,8 +28,8 @@ namespace fs = std::filesystem;
 inline std::string ToolPath(const std::string& name)
 {
     if (name == "regtool")
-        return std::string(TVU_BINARY_DIR) + "/tools/regtool/regtool";
-    return std::string(TVU_BINARY_DIR) + "/tools/tarvion-stage/" + name;
+        return tvtest::Joined(TVU_BINARY_DIR, "/tools/regtool/regtool");
+    return tvtest::Joined(TVU_BINARY_DIR, "/tools/tarvion-stage/", name);
 }
 
 // Joins pieces by appending (GCC 12 warns falsely about chains of string operator+).

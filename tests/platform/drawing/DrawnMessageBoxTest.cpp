@@ -1,5 +1,6 @@
 // The drawn message box without a window: what its keys and clicks answer, where its parts go, and
 // its picture against the one committed from Linux.
+#include "tests/JoinedText.h"
 #include <gtest/gtest.h>
 
 #include <string>
@@ -111,10 +112,10 @@ TEST(DrawnMessageBoxTest, TheConfirmationLooksAsOnLinux)
     const DrawnMessageBox box = Confirmation();
     const MessageBoxLayout layout = LayOutMessageBox(box);
     const Surface actual = Picture(box, layout, MessageBoxState::Initial(box.choices));
-    const std::string reference = std::string(TVU_SOURCE_DIR) + "/tests/platform/drawing/data/confirmation-box.png";
+    const std::string reference = tvtest::Joined(TVU_SOURCE_DIR, "/tests/platform/drawing/data/confirmation-box.png");
     const Surface expected = ReadPng(reference);
     if (!expected.IsValid()) {
-        const std::string written = std::string(TVU_BINARY_DIR) + "/confirmation-box.png";
+        const std::string written = tvtest::Joined(TVU_BINARY_DIR, "/confirmation-box.png");
         WritePng(actual.Pixels(), written);
         FAIL() << "no reference picture at " << reference << "; the current drawing is in " << written;
     }
@@ -123,7 +124,7 @@ TEST(DrawnMessageBoxTest, TheConfirmationLooksAsOnLinux)
         ASSERT_EQ(actual.Height(), expected.Height());
         const PixelDiff diff = ComparePixels(actual.Pixels(), expected.Pixels(), 2);
         if (!diff.Matches())
-            WritePng(actual.Pixels(), std::string(TVU_BINARY_DIR) + "/confirmation-box_actual.png");
+            WritePng(actual.Pixels(), tvtest::Joined(TVU_BINARY_DIR, "/confirmation-box_actual.png"));
         EXPECT_TRUE(diff.Matches()) << diff.Describe();
         return;
     }

@@ -1,4 +1,5 @@
 // PNG round trips and the picture comparison used by reference-image tests.
+#include "tests/JoinedText.h"
 #include "platform/PngFile.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +17,7 @@ namespace {
 
 std::string TempPath(const char* name)
 {
-    return std::string(TVU_BINARY_DIR) + "/" + name;
+    return tvtest::Joined(TVU_BINARY_DIR, "/", name);
 }
 
 TEST(PngFileTest, RoundTripKeepsOpaqueAndTranslucentPixels)

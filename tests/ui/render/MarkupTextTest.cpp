@@ -366,9 +366,11 @@ TEST_F(RenderTest, LongRunsWrapWhereTheyFitWhateverTheirLength)
     EXPECT_EQ(Measure({0, 0, 3, 100000}, std::u16string(500, u'a').c_str()).Height(), 500 * line);
     EXPECT_EQ(Measure({0, 0, 3, 100000}, std::u16string(500, u'a').c_str(), DT_WORDBREAK).Height(), 500 * line);
     // A surrogate pair that straddles a prefix boundary stays whole.
-    const std::u16string straddling = std::u16string(63, u'a') + u"\U0001D400" + std::u16string(40, u'a');
+    std::u16string straddling(63, u'a');
+    straddling.append(u"\U0001D400").append(40, u'a');
     EXPECT_EQ(Measure({0, 0, 100000, 300}, straddling.c_str()).Width(), TextWidth(straddling.c_str()));
-    const std::u16string upTo = std::u16string(63, u'a') + u"\U0001D400";
+    std::u16string upTo(63, u'a');
+    upTo.append(u"\U0001D400");
     EXPECT_EQ(Measure({0, 0, TextWidth(upTo.c_str()), 300}, straddling.c_str()).Height(), 2 * line);
 }
 

@@ -3,6 +3,7 @@
 // the PNG beside each. Text has no skin control to show it yet, so plain text alignments and
 // ellipsis and markup text with every tag are drawn by hand and compared with refs/*.png.
 // Set TVU_UPDATE_REFS=1 to write the pictures instead, then look at each one.
+#include "tests/JoinedText.h"
 #include "RenderTestSupport.h"
 
 #include "platform/PngFile.h"
@@ -24,7 +25,7 @@ constexpr int kTolerance = 6;
 
 std::string RefPath(const std::string& name)
 {
-    return std::string(TVU_SOURCE_DIR) + "/tests/ui/render/refs/" + name + ".png";
+    return tvtest::Joined(TVU_SOURCE_DIR, "/tests/ui/render/refs/", name, ".png");
 }
 
 // Compares a picture with the reference at `path`, or writes it there when updating.
@@ -37,7 +38,7 @@ void CheckPicture(const platform::PixelBuffer& actual, const std::string& path, 
     const platform::Surface expected = platform::ReadPng(path);
     ASSERT_TRUE(expected.IsValid()) << "missing reference " << path;
     const platform::PixelDiff diff = platform::ComparePixels(actual, expected.Pixels(), kTolerance);
-    const std::string dump = std::string(TVU_BINARY_DIR) + "/actual_" + name + ".png";
+    const std::string dump = tvtest::Joined(TVU_BINARY_DIR, "/actual_", name, ".png");
     if (!diff.Matches())
         platform::WritePng(actual, dump);
     EXPECT_TRUE(diff.Matches()) << name << ": " << diff.Describe() << "; actual picture in " << dump;
@@ -103,7 +104,7 @@ class ReferencePicture : public RenderTest
 TEST(SkinReference, EverySkinRendersAsItsPicture)
 {
     const std::filesystem::path skins = std::filesystem::path(TVU_SOURCE_DIR) / "tests/ui/render/refs/skins";
-    const std::string skintool = std::string(TVU_BINARY_DIR) + "/tools/skintool/skintool";
+    const std::string skintool = tvtest::Joined(TVU_BINARY_DIR, "/tools/skintool/skintool");
     ASSERT_TRUE(std::filesystem::exists(skintool)) << skintool;
     int rendered = 0;
     for (const auto& entry : std::filesystem::directory_iterator(skins)) {
@@ -112,7 +113,7 @@ TEST(SkinReference, EverySkinRendersAsItsPicture)
         const std::string name = entry.path().stem().string();
         int width = 0, height = 0;
         ASSERT_TRUE(SkinSize(entry.path(), width, height)) << name;
-        const std::string out = std::string(TVU_BINARY_DIR) + "/skin_" + name + ".png";
+        const std::string out = tvtest::Joined(TVU_BINARY_DIR, "/skin_", name, ".png");
         const std::string command = Quote(skintool) + " render " + Quote(entry.path().string()) + " --size " +
                                     std::to_string(width) + "x" + std::to_string(height) + " --out " + Quote(out);
         ASSERT_EQ(std::system(command.c_str()), 0) << command;

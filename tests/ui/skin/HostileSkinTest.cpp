@@ -2,6 +2,7 @@
 // past any real skin, huge spoke counts and coordinates, an escape in a narrow label, and pictures
 // that attack their decoder. Each must build what fits within the limits and never crash; the
 // sanitizer build runs the same cases.
+#include "tests/JoinedText.h"
 #include "fuzz/FuzzSupport.h"
 
 #include "ui/controls/ChrysanthemumLoading.h"
@@ -113,7 +114,7 @@ std::vector<std::uint8_t> SolidJpeg(int width, int height, std::uint8_t r, std::
 std::vector<std::uint8_t> CorpusFile(const std::string& name)
 {
     std::vector<std::uint8_t> bytes;
-    if (FILE* f = std::fopen((std::string(TVU_SOURCE_DIR) + "/fuzz/corpus/" + name).c_str(), "rb")) {
+    if (FILE* f = std::fopen(tvtest::Joined(TVU_SOURCE_DIR, "/fuzz/corpus/", name).c_str(), "rb")) {
         std::uint8_t buffer[4096];
         for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;)
             bytes.insert(bytes.end(), buffer, buffer + n);
