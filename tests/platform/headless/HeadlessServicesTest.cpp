@@ -6,6 +6,8 @@
 #include "platform/WindowRegion.h"
 #include "tests/ScopedEnvironmentVariable.h"
 
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
