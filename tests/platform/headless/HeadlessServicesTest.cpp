@@ -235,10 +235,10 @@ TEST_F(HeadlessTest, FramesCutTheRegionOutAtEveryScaleAndKeepTheColours)
                 const std::uint32_t expected = in ? painted.Row(y)[x] : 0u;
                 const std::uint32_t actual = frame.GetPixel(x, y);
                 // Straight alpha at 8 bits loses at most a step per channel of a half-covered pixel.
-                bool near = true;
+                bool matches = true;
                 for (int shift = 0; shift < 32; shift += 8)
-                    near &= std::abs(int((actual >> shift) & 0xFF) - int((expected >> shift) & 0xFF)) <= 1;
-                wrong += !near || (expected >> 24 == 0xFF && actual != expected);
+                    matches &= std::abs(int((actual >> shift) & 0xFF) - int((expected >> shift) & 0xFF)) <= 1;
+                wrong += !matches || (expected >> 24 == 0xFF && actual != expected);
             }
         EXPECT_GT(outside, 40) << "the rounded corners and the last row and column are cut away";
         EXPECT_EQ(wrong, 0);

@@ -10,6 +10,7 @@
 #include "platform/Registry.h"
 #include "platform/SharedLibrary.h"
 #include "platform/TextFile.h"
+#include "tests/JoinedText.h"
 
 #include <shlwapi.h>
 
@@ -159,7 +160,7 @@ TEST(Win32SharedLibrary, LoadsAndFindsExports)
     EXPECT_NE(platform::FindLibrarySymbol(library, "GetTickCount"), nullptr);
     EXPECT_EQ(platform::FindLibrarySymbol(library, "CreateControl"), nullptr);
     platform::FreeSharedLibrary(library);
-    EXPECT_EQ(platform::LoadSharedLibrary(std::string(TVU_BINARY_DIR) + "/no-such-plugin.dll"), nullptr);
+    EXPECT_EQ(platform::LoadSharedLibrary(tvtest::Joined(TVU_BINARY_DIR, "/no-such-plugin.dll")), nullptr);
 }
 
 TEST(Win32FileCopy, CopiesIntoAFreshPrivateFolderAndOverFiles)

@@ -2,6 +2,7 @@
 // byte-identical; lookups, partial extraction, result codes and hostile archives.
 #include "ui/skin/ZipArchive.h"
 
+#include "tests/JoinedText.h"
 #include "tests/ui/skin/ZipTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -138,8 +139,9 @@ TEST_F(ZipArchiveTest, LookupAcceptsBackslashesLeadingAndRepeatedSlashesAndCapit
     // Unpaired surrogates and names longer than any lookup buffer find nothing.
     const char16_t broken[] = {u'a', 0xD800, 0};
     EXPECT_EQ(FindMember(archive.get(), broken, true, &index, nullptr), kZipNotFound);
-    EXPECT_EQ(FindMember(archive.get(), (std::string(300, '/') + "main.xml").c_str(), true, &index, nullptr),
-              kZipNotFound);
+    EXPECT_EQ(
+        FindMember(archive.get(), tvtest::Joined(std::string(300, '/'), "main.xml").c_str(), true, &index, nullptr),
+        kZipNotFound);
 }
 
 TEST_F(ZipArchiveTest, SmallBuffersExtractPieceByPieceAndExactBuffersFinish)
