@@ -5,6 +5,7 @@
 #include "platform/PngFile.h"
 #include "platform/WindowRegion.h"
 #include "tests/ScopedEnvironmentVariable.h"
+#include "tests/TempFolder.h"
 
 #include <cmath>
 #include <cstdio>
@@ -13,42 +14,15 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
-#include <random>
 #include <string>
 
 using platform::HeadlessBackend;
 using platform::PaintInfo;
 using platform::WindowRegion;
 using tvtest::HeadlessTest;
+using tvtest::TempFolder;
 
 namespace {
-
-// A fresh folder in the temporary folder, removed with everything in it when the test is done,
-// whether it passed or not. A random number keeps runs side by side apart.
-class TempFolder
-{
-public:
-    explicit TempFolder(const char* name)
-        : m_path(std::filesystem::temp_directory_path() /
-                 (std::string("tvu-platform-") + name + "-" + std::to_string(std::random_device{}())))
-    {
-        std::filesystem::remove_all(m_path);
-        std::filesystem::create_directories(m_path);
-    }
-    ~TempFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::filesystem::path& Path() const { return m_path; }
-    std::filesystem::path operator/(const char* name) const { return m_path / name; }
-
-private:
-    std::filesystem::path m_path;
-};
 
 void Fill(const platform::PixelBuffer& px, std::uint32_t color)
 {

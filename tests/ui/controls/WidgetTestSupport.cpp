@@ -2,46 +2,18 @@
 #include "WidgetTestSupport.h"
 
 #include "platform/PngFile.h"
+#include "tests/TempFolder.h"
 
 #include <filesystem>
-#include <random>
 
 namespace widgettest {
 
-namespace {
-
-// The images of one test process. Tests run as parallel processes and write images of the same
-// names with different contents: a folder shared between them let one process read an image while
-// another was rewriting it. Removed when the process ends.
-class ImageFolder
-{
-public:
-    ImageFolder()
-    {
-        std::random_device random;
-        m_path = std::filesystem::temp_directory_path() /
-                 ("tvu-widget-images-" + std::to_string(random()) + "-" + std::to_string(random()));
-        std::filesystem::create_directories(m_path);
-    }
-    ~ImageFolder()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
-    }
-    ImageFolder(const ImageFolder&) = delete;
-    ImageFolder& operator=(const ImageFolder&) = delete;
-
-    const std::filesystem::path& Path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
-
-} // namespace
-
 std::u16string SolidPng(const std::string& name, int width, int height, std::vector<std::uint32_t> bands)
 {
-    static const ImageFolder folder;
+    // The images of one test process. Tests run as parallel processes and write images of the same
+    // names with different contents: a folder shared between them let one process read an image
+    // while another was rewriting it.
+    static const tvtest::TempFolder folder("widget-images");
     const std::filesystem::path& dir = folder.Path();
     platform::Surface surface = platform::Surface::Create(width, height);
     const int bandWidth = width / int(bands.size());
