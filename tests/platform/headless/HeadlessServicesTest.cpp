@@ -12,9 +12,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <optional>
 #include <string>
+#include <utility>
 
 using platform::HeadlessBackend;
 using platform::PaintInfo;
@@ -29,6 +31,22 @@ void Fill(const platform::PixelBuffer& px, std::uint32_t color)
     for (int y = 0; y < px.height; ++y)
         for (int x = 0; x < px.width; ++x)
             px.Row(y)[x] = color;
+}
+
+// A window handler that answers WM_PAINT by letting draw fill the window's picture.
+std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT&)>
+PaintHandler(std::function<void(HWND, const platform::PixelBuffer&)> draw)
+{
+    return [draw = std::move(draw)](HWND h, UINT message, WPARAM, LPARAM, LRESULT& result) {
+        if (message != WM_PAINT)
+            return false;
+        PaintInfo paint;
+        platform::Windows().BeginPaint(h, paint);
+        draw(h, paint.pixels);
+        platform::Windows().EndPaint(h, paint);
+        result = 0;
+        return true;
+    };
 }
 
 // A pixel of a written frame, read back through the platform's PNG decoder.
@@ -80,16 +98,7 @@ TEST_F(HeadlessTest, PresentedFramesAreWrittenUpToTheCapKeepingTheLast)
     const std::uint32_t colors[] = {0xFF000010, 0xFF000020, 0xFF000030, 0xFF000040};
     for (std::uint32_t color : colors) {
         windows->InvalidateRect(hwnd, nullptr, false);
-        s_handler = [&](HWND h, UINT message, WPARAM, LPARAM, LRESULT& result) {
-            if (message != WM_PAINT)
-                return false;
-            PaintInfo paint;
-            platform::Windows().BeginPaint(h, paint);
-            Fill(paint.pixels, color);
-            platform::Windows().EndPaint(h, paint);
-            result = 0;
-            return true;
-        };
+        s_handler = PaintHandler([&](HWND, const platform::PixelBuffer& pixels) { Fill(pixels, color); });
         Pump();
     }
     EXPECT_EQ(headless->FramesWritten(), 5);
@@ -104,16 +113,8 @@ TEST_F(HeadlessTest, PaintingFillsTheWindowPictureAndChildrenPaintIntoTheirParen
 {
     HWND parent = MakeWindow(50, 50, 40, 30);
     HWND child = MakeWindow(10, 5, 8, 6, WS_CHILD | WS_VISIBLE, parent);
-    s_handler = [&](HWND h, UINT message, WPARAM, LPARAM, LRESULT& result) {
-        if (message != WM_PAINT)
-            return false;
-        PaintInfo paint;
-        platform::Windows().BeginPaint(h, paint);
-        Fill(paint.pixels, h == child ? 0xFF00FF00 : 0xFFFF0000);
-        platform::Windows().EndPaint(h, paint);
-        result = 0;
-        return true;
-    };
+    s_handler = PaintHandler(
+        [&](HWND h, const platform::PixelBuffer& pixels) { Fill(pixels, h == child ? 0xFF00FF00 : 0xFFFF0000); });
     Pump();
     const platform::PixelBuffer px = windows->WindowPixels(parent);
     ASSERT_EQ(px.width, 40);
@@ -175,18 +176,11 @@ TEST_F(HeadlessTest, FramesCutTheRegionOutAtEveryScaleAndKeepTheColours)
         HWND hwnd = MakeWindow(0, 0, 41, 23);
         const WindowRegion region = WindowRegion::RoundRect(RECT{0, 0, 41, 23}, 16, 12);
         windows->SetWindowRegion(hwnd, region, true);
-        s_handler = [&](HWND h, UINT message, WPARAM, LPARAM, LRESULT& result) {
-            if (message != WM_PAINT)
-                return false;
-            PaintInfo paint;
-            platform::Windows().BeginPaint(h, paint);
-            for (int y = 0; y < paint.pixels.height; ++y)
-                for (int x = 0; x < paint.pixels.width; ++x)
-                    paint.pixels.Row(y)[x] = colors[(x / 3 + y) % 3];
-            platform::Windows().EndPaint(h, paint);
-            result = 0;
-            return true;
-        };
+        s_handler = PaintHandler([&](HWND, const platform::PixelBuffer& pixels) {
+            for (int y = 0; y < pixels.height; ++y)
+                for (int x = 0; x < pixels.width; ++x)
+                    pixels.Row(y)[x] = colors[(x / 3 + y) % 3];
+        });
         windows->InvalidateRect(hwnd, nullptr, false);
         Pump();
         s_handler = nullptr;
