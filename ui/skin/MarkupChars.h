@@ -9,27 +9,38 @@ inline bool IsWhitespace(char16_t ch)
     return static_cast<char16_t>(ch - 1) < 32;
 }
 
+// Four units a round: the loop's exit, mispredicted once per run, costs the same, and the runs of
+// indentation between elements take a quarter of the taken branches. A unit is read only after the
+// one before it was whitespace, so never past the terminator.
 inline const char16_t* SkipWhitespace(const char16_t* p)
 {
-    while (IsWhitespace(*p)) {
-        ++p;
+    for (;;) {
+        if (!IsWhitespace(p[0])) {
+            return p;
+        }
+        if (!IsWhitespace(p[1])) {
+            return p + 1;
+        }
+        if (!IsWhitespace(p[2])) {
+            return p + 2;
+        }
+        if (!IsWhitespace(p[3])) {
+            return p + 3;
+        }
+        p += 4;
     }
-    return p;
 }
 
 inline char16_t* SkipWhitespace(char16_t* p)
 {
-    while (IsWhitespace(*p)) {
-        ++p;
-    }
-    return p;
+    return const_cast<char16_t*>(SkipWhitespace(static_cast<const char16_t*>(p)));
 }
 
 // Letters and digits outside ASCII. Names in skins are ASCII in practice; beyond it, Latin-1
 // letters and everything from U+0100 up count as letters except the general and CJK punctuation
 // blocks, the surrogates, the byte-order mark and the private and special ranges, which is close to
 // the platform's wide-character classification without depending on the C library's locale.
-inline bool IsNonAsciiAlnum(char16_t ch)
+constexpr bool IsNonAsciiAlnum(char16_t ch)
 {
     if (ch < 0x100) {
         if (ch >= 0xC0) {
@@ -63,7 +74,7 @@ struct TAsciiNameTable
 inline constexpr TAsciiNameTable kAsciiNames{};
 
 // Name characters: letters, digits, '_' and ':'. '-' and '.' end a name.
-inline bool IsNameChar(char16_t ch)
+constexpr bool IsNameChar(char16_t ch)
 {
     if (ch < 0x80) {
         return kAsciiNames.name[ch];

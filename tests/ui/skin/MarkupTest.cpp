@@ -151,6 +151,27 @@ TEST(Markup, WhitespaceCollapsesOnlyWhenAskedAndOnlyAfterASpace)
     EXPECT_EQ(Parse(u"<a v=\"p   q\">  t  u  <b/></a>", false), u"a[v=p q]{ t u }(b)");
 }
 
+TEST(Markup, RunsOfWhitespaceOfEveryLengthAreSkippedWhereverTheyStand)
+{
+    // Whitespace between the parts of tags is skipped several units a round: runs of every length
+    // around those steps, of the first and last whitespace codes, must end where a
+    // character-by-character reading ends, also at the end of the text.
+    const std::u16string kinds = u"\x01 \t\n\x1F\r";
+    for (int length = 0; length <= 9; ++length) {
+        std::u16string ws;
+        for (int i = 0; i < length; ++i) {
+            ws += kinds[static_cast<std::size_t>(i) % kinds.size()];
+        }
+        const std::u16string gap = length == 0 ? u" " : ws;
+        const std::u16string text = u"<W" + gap + u"a" + ws + u"=" + ws + u"\"v\"" + ws + u"><" + ws + u"b" + ws +
+                                    u"/>" + ws + u"</" + ws + u"W" + ws + u">" + ws;
+        EXPECT_EQ(Parse(text.c_str()), u"W[a=v](b)") << length;
+        // The first code after the whitespace range ends the run: '!' starts no attribute name.
+        const std::u16string bang = u"<W" + gap + u"!a=\"v\"/>";
+        EXPECT_EQ(Parse(bang.c_str()), u"ERROR Error while parsing attributes") << length;
+    }
+}
+
 TEST(Markup, AttributesAreOrderedCaseSensitiveAndLimitedToSixtyFour)
 {
     CXmlDocument doc(u"<Button name=\"ok\"  text = \"OK\" Name=\"other\" empty=\"\" pos=\"1,2,3,4\">label</Button>");
