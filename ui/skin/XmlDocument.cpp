@@ -92,8 +92,8 @@ struct TNameTable
 
 constexpr TNameTable kNameUnits{};
 
-// Advances over name characters, four a round: a quarter of the loop's taken branches, which
-// measured about 10 % of the whole parse. A unit is read only after the one before it was a name
+// Advances over name characters, four a round: a quarter of the loop's taken branches, and about
+// 9 % less time for the whole parse than one a round. A unit is read only after the one before it was a name
 // character, so never past the terminator. (Classifying eight units at a time with SSE2 was tried
 // here: fewer instructions, but slower on real skins, whose names are short.)
 inline char16_t* SkipName(char16_t* p)
