@@ -10,6 +10,8 @@
 //                        scheduler's accounting between 0.4 s and 1.1 s into a confirmed headless run
 //                        of a tiny installation, when start-up and removal are over and only the
 //                        progress timer repaints the bar
+//   ProgressAnimation/wake-floor  the same sampling of a child that only wakes at 100 Hz: what
+//                        the machine charges for the wake-ups alone
 //   ProgressAnimationXvfb  the same on a private X server through SDL, confirmed with a fake Return
 //                        key; the X server's own CPU time in the same window is reported beside it
 // Build uninstall.exe and tarvion-stage first. A physical reference is given in the same run:
@@ -30,6 +32,7 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
+#include <time.h>
 #include <unistd.h>
 #include <vector>
 
@@ -340,6 +343,45 @@ void ProgressAnimation(benchmark::State& state)
     state.counters["cpu_ms_per_s"] = 1000 * cpuPerSecond / double(state.iterations());
 }
 
+// The floor of any 100 Hz animation on this machine: a child that does nothing but wake on an
+// absolute 10 ms deadline, sampled exactly as ProgressAnimation samples the uninstaller. On a
+// virtual machine each wake-up can cost tens of microseconds of accounted time by itself.
+void WakeFloor(benchmark::State& state)
+{
+    double cpuPerSecond = 0;
+    for (auto _ : state) {
+        const int pid = fork();
+        if (pid == 0) {
+            timespec deadline{};
+            clock_gettime(CLOCK_MONOTONIC, &deadline);
+            for (int tick = 0; tick < 120; ++tick) {
+                deadline.tv_nsec += 10'000'000;
+                if (deadline.tv_nsec >= 1'000'000'000) {
+                    deadline.tv_nsec -= 1'000'000'000;
+                    ++deadline.tv_sec;
+                }
+                while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) != 0) {
+                }
+            }
+            _exit(0);
+        }
+        if (pid < 0) {
+            state.SkipWithError("fork failed");
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        const double cpu0 = CpuSeconds(pid);
+        const auto t0 = Clock::now();
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        const double cpu1 = CpuSeconds(pid);
+        const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+        waitpid(pid, nullptr, 0);
+        state.SetIterationTime(seconds);
+        cpuPerSecond += std::max(0.0, cpu1 - cpu0) / seconds;
+    }
+    state.counters["cpu_ms_per_s"] = 1000 * cpuPerSecond / double(state.iterations());
+}
+
 #ifdef TVU_HAVE_X11
 void ProgressAnimationXvfb(benchmark::State& state)
 {
@@ -412,5 +454,10 @@ BENCHMARK(FirstFrameHeadless)
 BENCHMARK(FirstFrameXvfb)->Name("FirstFrame/xvfb")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(8);
 BENCHMARK(WholeRun)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(ProgressAnimation)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(WakeFloor)
+    ->Name("ProgressAnimation/wake-floor")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 BENCHMARK(ProgressAnimationXvfb)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK_MAIN();
