@@ -319,6 +319,22 @@ double CpuSeconds(int pid)
     return total;
 }
 
+// CPU seconds per second of the child pid between 0.4 s and 1.1 s after its start, when start-up
+// is over and only the animation runs; the child is then reaped and the window becomes the
+// iteration's time.
+double SampleMidRun(benchmark::State& state, int pid)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    const double cpu0 = CpuSeconds(pid);
+    const auto t0 = Clock::now();
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    const double cpu1 = CpuSeconds(pid);
+    const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+    waitpid(pid, nullptr, 0);
+    state.SetIterationTime(seconds);
+    return std::max(0.0, cpu1 - cpu0) / seconds;
+}
+
 void ProgressAnimation(benchmark::State& state)
 {
     double cpuPerSecond = 0;
@@ -327,15 +343,7 @@ void ProgressAnimation(benchmark::State& state)
         Sandbox box(5);
         state.ResumeTiming();
         const int pid = Spawn(box.Copy(), {}, box.Env("headless"));
-        std::this_thread::sleep_for(std::chrono::milliseconds(400));
-        const double cpu0 = CpuSeconds(pid);
-        const auto t0 = Clock::now();
-        std::this_thread::sleep_for(std::chrono::milliseconds(700));
-        const double cpu1 = CpuSeconds(pid);
-        const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
-        waitpid(pid, nullptr, 0);
-        state.SetIterationTime(seconds);
-        cpuPerSecond += std::max(0.0, cpu1 - cpu0) / seconds;
+        cpuPerSecond += SampleMidRun(state, pid);
         state.PauseTiming();
         std::this_thread::sleep_for(std::chrono::milliseconds(3200)); // let the self-deletion finish
         state.ResumeTiming();
@@ -369,15 +377,7 @@ void WakeFloor(benchmark::State& state)
             state.SkipWithError("fork failed");
             break;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(400));
-        const double cpu0 = CpuSeconds(pid);
-        const auto t0 = Clock::now();
-        std::this_thread::sleep_for(std::chrono::milliseconds(700));
-        const double cpu1 = CpuSeconds(pid);
-        const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
-        waitpid(pid, nullptr, 0);
-        state.SetIterationTime(seconds);
-        cpuPerSecond += std::max(0.0, cpu1 - cpu0) / seconds;
+        cpuPerSecond += SampleMidRun(state, pid);
     }
     state.counters["cpu_ms_per_s"] = 1000 * cpuPerSecond / double(state.iterations());
 }
