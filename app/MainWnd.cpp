@@ -7,6 +7,7 @@
 #include "platform/Environment.h"
 #include "platform/WindowSystem.h"
 #include "ui/controls/Control.h"
+#include "ui/core/Decimal.h"
 
 #include <cstdio>
 #include <atomic>
@@ -276,19 +277,10 @@ void CMainWnd::OnProgressTimer(WPARAM timerId, bool& handled)
     if (m_percentLabel != nullptr) {
         // Written by hand: formatting through printf and a wide string a hundred times a second
         // was a good part of what a tick cost.
-        char16_t text[16];
-        char16_t* end = text + 15;
-        *end = u'\0';
-        *--end = u'%';
-        const int percent = width * 100 / kProgressMax;
-        const bool negative = percent < 0;
-        unsigned value = negative ? 0u - unsigned(percent) : unsigned(percent);
-        do {
-            *--end = char16_t(u'0' + value % 10);
-            value /= 10;
-        } while (value != 0);
-        if (negative)
-            *--end = u'-';
+        char16_t text[ui::kDecimalMaxLength + 2];
+        text[ui::kDecimalMaxLength + 1] = u'\0';
+        text[ui::kDecimalMaxLength] = u'%';
+        char16_t* end = ui::WriteDecimal(width * 100 / kProgressMax, text + ui::kDecimalMaxLength);
         m_percentLabel->SetText(end);
     }
     if (width >= kFilesStepPause && m_flags.filesStepResult.load() == 0) {

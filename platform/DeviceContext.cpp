@@ -296,9 +296,15 @@ void DeviceContext::FillRegion(const Region& region, std::uint32_t argb)
         return;
     const PixelBuffer pb = S.BeginPixels();
     const std::uint32_t value = Premultiply(argb);
-    for (const Rect& r : S.DeviceRects(S.clip.Intersect(region)))
+    auto fill = [&](const Rect& r) {
         for (int y = r.top; y < r.bottom; ++y)
             std::fill(pb.Row(y) + r.left, pb.Row(y) + r.right, value);
+    };
+    const Region area = S.clip.Intersect(region);
+    if (S.scale == 1.0)
+        area.ForEachRect(fill);
+    else
+        area.Scaled(S.scale).Intersect(S.deviceBounds).ForEachRect(fill);
     S.EndPixels();
 }
 
@@ -309,15 +315,17 @@ void DeviceContext::BlendSolid(const Rect& rect, std::uint32_t argb)
         return;
     const PixelBuffer pb = S.BeginPixels();
     const std::uint32_t value = Premultiply(argb);
-    const std::vector<Rect> rects =
-        S.scale == 1.0 ? S.clip.RectsWithin(Normalized(rect)) : S.DeviceRects(S.clip.Intersect(Normalized(rect)));
-    for (const Rect& r : rects) {
+    auto blend = [&](const Rect& r) {
         for (int y = r.top; y < r.bottom; ++y) {
             std::uint32_t* row = pb.Row(y);
             for (int x = r.left; x < r.right; ++x)
                 row[x] = Over(value, row[x]);
         }
-    }
+    };
+    if (S.scale == 1.0)
+        S.clip.ForEachRectWithin(Normalized(rect), blend);
+    else
+        S.clip.Intersect(Normalized(rect)).Scaled(S.scale).Intersect(S.deviceBounds).ForEachRect(blend);
     S.EndPixels();
 }
 
@@ -352,7 +360,7 @@ void DeviceContext::FillGradient(const Rect& logicalRect, std::uint32_t first, s
                                          mix(GreenOf(first), GreenOf(second)), mix(BlueOf(first), BlueOf(second))));
     }
     const PixelBuffer pb = S.BeginPixels();
-    for (const Rect& r : clip.RectsWithin(visible)) {
+    clip.ForEachRectWithin(visible, [&](const Rect& r) {
         for (int y = r.top; y < r.bottom; ++y) {
             std::uint32_t* row = pb.Row(y);
             if (vertical)
@@ -361,7 +369,7 @@ void DeviceContext::FillGradient(const Rect& logicalRect, std::uint32_t first, s
                 std::copy(colors.begin() + (r.left - visible.left), colors.begin() + (r.right - visible.left),
                           row + r.left);
         }
-    }
+    });
     S.EndPixels();
 }
 
@@ -392,8 +400,9 @@ void BlendDevice(const DeviceContextState& impl, const Rect& visible, const Rect
     // A source as wide as its destination is read straight along its rows: the sample under
     // destination column x is then sourceRect.left + (x - dest.left).
     const bool oneToOne = sw == dw;
-    std::vector<int> columns;
-    for (const Rect& r : impl.DeviceClip().RectsWithin(visible)) {
+    // Kept per thread: a stretched blit runs every frame of an animation.
+    thread_local std::vector<int> columns;
+    impl.DeviceClip().ForEachRectWithin(visible, [&](const Rect& r) {
         // Source columns of this piece, as indices into the (possibly copied) source rows. They
         // grow with x, so the samples inside the source form one run; the rest are skipped.
         int first = 0, last = 0;
@@ -415,7 +424,7 @@ void BlendDevice(const DeviceContextState& impl, const Rect& visible, const Rect
             }
         }
         if (last <= first)
-            continue;
+            return;
         for (int y = r.top; y < r.bottom; ++y) {
             const int srcY = sourceRect.top + Sample(y - dest.top, dh, sh);
             if (srcY < 0 || srcY >= source.height)
@@ -426,7 +435,7 @@ void BlendDevice(const DeviceContextState& impl, const Rect& visible, const Rect
             else
                 BlendSpan(pb.Row(y) + r.left + first, row, columns.data() + first, last - first, mode, constantAlpha);
         }
-    }
+    });
     impl.EndPixels();
 }
 
@@ -452,13 +461,13 @@ void DeviceContext::BitBlt(int x, int y, int width, int height, const PixelBuffe
     }
     const PixelBuffer pb = S.BeginPixels();
     const SourceCopy src(source, pb, from);
-    for (const Rect& r : S.clip.RectsWithin(dest)) {
+    S.clip.ForEachRectWithin(dest, [&](const Rect& r) {
         const int srcX = r.left - x + sx + src.dx;
         for (int row = r.top; row < r.bottom; ++row) {
             const std::uint32_t* in = src.buffer.Row(row - y + sy + src.dy) + srcX;
             std::memmove(pb.Row(row) + r.left, in, static_cast<size_t>(r.Width()) * 4);
         }
-    }
+    });
     S.EndPixels();
 }
 

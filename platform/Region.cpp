@@ -9,45 +9,47 @@ namespace platform {
 
 namespace {
 
-// Combines two sorted span lists with a boolean operation by sweeping their edges.
-template <typename Keep> std::vector<int> CombineSpans(const std::vector<int>& a, const std::vector<int>& b, Keep keep)
+// Combines two sorted span lists with a boolean operation by sweeping their edges, pushing the
+// edges of the result onto `out`.
+template <typename Keep, typename Out>
+void CombineSpans(const int* a, std::size_t na, const int* b, std::size_t nb, Keep keep, Out& out, std::size_t outStart)
 {
-    std::vector<int> out;
-    size_t i = 0, j = 0;
+    std::size_t i = 0, j = 0;
     bool inA = false, inB = false, inOut = false;
-    while (i < a.size() || j < b.size()) {
+    while (i < na || j < nb) {
         int x;
-        if (j >= b.size() || (i < a.size() && a[i] <= b[j]))
+        if (j >= nb || (i < na && a[i] <= b[j]))
             x = a[i];
         else
             x = b[j];
-        while (i < a.size() && a[i] == x) {
+        while (i < na && a[i] == x) {
             inA = !inA;
             ++i;
         }
-        while (j < b.size() && b[j] == x) {
+        while (j < nb && b[j] == x) {
             inB = !inB;
             ++j;
         }
         const bool now = keep(inA, inB);
         if (now != inOut) {
             // Touching spans merge: an end followed by a start at the same x cancels out.
-            if (!out.empty() && out.back() == x)
-                out.pop_back();
+            if (out.size() > outStart && out.back() == x)
+                out.truncate(out.size() - 1);
             else
                 out.push_back(x);
             inOut = now;
         }
     }
-    return out;
 }
 
 } // namespace
 
 Region::Region(const Rect& rect)
 {
-    if (!rect.IsEmpty())
-        m_bands.push_back({rect.top, rect.bottom, {rect.left, rect.right}});
+    if (!rect.IsEmpty()) {
+        const int xs[2] = {rect.left, rect.right};
+        AppendBand(rect.top, rect.bottom, xs, 2);
+    }
 }
 
 Region Region::FromRoundRect(const Rect& rect, int ellipseWidth, int ellipseHeight)
@@ -97,31 +99,49 @@ Region Region::FromRoundRect(const Rect& rect, int ellipseWidth, int ellipseHeig
         int right = std::min(box.right, within.right);
         while (right > middle && !inside(right - 1, y))
             --right;
-        if (left < right && inside(left, y))
-            region.AppendBand(y, y + 1, {left, right});
+        if (left < right && inside(left, y)) {
+            const int xs[2] = {left, right};
+            region.AppendBand(y, y + 1, xs, 2);
+        }
     }
     return region;
 }
 
-void Region::AppendBand(int top, int bottom, std::vector<int>&& xs)
+void Region::EndBand(int top, int bottom, std::uint32_t first)
 {
-    if (xs.empty() || top >= bottom)
-        return;
-    if (!m_bands.empty() && m_bands.back().bottom == top && m_bands.back().xs == xs) {
-        m_bands.back().bottom = bottom;
+    const auto count = static_cast<std::uint32_t>(m_xs.size() - first);
+    if (count == 0 || top >= bottom) {
+        m_xs.truncate(first);
         return;
     }
-    m_bands.push_back({top, bottom, std::move(xs)});
+    if (!m_bands.empty()) {
+        Band& above = m_bands.back();
+        if (above.bottom == top && above.count == count &&
+            std::equal(Xs(above), Xs(above) + count, m_xs.data() + first)) {
+            above.bottom = bottom;
+            m_xs.truncate(first);
+            return;
+        }
+    }
+    m_bands.push_back({top, bottom, first, count});
+}
+
+void Region::AppendBand(int top, int bottom, const int* xs, std::uint32_t count)
+{
+    const std::uint32_t first = BeginBand();
+    for (std::uint32_t i = 0; i < count; ++i)
+        m_xs.push_back(xs[i]);
+    EndBand(top, bottom, first);
 }
 
 Rect Region::Bounds() const
 {
     if (m_bands.empty())
         return {};
-    Rect r{m_bands.front().xs.front(), m_bands.front().top, m_bands.front().xs.back(), m_bands.back().bottom};
+    Rect r{Xs(m_bands.front())[0], m_bands.front().top, Xs(m_bands.front())[0], m_bands.back().bottom};
     for (const Band& band : m_bands) {
-        r.left = std::min(r.left, band.xs.front());
-        r.right = std::max(r.right, band.xs.back());
+        r.left = std::min(r.left, Xs(band)[0]);
+        r.right = std::max(r.right, Xs(band)[band.count - 1]);
     }
     return r;
 }
@@ -133,18 +153,29 @@ bool Region::Contains(int x, int y) const
     if (band == m_bands.end() || y < band->top)
         return false;
     // Inside when an odd number of span edges lie at or before x.
-    const auto edge = std::upper_bound(band->xs.begin(), band->xs.end(), x);
-    return (edge - band->xs.begin()) % 2 == 1;
+    const int* xs = Xs(*band);
+    const int* edge = std::upper_bound(xs, xs + band->count, x);
+    return (edge - xs) % 2 == 1;
 }
 
 bool Region::Intersects(const Rect& rect) const
 {
-    return !Intersect(rect).IsEmpty();
+    if (rect.IsEmpty())
+        return false;
+    for (const Band& band : m_bands) {
+        if (band.bottom <= rect.top || band.top >= rect.bottom)
+            continue;
+        const int* xs = Xs(band);
+        for (std::uint32_t i = 0; i + 1 < band.count; i += 2)
+            if (std::max(xs[i], rect.left) < std::min(xs[i + 1], rect.right))
+                return true;
+    }
+    return false;
 }
 
 Region Region::Combine(const Region& a, const Region& b, Op op)
 {
-    std::vector<int> ys;
+    InlineVector<int, 8> ys;
     ys.reserve((a.m_bands.size() + b.m_bands.size()) * 2);
     for (const Band& band : a.m_bands) {
         ys.push_back(band.top);
@@ -155,9 +186,8 @@ Region Region::Combine(const Region& a, const Region& b, Op op)
         ys.push_back(band.bottom);
     }
     std::sort(ys.begin(), ys.end());
-    ys.erase(std::unique(ys.begin(), ys.end()), ys.end());
+    ys.truncate(static_cast<std::size_t>(std::unique(ys.begin(), ys.end()) - ys.begin()));
 
-    static const std::vector<int> kNone;
     Region out;
     size_t ia = 0, ib = 0;
     for (size_t k = 0; k + 1 < ys.size(); ++k) {
@@ -167,21 +197,28 @@ Region Region::Combine(const Region& a, const Region& b, Op op)
             ++ia;
         while (ib < b.m_bands.size() && b.m_bands[ib].bottom <= y0)
             ++ib;
-        const std::vector<int>& sa = ia < a.m_bands.size() && a.m_bands[ia].top <= y0 ? a.m_bands[ia].xs : kNone;
-        const std::vector<int>& sb = ib < b.m_bands.size() && b.m_bands[ib].top <= y0 ? b.m_bands[ib].xs : kNone;
-        std::vector<int> xs;
+        const bool hasA = ia < a.m_bands.size() && a.m_bands[ia].top <= y0;
+        const bool hasB = ib < b.m_bands.size() && b.m_bands[ib].top <= y0;
+        const int* sa = hasA ? a.Xs(a.m_bands[ia]) : nullptr;
+        const int* sb = hasB ? b.Xs(b.m_bands[ib]) : nullptr;
+        const std::size_t na = hasA ? a.m_bands[ia].count : 0;
+        const std::size_t nb = hasB ? b.m_bands[ib].count : 0;
+        const std::uint32_t first = out.BeginBand();
         switch (op) {
         case Op::Union:
-            xs = CombineSpans(sa, sb, [](bool x, bool y) { return x || y; });
+            CombineSpans(
+                sa, na, sb, nb, [](bool x, bool y) { return x || y; }, out.m_xs, first);
             break;
         case Op::Intersect:
-            xs = CombineSpans(sa, sb, [](bool x, bool y) { return x && y; });
+            CombineSpans(
+                sa, na, sb, nb, [](bool x, bool y) { return x && y; }, out.m_xs, first);
             break;
         case Op::Subtract:
-            xs = CombineSpans(sa, sb, [](bool x, bool y) { return x && !y; });
+            CombineSpans(
+                sa, na, sb, nb, [](bool x, bool y) { return x && !y; }, out.m_xs, first);
             break;
         }
-        out.AppendBand(y0, y1, std::move(xs));
+        out.EndBand(y0, y1, first);
     }
     return out;
 }
@@ -195,13 +232,15 @@ Region Region::Intersect(const Region& other) const
 {
     // A clip meeting a rectangle is what nearly every fill and blit asks: when either side is a
     // single rectangle the band-by-band cut gives the same canonical result without the sweep.
-    if (other.m_bands.size() == 1 && other.m_bands.front().xs.size() == 2) {
+    if (other.m_bands.size() == 1 && other.m_bands.front().count == 2) {
         const Band& band = other.m_bands.front();
-        return Intersect(Rect{band.xs[0], band.top, band.xs[1], band.bottom});
+        const int* xs = other.Xs(band);
+        return Intersect(Rect{xs[0], band.top, xs[1], band.bottom});
     }
-    if (m_bands.size() == 1 && m_bands.front().xs.size() == 2) {
+    if (m_bands.size() == 1 && m_bands.front().count == 2) {
         const Band& band = m_bands.front();
-        return other.Intersect(Rect{band.xs[0], band.top, band.xs[1], band.bottom});
+        const int* xs = Xs(band);
+        return other.Intersect(Rect{xs[0], band.top, xs[1], band.bottom});
     }
     return Combine(*this, other, Op::Intersect);
 }
@@ -217,16 +256,17 @@ Region Region::Intersect(const Rect& rect) const
         const int bottom = std::min(band.bottom, rect.bottom);
         if (top >= bottom)
             continue;
-        std::vector<int> xs;
-        for (size_t i = 0; i + 1 < band.xs.size(); i += 2) {
-            const int l = std::max(band.xs[i], rect.left);
-            const int r = std::min(band.xs[i + 1], rect.right);
+        const int* xs = Xs(band);
+        const std::uint32_t first = out.BeginBand();
+        for (std::uint32_t i = 0; i + 1 < band.count; i += 2) {
+            const int l = std::max(xs[i], rect.left);
+            const int r = std::min(xs[i + 1], rect.right);
             if (l < r) {
-                xs.push_back(l);
-                xs.push_back(r);
+                out.m_xs.push_back(l);
+                out.m_xs.push_back(r);
             }
         }
-        out.AppendBand(top, bottom, std::move(xs));
+        out.EndBand(top, bottom, first);
     }
     return out;
 }
@@ -241,9 +281,9 @@ void Region::Offset(int dx, int dy)
     for (Band& band : m_bands) {
         band.top += dy;
         band.bottom += dy;
-        for (int& x : band.xs)
-            x += dx;
     }
+    for (int& x : m_xs)
+        x += dx;
 }
 
 Region Region::Scaled(double scale) const
@@ -252,18 +292,21 @@ Region Region::Scaled(double scale) const
         return *this;
     Region out;
     for (const Band& band : m_bands) {
-        std::vector<int> xs;
-        for (size_t i = 0; i + 1 < band.xs.size(); i += 2) {
-            const int left = ScaleEdge(band.xs[i], scale), right = ScaleEdge(band.xs[i + 1], scale);
+        const int* xs = Xs(band);
+        const std::uint32_t first = out.BeginBand();
+        for (std::uint32_t i = 0; i + 1 < band.count; i += 2) {
+            const int left = ScaleEdge(xs[i], scale), right = ScaleEdge(xs[i + 1], scale);
             if (left >= right)
                 continue;
             // Spans a logical pixel apart can touch after rounding down: they become one.
-            if (!xs.empty() && xs.back() >= left)
-                xs.back() = std::max(xs.back(), right);
-            else
-                xs.insert(xs.end(), {left, right});
+            if (out.m_xs.size() > first && out.m_xs.back() >= left) {
+                out.m_xs.back() = std::max(out.m_xs.back(), right);
+            } else {
+                out.m_xs.push_back(left);
+                out.m_xs.push_back(right);
+            }
         }
-        out.AppendBand(ScaleEdge(band.top, scale), ScaleEdge(band.bottom, scale), std::move(xs));
+        out.EndBand(ScaleEdge(band.top, scale), ScaleEdge(band.bottom, scale), first);
     }
     return out;
 }
@@ -272,39 +315,29 @@ std::vector<Rect> Region::Rects() const
 {
     std::vector<Rect> out;
     for (const Band& band : m_bands)
-        for (size_t i = 0; i + 1 < band.xs.size(); i += 2)
-            out.push_back({band.xs[i], band.top, band.xs[i + 1], band.bottom});
+        for (std::uint32_t i = 0; i + 1 < band.count; i += 2)
+            out.push_back({Xs(band)[i], band.top, Xs(band)[i + 1], band.bottom});
     return out;
 }
 
 std::vector<Rect> Region::RectsWithin(const Rect& rect) const
 {
     std::vector<Rect> out;
-    if (rect.IsEmpty())
-        return out;
-    for (const Band& band : m_bands) {
-        if (band.bottom <= rect.top || band.top >= rect.bottom)
-            continue;
-        for (size_t i = 0; i + 1 < band.xs.size(); i += 2) {
-            const Rect piece = Rect{band.xs[i], band.top, band.xs[i + 1], band.bottom}.Intersect(rect);
-            if (!piece.IsEmpty())
-                out.push_back(piece);
-        }
-    }
+    ForEachRectWithin(rect, [&](const Rect& piece) { out.push_back(piece); });
     return out;
 }
 
 bool Region::operator==(const Region& other) const
 {
-    if (m_bands.size() != other.m_bands.size())
+    if (m_bands.size() != other.m_bands.size() || m_xs.size() != other.m_xs.size())
         return false;
     for (size_t i = 0; i < m_bands.size(); ++i) {
         const Band& a = m_bands[i];
         const Band& b = other.m_bands[i];
-        if (a.top != b.top || a.bottom != b.bottom || a.xs != b.xs)
+        if (a.top != b.top || a.bottom != b.bottom || a.count != b.count)
             return false;
     }
-    return true;
+    return m_xs == other.m_xs;
 }
 
 } // namespace platform

@@ -2,9 +2,11 @@
 // clip needs (union, intersection, difference) and the rounded-rectangle shape of window corners.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "platform/Geometry.h"
+#include "platform/InlineVector.h"
 
 namespace platform {
 
@@ -43,18 +45,45 @@ public:
     std::vector<Rect> Rects() const;
     // The same rectangles cut down to `rect`; empty pieces are left out.
     std::vector<Rect> RectsWithin(const Rect& rect) const;
+    // Calls fn(piece) for each rectangle of Rects(), without making the list.
+    template <typename Fn> void ForEachRect(Fn&& fn) const
+    {
+        for (const Band& band : m_bands) {
+            const int* xs = Xs(band);
+            for (std::uint32_t i = 0; i + 1 < band.count; i += 2)
+                fn(Rect{xs[i], band.top, xs[i + 1], band.bottom});
+        }
+    }
+    // Calls fn(piece) for each of those rectangles in the same order, without making the list.
+    template <typename Fn> void ForEachRectWithin(const Rect& rect, Fn&& fn) const
+    {
+        if (rect.IsEmpty())
+            return;
+        for (const Band& band : m_bands) {
+            if (band.bottom <= rect.top || band.top >= rect.bottom)
+                continue;
+            const int* xs = Xs(band);
+            for (std::uint32_t i = 0; i + 1 < band.count; i += 2) {
+                const Rect piece = Rect{xs[i], band.top, xs[i + 1], band.bottom}.Intersect(rect);
+                if (!piece.IsEmpty())
+                    fn(piece);
+            }
+        }
+    }
 
     bool operator==(const Region& other) const;
 
 private:
     // A horizontal band of rows [top, bottom) holding sorted, disjoint, non-touching spans
-    // [xs[0], xs[1]), [xs[2], xs[3]), ... Bands are sorted, never overlap and never hold spans equal
-    // to those of a band that touches them from above, so equal sets have equal representations.
+    // [xs[0], xs[1]), [xs[2], xs[3]), ..., the `count` edges from m_xs[first] on. Bands are sorted,
+    // never overlap and never hold spans equal to those of a band that touches them from above,
+    // and their edges lie in m_xs in band order, so equal sets have equal representations.
     struct Band
     {
         int top;
         int bottom;
-        std::vector<int> xs;
+        std::uint32_t first;
+        std::uint32_t count;
     };
     enum class Op
     {
@@ -63,10 +92,17 @@ private:
         Subtract
     };
 
+    const int* Xs(const Band& band) const { return m_xs.data() + band.first; }
     static Region Combine(const Region& a, const Region& b, Op op);
-    void AppendBand(int top, int bottom, std::vector<int>&& xs);
+    // A band is built by pushing its edges onto m_xs after BeginBand, then EndBand files them: it
+    // drops an empty band, and extends the band above instead when this one continues it.
+    std::uint32_t BeginBand() const { return static_cast<std::uint32_t>(m_xs.size()); }
+    void EndBand(int top, int bottom, std::uint32_t first);
+    void AppendBand(int top, int bottom, const int* xs, std::uint32_t count);
 
-    std::vector<Band> m_bands;
+    // One band and one span inline: a region that is a single rectangle allocates nothing.
+    InlineVector<Band, 1> m_bands;
+    InlineVector<int, 2> m_xs;
 };
 
 } // namespace platform

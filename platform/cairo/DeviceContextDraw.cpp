@@ -119,7 +119,8 @@ void DeviceContext::DrawTextLayout(const TextLayout& layout)
         cairo_set_source_rgb(cr, RedOf(c) / 255.0, GreenOf(c) / 255.0, BlueOf(c) / 255.0);
     };
     const int ascent = layout.GetFont().Metrics().ascent;
-    cairo::GlyphRun run;
+    // Kept per thread, so that drawing a short label allocates nothing.
+    thread_local cairo::GlyphRun run;
     for (const TextLine& line : layout.Lines()) {
         if (line.text.empty() || !clip.Intersects(line.rect))
             continue;

@@ -256,7 +256,7 @@ Size Font::Measure(const char16_t* text, int length) const
     Size size{0, Metrics().height};
     if (!m_impl || !text || length <= 0)
         return size;
-    cairo::GlyphRun run;
+    thread_local cairo::GlyphRun run; // kept per thread: measuring allocates nothing
     if (cairo::CachedGlyphRun(*this, text, length, run)) {
         size.width = ToPixelsCeil(static_cast<double>(run.width) / PANGO_SCALE);
         return size;

@@ -109,6 +109,7 @@ public:
         run.scaledFont = m_scaledFont;
         run.baseline = m_baseline;
         run.glyphs.clear();
+        run.glyphs.reserve(static_cast<std::size_t>(length));
         run.width = 0;
         for (int i = 0; i < length; ++i) {
             const Shape& s = m_shapes[text[i]];
@@ -468,7 +469,7 @@ bool CompositeGlyphRun(const PixelBuffer& target, const Region& clip, double sca
         }
     }
     const std::uint32_t source = 0xFF000000u | (rgb & 0x00FFFFFF);
-    for (const Rect& r : clip.RectsWithin(area)) {
+    clip.ForEachRectWithin(area, [&](const Rect& r) {
         for (int y = r.top; y < r.bottom; ++y) {
             std::uint32_t* row = target.Row(y);
             const std::uint8_t* cover = sum.data() + std::size_t(y - area.top) * areaWidth;
@@ -480,7 +481,7 @@ bool CompositeGlyphRun(const PixelBuffer& target, const Region& clip, double sca
                     row[px] = CoverageOver(source, m, row[px]);
             }
         }
-    }
+    });
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "platform/Environment.h"
 #include "platform/Surface.h"
 #include "ui/controls/Control.h"
+#include "ui/core/Decimal.h"
 #include "ui/core/LocalPath.h"
 #include "ui/core/WindowWnd.h"
 #include "ui/manager/WindowManagerShared.h"
@@ -30,9 +31,9 @@ SharedState& Shared()
 
 CUIString IdKey(int id)
 {
-    CUIString key;
-    key.FormatShort(u"%d", id);
-    return key;
+    char16_t text[kDecimalMaxLength + 1];
+    text[kDecimalMaxLength] = u'\0';
+    return CUIString(WriteDecimal(id, text + kDecimalMaxLength));
 }
 
 } // namespace detail

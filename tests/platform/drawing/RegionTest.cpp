@@ -3,6 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <bitset>
+#include <random>
+#include <utility>
+#include <vector>
+
 #include "platform/WindowRegion.h"
 
 using platform::Rect;
@@ -127,6 +132,136 @@ TEST(RegionTest, RoundRectWithTinyEllipseIsTheBox)
     EXPECT_FALSE(round.Contains(0, 1));
     EXPECT_FALSE(round.Contains(1, 0));
     EXPECT_TRUE(round.Contains(4, 0));
+}
+
+// A region checked pixel by pixel against a plain set of pixels on a small grid: random unions,
+// intersections, differences and offsets, from single rectangles to shapes of many bands and
+// spans, copied and moved along the way.
+constexpr int kGrid = 24;
+using Pixels = std::bitset<kGrid * kGrid>;
+
+Pixels Of(const Rect& r)
+{
+    Pixels p;
+    for (int y = std::max(r.top, 0); y < std::min(r.bottom, kGrid); ++y)
+        for (int x = std::max(r.left, 0); x < std::min(r.right, kGrid); ++x)
+            p.set(std::size_t(y * kGrid + x));
+    return p;
+}
+
+void ExpectSame(const Region& region, const Pixels& model, int step)
+{
+    Pixels fromRects;
+    for (const Rect& piece : region.Rects()) {
+        ASSERT_FALSE(piece.IsEmpty()) << "step " << step;
+        const Pixels covered = Of(piece);
+        ASSERT_TRUE((fromRects & covered).none()) << "pieces overlap at step " << step;
+        fromRects |= covered;
+    }
+    ASSERT_EQ(fromRects, model) << "step " << step;
+    Rect bounds{};
+    for (int y = -1; y <= kGrid; ++y) {
+        for (int x = -1; x <= kGrid; ++x) {
+            const bool in = x >= 0 && y >= 0 && x < kGrid && y < kGrid && model.test(std::size_t(y * kGrid + x));
+            ASSERT_EQ(region.Contains(x, y), in) << x << "," << y << " at step " << step;
+            if (in)
+                bounds = bounds.IsEmpty() ? Rect{x, y, x + 1, y + 1}
+                                          : Rect{std::min(bounds.left, x), std::min(bounds.top, y),
+                                                 std::max(bounds.right, x + 1), std::max(bounds.bottom, y + 1)};
+        }
+    }
+    EXPECT_EQ(region.Bounds(), bounds) << "step " << step;
+    EXPECT_EQ(region.IsEmpty(), model.none()) << "step " << step;
+    // Canonical: rows of equal spans form one band, and touching spans one span, so the pieces are
+    // as few as the set's own row structure allows.
+    std::size_t canonical = 0;
+    std::vector<std::pair<int, int>> previous;
+    for (int y = 0; y < kGrid; ++y) {
+        std::vector<std::pair<int, int>> spans;
+        for (int x = 0; x < kGrid; ++x) {
+            if (!model.test(std::size_t(y * kGrid + x)))
+                continue;
+            if (!spans.empty() && spans.back().second == x)
+                ++spans.back().second;
+            else
+                spans.push_back({x, x + 1});
+        }
+        if (spans != previous)
+            canonical += spans.size();
+        previous = std::move(spans);
+    }
+    EXPECT_EQ(region.Rects().size(), canonical) << "step " << step;
+}
+
+TEST(RegionTest, EveryOperationAgreesWithAPlainPixelSet)
+{
+    std::mt19937 random(20261211);
+    auto coordinate = [&] { return int(random() % (kGrid + 1)); };
+    auto rect = [&] {
+        const int l = coordinate(), t = coordinate();
+        return Rect{l, t, std::min(kGrid, l + 1 + int(random() % 10)), std::min(kGrid, t + 1 + int(random() % 10))};
+    };
+    for (int run = 0; run < 60; ++run) {
+        Region region(rect());
+        Pixels model = Of(region.Bounds());
+        for (int step = 0; step < 25; ++step) {
+            const Rect r = rect();
+            const Pixels other = Of(r);
+            // Half the time the operand is a region of several pieces itself.
+            Region operand(r);
+            Pixels operandModel = other;
+            if (random() % 2) {
+                const Rect extra = rect();
+                operand = operand.Union(extra);
+                operandModel |= Of(extra);
+            }
+            switch (random() % 4) {
+            case 0:
+                region = region.Union(operand);
+                model |= operandModel;
+                break;
+            case 1:
+                region = region.Intersect(operand);
+                model &= operandModel;
+                break;
+            case 2:
+                region = region.Subtract(operand);
+                model &= ~operandModel;
+                break;
+            default:
+                region = region.Intersect(r);
+                model &= other;
+                break;
+            }
+            ExpectSame(region, model, step);
+            EXPECT_EQ(region.Intersects(r), (model & other).any()) << "step " << step;
+            // The same set reached another way has the same representation.
+            Region rebuilt;
+            for (const Rect& piece : region.Rects())
+                rebuilt = rebuilt.Union(piece);
+            EXPECT_EQ(rebuilt, region) << "step " << step;
+            Pixels within;
+            for (const Rect& piece : region.RectsWithin(r))
+                within |= Of(piece);
+            EXPECT_EQ(within, model & other) << "step " << step;
+            // Copies and moves keep the set, whether it fits inline or not.
+            const Region copy = region;
+            Region moved = std::move(rebuilt);
+            EXPECT_EQ(copy, region);
+            EXPECT_EQ(moved, region);
+            if (model.none()) {
+                region = Region(rect());
+                model = Of(region.Bounds());
+            }
+        }
+        // Moving the whole shape moves every pixel.
+        Region shifted = region;
+        shifted.Offset(3, -2);
+        for (int y = 0; y < kGrid; ++y)
+            for (int x = 0; x < kGrid; ++x)
+                ASSERT_EQ(shifted.Contains(x + 3, y - 2), region.Contains(x, y)) << x << "," << y;
+        EXPECT_EQ(region.Scaled(1.0), region);
+    }
 }
 
 } // namespace

@@ -1,7 +1,13 @@
-// The value forms of markup attributes: integers, integer lists, colours in both forms, fractions.
+// The value forms of markup attributes (integers, integer lists, colours in both forms, fractions)
+// and integers written back as decimal text.
 #include "ui/core/ValueParse.h"
+#include "ui/core/Decimal.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
 
 using namespace ui;
 using namespace ui::markup;
@@ -61,4 +67,17 @@ TEST(ValueParse, FractionsAndBooleans)
     EXPECT_FALSE(ParseBool(u"True"));
     EXPECT_FALSE(ParseBool(u"1"));
     EXPECT_TRUE(ParseBoolNoCase(u"TRUE"));
+}
+
+TEST(ValueParse, DecimalsAreWrittenAsPrintfWritesThem)
+{
+    for (const int value : {0, 7, -7, 10, 57, 100, -100, 2147483647, -2147483647 - 1}) {
+        char16_t text[kDecimalMaxLength + 1];
+        text[kDecimalMaxLength] = u'\0';
+        const char16_t* begin = WriteDecimal(value, text + kDecimalMaxLength);
+        ASSERT_GE(begin, text) << value;
+        char expected[16];
+        std::snprintf(expected, sizeof expected, "%d", value);
+        EXPECT_EQ(std::u16string(begin), std::u16string(expected, expected + std::strlen(expected))) << value;
+    }
 }
