@@ -145,6 +145,9 @@ private:
     // Copies the dirty rectangle of the window's picture to its SDL surface; false when nothing
     // of it can be shown. `copied` is the rectangle in surface pixels.
     bool CopyToSurface(WindowRecord& window, const RECT& dirty, SDL_Rect& copied);
+    // Shows the pieces straight from the window's picture through Xlib; false where SDL's own
+    // update must do it (see SdlX11Presenter).
+    bool PresentThroughX11(WindowRecord& window, const RECT* pieces, std::size_t count);
     void SyncShown(WindowRecord& window);
     void SyncIcon(WindowRecord& window);
     struct SurfaceFree
@@ -162,8 +165,13 @@ private:
     int ToDevice(int logical) const { return ScaleEdge(logical, m_scale); }
     void Shape(WindowRecord& window);
     void OtherEventWhileModal(const SDL_Event& event);
+    // False when, on X11, neither Xlib's queue nor the server's socket holds anything: pumping SDL
+    // then reads the socket several times for nothing.
+    bool DisplayMayHaveNews() const;
 
     std::map<Uint32, HWND> m_byId;
+    // Per native window, made on its first picture; null where it cannot be used.
+    std::map<Uint32, std::unique_ptr<SdlX11Presenter>> m_presenters;
     std::map<int, SDL_Cursor*> m_cursors;
     std::vector<InputEvent> m_pending;
     bool m_started = false;
@@ -235,6 +243,7 @@ SdlBackend::~SdlBackend()
 {
     for (auto& [id, cursor] : m_cursors)
         SDL_FreeCursor(cursor);
+    m_presenters.clear(); // before the connection they use goes
     if (m_started)
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
     if (m_wake >= 0)
@@ -299,6 +308,7 @@ void SdlBackend::DestroyNative(WindowRecord& window)
 {
     if (SDL_Window* native = Native(window)) {
         m_byId.erase(SDL_GetWindowID(native));
+        m_presenters.erase(SDL_GetWindowID(native));
         SDL_DestroyWindow(native);
         window.native = nullptr;
     }
@@ -443,8 +453,33 @@ bool SdlBackend::CopyToSurface(WindowRecord& window, const RECT& dirty, SDL_Rect
     return true;
 }
 
+bool SdlBackend::PresentThroughX11(WindowRecord& window, const RECT* pieces, std::size_t count)
+{
+    SDL_Window* native = Native(window);
+    if (!native || !(SDL_GetWindowFlags(native) & SDL_WINDOW_SHOWN))
+        return false;
+    auto [it, made] = m_presenters.try_emplace(SDL_GetWindowID(native));
+    if (made)
+        it->second = std::make_unique<SdlX11Presenter>(native);
+    if (!it->second)
+        return false;
+    const PixelBuffer& px = window.pixels;
+    std::vector<Rect> device;
+    device.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const RECT d = window.DeviceRect(pieces[i]);
+        device.push_back(Rect{d.left, d.top, d.right, d.bottom});
+    }
+    if (it->second->Put(px.Row(0), px.width, px.height, px.stride, device.data(), device.size()))
+        return true;
+    it->second.reset(); // this window's visual is not ours: SDL shows it from now on
+    return false;
+}
+
 void SdlBackend::Present(WindowRecord& window, const RECT& dirty)
 {
+    if (window.pixels.IsEmpty() || PresentThroughX11(window, &dirty, 1))
+        return;
     SDL_Rect rect;
     if (CopyToSurface(window, dirty, rect))
         SDL_UpdateWindowSurfaceRects(Native(window), &rect, 1);
@@ -452,6 +487,8 @@ void SdlBackend::Present(WindowRecord& window, const RECT& dirty)
 
 void SdlBackend::PresentPieces(WindowRecord& window, const std::vector<RECT>& pieces)
 {
+    if (pieces.empty() || window.pixels.IsEmpty() || PresentThroughX11(window, pieces.data(), pieces.size()))
+        return;
     // One update for all the pieces of a paint: each update waits for the display server to take
     // the pixels, so a paint of the bar and its label would otherwise wait twice.
     std::vector<SDL_Rect> rects;
@@ -703,14 +740,28 @@ void SdlBackend::Translate(const SDL_Event& e)
     m_pending.push_back(std::move(event));
 }
 
+bool SdlBackend::DisplayMayHaveNews() const
+{
+    const SdlX11Connection x11 =
+        m_byId.empty() ? SdlX11Connection{} : SdlX11ConnectionOf(SDL_GetWindowFromID(m_byId.begin()->first));
+    if (x11.socket < 0)
+        return true; // only SDL can tell
+    if (SdlX11FlushAndCheckQueued(x11))
+        return true;
+    pollfd fd{x11.socket, POLLIN, 0};
+    return poll(&fd, 1, 0) > 0;
+}
+
 void SdlBackend::PollEvents(std::vector<InputEvent>& out)
 {
     // Pumping asks the display server for news, a few reads of its socket each time. One tick of
     // an animation asks for messages several times within a fraction of a millisecond, so within a
-    // millisecond of the last pump the events SDL already holds are taken without asking again.
+    // millisecond of the last pump the events SDL already holds are taken without asking again;
+    // and on X11 SDL is asked only when the socket has news.
     const Uint64 now = SDL_GetTicks64();
     if (now - m_lastPump >= kPumpInterval) {
-        SDL_PumpEvents();
+        if (m_dragWindow || DisplayMayHaveNews())
+            SDL_PumpEvents();
         m_lastPump = now;
     }
     SDL_Event e;

@@ -1,4 +1,5 @@
-// X11 services beside SDL: window shapes from the region's pixel rows, and the window manager check.
+// X11 services beside SDL: window shapes from the region's pixel rows, the window manager check, and
+// pictures shown without a round trip.
 // This file does not include the Win32 vocabulary, whose names clash with Xlib's.
 #include "platform/sdl/SdlX11.h"
 
@@ -8,9 +9,11 @@
 #ifdef TVU_HAVE_XSHAPE
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/shape.h>
 #endif
 
+#include <bit>
 #include <vector>
 
 #include "platform/DisplayScale.h"
@@ -166,5 +169,89 @@ bool SdlX11FlushAndCheckQueued(const SdlX11Connection& connection)
     return false;
 #endif
 }
+
+#ifdef TVU_HAVE_XSHAPE
+struct SdlX11Presenter::Impl
+{
+    Display* display = nullptr;
+    ::Window window = 0;
+    Visual* visual = nullptr;
+    int depth = 0;
+    GC gc = nullptr;
+};
+
+SdlX11Presenter::SdlX11Presenter(SDL_Window* window)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
+        return;
+    Display* display = info.info.x11.display;
+    // The one round trip: the window's visual, asked once.
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display, info.info.x11.window, &attributes) || !attributes.visual)
+        return;
+    const Visual* v = attributes.visual;
+    if ((attributes.depth != 24 && attributes.depth != 32) || v->red_mask != 0xFF0000 || v->green_mask != 0xFF00 ||
+        v->blue_mask != 0xFF)
+        return;
+    GC gc = XCreateGC(display, info.info.x11.window, 0, nullptr);
+    if (!gc)
+        return;
+    m_impl = std::make_unique<Impl>(Impl{display, info.info.x11.window, attributes.visual, attributes.depth, gc});
+}
+
+SdlX11Presenter::~SdlX11Presenter()
+{
+    if (m_impl)
+        XFreeGC(m_impl->display, m_impl->gc);
+}
+
+bool SdlX11Presenter::Put(const std::uint32_t* pixels, int width, int height, int stride, const Rect* rects,
+                          std::size_t count)
+{
+    if (!m_impl || !pixels || width <= 0 || height <= 0)
+        return false;
+    // The image only describes our pixels; Xlib reads them while the requests are written.
+    XImage* image = XCreateImage(m_impl->display, m_impl->visual, unsigned(m_impl->depth), ZPixmap, 0,
+                                 reinterpret_cast<char*>(const_cast<std::uint32_t*>(pixels)), unsigned(width),
+                                 unsigned(height), 32, stride);
+    if (!image)
+        return false;
+    const bool fits = image->bits_per_pixel == 32;
+    if (fits) {
+        // Our pixels are 32-bit values in this machine's byte order; Xlib reorders them for the
+        // server when it needs another.
+        image->byte_order = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
+        for (std::size_t i = 0; i < count; ++i) {
+            const Rect r = rects[i].Intersect({0, 0, width, height});
+            if (!r.IsEmpty())
+                XPutImage(m_impl->display, m_impl->window, m_impl->gc, image, r.left, r.top, r.left, r.top,
+                          unsigned(r.Width()), unsigned(r.Height()));
+        }
+        // No reply is asked for, and the requests go out with the flush before the window thread
+        // waits again (a flush here would read the socket for nothing once more).
+    }
+    image->data = nullptr; // the pixels are not the image's to free
+    XDestroyImage(image);
+    return fits;
+}
+#else
+struct SdlX11Presenter::Impl
+{
+};
+
+SdlX11Presenter::SdlX11Presenter(SDL_Window* window)
+{
+    (void)window;
+}
+
+SdlX11Presenter::~SdlX11Presenter() = default;
+
+bool SdlX11Presenter::Put(const std::uint32_t*, int, int, int, const Rect*, std::size_t)
+{
+    return false;
+}
+#endif
 
 } // namespace platform

@@ -1,8 +1,12 @@
 // What SDL leaves out on X11: window shapes (the shape extension) and whether a window manager runs.
 #pragma once
 
+#include "platform/Geometry.h"
 #include "platform/WindowRegion.h"
 
+#include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -40,5 +44,27 @@ SdlX11Connection SdlX11ConnectionOf(SDL_Window* window);
 // Sends what Xlib has buffered and tells whether events already wait in its queue, read while
 // waiting for some reply: those would never make the socket readable again.
 bool SdlX11FlushAndCheckQueued(const SdlX11Connection& connection);
+
+// Shows parts of a window's picture through Xlib without waiting for the X server. SDL's own update
+// ends with a round trip to the server, so every frame of an animation would wake the window
+// thread a second time, for the reply. One per native window, made when it first shows pixels.
+class SdlX11Presenter
+{
+public:
+    explicit SdlX11Presenter(SDL_Window* window);
+    ~SdlX11Presenter();
+    SdlX11Presenter(const SdlX11Presenter&) = delete;
+    SdlX11Presenter& operator=(const SdlX11Presenter&) = delete;
+
+    // Shows the rectangles (device pixels, inside the picture) of a picture of premultiplied ARGB
+    // pixels whose rows lie `stride` bytes apart. False when the window is not on X11 or its visual
+    // does not take these pixels as they are (32 bits a pixel, red, green and blue where ours are):
+    // SDL's update is then the way.
+    bool Put(const std::uint32_t* pixels, int width, int height, int stride, const Rect* rects, std::size_t count);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
 
 } // namespace platform
