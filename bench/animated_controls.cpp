@@ -108,6 +108,15 @@ private:
     UINT_PTR m_timerId = 0;
 };
 
+// Runs the scene's ticks back to back; the CPU milliseconds one took.
+template <typename Scene> double CpuMsPerTick(benchmark::State& state, Scene& scene)
+{
+    const std::clock_t start = std::clock();
+    for (auto _ : state)
+        scene.Tick();
+    return 1000.0 * double(std::clock() - start) / CLOCKS_PER_SEC / double(state.iterations());
+}
+
 void RunTicks(benchmark::State& state, const std::u16string& control)
 {
     CAnimatedScene scene(control);
@@ -115,10 +124,7 @@ void RunTicks(benchmark::State& state, const std::u16string& control)
         state.SkipWithError("the animated control did not start its timer");
         return;
     }
-    const std::clock_t start = std::clock();
-    for (auto _ : state)
-        scene.Tick();
-    const double cpuMsPerTick = 1000.0 * double(std::clock() - start) / CLOCKS_PER_SEC / double(state.iterations());
+    const double cpuMsPerTick = CpuMsPerTick(state, scene);
     const double ticksPerSecond = 1000.0 / kDefaultIntervalMs;
     // CPU milliseconds spent per second of animation, and that as a share of one core.
     state.counters["cpu_ms_per_s"] = cpuMsPerTick * ticksPerSecond;
@@ -202,12 +208,8 @@ void BM_UninstallerProgressTick(benchmark::State& state)
         state.SkipWithError("the product skin did not build (build the tvu_skin target first)");
         return;
     }
-    const std::clock_t start = std::clock();
-    for (auto _ : state)
-        scene.Tick();
-    const double cpuMsPerTick = 1000.0 * double(std::clock() - start) / CLOCKS_PER_SEC / double(state.iterations());
     // At the uninstaller's 100 ticks a second.
-    state.counters["cpu_ms_per_s"] = cpuMsPerTick * 100;
+    state.counters["cpu_ms_per_s"] = CpuMsPerTick(state, scene) * 100;
 }
 BENCHMARK(BM_UninstallerProgressTick);
 
