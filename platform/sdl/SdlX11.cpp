@@ -173,12 +173,27 @@ bool SdlX11FlushAndCheckQueued(const SdlX11Connection& connection)
 #ifdef TVU_HAVE_XSHAPE
 struct SdlX11Presenter::Impl
 {
+    SDL_Window* sdlWindow = nullptr;
     Display* display = nullptr;
     ::Window window = 0;
     Visual* visual = nullptr;
     int depth = 0;
     GC gc = nullptr;
 };
+
+namespace {
+
+// The X window SDL shows `window` in now; 0 when it is not an X11 window.
+::Window CurrentXWindow(SDL_Window* window)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
+        return 0;
+    return info.info.x11.window;
+}
+
+} // namespace
 
 SdlX11Presenter::SdlX11Presenter(SDL_Window* window)
 {
@@ -198,7 +213,8 @@ SdlX11Presenter::SdlX11Presenter(SDL_Window* window)
     GC gc = XCreateGC(display, info.info.x11.window, 0, nullptr);
     if (!gc)
         return;
-    m_impl = std::make_unique<Impl>(Impl{display, info.info.x11.window, attributes.visual, attributes.depth, gc});
+    m_impl =
+        std::make_unique<Impl>(Impl{window, display, info.info.x11.window, attributes.visual, attributes.depth, gc});
 }
 
 SdlX11Presenter::~SdlX11Presenter()
@@ -211,6 +227,10 @@ bool SdlX11Presenter::Put(const std::uint32_t* pixels, int width, int height, in
                           std::size_t count)
 {
     if (!m_impl || !pixels || width <= 0 || height <= 0)
+        return false;
+    // SDL answers this from what it holds. Should it ever make the window anew, its GC and visual
+    // are no longer ours to use: SDL's own update takes over.
+    if (CurrentXWindow(m_impl->sdlWindow) != m_impl->window)
         return false;
     // The image only describes our pixels; Xlib reads them while the requests are written.
     XImage* image = XCreateImage(m_impl->display, m_impl->visual, unsigned(m_impl->depth), ZPixmap, 0,

@@ -202,18 +202,27 @@ std::size_t CMarkupLayout::ProcessLine(std::size_t pos, Pass pass, LineBox& line
 
 int CMarkupLayout::RunLength(const char16_t* p) const
 {
+    if (m_textRun.Holds(p))
+        return int(m_textRun.end - p);
     // The first character belongs to the run even when it is a bracket that starts no tag.
     int n = 1;
     while (p[n] != 0 && p[n] != u'\n' && !IsMarkupTokenStart(p + n))
         ++n;
+    m_textRun = {p, p + n};
     return n;
 }
 
 int CMarkupLayout::PlaceRaw(const char16_t* p, Pass pass, LineBox& line)
 {
     int n = 0;
-    while (p[n] != 0 && p[n] != u'\n' && RawSectionEndAt(p + n) == 0)
-        ++n;
+    if (m_rawRun.Holds(p)) {
+        n = int(m_rawRun.end - p);
+    } else {
+        while (p[n] != 0 && p[n] != u'\n' && RawSectionEndAt(p + n) == 0)
+            ++n;
+        if (n > 0)
+            m_rawRun = {p, p + n};
+    }
     if (n == 0) {
         m_state.raw = false;
         return RawSectionEndAt(p);

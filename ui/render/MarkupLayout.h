@@ -186,6 +186,18 @@ private:
     // (which meets the same runs in the same order), so that no run is measured twice.
     std::vector<RunFit> m_lineFits;
     std::size_t m_nextFit = 0;
+    // Where the text run and the raw run found last end. A long run in a narrow box is placed a
+    // line at a time, and each line would otherwise scan the whole rest of the run again (a
+    // hundred kilobytes of text in a narrow label took seconds). Every position inside a run ends
+    // where the run ends, so a later start inside it takes the end as it is.
+    struct RunSpan
+    {
+        const char16_t* from = nullptr;
+        const char16_t* end = nullptr;
+        bool Holds(const char16_t* p) const { return p >= from && p < end; }
+    };
+    mutable RunSpan m_textRun;
+    RunSpan m_rawRun;
     int m_bottom;
     int m_maxX;
 };

@@ -365,6 +365,9 @@ TEST_F(RenderTest, LongRunsWrapWhereTheyFitWhateverTheirLength)
     // In a box narrower than a character every character takes a line of its own.
     EXPECT_EQ(Measure({0, 0, 3, 100000}, std::u16string(500, u'a').c_str()).Height(), 500 * line);
     EXPECT_EQ(Measure({0, 0, 3, 100000}, std::u16string(500, u'a').c_str(), DT_WORDBREAK).Height(), 500 * line);
+    // Runs that end at a tag and at the end of a raw section, one character a line.
+    EXPECT_EQ(Measure({0, 0, 3, 100000}, u"aaaa{b}bbb{/b}cc").Height(), 9 * line);
+    EXPECT_EQ(Measure({0, 0, 3, 100000}, u"{r}aaaa{b}{/r}bb").Height(), 9 * line);
     // A surrogate pair that straddles a prefix boundary stays whole.
     std::u16string straddling(63, u'a');
     straddling.append(u"\U0001D400").append(40, u'a');
