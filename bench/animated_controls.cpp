@@ -57,20 +57,26 @@ std::u16string WriteImage()
     return std::u16string(s.begin(), s.end());
 }
 
+// A headless window system and one visible popup window of the given class and size in it.
+HWND CreateBenchWindow(const char16_t* className, int width, int height)
+{
+    platform::WindowSystem& windows = platform::WindowSystem::Install(std::make_unique<platform::HeadlessBackend>());
+    WNDCLASSEXW wc;
+    wc.lpfnWndProc = BenchWindowProc;
+    wc.lpszClassName = className;
+    windows.RegisterClassEx(wc);
+    return windows.CreateWindowEx(0, className, u"bench", WS_POPUP | WS_VISIBLE, 0, 0, width, height, nullptr, nullptr,
+                                  nullptr, nullptr);
+}
+
 // One headless window with a skin of a white background and the control under test in its middle.
 class CAnimatedScene
 {
 public:
     explicit CAnimatedScene(const std::u16string& control)
     {
-        platform::WindowSystem& windows =
-            platform::WindowSystem::Install(std::make_unique<platform::HeadlessBackend>());
-        WNDCLASSEXW wc;
-        wc.lpfnWndProc = BenchWindowProc;
-        wc.lpszClassName = u"BenchAnimated";
-        windows.RegisterClassEx(wc);
-        m_window = windows.CreateWindowEx(0, u"BenchAnimated", u"bench", WS_POPUP | WS_VISIBLE, 0, 0, kWidth, kHeight,
-                                          nullptr, nullptr, nullptr, nullptr);
+        m_window = CreateBenchWindow(u"BenchAnimated", kWidth, kHeight);
+        platform::WindowSystem& windows = platform::Windows();
         m_manager = std::make_unique<ui::CWindowManagerUI>();
         s_manager = m_manager.get();
         m_manager->AttachWindow(m_window);
@@ -156,14 +162,8 @@ public:
     {
         const std::string folder = TVU_BINARY_DIR "/skin/files";
         ui::CWindowManagerUI::SetSkinFolder(std::u16string(folder.begin(), folder.end()).c_str());
-        platform::WindowSystem& windows =
-            platform::WindowSystem::Install(std::make_unique<platform::HeadlessBackend>());
-        WNDCLASSEXW wc;
-        wc.lpfnWndProc = BenchWindowProc;
-        wc.lpszClassName = u"BenchProgress";
-        windows.RegisterClassEx(wc);
-        m_window = windows.CreateWindowEx(0, u"BenchProgress", u"bench", WS_POPUP | WS_VISIBLE, 0, 0, 480, 300, nullptr,
-                                          nullptr, nullptr, nullptr);
+        m_window = CreateBenchWindow(u"BenchProgress", 480, 300);
+        platform::WindowSystem& windows = platform::Windows();
         m_manager = std::make_unique<ui::CWindowManagerUI>();
         s_manager = m_manager.get();
         m_manager->AttachWindow(m_window);

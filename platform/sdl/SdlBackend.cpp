@@ -3,6 +3,7 @@
 #include "platform/sdl/SdlBackend.h"
 
 #include "platform/DisplayScale.h"
+#include "platform/InlineVector.h"
 #include "platform/TextEncoding.h"
 #include "platform/WindowSystem.h"
 #include "platform/sdl/SdlDrawnMessageBox.h"
@@ -168,6 +169,8 @@ private:
     // False when, on X11, neither Xlib's queue nor the server's socket holds anything: pumping SDL
     // then reads the socket several times for nothing.
     bool DisplayMayHaveNews() const;
+    // SDL's X11 connection, seen through any of our windows; an empty one without a window.
+    SdlX11Connection X11Connection() const;
 
     std::map<Uint32, HWND> m_byId;
     // Per native window, made on its first picture; null where it cannot be used.
@@ -464,8 +467,7 @@ bool SdlBackend::PresentThroughX11(WindowRecord& window, const RECT* pieces, std
     if (!it->second)
         return false;
     const PixelBuffer& px = window.pixels;
-    std::vector<Rect> device;
-    device.reserve(count);
+    InlineVector<Rect, 4> device; // a paint has a piece or two: no heap block per frame
     for (std::size_t i = 0; i < count; ++i) {
         const RECT d = window.DeviceRect(pieces[i]);
         device.push_back(Rect{d.left, d.top, d.right, d.bottom});
@@ -740,10 +742,14 @@ void SdlBackend::Translate(const SDL_Event& e)
     m_pending.push_back(std::move(event));
 }
 
+SdlX11Connection SdlBackend::X11Connection() const
+{
+    return m_byId.empty() ? SdlX11Connection{} : SdlX11ConnectionOf(SDL_GetWindowFromID(m_byId.begin()->first));
+}
+
 bool SdlBackend::DisplayMayHaveNews() const
 {
-    const SdlX11Connection x11 =
-        m_byId.empty() ? SdlX11Connection{} : SdlX11ConnectionOf(SDL_GetWindowFromID(m_byId.begin()->first));
+    const SdlX11Connection x11 = X11Connection();
     if (x11.socket < 0)
         return true; // only SDL can tell
     if (SdlX11FlushAndCheckQueued(x11))
@@ -796,9 +802,7 @@ void SdlBackend::WaitEvents(int timeoutMs)
     if (m_dragWindow)
         timeoutMs = timeoutMs < 0 ? 10 : std::min(timeoutMs, 10);
     SDL_Event e;
-    const SdlX11Connection x11 = m_byId.empty() || m_wake < 0
-                                     ? SdlX11Connection{}
-                                     : SdlX11ConnectionOf(SDL_GetWindowFromID(m_byId.begin()->first));
+    const SdlX11Connection x11 = m_wake < 0 ? SdlX11Connection{} : X11Connection();
     if (x11.socket < 0) {
         const bool got = SDL_WaitEventTimeout(&e, timeoutMs < 0 ? -1 : timeoutMs);
         // Waiting has read the display server's events, or seen that none came.
