@@ -1,7 +1,8 @@
 // Skin markup parsing throughput: CXmlDocument on a generated skin of about 2 MB of UTF-8, against
 // the default parse of a general XML library over the same bytes when that library is available.
-// Both are measured in short repetitions in a random interleaved order and reported by their
-// medians, so that a burst of load on the machine falls on both rather than on whichever ran then.
+// Both are measured in short repetitions and reported by their medians; scripts/bench runs the
+// repetitions in a random interleaved order, so that a burst of load on the machine falls on both
+// rather than on whichever ran then.
 #include "ui/skin/XmlDocument.h"
 
 #include <benchmark/benchmark.h>
