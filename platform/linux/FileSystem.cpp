@@ -158,30 +158,6 @@ bool FolderIsTrusted(std::u16string_view folder, std::u16string& why)
 
 namespace {
 
-// Checks a relative name and cuts it into the folder part (components joined by '/') and the
-// last component, by RelativeNameComponents' rules but without a list of components: this runs
-// once or twice for every entry of a manifest of possibly 100,000 names.
-bool SplitRelativeName(std::string_view name, std::string& parent, std::string_view& leaf)
-{
-    parent.clear();
-    std::string_view last;
-    const bool relative = ForEachRelativeComponent(name, [&](std::string_view part) {
-        if (!last.empty()) {
-            if (!parent.empty())
-                parent.push_back('/');
-            parent.append(last);
-        }
-        last = part;
-    });
-    if (!relative || last.empty()) {
-        parent.clear();
-        leaf = {};
-        return false;
-    }
-    leaf = last;
-    return true;
-}
-
 int OpenBeneath(int baseFd, const std::string& relative)
 {
     open_how how{};
