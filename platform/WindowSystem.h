@@ -222,6 +222,9 @@ public:
 
     // ---- message boxes and tooltips -------------------------------------------------------------
     int MessageBox(HWND owner, const char16_t* text, const char16_t* caption, UINT type);
+    // Milliseconds until the next thread timer (one without a window) is due: 0 when one is due
+    // now, -1 without any. A message box's own loop fires only those, so it may sleep that long.
+    int MillisecondsToNextThreadTimer();
     void SetTooltipPainter(TooltipPainter painter, TooltipMeasurer measurer);
     const TooltipPainter& GetTooltipPainter() const { return m_tooltipPainter; }
     const TooltipMeasurer& GetTooltipMeasurer() const { return m_tooltipMeasurer; }

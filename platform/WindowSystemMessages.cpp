@@ -277,6 +277,21 @@ void WindowSystem::FireDueThreadTimers()
     }
 }
 
+int WindowSystem::MillisecondsToNextThreadTimer()
+{
+    const std::uint64_t now = m_clock->NowMs();
+    std::uint64_t next = std::numeric_limits<std::uint64_t>::max();
+    {
+        std::lock_guard lock(m_lock);
+        for (const Timer& timer : m_timers)
+            if (!timer.hwnd && timer.proc)
+                next = std::min(next, timer.due);
+    }
+    if (next == std::numeric_limits<std::uint64_t>::max())
+        return -1;
+    return next <= now ? 0 : int(std::min<std::uint64_t>(next - now, 1000000));
+}
+
 int WindowSystem::MillisecondsToNextDeadline()
 {
     const std::uint64_t now = m_clock->NowMs();

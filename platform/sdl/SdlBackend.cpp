@@ -570,9 +570,10 @@ int SdlBackend::ShowMessageBox(WindowRecord* owner, const std::u16string& text, 
     const SurfacePtr icon = owner ? IconSurface(*owner) : nullptr;
     drawn.scale = m_scale;
     m_modalBox = true;
+    const DrawnBoxSleep sleep{[this] { return m_system ? m_system->MillisecondsToNextThreadTimer() : -1; }, m_wake};
     const int answer = ShowDrawnMessageBox(
         drawn, icon.get(), owner ? Native(*owner) : nullptr, [this](const SDL_Event& e) { OtherEventWhileModal(e); },
-        whileOpen);
+        whileOpen, sleep);
     m_modalBox = false;
     return answer;
 }

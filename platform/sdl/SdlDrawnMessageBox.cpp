@@ -8,8 +8,11 @@
 #include "platform/sdl/SdlX11.h"
 
 #include <SDL.h>
+#include <poll.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -82,10 +85,34 @@ SDL_Point Placement(SDL_Window* owner, int width, int height)
     return at;
 }
 
+// Sleeps until the X server or another thread has news, or until the next timer is due. Not SDL's
+// own wait: while SDL waits it may aim a wake-up message at the newest window, which is this box,
+// from a second X connection. Destroyed the moment an answer arrives, the box can be gone before
+// the X server delivers that message, and the resulting BadWindow error ends the whole process.
+void SleepUntilNews(SDL_Window* window, const DrawnBoxSleep& sleep)
+{
+    const SdlX11Connection x11 = SdlX11ConnectionOf(window);
+    if (x11.socket < 0) {
+        SDL_Delay(5); // only SDL can tell when something comes
+        return;
+    }
+    // Events Xlib read while waiting for a reply would never make the socket readable.
+    if (SdlX11FlushAndCheckQueued(x11))
+        return;
+    const int timeout = sleep.millisecondsToNextTimer ? sleep.millisecondsToNextTimer() : -1;
+    pollfd fds[2] = {{x11.socket, POLLIN, 0}, {sleep.wakeFd, POLLIN, 0}}; // poll skips a -1
+    if (poll(fds, 2, timeout) > 0 && (fds[1].revents & POLLIN)) {
+        std::uint64_t count = 0;
+        const ssize_t drained = read(sleep.wakeFd, &count, sizeof count);
+        (void)drained;
+    }
+}
+
 } // namespace
 
 int ShowDrawnMessageBox(const DrawnMessageBox& box, SDL_Surface* windowIcon, SDL_Window* owner,
-                        const std::function<void(const SDL_Event&)>& otherEvent, const std::function<void()>& whileOpen)
+                        const std::function<void(const SDL_Event&)>& otherEvent, const std::function<void()>& whileOpen,
+                        const DrawnBoxSleep& sleep)
 {
     const MessageBoxChoices& choices = box.choices;
     if (choices.buttons.empty())
@@ -127,15 +154,12 @@ int ShowDrawnMessageBox(const DrawnMessageBox& box, SDL_Surface* windowIcon, SDL
 
     std::optional<int> answer;
     while (!answer) {
-        // Polled, not waited for: while SDL waits it may aim a wake-up message at the newest window,
-        // which is this box, from a second X connection. Destroyed the moment an answer arrives, the
-        // box can be gone before the X server delivers that message, and the resulting BadWindow
-        // error ends the whole process.
+        // Polled, then slept on (see SleepUntilNews), never waited for through SDL.
         SDL_Event e;
         if (!SDL_PollEvent(&e)) {
             if (whileOpen)
                 whileOpen();
-            SDL_Delay(5);
+            SleepUntilNews(window.get(), sleep);
             continue;
         }
         // Keys reach the box from any of our windows: without a window manager the keyboard may

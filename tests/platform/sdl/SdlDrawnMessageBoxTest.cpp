@@ -15,8 +15,12 @@
 
 #include "XvfbServer.h"
 
+#include <unistd.h>
+
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <thread>
@@ -67,6 +71,18 @@ bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds l
 }
 
 std::vector<UINT> g_ownerInput; // mouse and key messages the owner window received
+
+// The times a thread of this process has gone to sleep of its own accord.
+long VoluntarySwitches(pid_t thread)
+{
+    std::ifstream status("/proc/self/task/" + std::to_string(thread) + "/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("voluntary_ctxt_switches:", 0) == 0)
+            return std::stol(line.substr(line.find(':') + 1));
+    return -1;
+}
+
+std::atomic<int> g_threadTimerTicks{0};
 
 LRESULT OwnerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -290,4 +306,33 @@ TEST_F(DrawnMessageBoxTest, TheOwnerGetsNoInputWhileTheBoxIsOpen)
     std::this_thread::sleep_for(100ms);
     windows->DispatchPending();
     EXPECT_TRUE(g_ownerInput.empty()) << g_ownerInput.size() << " input messages reached the owner";
+}
+
+// While the question waits, the box's thread sleeps until the user, the X server or the next thread
+// timer has something for it. Looking for events every few milliseconds would wake it two hundred
+// times a second for as long as the box stays open.
+TEST_F(DrawnMessageBoxTest, AWaitingBoxSleepsUntilInputOrItsThreadsNextTimer)
+{
+    g_threadTimerTicks = 0;
+    const UINT_PTR timer = windows->SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) { ++g_threadTimerTicks; });
+    ASSERT_NE(timer, 0u);
+    const pid_t boxThread = gettid();
+    long switches = -1;
+    int ticks = 0;
+    const Answerer press = Keys({XK_Return});
+    const int answer =
+        Ask(nullptr, u"Sleeping box", u"Remove the product?", MB_OKCANCEL, [&](::Display* display, const Placed& box) {
+            std::this_thread::sleep_for(200ms);
+            const long before = VoluntarySwitches(boxThread);
+            const int ticksBefore = g_threadTimerTicks;
+            std::this_thread::sleep_for(500ms);
+            switches = VoluntarySwitches(boxThread) - before;
+            ticks = g_threadTimerTicks - ticksBefore;
+            press(display, box);
+        });
+    windows->KillTimer(nullptr, timer);
+    EXPECT_EQ(answer, IDOK);
+    // Ten ticks of 50 ms in half a second; a loaded machine may lose a few.
+    EXPECT_GE(ticks, 6) << "the thread's timer stopped while the box was open";
+    EXPECT_LT(switches, 40) << "the box's thread woke " << switches << " times in 0.5 s for " << ticks << " ticks";
 }
