@@ -316,6 +316,8 @@ private:
     bool TranslateNextInput();
     bool TakePosted(MSG& msg, HWND filter, UINT first, UINT last, bool remove);
     int MillisecondsToNextDeadline();
+    // When the next timer is due (max: none), of all or only of the thread timers.
+    std::uint64_t NextTimerDue(bool threadTimersOnly);
     // Runs the procedures of the thread timers (no window) that are due: what a modal loop still
     // does while its box waits.
     void FireDueThreadTimers();

@@ -11,6 +11,15 @@ namespace {
 
 constexpr UINT kMinimumTimerPeriod = 10; // USER_TIMER_MINIMUM
 constexpr UINT kMaximumTimerPeriod = 0x7FFFFFFF;
+constexpr std::uint64_t kNever = std::numeric_limits<std::uint64_t>::max();
+
+// A wait's timeout from now until `next`: -1 for never, 0 when it has passed.
+int MillisecondsUntil(std::uint64_t next, std::uint64_t now)
+{
+    if (next == kNever)
+        return -1;
+    return next <= now ? 0 : int(std::min<std::uint64_t>(next - now, 1000000));
+}
 
 } // namespace
 
@@ -277,37 +286,29 @@ void WindowSystem::FireDueThreadTimers()
     }
 }
 
+std::uint64_t WindowSystem::NextTimerDue(bool threadTimersOnly)
+{
+    std::uint64_t next = kNever;
+    std::lock_guard lock(m_lock);
+    for (const Timer& timer : m_timers)
+        if (!threadTimersOnly || (!timer.hwnd && timer.proc))
+            next = std::min(next, timer.due);
+    return next;
+}
+
 int WindowSystem::MillisecondsToNextThreadTimer()
 {
     const std::uint64_t now = m_clock->NowMs();
-    std::uint64_t next = std::numeric_limits<std::uint64_t>::max();
-    {
-        std::lock_guard lock(m_lock);
-        for (const Timer& timer : m_timers)
-            if (!timer.hwnd && timer.proc)
-                next = std::min(next, timer.due);
-    }
-    if (next == std::numeric_limits<std::uint64_t>::max())
-        return -1;
-    return next <= now ? 0 : int(std::min<std::uint64_t>(next - now, 1000000));
+    return MillisecondsUntil(NextTimerDue(true), now);
 }
 
 int WindowSystem::MillisecondsToNextDeadline()
 {
     const std::uint64_t now = m_clock->NowMs();
-    std::uint64_t next = std::numeric_limits<std::uint64_t>::max();
-    {
-        std::lock_guard lock(m_lock);
-        for (const Timer& timer : m_timers)
-            next = std::min(next, timer.due);
-    }
+    std::uint64_t next = NextTimerDue(false);
     if (m_hover.hwnd && m_hover.hover)
         next = std::min(next, m_hover.since + m_hover.hoverTime);
-    if (next == std::numeric_limits<std::uint64_t>::max())
-        return -1;
-    if (next <= now)
-        return 0;
-    return int(std::min<std::uint64_t>(next - now, 1000000));
+    return MillisecondsUntil(next, now);
 }
 
 int WindowSystem::GetMessage(MSG& msg, HWND filter, UINT first, UINT last)

@@ -819,18 +819,7 @@ void SdlBackend::WaitEvents(int timeoutMs)
         Translate(e);
         return;
     }
-    bool news = SdlX11FlushAndCheckQueued(x11);
-    if (!news) {
-        pollfd fds[2] = {{x11.socket, POLLIN, 0}, {m_wake, POLLIN, 0}};
-        const int ready = poll(fds, 2, timeoutMs < 0 ? -1 : timeoutMs);
-        if (ready > 0 && (fds[1].revents & POLLIN)) {
-            std::uint64_t count = 0;
-            ssize_t drained = read(m_wake, &count, sizeof count);
-            (void)drained;
-        }
-        news = ready > 0 && fds[0].revents != 0;
-    }
-    if (news)
+    if (SdlX11SleepForNews(x11, m_wake, timeoutMs))
         SDL_PumpEvents();
     m_lastPump = SDL_GetTicks64();
     if (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0)

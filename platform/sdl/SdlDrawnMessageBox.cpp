@@ -8,11 +8,8 @@
 #include "platform/sdl/SdlX11.h"
 
 #include <SDL.h>
-#include <poll.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -96,16 +93,7 @@ void SleepUntilNews(SDL_Window* window, const DrawnBoxSleep& sleep)
         SDL_Delay(5); // only SDL can tell when something comes
         return;
     }
-    // Events Xlib read while waiting for a reply would never make the socket readable.
-    if (SdlX11FlushAndCheckQueued(x11))
-        return;
-    const int timeout = sleep.millisecondsToNextTimer ? sleep.millisecondsToNextTimer() : -1;
-    pollfd fds[2] = {{x11.socket, POLLIN, 0}, {sleep.wakeFd, POLLIN, 0}}; // poll skips a -1
-    if (poll(fds, 2, timeout) > 0 && (fds[1].revents & POLLIN)) {
-        std::uint64_t count = 0;
-        const ssize_t drained = read(sleep.wakeFd, &count, sizeof count);
-        (void)drained;
-    }
+    SdlX11SleepForNews(x11, sleep.wakeFd, sleep.millisecondsToNextTimer ? sleep.millisecondsToNextTimer() : -1);
 }
 
 } // namespace

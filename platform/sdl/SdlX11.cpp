@@ -13,7 +13,11 @@
 #include <X11/extensions/shape.h>
 #endif
 
+#include <poll.h>
+#include <unistd.h>
+
 #include <bit>
+#include <cstdint>
 #include <vector>
 
 #include "platform/DisplayScale.h"
@@ -168,6 +172,20 @@ bool SdlX11FlushAndCheckQueued(const SdlX11Connection& connection)
     (void)connection;
     return false;
 #endif
+}
+
+bool SdlX11SleepForNews(const SdlX11Connection& connection, int wakeFd, int timeoutMs)
+{
+    if (SdlX11FlushAndCheckQueued(connection))
+        return true;
+    pollfd fds[2] = {{connection.socket, POLLIN, 0}, {wakeFd, POLLIN, 0}}; // poll skips a -1
+    const int ready = poll(fds, 2, timeoutMs < 0 ? -1 : timeoutMs);
+    if (ready > 0 && (fds[1].revents & POLLIN)) {
+        std::uint64_t count = 0;
+        const ssize_t drained = read(wakeFd, &count, sizeof count);
+        (void)drained;
+    }
+    return ready > 0 && fds[0].revents != 0;
 }
 
 #ifdef TVU_HAVE_XSHAPE

@@ -44,6 +44,11 @@ SdlX11Connection SdlX11ConnectionOf(SDL_Window* window);
 // Sends what Xlib has buffered and tells whether events already wait in its queue, read while
 // waiting for some reply: those would never make the socket readable again.
 bool SdlX11FlushAndCheckQueued(const SdlX11Connection& connection);
+// Sleeps until the server has news on the connection's socket, `wakeFd` (an eventfd another thread
+// writes to end the sleep; -1 for none) is readable, or timeoutMs passes (-1: no limit). Sends
+// what Xlib has buffered first and does not sleep when Xlib already holds events; drains wakeFd.
+// True when the server may have news (then SDL's queue needs pumping).
+bool SdlX11SleepForNews(const SdlX11Connection& connection, int wakeFd, int timeoutMs);
 
 // Shows parts of a window's picture through Xlib without waiting for the X server. SDL's own update
 // ends with a round trip to the server, so every frame of an animation would wake the window
